@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace glasspane {
+
+// Reading and writing INI files (documents, SYSTEM.INI, shortcut files) the way the Windows
+// private-profile functions did, which is what existing documents were written for:
+// - sections and keys are found without regard to case, the first occurrence winning;
+// - blanks around names and values are trimmed; a value in a pair of double or single quotes
+//   loses them; lines beginning with ';' and lines outside any section are ignored;
+// - a write replaces the value in place, adds the key at the end of its section, or adds the
+//   section at the end of the file; every line it does not touch stays exactly as it was;
+// - files are read as UTF-8 when valid, else as Windows-1252, and written back the same way.
+// A file is parsed once and kept until it changes on disk or is written. Each write is saved
+// at once, atomically (temporary file and rename), unless a Batch is open on the file, in which
+// case the file is saved once when the batch ends.
+class IniFiles
+{
+public:
+    IniFiles();
+    ~IniFiles();
+    IniFiles(const IniFiles&) = delete;
+    IniFiles& operator=(const IniFiles&) = delete;
+
+    // "" for a missing file, section or key.
+    QString ReadIni(const QString& section, const QString& key, const QString& file);
+    // Does nothing when section or key is blank. A null value (QString()) deletes the key, a
+    // null key deletes the section; an empty value writes "key=". False when the file could
+    // not be saved; the file on disk is then unchanged.
+    [[nodiscard]] bool WriteIni(const QString& section, const QString& key, const QString& value,
+                                const QString& file);
+    // Deletes a whole section.
+    [[nodiscard]] bool DeleteSection(const QString& section, const QString& file);
+    // Saves pending changes of a file and forgets its parsed copy, so the next read sees the
+    // disk. False when pending changes could not be saved.
+    [[nodiscard]] bool FlushIni(const QString& file);
+    // The section names in file order, duplicates included, each followed by separator; a fresh
+    // scan of the file.
+    static QString ReadSectionList(const QString& file, const QString& separator);
+
+    // Defers saving of one file until the batch ends; nests.
+    class Batch
+    {
+    public:
+        Batch(IniFiles& files, const QString& file);
+        ~Batch();
+        // Ends the batch and saves; false when the save failed.
+        [[nodiscard]] bool commit();
+
+    private:
+        IniFiles& m_files;
+        QString m_file;
+        bool m_open = true;
+    };
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace glasspane

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace glasspane {
+
+// The operating system: folders, processes and the machine's power.
+class System
+{
+public:
+    virtual ~System() = default;
+
+    // 1 Windows 95/98, 2 the NT family, 3 an older version, 0 another system. Linux answers 2.
+    virtual int platform() const = 0;
+    // The machine folder: SYSTEM.INI and the machine-wide hives live there. Trailing '/'.
+    virtual QString machineFolder() const = 0;
+    // The running executable's absolute path.
+    virtual QString executablePath() const = 0;
+    // The current directory at start-up.
+    virtual QString currentFolder() const = 0;
+
+    // Starts a program without a shell; returns its process id, or 0 when it did not start.
+    virtual qint64 startProcess(const QString& program, const QStringList& arguments) = 0;
+    // Ends a process politely, then by force after a grace period.
+    virtual void terminateProcess(qint64 pid) = 0;
+    virtual bool processRunning(qint64 pid) const = 0;
+
+    // Restarts the machine. With force, applications cannot delay it. False when refused.
+    virtual bool reboot(bool force) = 0;
+};
+
+} // namespace glasspane
