@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QUrl>
 
 namespace glasspane {
 
@@ -35,6 +36,18 @@ struct DownloadResult
     qint64 bytes = 0;         // body bytes received
     QString error;            // a short reason when !ok
 };
+
+// Addresses that need no network: this machine and local files. They stay reachable while
+// the process is off-line.
+inline bool isLocalAddress(const QString& url)
+{
+    const QUrl u(url);
+    if (u.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QString host = u.host(); // lower-cased by QUrl
+    return host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost") ||
+           host == QLatin1String("::1");
+}
 
 // Downloads over HTTP(S) with bounded waits, and the process's on-line state.
 class Internet

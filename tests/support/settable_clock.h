@@ -10,8 +10,7 @@ class SettableClock final : public Clock
 public:
     explicit SettableClock(QDateTime start = QDateTime(QDate(2024, 3, 4), QTime(12, 0)))
         : m_now(std::move(start))
-    {
-    }
+    {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& when) { m_now = when; }
     void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }

@@ -1,0 +1,50 @@
+#include "browser/document_choice.h"
+
+#include "document/document_files.h"
+#include "document/settings.h"
+#include "document/text.h"
+
+namespace glasspane {
+
+DocumentChoice ChooseDocument(const QString& commandLine, DocumentServices& services)
+{
+    DocumentChoice choice;
+    const QString trimmed = commandLine.trimmed();
+    const QString sw = trimmed.left(2).toUpper();
+    static const QStringList defaultSwitches = {QStringLiteral("/S"), QStringLiteral("/P"),
+                                                QStringLiteral("/C"), QStringLiteral("/A"),
+                                                QStringLiteral("-C")};
+    if (sw.isEmpty() || defaultSwitches.contains(sw) ||
+        trimmed.compare(QLatin1String("CONFIG"), Qt::CaseInsensitive) == 0) {
+        choice.documentPath = DefaultDocumentPath(services);
+        choice.isDefaultDocument = true;
+        return choice;
+    }
+
+    QString line = commandLine;
+    if (!line.startsWith(QLatin1Char('"')))
+        line = QLatin1Char('"') + line + QLatin1Char('"');
+    QString path = CommandLineItem(line, 1);
+    if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2);
+    choice.documentPath = path;
+
+    if (path.compare(DefaultDocumentPath(services), Qt::CaseInsensitive) == 0) {
+        choice.isDefaultDocument = true;
+        return choice;
+    }
+    if (IsInBrowserCache(path)) {
+        const QString copy =
+            CopyIntoFolder(path, DocumentsFolder(services.registry, services.shell));
+        // Without a copy the document is shown from where it is.
+        if (copy.isEmpty())
+            return choice;
+        choice.documentPath = copy;
+        (void)services.settings.write(Setting::DefaultFile, copy);
+        choice.isDefaultDocument = true;
+        choice.copiedFromBrowserCache = true;
+    }
+    return choice;
+}
+
+} // namespace glasspane

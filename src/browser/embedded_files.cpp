@@ -1,0 +1,204 @@
+#include "browser/embedded_files.h"
+
+#include "document/text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+// The embedded files are compiled into this static library; registering them pulls them into
+// the program (registering again is harmless).
+static void registerEmbeddedFiles()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace glasspane {
+
+namespace {
+
+const QString kTab = QStringLiteral("\t");
+const QString kSlash = QStringLiteral("/");
+
+// Names written on Windows use '\'.
+QString withSlashes(QString path)
+{
+    return path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+qint32 fieldCount(const QString& path)
+{
+    return TokenCount(path, kSlash);
+}
+
+// The text up to and including its last '/', "" when it has none.
+QString folderPart(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+bool isAbsoluteLocation(const QString& name)
+{
+    static const char* const schemes[] = {"http://", "file://", "ftp://", "mailto:"};
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')))
+        return true;
+    if (name.size() >= 2 && name.at(1) == QLatin1Char(':'))
+        return true;
+    for (const char* scheme : schemes) {
+        if (name.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool ExtractResource(qint32 nameId, const QString& nameText, qint32 typeId, const QString& typeText,
+                     const QString& fileName)
+{
+    registerEmbeddedFiles();
+    const QString type = typeText.isEmpty() ? QString::number(typeId) : typeText;
+    const QString name = nameText.isEmpty() ? QString::number(nameId) : nameText;
+    QFile resource(QStringLiteral(":/") + type + kSlash + name);
+    if (!resource.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = resource.readAll();
+    // A fresh file, never through whatever (a link, say) had the name before.
+    QFile::remove(fileName);
+    QFile out(fileName);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return out.write(bytes) == bytes.size();
+}
+
+ResourceIndex ReadResourceIndex(const QString& indexFile)
+{
+    ResourceIndex index;
+    QFile file(indexFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return index;
+    const QByteArray data = file.readAll();
+    if (data.isEmpty())
+        return index;
+
+    // Lines end in CR LF; a last line without one still counts.
+    QStringList lines = QString::fromUtf8(data).split(QStringLiteral("\n"));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    if (lines.isEmpty())
+        return index;
+
+    const QString header = lines.takeFirst();
+    const qint32 headerFields = TokenCount(header, kTab);
+    for (int i = 1; i <= headerFields; ++i) {
+        const QString field = TokenAt(header, i, kTab).toUpper();
+        if (field == QLatin1String("TYPEID"))
+            index.TYPEID = i;
+        else if (field == QLatin1String("TYPESTR"))
+            index.TYPESTR = i;
+        else if (field == QLatin1String("NAMEID"))
+            index.NAMEID = i;
+        else if (field == QLatin1String("NAMESTR"))
+            index.NAMESTR = i;
+        else if (field == QLatin1String("FILENAME"))
+            index.FILENAME = i;
+    }
+
+    for (const QString& line : lines) {
+        ResourceIndex::Row row;
+        for (int i = 1; i < ResourceIndex::kColumns; ++i)
+            row[i] = TokenAt(line, i, kTab).trimmed();
+        index.rows.append(row);
+    }
+    return index;
+}
+
+void FixResourceFileNames(ResourceIndex& index, const QString& resourceFolder)
+{
+    const QString folder = resourceFolder + kSlash;
+    for (ResourceIndex::Row& row : index.rows) {
+        QString& name = row[index.FILENAME];
+        if (index.FILENAME == 0 || name.isEmpty()) {
+            name.clear();
+            continue;
+        }
+        if (isAbsoluteLocation(name)) {
+            if (!withSlashes(name).startsWith(folder, Qt::CaseInsensitive)) {
+                name.clear();
+                continue;
+            }
+            name = withSlashes(name);
+        } else {
+            name = folder + withSlashes(name);
+        }
+        // No way out of the folder: no ".." anywhere in the part below it.
+        const QStringList parts = name.mid(folder.size()).split(QLatin1Char('/'));
+        if (parts.contains(QStringLiteral("..")))
+            name.clear();
+    }
+    index.rows[0][0].clear();
+}
+
+ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder)
+{
+    ExtractResource(kEmbeddedIndexId, QString(), kEmbeddedType, QString(),
+                    resourceFolder + QStringLiteral("/res.txt"));
+    return ExtractIndexedFiles(resourceFolder);
+}
+
+ResourceIndex ExtractIndexedFiles(const QString& resourceFolder)
+{
+    ResourceIndex index = ReadResourceIndex(resourceFolder + QStringLiteral("/res.txt"));
+    FixResourceFileNames(index, resourceFolder);
+
+    const qint32 baseFields = fieldCount(resourceFolder + kSlash);
+    for (int r = 0; r < index.rows.size(); ++r) {
+        const QString name = index.fileName(r);
+        if (name.isEmpty())
+            continue;
+        const QString folder = folderPart(name);
+        if (fieldCount(folder) > baseFields)
+            QDir().mkpath(folder);
+        const ResourceIndex::Row& row = index.rows.at(r);
+        ExtractResource(ToLong(row.at(index.NAMEID), 0), row.at(index.NAMESTR), kEmbeddedType,
+                        QString(), name);
+    }
+    return index;
+}
+
+void RemoveEmbeddedFiles(const ResourceIndex& index, const QString& resourceFolder)
+{
+    auto removeFile = [](const QString& path) {
+        // Read-only files go too.
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(path);
+    };
+    for (int r = 0; r < index.rows.size(); ++r) {
+        const QString name = index.fileName(r);
+        if (!name.isEmpty())
+            removeFile(name);
+    }
+    removeFile(resourceFolder + QStringLiteral("/res.txt"));
+    removeFile(resourceFolder + QStringLiteral("/Gpane.GPN"));
+
+    const qint32 baseFields = fieldCount(resourceFolder + kSlash);
+    for (int r = 0; r < index.rows.size(); ++r) {
+        const QString name = index.fileName(r);
+        if (name.isEmpty())
+            continue;
+        QString folder = folderPart(name);
+        while (fieldCount(folder) > baseFields) {
+            QDir().rmdir(folder);
+            folder.chop(1);
+            folder = folderPart(folder);
+        }
+    }
+    QDir().rmdir(resourceFolder);
+}
+
+} // namespace glasspane

@@ -1,0 +1,689 @@
+#include "browser/frm_main.h"
+
+#include "browser/document_choice.h"
+#include "browser/frm_tool_nav.h"
+#include "browser/frm_tool_run.h"
+#include "browser/qt_desktop.h"
+#include "browser/tool_bars.h"
+#include "browser/web_browser.h"
+#include "document/document_files.h"
+#include "document/paths.h"
+#include "document/program_values.h"
+#include "document/settings.h"
+#include "document/update_policy.h"
+#include "engine/engine_settings.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/online_state.h"
+#include "platform/system.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWebEngineView>
+#include <QWindow>
+
+namespace glasspane {
+
+namespace {
+
+constexpr int kTimerIntervalMs = 200;
+// After a termination request, the clean-up runs directly when the engine has not ended the
+// program by then (a modal dialog may hold its state machine).
+constexpr int kTerminationGraceMs = 3000;
+// A page gets this long to paint before its picture is taken.
+constexpr int kScreenshotDelayMs = 400;
+
+const QString kCaption = QStringLiteral("Glasspane");
+
+} // namespace
+
+frmMain::frmMain(MainWindowContext context, QWidget* parent)
+    : QMainWindow(parent), m_ctx(std::move(context)), m_documentServices{m_ctx.ini,
+                                                                         m_ctx.settings,
+                                                                         m_ctx.program,
+                                                                         m_ctx.shell,
+                                                                         m_ctx.registry,
+                                                                         m_ctx.clock,
+                                                                         &m_ctx.internet,
+                                                                         {},
+                                                                         {},
+                                                                         {}},
+      m_cacheServices{m_ctx.internet, m_ctx.shell,   m_ctx.clock,
+                      m_ctx.settings, m_ctx.program, m_ctx.document,
+                      m_ctx.cache,    m_ctx.update,  {}}
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kCaption);
+
+    m_documentServices.beginBusy = [this] { m_ctx.desktop.setBusyPointer(true); };
+    m_documentServices.endBusy = [this] { m_ctx.desktop.setBusyPointer(false); };
+    m_documentServices.fetchValueFile = ValueFileFetcherFor(m_cacheServices);
+    m_cacheServices.userIsInteractive = [this] {
+        if (!m_engine)
+            return false;
+        const RunState s = m_engine->CurrentState();
+        return m_engine->state().NavigationMode || s == RunState::CONFIG ||
+               s == RunState::WAITCONFIG;
+    };
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("frmMainClient"));
+    setCentralWidget(central);
+    m_browser = std::make_unique<WebBrowser>(m_ctx.profile, central);
+    // Hidden until the load sequence asks for the first page.
+    m_browser->setVisible(false);
+
+    NavigationHooks hooks;
+    hooks.openDocument = [this](const QString& url) {
+        // Not inside the browser's own call: loading may fetch the document first.
+        QTimer::singleShot(0, this, [this, url] { openDocument(url); });
+    };
+    hooks.addressText = [this]() -> QString {
+        if (m_toolBars && m_toolBars->toolNav())
+            return m_toolBars->toolNav()->txtURL()->currentText();
+        return QString();
+    };
+    hooks.setAddressText = [this](const QString& text) {
+        if (m_toolBars && m_toolBars->toolNav())
+            m_toolBars->toolNav()->txtURL()->setEditText(text);
+    };
+    hooks.updateTitle = [this] { UpdateTitle(); };
+    hooks.offline = [this] { return m_ctx.online && m_ctx.online->isOffline(); };
+    hooks.recordUpdateProgress = [this] { RecordUpdateProgress(m_cacheServices); };
+    m_navigation = std::make_unique<NavigationEvents>(*m_browser, m_ctx.document, m_ctx.program,
+                                                      m_ctx.clock, std::move(hooks));
+    m_browser->setListener(m_navigation.get());
+    connect(m_browser.get(), &WebBrowser::topLevelDocumentComplete, this, [this] {
+        if (!m_screenshotFolder.isEmpty())
+            QTimer::singleShot(kScreenshotDelayMs, this, &frmMain::saveScreenshot);
+    });
+
+    m_tim = new QTimer(this);
+    m_tim->setObjectName(QStringLiteral("tim"));
+    m_tim->setInterval(kTimerIntervalMs);
+    connect(m_tim, &QTimer::timeout, this, &frmMain::tim_Timer);
+
+    // Keys reach HandleKeyDown wherever the focus is in this window, the page included (its
+    // key presses go to the view's focus proxy, not to this window).
+    qApp->installEventFilter(this);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+    m_tim->stop();
+    if (m_browser)
+        m_browser->setListener(nullptr);
+    Form_Unload();
+    // The tool bars reach the engine and the browser: they go first.
+    m_toolBars.reset();
+    m_navigation->attachEngine(nullptr);
+    m_engine.reset();
+    m_browser.reset();
+}
+
+void frmMain::setTimerInterval(int ms)
+{
+    m_tim->setInterval(ms);
+}
+
+QString frmMain::commandSwitch() const
+{
+    return m_ctx.commandLine.trimmed().left(2).toUpper();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Load sequence
+
+void frmMain::Form_Load()
+{
+    ProgramValues& program = m_ctx.program;
+    SettingsStore& settings = m_ctx.settings;
+    DocumentState& doc = m_ctx.document;
+    const QString sw = commandSwitch();
+
+    // 1-2. The screen-saver password flag is read with the screen-saver state (step 12);
+    // Linux has no system-wide screen-saver-running flag and no script debugger to turn off.
+
+    // 3-4. The embedded files, in a folder of the user's own.
+    QDir().mkpath(program.resourceFolder);
+    QFile::setPermissions(program.resourceFolder,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_resourceIndex = ExtractEmbeddedFiles(program.resourceFolder);
+
+    // 5. The tool bar pictures are loaded with the tool bars (step 17).
+
+    // 6. The document.
+    const DocumentChoice choice = ChooseDocument(m_ctx.commandLine, m_documentServices);
+    program.documentPath = choice.documentPath;
+    program.documentName = choice.documentPath;
+    doc.IsDefaultDocument = choice.isDefaultDocument;
+    if (choice.copiedFromBrowserCache) {
+        SaverState saver;
+        saver.IsSystemSaver = true;
+        RegisterSystemSaver(saver, m_ctx.ini, settings.registryLayer(), m_ctx.system, program);
+    }
+
+    // 7. Whether .gpn files lead to this program.
+    doc.AssociationPending = AssociationNeeded(m_ctx.registry, program.programPath);
+
+    // 8. The cache.
+    ReadCacheSettings(settings, m_ctx.cache);
+
+    // 9-10. A fresh document state, the document fetched when it is on the web, and the
+    // default document written where none exists.
+    doc.PageList = {PageEntry()};
+    doc.PlayList = {PlayEntry()};
+    PrepareDocumentSource(m_documentServices, doc);
+    if (!FileExists(program.documentPath))
+        (void)WriteDefaultDocument(m_documentServices, doc, program.documentPath);
+
+    // 11. The recent documents (the typed addresses come with the tool bars).
+    m_recentFiles = ReadRecentFiles(m_documentServices);
+
+    // 12. The system's screen-saver state.
+    m_saver = ReadSaverState(settings, program, sw == QLatin1String("/S"));
+
+    // 13. The configuration password and the page window's names.
+    m_ctx.lock.storedPassword = settings.readText(Setting::Password);
+
+    // 13-16, 19. The engine's options, the window placement and the browser's options.
+    readWindowPlacement();
+    m_navigation->settings() = ReadNavigationSettings(settings);
+
+    // 17-18. The engine (it holds the display slot) and the tool bars it drives.
+    createEngine();
+    ToolBarPorts toolBarPorts{*m_browser, m_ctx.desktop, doc, settings, m_ctx.ini, program};
+    m_toolBars = std::make_unique<ToolBars>(toolBarPorts, this);
+    m_toolBars->placement() = ReadToolBarPlacement(settings);
+    m_toolBars->attachEngine(*m_engine);
+    m_toolBars->CreateToolBars();
+
+    // 19. The update policy.
+    ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
+    ReadCacheSettings(settings, m_ctx.cache);
+
+    // 20. The document itself.
+    loadCurrentDocument();
+
+    // 21. Where the show starts.
+    m_engine->ChooseFirstPage();
+
+    // 22. The tool bars for the loaded document; without a screen-saver bar the pointer hides.
+    m_toolBars->ArrangeToolBars();
+
+    // 24. Download times from the last completed update.
+    AlignDownloadTimes(doc, m_ctx.update.LastUpdate);
+
+    // 25.
+    m_engine->SetState(RunState::INIT);
+
+    // 27. The splash page, or the start page behind the configuration dialog.
+    PageInfo start = m_engine->GetPageInfo(0);
+    if (sw == QLatin1String("/C") || sw == QLatin1String("-C"))
+        start.url = program.resourceFolder + QStringLiteral("/index.html");
+
+    // 28. The on-line state to restore at the end.
+    m_savedOffline = m_ctx.online && m_ctx.online->isOffline();
+
+    // 29.
+    m_browser->setVisible(true);
+    m_engine->BrowseTo(start.url, start.time, start.hide, start.cached, start.separate);
+
+    m_loaded = true;
+    m_tim->start();
+}
+
+void frmMain::createEngine()
+{
+    EngineSettings engineSettings = ReadEngineSettings(m_ctx.settings, m_saver);
+    engineSettings.WindowState = m_placement.WindowState;
+    engineSettings.TopMost = m_placement.TopMost;
+
+    EngineHooks hooks;
+    hooks.updateDue = [this] { (void)UpdateDue(m_cacheServices, false); };
+    hooks.reloadAtEndOfCycle = [this] {
+        return !m_ctx.update.LastAppliedOffline.value_or(false) ||
+               m_ctx.update.UpdateScheme == AlwaysOnline;
+    };
+    hooks.reloadDocument = [this] {
+        ProgramValues& program = m_ctx.program;
+        if (program.documentSource == DocumentSource::Web)
+            program.documentPath = program.documentName;
+        PrepareDocumentSource(m_documentServices, m_ctx.document);
+        return loadCurrentDocument();
+    };
+    hooks.fetchPage = [this](const QString& url) {
+        return FetchPage(m_cacheServices, fetchEntry(), url, false);
+    };
+    hooks.resetConnectionCheck = [this] { m_ctx.cache.LastConnectionCheck = QDateTime(); };
+
+    const EnginePorts ports{m_ctx.clock,   m_ctx.desktop, *this,          *m_browser,
+                            m_ctx.system,  m_ctx.shell,   m_ctx.settings, m_ctx.document,
+                            m_ctx.program, m_ctx.lock};
+    m_engine = std::make_unique<Engine>(ports, std::move(hooks), engineSettings, m_ctx.commandLine);
+    m_navigation->attachEngine(m_engine.get());
+}
+
+bool frmMain::loadCurrentDocument()
+{
+    const ProgramValues& program = m_ctx.program;
+    const bool ok = LoadDocument(m_documentServices, m_ctx.document, program.documentPath,
+                                 program.documentName);
+    if (m_engine)
+        m_engine->AfterDocumentLoad();
+    LoadUpdateBookkeeping(m_cacheServices);
+    return ok;
+}
+
+PageEntry& frmMain::fetchEntry()
+{
+    // The page entry the page on screen came from keeps the cache file and download time.
+    DocumentState& doc = m_ctx.document;
+    if (m_engine) {
+        const int position = m_engine->sequence().CurrentPage;
+        if (position > 0 && position < doc.PlayList.size()) {
+            const int source = doc.PlayList.at(position).SourcePage;
+            if (source > 0 && source < doc.PageList.size())
+                return doc.PageList[source];
+        }
+    }
+    m_spareEntry = PageEntry();
+    return m_spareEntry;
+}
+
+void frmMain::readWindowPlacement()
+{
+    SettingsStore& settings = m_ctx.settings;
+    const Desktop& desktop = m_ctx.desktop;
+    const int tppX = desktop.twipsPerPixelX();
+    const int tppY = desktop.twipsPerPixelY();
+
+    m_placement.WindowState = settings.readInt(Setting::WindowState);
+    m_placement.TopMost = settings.readBool(Setting::TopMost);
+    m_placement.WindowLeft = settings.readLong(Setting::WindowLeft);
+    m_placement.WindowTop = settings.readLong(Setting::WindowTop);
+    m_placement.WindowWidth = settings.readLong(Setting::WindowWidth, width() * tppX);
+    m_placement.WindowHeight = settings.readLong(Setting::WindowHeight, height() * tppY);
+
+    const QSize screen = desktop.screenSize();
+    FitWindowToScreen(m_placement, screen.width() * tppX, screen.height() * tppY);
+    setGeometry(m_placement.WindowLeft / tppX, m_placement.WindowTop / tppY,
+                m_placement.WindowWidth / tppX, m_placement.WindowHeight / tppY);
+}
+
+void frmMain::openDocument(const QString& url)
+{
+    if (!m_engine)
+        return;
+    ProgramValues& program = m_ctx.program;
+    program.documentPath = url;
+    program.documentName = url;
+    PrepareDocumentSource(m_documentServices, m_ctx.document);
+    UpdateDefaultDocumentFlag(m_documentServices, m_ctx.document, program.documentPath,
+                              program.documentName);
+    loadCurrentDocument();
+    if (m_toolBars)
+        m_toolBars->ArrangeToolBars();
+    m_engine->SetState(RunState::INIT);
+    m_engine->PlayAction();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout, placement, caption
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_engine && m_engine->state().EngineInitialised)
+        LayoutBrowser();
+}
+
+void frmMain::LayoutBrowser()
+{
+    QWidget* client = centralWidget();
+    m_browser->view()->setGeometry(
+        BrowserGeometry(m_placement.WindowState, client->width(), client->height()));
+    SaveWindowPlacement();
+}
+
+void frmMain::SaveWindowPlacement()
+{
+    if (!m_loaded || m_unloaded)
+        return;
+    SettingsStore& settings = m_ctx.settings;
+    // Only what changed is written: the caption follows every page.
+    auto store = [&settings](Setting setting, qint32 value) {
+        if (settings.readLong(setting) != value)
+            (void)settings.write(setting, value);
+    };
+    if (m_placement.WindowState != 2) {
+        const int tppX = m_ctx.desktop.twipsPerPixelX();
+        const int tppY = m_ctx.desktop.twipsPerPixelY();
+        m_placement.WindowLeft = x() * tppX;
+        m_placement.WindowTop = y() * tppY;
+        m_placement.WindowWidth = width() * tppX;
+        m_placement.WindowHeight = height() * tppY;
+        store(Setting::WindowLeft, m_placement.WindowLeft);
+        store(Setting::WindowTop, m_placement.WindowTop);
+        store(Setting::WindowWidth, m_placement.WindowWidth);
+        store(Setting::WindowHeight, m_placement.WindowHeight);
+    }
+    if (m_toolBars) {
+        m_toolBars->RecordPlacement();
+        const ToolBarPlacement before = ReadToolBarPlacement(settings);
+        if (!(before == m_toolBars->placement()))
+            WriteToolBarPlacement(settings, m_toolBars->placement());
+    }
+}
+
+void frmMain::UpdateTitle()
+{
+    if (windowTitle() != kCaption)
+        setWindowTitle(kCaption);
+    SaveWindowPlacement();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The timer and the keys
+
+void frmMain::tim_Timer()
+{
+    if (!m_engine || m_processEnded)
+        return;
+    const RunState before = m_engine->CurrentState();
+    m_engine->EngineTick();
+    // The configuration dialog may have changed the browser's options.
+    if (before == RunState::WAITCONFIG && m_engine->CurrentState() != RunState::WAITCONFIG)
+        m_navigation->settings() = ReadNavigationSettings(m_ctx.settings);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !m_engine || m_processEnded)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    // A key press travels up from the focus widget to its parents, and keys the page leaves
+    // unused come back as copies: only the original, at its first receiver, counts.
+    QWidget* focus = QApplication::focusWidget();
+    if (!event->spontaneous() || (focus ? widget != focus : widget != this))
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    m_engine->HandleKeyDown(KeyCodeOf(key), ShiftMaskOf(key));
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+void frmMain::requestTermination()
+{
+    m_terminating = true;
+    if (m_engine && !m_processEnded) {
+        m_engine->SetState(RunState::FINPROG);
+        // Should the engine be held (a modal dialog), end without it.
+        QTimer::singleShot(kTerminationGraceMs, this, [this] {
+            if (!m_processEnded)
+                endProcess();
+        });
+        return;
+    }
+    endProcess();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_processEnded || m_terminating) {
+        m_closeAccepted = true;
+        event->accept();
+        return;
+    }
+    if (!m_engine) {
+        event->accept();
+        return;
+    }
+    if (m_engine->CurrentState() != RunState::FINPROG) {
+        // The window system asked (its close button, Alt+F4 of the window manager): that is a
+        // quit request, granted as the Quit button would be.
+        event->ignore();
+        if (m_engine->QuitAllowed())
+            m_engine->SetState(RunState::FINPROG);
+        return;
+    }
+    if (!m_engine->QueryClose()) {
+        event->ignore();
+        return;
+    }
+    m_closeAccepted = true;
+    event->accept();
+}
+
+bool frmMain::closeMainWindow()
+{
+    close();
+    return m_closeAccepted;
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_unloaded || !m_loaded)
+        return;
+    SaveWindowPlacement();
+    m_unloaded = true;
+    // 1. The other windows, network drives, update bookkeeping and on-line state.
+    if (m_configHooks.unloadConfigWindows)
+        m_configHooks.unloadConfigWindows();
+    if (m_toolBars) {
+        showToolBar(ToolBar::Run, false);
+        showToolBar(ToolBar::Nav, false);
+    }
+    m_ctx.drives.DisconnectAllShares();
+    RecordUpdateProgress(m_cacheServices);
+    if (m_ctx.online)
+        m_ctx.online->setOffline(m_savedOffline);
+    // 2-4. The extracted files and their folders.
+    RemoveEmbeddedFiles(m_resourceIndex, m_ctx.program.resourceFolder);
+    // 5.
+    if (m_engine)
+        m_engine->ShowCursorFully();
+}
+
+void frmMain::unloadWindows()
+{
+    if (m_configHooks.unloadConfigWindows)
+        m_configHooks.unloadConfigWindows();
+    if (m_toolBars) {
+        showToolBar(ToolBar::Run, false);
+        showToolBar(ToolBar::Nav, false);
+    }
+    for (QWidget* popup : m_browser->popupWindows())
+        popup->close();
+}
+
+void frmMain::endProcess()
+{
+    if (m_processEnded)
+        return;
+    m_processEnded = true;
+    m_tim->stop();
+    // Also when the window refused to close but the engine ends anyway: nothing extracted
+    // stays behind.
+    Form_Unload();
+    hide();
+    Q_EMIT processEnded();
+    QCoreApplication::exit(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Frontend: the main window
+
+WindowId frmMain::windowId(AppWindow window) const
+{
+    switch (window) {
+    case AppWindow::Main:
+        return QtDesktop::idOf(this);
+    case AppWindow::ToolRun:
+        return m_toolBars ? m_toolBars->windowId(ToolBar::Run) : 0;
+    case AppWindow::ToolNav:
+        return m_toolBars ? m_toolBars->windowId(ToolBar::Nav) : 0;
+    case AppWindow::Config:
+        return m_configHooks.configWindowId ? m_configHooks.configWindowId() : 0;
+    }
+    return 0;
+}
+
+void frmMain::applyWindowFlags()
+{
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::FramelessWindowHint, !m_framed);
+    flags.setFlag(Qt::WindowStaysOnTopHint, m_topmost);
+    if (flags == windowFlags())
+        return;
+    if (QWindow* handle = windowHandle(); handle && isVisible()) {
+        // In place: setWindowFlags would hide the window and show it again.
+        overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+void frmMain::setMainFramed(bool framed)
+{
+    if (framed == m_framed)
+        return;
+    m_framed = framed;
+    applyWindowFlags();
+}
+
+void frmMain::setMainTopmost(bool topmost)
+{
+    if (topmost != m_topmost) {
+        m_topmost = topmost;
+        // Coalesced: the start of the show pins the window and lets go of it at once, which
+        // should only bring it to the front.
+        QTimer::singleShot(0, this, [this] { applyWindowFlags(); });
+    }
+    raise();
+    activateWindow();
+}
+
+void frmMain::applyWindowState(int windowState)
+{
+    m_placement.WindowState = static_cast<qint16>(windowState);
+    if (windowState == 2)
+        showFullScreen();
+    else
+        showNormal();
+    LayoutBrowser();
+}
+
+void frmMain::setMainVisible(bool visible)
+{
+    setVisible(visible);
+}
+
+void frmMain::focusBrowser()
+{
+    m_browser->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Frontend: the tool bars (their windows belong to ToolBars)
+
+void frmMain::showToolBar(ToolBar bar, bool show)
+{
+    if (m_toolBars)
+        m_toolBars->showToolBar(bar, show);
+}
+
+void frmMain::setToolBarTopmost(ToolBar bar)
+{
+    if (m_toolBars)
+        m_toolBars->setToolBarTopmost(bar);
+}
+
+bool frmMain::isToolBarTopmost(ToolBar bar) const
+{
+    // Without tool bars there is nothing to bring up.
+    return m_toolBars ? m_toolBars->isToolBarTopmost(bar) : true;
+}
+
+int frmMain::placedButtonCount(ToolBar bar) const
+{
+    return m_toolBars ? m_toolBars->placedButtonCount(bar) : 0;
+}
+
+void frmMain::highlightButton(ToolBar bar, int index)
+{
+    if (m_toolBars)
+        m_toolBars->highlightButton(bar, index);
+}
+
+void frmMain::refreshToolBars()
+{
+    if (m_toolBars)
+        m_toolBars->refreshToolBars();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Frontend: the dialogs (they belong to the configuration side)
+
+void frmMain::runPasswordDialog(PasswordLock& lock)
+{
+    if (m_configHooks.runPasswordDialog) {
+        m_configHooks.runPasswordDialog(lock);
+        return;
+    }
+    // No dialog to ask with: the password counts as not given.
+    QMessageBox::information(this, kCaption,
+                             tr("The configuration password dialog is not available."));
+}
+
+void frmMain::openConfigDialog()
+{
+    if (m_configHooks.openConfigDialog) {
+        m_configHooks.openConfigDialog();
+        return;
+    }
+    // Without a dialog the request ends as a cancelled one, so the show goes on.
+    QTimer::singleShot(0, this, [this] {
+        QMessageBox::information(this, kCaption, tr("The configuration dialog is not available."));
+        if (m_engine) {
+            m_engine->ConfigCancelled();
+            m_engine->ConfigClosed();
+        }
+    });
+}
+
+void frmMain::setConfigTopmost(bool topmost)
+{
+    if (m_configHooks.setConfigTopmost)
+        m_configHooks.setConfigTopmost(topmost);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures of the show
+
+void frmMain::saveScreenshot()
+{
+    if (m_screenshotFolder.isEmpty() || !isVisible() || m_processEnded)
+        return;
+    QDir().mkpath(m_screenshotFolder);
+    const int position = m_engine ? m_engine->sequence().CurrentPage : 0;
+    const QString name = m_ctx.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
+                         QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'));
+    const QString path = QDir(m_screenshotFolder).filePath(name);
+    if (grab().save(path, "PNG"))
+        Q_EMIT screenshotSaved(path);
+}
+
+} // namespace glasspane

@@ -1,0 +1,94 @@
+#include "browser/kiosk_page.h"
+
+#include <QWebEngineCertificateError>
+#include <QWebEngineClientCertificateSelection>
+#include <QWebEngineFileSystemAccessRequest>
+#include <QWebEngineFullScreenRequest>
+#include <QWebEngineQuotaRequest>
+#include <QWebEngineRegisterProtocolHandlerRequest>
+#include <QWebEngineSettings>
+
+namespace glasspane {
+
+KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
+    : QWebEnginePage(profile, parent), m_owner(owner)
+{
+    QWebEngineSettings* s = settings();
+    // A link or file dropped on the page must not take the kiosk anywhere.
+    s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    // Icons are never shown, so they are not fetched either.
+    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    s->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
+    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true); // OnNewWindow decides
+    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+    connect(this, &QWebEnginePage::fullScreenRequested, this,
+            [](QWebEngineFullScreenRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::quotaRequested, this,
+            [](QWebEngineQuotaRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
+            [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+            [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::selectClientCertificate, this,
+            [](QWebEngineClientCertificateSelection selection) { selection.selectNone(); });
+    // Never an exception for a bad certificate, and never a prompt asking for one.
+    connect(this, &QWebEnginePage::certificateError, this,
+            [](const QWebEngineCertificateError& error) {
+                QWebEngineCertificateError copy = error;
+                copy.rejectCertificate();
+            });
+}
+
+void KioskPage::setSilent(bool silent)
+{
+    m_silent = silent;
+    settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, !silent);
+}
+
+bool KioskPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    return m_owner.navigationRequested(this, url, type, isMainFrame);
+}
+
+QStringList KioskPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&)
+{
+    // A file dialog would let visitors browse the kiosk's disk.
+    return {};
+}
+
+void KioskPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg)
+{
+    if (!m_silent)
+        QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+}
+
+bool KioskPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
+{
+    return m_silent ? false : QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+}
+
+bool KioskPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
+                                 const QString& defaultValue, QString* result)
+{
+    return m_silent ? false
+                    : QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+}
+
+void KioskPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                         const QString&)
+{
+    // Pages' console output is of no use on a kiosk's terminal.
+}
+
+} // namespace glasspane

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+namespace glasspane {
+
+// A page that keeps visitors inside the kiosk: no file choosers, permissions, full screen,
+// protocol handlers, client certificates or certificate exceptions; script dialogs only when
+// not silent; every navigation decided by its owner.
+class KioskPage : public QWebEnginePage
+{
+    Q_OBJECT
+
+public:
+    class Owner
+    {
+    public:
+        virtual ~Owner() = default;
+        // True lets the navigation go ahead.
+        virtual bool navigationRequested(KioskPage* page, const QUrl& url, NavigationType type,
+                                         bool isMainFrame) = 0;
+    };
+
+    KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent = nullptr);
+
+    bool silent() const { return m_silent; }
+    // Silent: no script dialogs and no error pages.
+    void setSilent(bool silent);
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
+                            const QStringList& acceptedMimeTypes) override;
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
+                          const QString& defaultValue, QString* result) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int lineNumber, const QString& sourceID) override;
+
+private:
+    Owner& m_owner;
+    bool m_silent = false;
+};
+
+} // namespace glasspane

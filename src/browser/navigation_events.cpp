@@ -1,0 +1,123 @@
+#include "browser/navigation_events.h"
+
+#include "document/document.h"
+#include "document/program_values.h"
+#include "document/settings.h"
+#include "engine/engine.h"
+#include "platform/clock.h"
+
+namespace glasspane {
+
+NavigationSettings ReadNavigationSettings(SettingsStore& settings)
+{
+    NavigationSettings s;
+    s.OnNewWindow = settings.readInt(Setting::OnNewWindow);
+    s.RemoveVertScroll = settings.readInt(Setting::RemoveVertScroll);
+    s.SpecialURL = settings.readText(Setting::SpecialURL);
+    return s;
+}
+
+NavigationEvents::NavigationEvents(Browser& browser, DocumentState& doc,
+                                   const ProgramValues& program, const Clock& clock,
+                                   NavigationHooks hooks)
+    : m_browser(browser), m_doc(doc), m_program(program), m_clock(clock), m_hooks(std::move(hooks))
+{}
+
+void NavigationEvents::BeforeNavigate2(const QString& url, bool topLevel, bool& cancel)
+{
+    HandleBeforeNavigate(0, url, topLevel, cancel);
+}
+
+void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLevel, bool& cancel)
+{
+    cancel = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, m_program.resourceFolder);
+
+    if (!cancel && url.right(4).toLower() == QLatin1String(".gpn")) {
+        // A document: the browser never shows it as text; the show starts over with it.
+        cancel = true;
+        if (m_hooks.openDocument)
+            m_hooks.openDocument(url);
+    }
+
+    if (!cancel && topLevel && m_browser.isVisible() && m_hooks.addressText &&
+        m_hooks.setAddressText && m_hooks.addressText().compare(url, Qt::CaseInsensitive) != 0) {
+        m_hooks.setAddressText(url);
+        if (m_hooks.updateTitle)
+            m_hooks.updateTitle();
+    }
+
+    if (!m_engine || !m_engine->state().NavigationMode)
+        return;
+    // The program's own page is no user activity, nor are the special addresses.
+    if (url.compare(m_engine->displaySlot().Url, Qt::CaseInsensitive) == 0)
+        return;
+    const QStringList special = m_settings.SpecialURL.split(QLatin1Char(','));
+    for (const QString& entry : special) {
+        if (!entry.isEmpty() && url.compare(entry, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    m_engine->NoteActivity();
+}
+
+void NavigationEvents::NewWindow2(NewWindowTarget& target)
+{
+    if (m_engine && m_engine->state().NavigationMode)
+        return;
+    switch (m_settings.OnNewWindow) {
+    case 1:
+        target = NewWindowTarget::Main;
+        break;
+    case 2:
+        target = NewWindowTarget::Cancel;
+        break;
+    default:
+        break;
+    }
+}
+
+void NavigationEvents::followLocation()
+{
+    if (m_hooks.setAddressText)
+        m_hooks.setAddressText(m_browser.LocationURL());
+    if (m_hooks.updateTitle)
+        m_hooks.updateTitle();
+    RemoveScrollBars();
+}
+
+void NavigationEvents::NavigateComplete2(const QString&, bool topLevel)
+{
+    if (topLevel)
+        followLocation();
+}
+
+void NavigationEvents::DocumentComplete(const QString&, bool topLevel)
+{
+    if (!topLevel)
+        return;
+    if (m_engine)
+        m_engine->displaySlot().Loaded = true;
+    followLocation();
+    if (m_hooks.offline && m_hooks.offline())
+        return;
+    if (m_engine) {
+        const int page = m_engine->sequence().CurrentPage;
+        if (page >= 0 && page < m_doc.PlayList.size())
+            m_doc.PlayList[page].LastDownload = m_clock.now();
+    }
+    if (m_hooks.recordUpdateProgress)
+        m_hooks.recordUpdateProgress();
+}
+
+void NavigationEvents::RemoveScrollBars()
+{
+    const int mode = m_settings.RemoveVertScroll;
+    if (mode < 1)
+        return;
+    const BodyMetrics body = m_browser.bodyMetrics();
+    if (!body.hasBody)
+        return;
+    const bool hide = mode == 1 || (mode == 2 && body.scrollHeight <= body.clientHeight);
+    m_browser.setBodyScroll(hide ? QStringLiteral("no") : QString());
+}
+
+} // namespace glasspane

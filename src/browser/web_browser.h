@@ -1,0 +1,107 @@
+#pragma once
+
+#include "browser/kiosk_page.h"
+#include "platform/browser.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QUrl>
+#include <memory>
+#include <vector>
+
+class QPrinter;
+class QWebEngineNewWindowRequest;
+class QWebEngineLoadingInfo;
+class QWebEngineProfile;
+class QWebEngineView;
+class QWidget;
+
+namespace glasspane {
+
+// The Browser port on Qt WebEngine: one view (objectName "WebBrowser0") with its page, the
+// four events with the top-level test, and the program's own pop-up windows.
+//
+// How the events map onto the engine's signals:
+// - BeforeNavigate2: every navigation request of the page, main frame or frame, the program's
+//   own loads and server redirects included (a refused redirect stops the load it belongs to);
+// - NavigateComplete2: the top-level address changed (the new document is committed);
+// - DocumentComplete: when a top-level load that was let through ends (well or not), first for
+//   the frames it loaded, then for itself, after the body has been measured. Frames loaded
+//   after the page completed report at once.
+// - NewWindow2: the page asked for a new window; the answer sends it to a window of the
+//   program, to this view, or nowhere.
+class WebBrowser final : public QObject, public Browser, private KioskPage::Owner
+{
+    Q_OBJECT
+
+public:
+    // The view is created as a child of parentWidget. The profile must outlive this object.
+    WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget);
+    ~WebBrowser() override;
+
+    QWebEngineView* view() const { return m_view; }
+    KioskPage* page() const { return m_page; }
+    // The separate pop-up windows now open.
+    QList<QWidget*> popupWindows() const;
+
+    // The program's address text of a URL, and back.
+    static QString addressOf(const QUrl& url);
+    static QUrl urlOf(const QString& address);
+
+    // Browser
+    void setListener(BrowserEvents* listener) override { m_listener = listener; }
+    void Navigate(const QString& url) override;
+    void GoBack() override;
+    void GoForward() override;
+    void Stop() override;
+    void Refresh() override;
+    QString LocationURL() const override;
+    bool Busy() const override { return m_busy; }
+    bool Silent() const override;
+    void setSilent(bool silent) override;
+    bool isVisible() const override;
+    void setVisible(bool visible) override;
+    void setFocus() override;
+    BodyMetrics bodyMetrics() const override { return m_metrics; }
+    void requestBodyMetrics(std::function<void(const BodyMetrics&)> done) override;
+    void setBodyScroll(const QString& scroll) override;
+    bool canPrint() const override;
+    [[nodiscard]] bool print(QString* error) override;
+
+Q_SIGNALS:
+    // After the listener had the top-level DocumentComplete.
+    void topLevelDocumentComplete(const QString& url);
+    // After the renderer process died and the page was asked to load again.
+    void rendererRestarted();
+
+private:
+    class PopupWindow;
+
+    bool navigationRequested(KioskPage* page, const QUrl& url, QWebEnginePage::NavigationType type,
+                             bool isMainFrame) override;
+    void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    void onNewWindowRequested(QWebEngineNewWindowRequest& request);
+    void completeTopLevel();
+    void measureBody(std::function<void(const BodyMetrics&)> done);
+    void openPopup(QWebEngineNewWindowRequest& request);
+
+    QWebEngineProfile* m_profile;
+    QWebEngineView* m_view = nullptr;
+    KioskPage* m_page = nullptr;
+    BrowserEvents* m_listener = nullptr;
+    std::vector<QPointer<QWidget>> m_popups;
+    std::unique_ptr<QPrinter> m_printer;
+    // Callbacks that arrive after this object began to die must do nothing.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+
+    bool m_busy = false;
+    bool m_topPending = false; // a top-level load was let through and has not ended
+    QUrl m_topUrl;             // its address, followed through redirects
+    quint64 m_generation = 0;  // counts the top-level loads let through
+    QStringList m_frameDocuments;
+    BodyMetrics m_metrics;
+    int m_delivering = 0; // inside a listener call
+};
+
+} // namespace glasspane

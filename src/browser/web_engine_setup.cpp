@@ -1,0 +1,104 @@
+#include "browser/web_engine_setup.h"
+
+#include "platform/online_state.h"
+
+#include <QByteArrayList>
+#include <QUrl>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <cstdlib>
+#include <cstring>
+
+namespace glasspane {
+
+namespace {
+
+bool isDebuggingSwitch(const char* arg)
+{
+    static const char* const prefixes[] = {"--remote-debugging", "-remote-debugging",
+                                           "--auto-open-devtools"};
+    for (const char* prefix : prefixes) {
+        if (std::strncmp(arg, prefix, std::strlen(prefix)) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void DisableWebEngineDebugging(int& argc, char** argv)
+{
+    qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
+
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.isEmpty()) {
+        QByteArrayList kept;
+        for (const QByteArray& flag : flags.simplified().split(' ')) {
+            if (!isDebuggingSwitch(flag.constData()))
+                kept << flag;
+        }
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", kept.join(' '));
+    }
+
+    int out = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (!isDebuggingSwitch(argv[i]))
+            argv[out++] = argv[i];
+    }
+    if (argc > 0) {
+        argc = out;
+        argv[argc] = nullptr;
+    }
+}
+
+// Runs on the user-interface thread (Qt 6), so it can read the on-line state directly.
+class BrowserProfile::Interceptor final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    explicit Interceptor(const OnlineState* online) : m_online(online) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        if (m_online && m_online->isOffline() &&
+            !BrowserProfile::reachableOffline(info.requestUrl()))
+            info.block(true);
+    }
+
+private:
+    const OnlineState* m_online;
+};
+
+BrowserProfile::BrowserProfile(const OnlineState* online, QObject* parent)
+    : QObject(parent), m_interceptor(std::make_unique<Interceptor>(online))
+{
+    // A profile without a storage name is off the record: nothing of the visitors' browsing
+    // stays on the kiosk's disk.
+    m_profile = new QWebEngineProfile(this);
+    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    m_profile->setSpellCheckEnabled(false);
+    m_profile->setUrlRequestInterceptor(m_interceptor.get());
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
+            [](QWebEngineDownloadRequest* download) { download->cancel(); });
+}
+
+BrowserProfile::~BrowserProfile()
+{
+    m_profile->setUrlRequestInterceptor(nullptr);
+}
+
+bool BrowserProfile::reachableOffline(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    static const QStringList network = {QStringLiteral("http"), QStringLiteral("https"),
+                                        QStringLiteral("ws"), QStringLiteral("wss"),
+                                        QStringLiteral("ftp")};
+    if (!network.contains(scheme))
+        return true;
+    const QString host = url.host();
+    return host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost") ||
+           host == QLatin1String("::1");
+}
+
+} // namespace glasspane

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class QWebEngineProfile;
+
+namespace glasspane {
+
+class OnlineState;
+
+// Removes every way of reaching Chromium's developer tools from the process before Qt
+// WebEngine starts: the remote-debugging variables and switches, whether they come from the
+// environment or from the program's own arguments (which Qt WebEngine also hands to Chromium).
+// Call before the QApplication is built; argc and argv are edited in place.
+void DisableWebEngineDebugging(int& argc, char** argv);
+
+// The browser's profile: in memory only (no cookies, cache or history left on disk), downloads
+// refused, and no request to the network while the process is off-line (this machine and
+// local files stay reachable).
+class BrowserProfile : public QObject
+{
+    Q_OBJECT
+
+public:
+    // online may be null: then nothing is ever blocked. Not owned; must outlive this object.
+    explicit BrowserProfile(const OnlineState* online, QObject* parent = nullptr);
+    ~BrowserProfile() override;
+
+    QWebEngineProfile* profile() const { return m_profile; }
+
+    // Whether a request for this address is sent while the process is off-line.
+    static bool reachableOffline(const QUrl& url);
+
+private:
+    class Interceptor;
+    std::unique_ptr<Interceptor> m_interceptor;
+    QWebEngineProfile* m_profile = nullptr; // child of this object
+};
+
+} // namespace glasspane

@@ -1,0 +1,624 @@
+#include "document/document.h"
+
+#include "document/document_files.h"
+#include "document/ini_files.h"
+#include "document/page_variables.h"
+#include "document/paths.h"
+#include "document/program_values.h"
+#include "document/settings.h"
+#include "document/text.h"
+#include "platform/clock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+namespace glasspane {
+
+namespace {
+
+// Keys of the page, include and exclude sections. These are keys of the document format
+// itself, not options, so they are not in the settings catalogue.
+const QString kUrlKey = QStringLiteral("URL");
+const QString kPageDefaultTimeKey = QStringLiteral("DefaultTime");
+const QString kTimeKey = QStringLiteral("Time");
+const QString kCachedKey = QStringLiteral("Cached");
+const QString kSeparateProcKey = QStringLiteral("SeparateProc");
+const QString kVar1TypeKey = QStringLiteral("Var1Type");
+const QString kVar1SourceKey = QStringLiteral("Var1Source");
+const QString kVar1ParamKey = QStringLiteral("Var1Param");
+const QString kVar1CaseSensitiveKey = QStringLiteral("Var1CaseSensitive");
+const QString kVar1SubDirectoriesKey = QStringLiteral("Var1SubDirectories");
+
+const QString kPageSection = QStringLiteral("Page");
+const QString kIncludeSection = QStringLiteral("Include");
+const QString kExcludeSection = QStringLiteral("Exclude");
+const QString kAboutSection = QStringLiteral("About");
+const QString kToolNavUrlSection = QStringLiteral("ToolNavURL");
+
+const char* const kToolRunNames[] = {"Play", "Pause",  "Previous",   "Next",
+                                     "Quit", "Config", "Navigation", "Help"};
+const char* const kToolNavNames[] = {"Back", "Forward", "Stop", "Reload", "Home", "Play",
+                                     "Quit", "Config",  "Help", "Grab",   "Print"};
+
+// What a page, include or exclude section is: its name begins with the word, whatever
+// follows.
+bool isSectionOf(const QString& name, const QString& word)
+{
+    return name.startsWith(word, Qt::CaseInsensitive);
+}
+
+QStringList sectionNames(const QString& sectionList)
+{
+    QStringList names;
+    QString work;
+    int position = 0;
+    const QString comma = QStringLiteral(",");
+    TokenStart(sectionList, comma, work, position);
+    for (QString item = TokenNext(work, position, comma); item != comma;
+         item = TokenNext(work, position, comma))
+        names.append(item);
+    return names;
+}
+
+QVector<ToolButton> makeButtons(const char* const* names, int count)
+{
+    QVector<ToolButton> buttons;
+    buttons.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        ToolButton b;
+        b.Name = QString::fromLatin1(names[i]);
+        b.HelpTip = b.Name;
+        b.Index = qint16(i);
+        b.Position = qint16(i);
+        buttons.append(b);
+    }
+    return buttons;
+}
+
+class BusyScope
+{
+public:
+    explicit BusyScope(const DocumentServices& services) : m_services(services)
+    {
+        if (m_services.beginBusy)
+            m_services.beginBusy();
+    }
+    ~BusyScope()
+    {
+        if (m_services.endBusy)
+            m_services.endBusy();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const DocumentServices& m_services;
+};
+
+// The comparable form of an address or path prefix: case and separators do not count.
+QString prefixForm(const QString& text)
+{
+    QString s = text.toLower();
+    s.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return s;
+}
+
+bool inResourceFolder(const QString& url, const QString& resourceFolder)
+{
+    if (resourceFolder.isEmpty())
+        return false;
+    QString folder = prefixForm(resourceFolder);
+    while (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    if (folder.isEmpty())
+        return false;
+    QString address = prefixForm(url);
+    if (address.startsWith(QLatin1String("file://")))
+        address = address.mid(7);
+    return address.startsWith(folder + QLatin1Char('/')) || address == folder;
+}
+
+QString aboutAddress(const char* path)
+{
+    return QStringLiteral("    ") + QString::fromLatin1(kMakerSiteAddress) +
+           QString::fromLatin1(path);
+}
+
+ExpansionContext expansionContext(DocumentServices& services)
+{
+    ExpansionContext context;
+    context.VarSubst = services.settings.readBool(Setting::VarSubst);
+    context.resourceFolder = services.program.resourceFolder;
+    context.favoritesFolder = FavoritesFolder(services.registry, services.shell);
+    context.beginBusy = services.beginBusy;
+    context.endBusy = services.endBusy;
+    if (services.fetchValueFile) {
+        context.fetchValueFile = services.fetchValueFile;
+    } else {
+        // Local value files, found as every other path of the document is.
+        const ProgramValues& program = services.program;
+        context.fetchValueFile = [&program](PageEntry&, const QString& source) {
+            QString path = source.trimmed();
+            if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+                path = path.mid(7);
+                if (path.size() > 2 && path.at(0) == QLatin1Char('/') &&
+                    path.at(2) == QLatin1Char('|'))
+                    path = path.mid(1);
+            } else {
+                path = ResolvePath(path, program);
+            }
+            if (IsWebAddress(path))
+                return QString();
+            return ReadTextFile(path);
+        };
+    }
+    return context;
+}
+
+void readToolNavUrl(DocumentServices& services, DocumentState& doc)
+{
+    doc.ToolNavURLVisible = services.settings.readBool(kToolNavUrlSection, Setting::Visible, true);
+}
+
+// Loads the [Gpane] values, lists, buttons and pages of the file now in program.documentPath.
+void loadContents(DocumentServices& services, DocumentState& doc, bool expand)
+{
+    SettingsStore& settings = services.settings;
+    const ProgramValues& program = services.program;
+
+    doc.HomeURL = ResolvePath(settings.readText(Setting::HomeURL, QString()).trimmed(), program);
+    doc.AutoHome = settings.readBool(Setting::AutoHome, false);
+    doc.HomeAsSplash = settings.readBool(Setting::HomeAsSplash, false);
+    if (doc.HomeURL.isEmpty()) {
+        doc.HomeURL = QStringLiteral("about:blank");
+        doc.HomeAsSplash = false;
+    }
+    doc.AutoLoop = settings.readBool(Setting::AutoLoop, true);
+    doc.DefaultTime = settings.readLong(Setting::DefaultTime, 10);
+    doc.FirstPage = services.ini
+                        .ReadIni(settings.sectionOf(program.machineKeyPath),
+                                 settingName(Setting::FirstPage), program.documentPath)
+                        .trimmed();
+
+    settings.ReadLocations();
+
+    // The lists come before the pages: expansion filters with them.
+    LoadIncludeList(services, doc);
+    LoadExcludeList(services, doc);
+
+    LoadPageList(services, doc, expand);
+
+    doc.ToolRunButtons = DefaultToolRunButtons();
+    doc.ToolNavButtons = DefaultToolNavButtons();
+    ReadButtons(services, doc.ToolNavButtons, 0, ToolNavCount - 1,
+                QString::fromLatin1(kToolNavWord));
+    ReadButtons(services, doc.ToolRunButtons, 0, ToolRunCount - 1,
+                QString::fromLatin1(kToolRunWord));
+    readToolNavUrl(services, doc);
+
+    doc.ConfigChanged = false;
+}
+
+} // namespace
+
+QVector<ToolButton> DefaultToolRunButtons()
+{
+    return makeButtons(kToolRunNames, ToolRunCount);
+}
+
+QVector<ToolButton> DefaultToolNavButtons()
+{
+    return makeButtons(kToolNavNames, ToolNavCount);
+}
+
+void NewDocument(DocumentState& doc)
+{
+    doc.HomeURL.clear();
+    doc.AutoLoop = true;
+    doc.AutoHome = false;
+    doc.HomeAsSplash = false;
+    doc.DefaultTime = 10;
+    doc.FirstPage.clear();
+    doc.PageList = {PageEntry()};
+    doc.PlayList = {PlayEntry()};
+    doc.IncludeList.clear();
+    doc.ExcludeList.clear();
+    doc.SectionList.clear();
+    doc.IsDefaultDocument = false;
+    doc.ConfigChanged = false;
+}
+
+bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
+                          const QString& documentPath)
+{
+    const QString home = MakeRelativePath(
+        services.program.resourceFolder + QStringLiteral("/index.html"), services.program);
+    const QStringList lines = {
+        QStringLiteral("[Gpane]"),
+        QStringLiteral("HomeURL=") + home,
+        QString(),
+        QStringLiteral("[Page1]"),
+        QStringLiteral("URL=$$"),
+        QStringLiteral("Var1Type=4"),
+        QStringLiteral("Var1SubDirectories=Yes"),
+        QString(),
+        QStringLiteral("[Page2]"),
+        QStringLiteral("URL=glass-pane.html"),
+        QString(),
+        QStringLiteral("[Page3]"),
+        QStringLiteral("URL=link.html"),
+        QString(),
+        QStringLiteral("[Page4]"),
+        QStringLiteral("URL=documentation.html"),
+        QString(),
+        QStringLiteral("[Page5]"),
+        QStringLiteral("URL=powerpoint.html"),
+        QString(),
+    };
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + '\n';
+
+    // Forget any parsed copy first, so that nothing pending is written over the new file.
+    (void)services.ini.FlushIni(documentPath);
+    QSaveFile file(LocalPath(documentPath));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        qCWarning(lcDocument, "cannot write the default document %s: %s",
+                  qUtf8Printable(documentPath), qUtf8Printable(file.errorString()));
+        return false;
+    }
+    doc.SectionList = QStringLiteral("Gpane,Page1,Page2,Page3,Page4,Page5,");
+    return services.ini.FlushIni(documentPath);
+}
+
+void LoadIncludeList(DocumentServices& services, DocumentState& doc)
+{
+    doc.IncludeList.clear();
+    for (const QString& section : sectionNames(doc.SectionList)) {
+        if (!isSectionOf(section, kIncludeSection))
+            continue;
+        const QString url =
+            services.ini.ReadIni(section, kUrlKey, services.program.documentPath).trimmed();
+        if (!url.isEmpty())
+            doc.IncludeList.append(url);
+    }
+}
+
+void LoadExcludeList(DocumentServices& services, DocumentState& doc)
+{
+    doc.ExcludeList.clear();
+    for (const QString& section : sectionNames(doc.SectionList)) {
+        if (!isSectionOf(section, kExcludeSection))
+            continue;
+        const QString url =
+            services.ini.ReadIni(section, kUrlKey, services.program.documentPath).trimmed();
+        if (!url.isEmpty())
+            doc.ExcludeList.append(url);
+    }
+}
+
+void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand)
+{
+    IniFiles& ini = services.ini;
+    const ProgramValues& program = services.program;
+    const QString& file = program.documentPath;
+
+    const PageEntry documentEntry = doc.PageList.isEmpty() ? PageEntry() : doc.PageList.first();
+    doc.PageList = {documentEntry};
+    for (const QString& section : sectionNames(doc.SectionList)) {
+        if (!isSectionOf(section, kPageSection))
+            continue;
+        const QString url = ResolvePath(ini.ReadIni(section, kUrlKey, file).trimmed(), program);
+        if (url.isEmpty())
+            continue;
+        PageEntry page;
+        page.URL = url;
+        page.DefaultTime = ToBool(ini.ReadIni(section, kPageDefaultTimeKey, file), true);
+        page.Time = ToLong(ini.ReadIni(section, kTimeKey, file), doc.DefaultTime);
+        page.Var1Type = ToInt(ini.ReadIni(section, kVar1TypeKey, file), 0);
+        // Empty and absent read alike; an empty one is not written back.
+        const QString source = ini.ReadIni(section, kVar1SourceKey, file);
+        const QString param = ini.ReadIni(section, kVar1ParamKey, file);
+        page.Var1Source = source.isEmpty() ? QString() : source;
+        page.Var1Param = param.isEmpty() ? QString() : param;
+        page.Var1CaseSensitive = IsTrueWord(ini.ReadIni(section, kVar1CaseSensitiveKey, file));
+        page.Var1SubDirectories = IsTrueWord(ini.ReadIni(section, kVar1SubDirectoriesKey, file));
+        page.Cached = ToBool(ini.ReadIni(section, kCachedKey, file), false);
+        page.SeparateProc = ToBool(ini.ReadIni(section, kSeparateProcKey, file), true);
+        doc.PageList.append(page);
+    }
+    if (expand) {
+        if (doc.PlayList.isEmpty())
+            doc.PlayList.resize(1);
+        ExpandPageList(doc.PageList, doc.PlayList, doc.IncludeList, doc.ExcludeList,
+                       expansionContext(services));
+    }
+}
+
+bool SavePageList(DocumentServices& services, const DocumentState& doc)
+{
+    IniFiles& ini = services.ini;
+    const QString& file = services.program.documentPath;
+    bool ok = true;
+    for (int i = 1; i < doc.PageList.size(); ++i) {
+        const PageEntry& page = doc.PageList.at(i);
+        const QString section = kPageSection + QString::number(i);
+        ok &= ini.WriteIni(section, kUrlKey, MakeRelativePath(page.URL, services.program), file);
+        ok &= ini.WriteIni(section, kPageDefaultTimeKey, BoolText(page.DefaultTime), file);
+        ok &= ini.WriteIni(section, kTimeKey, QString::number(page.Time), file);
+        ok &= ini.WriteIni(section, kCachedKey, BoolText(page.Cached), file);
+        ok &= ini.WriteIni(section, kSeparateProcKey, BoolText(page.SeparateProc), file);
+        ok &= ini.WriteIni(section, kVar1TypeKey, QString::number(page.Var1Type), file);
+        // A null source or parameter removes the key.
+        ok &= ini.WriteIni(section, kVar1SourceKey, page.Var1Source, file);
+        ok &= ini.WriteIni(section, kVar1ParamKey, page.Var1Param, file);
+        ok &= ini.WriteIni(section, kVar1CaseSensitiveKey, BoolText(page.Var1CaseSensitive), file);
+        ok &=
+            ini.WriteIni(section, kVar1SubDirectoriesKey, BoolText(page.Var1SubDirectories), file);
+    }
+    return ok;
+}
+
+static bool saveList(DocumentServices& services, const QStringList& list, const QString& word)
+{
+    bool ok = true;
+    for (int i = 0; i < list.size(); ++i) {
+        ok &= services.ini.WriteIni(word + QString::number(i + 1), kUrlKey, list.at(i),
+                                    services.program.documentPath);
+    }
+    return ok;
+}
+
+bool SaveIncludeList(DocumentServices& services, const DocumentState& doc)
+{
+    return saveList(services, doc.IncludeList, kIncludeSection);
+}
+
+bool SaveExcludeList(DocumentServices& services, const DocumentState& doc)
+{
+    return saveList(services, doc.ExcludeList, kExcludeSection);
+}
+
+void ReadButtons(DocumentServices& services, QVector<ToolButton>& buttons, int first, int last,
+                 const QString& toolbarWord)
+{
+    SettingsStore& settings = services.settings;
+    first = qMax(first, 0);
+    last = qMin(last, int(buttons.size()) - 1);
+    for (int i = first; i <= last; ++i) {
+        ToolButton& button = buttons[i];
+        const QString section = toolbarWord + button.Name;
+        const QString tip = settings.readText(section, Setting::HelpTip);
+        if (!tip.isEmpty())
+            button.HelpTip = tip;
+        button.Icon = ResolvePath(settings.readText(section, Setting::Icon), services.program);
+        button.IconDown =
+            ResolvePath(settings.readText(section, Setting::IconDown), services.program);
+        button.Visible = settings.readBool(section, Setting::Visible, true);
+        button.Index = qint16(i);
+        button.Position = settings.readInt(section, Setting::Position, qint16(i));
+    }
+}
+
+bool WriteButtons(DocumentServices& services, const QVector<ToolButton>& buttons, int first,
+                  int last, const QString& toolbarWord)
+{
+    SettingsStore& settings = services.settings;
+    const ProgramValues& program = services.program;
+    first = qMax(first, 0);
+    last = qMin(last, int(buttons.size()) - 1);
+    bool ok = true;
+    // Only differences from the built-in button are stored; a value brought back to its
+    // built-in state is removed, so that it is not read again.
+    auto put = [&](const QString& section, Setting setting, bool differs, const QString& value) {
+        ok &= differs ? settings.write(section, setting, value) : settings.remove(section, setting);
+    };
+    for (int i = first; i <= last; ++i) {
+        const ToolButton& button = buttons.at(i);
+        const QString section = toolbarWord + button.Name;
+        put(section, Setting::HelpTip, button.HelpTip != button.Name, button.HelpTip);
+        put(section, Setting::Icon, !button.Icon.isEmpty(), MakeRelativePath(button.Icon, program));
+        put(section, Setting::IconDown, !button.IconDown.isEmpty(),
+            MakeRelativePath(button.IconDown, program));
+        put(section, Setting::Visible, !button.Visible, BoolText(false));
+        put(section, Setting::Position, button.Position != i, QString::number(button.Position));
+    }
+    return ok;
+}
+
+bool IsRestricted(const QString& url, const QStringList& includeList,
+                  const QStringList& excludeList, const QString& resourceFolder)
+{
+    const QString address = prefixForm(url);
+    bool result = false;
+    if (!includeList.isEmpty() && !inResourceFolder(url, resourceFolder)) {
+        result = true;
+        for (const QString& prefix : includeList) {
+            if (!prefix.isEmpty() && address.startsWith(prefixForm(prefix))) {
+                result = false;
+                break;
+            }
+        }
+    }
+    for (const QString& prefix : excludeList) {
+        if (!prefix.isEmpty() && address.startsWith(prefixForm(prefix)))
+            return true;
+    }
+    return result;
+}
+
+bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString& documentPath,
+                  const QString& documentName, const LoadOptions& options)
+{
+    BusyScope busy(services);
+    ProgramValues& program = services.program;
+    const bool readOnly = options.mode == LoadMode::ReadOnly;
+
+    if (!readOnly) {
+        AddToRecentFiles(services, documentName);
+        AddToShellRecentDocuments(services.shell, documentName);
+    }
+
+    (void)services.ini.FlushIni(documentPath);
+    UpdateDefaultDocumentFlag(services, doc, documentPath, documentName);
+    program.documentPath = documentPath;
+
+    const QString localPath = LocalPath(documentPath);
+    const QFileInfo info(localPath);
+    QTemporaryDir scratch; // ReadOnly: where the default document is loaded from
+    bool writeDefault = false;
+    if (info.exists()) {
+        if (!info.isFile() || !info.isReadable()) {
+            qCWarning(lcDocument, "cannot read the document %s", qUtf8Printable(documentPath));
+            NewDocument(doc);
+            return false;
+        }
+        doc.SectionList = IniFiles::ReadSectionList(documentPath, QStringLiteral(","));
+        if (doc.SectionList.isEmpty() &&
+            Extension(documentPath).compare(QLatin1String("gpn"), Qt::CaseInsensitive) == 0) {
+            writeDefault = true;
+            // Whatever the file held is kept beside it rather than lost.
+            QFile file(localPath);
+            if (!readOnly && file.size() > 0 && file.open(QIODevice::ReadOnly) &&
+                !file.readAll().trimmed().isEmpty()) {
+                const QString backup = localPath + QStringLiteral(".bak");
+                QFile::remove(backup);
+                if (!QFile::copy(localPath, backup)) {
+                    qCWarning(lcDocument, "cannot keep a copy of %s; it is left as it is",
+                              qUtf8Printable(documentPath));
+                    writeDefault = false;
+                }
+            }
+        }
+    } else {
+        if (readOnly) {
+            qCWarning(lcDocument, "no document %s", qUtf8Printable(documentPath));
+            NewDocument(doc);
+            return false;
+        }
+        MakeDirTree(FolderOf(localPath));
+        writeDefault = true;
+    }
+
+    if (writeDefault) {
+        QString target = documentPath;
+        if (readOnly) {
+            if (!scratch.isValid())
+                return false;
+            target = scratch.filePath(QFileInfo(localPath).fileName());
+        }
+        if (!WriteDefaultDocument(services, doc, target)) {
+            NewDocument(doc);
+            return false;
+        }
+        program.documentPath = target;
+    }
+
+    loadContents(services, doc, options.expand);
+
+    if (readOnly)
+        program.documentPath = documentPath;
+    return true;
+}
+
+bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString& documentPath,
+                  const QString& documentName, const std::function<void()>& writeSettings)
+{
+    BusyScope busy(services);
+    SettingsStore& settings = services.settings;
+    ProgramValues& program = services.program;
+
+    (void)settings.WriteLocations();
+    AddToRecentFiles(services, documentName);
+    AddToShellRecentDocuments(services.shell, documentName);
+
+    program.documentPath = documentPath;
+    PrepareDocumentSource(services, doc);
+    const QString file = program.documentPath;
+
+    if (doc.AssociationPending) {
+        if (WriteAssociation(services.registry, program.programPath))
+            doc.AssociationPending = false;
+    }
+
+    MakeDirTree(FolderOf(LocalPath(file)));
+    IniFiles& ini = services.ini;
+    IniFiles::Batch batch(ini, file);
+    bool ok = true;
+
+    if (writeSettings)
+        writeSettings();
+
+    // [About]
+    const QStringList about = {
+        QStringLiteral("This is a Glasspane / Roamdeck file"),
+        QStringLiteral(" "),
+        QStringLiteral("Use this file as a screen saver, get the software at:"),
+        aboutAddress("screensaver/"),
+        QStringLiteral(" "),
+        QStringLiteral("Use this file to create a Web kiosk, get the software at:"),
+        aboutAddress("kiosk/"),
+    };
+    for (int i = 0; i < about.size(); ++i)
+        ok &= ini.WriteIni(kAboutSection, QString::number(i + 1), about.at(i), file);
+
+    // The document's own values. They are read back from the document only, so they are kept
+    // there even when the parameters live in the registry.
+    const QString home = doc.HomeURL;
+    ok &= settings.write(Setting::HomeURL, MakeRelativePath(home, program));
+    ok &= settings.write(Setting::AutoHome, doc.AutoHome);
+    ok &= settings.write(Setting::HomeAsSplash, doc.HomeAsSplash);
+    ok &= settings.write(Setting::AutoLoop, doc.AutoLoop);
+    ok &= settings.write(Setting::DefaultTime, doc.DefaultTime);
+    if (settings.ParamsLocation() != SettingsLocation::Document) {
+        const QString gpane = settings.sectionOf(program.machineKeyPath);
+        ok &= ini.WriteIni(gpane, settingName(Setting::HomeURL), MakeRelativePath(home, program),
+                           file);
+        ok &= ini.WriteIni(gpane, settingName(Setting::AutoHome), BoolText(doc.AutoHome), file);
+        ok &= ini.WriteIni(gpane, settingName(Setting::HomeAsSplash), BoolText(doc.HomeAsSplash),
+                           file);
+        ok &= ini.WriteIni(gpane, settingName(Setting::AutoLoop), BoolText(doc.AutoLoop), file);
+        ok &= ini.WriteIni(gpane, settingName(Setting::DefaultTime),
+                           QString::number(doc.DefaultTime), file);
+    }
+
+    // Every former page, include and exclude section goes, whatever its number or place, so
+    // that the new lists are read back exactly, in their order, and nothing stale returns.
+    const QString existing = IniFiles::ReadSectionList(file, QStringLiteral(","));
+    for (const QString& section : sectionNames(existing)) {
+        if (isSectionOf(section, kPageSection) || isSectionOf(section, kIncludeSection) ||
+            isSectionOf(section, kExcludeSection))
+            ok &= ini.DeleteSection(section, file);
+    }
+    ok &= SavePageList(services, doc);
+    ok &= SaveIncludeList(services, doc);
+    ok &= SaveExcludeList(services, doc);
+
+    ok &= WriteButtons(services, doc.ToolRunButtons, 0, ToolRunCount - 1,
+                       QString::fromLatin1(kToolRunWord));
+    ok &= WriteButtons(services, doc.ToolNavButtons, 0, ToolNavCount - 1,
+                       QString::fromLatin1(kToolNavWord));
+    ok &= doc.ToolNavURLVisible
+              ? settings.remove(kToolNavUrlSection, Setting::Visible)
+              : settings.write(kToolNavUrlSection, Setting::Visible, BoolText(false));
+
+    const bool saved = batch.commit();
+    (void)ini.FlushIni(file);
+    if (!saved) {
+        qCWarning(lcDocument, "cannot save the document %s", qUtf8Printable(file));
+        return false;
+    }
+    if (!ok)
+        qCWarning(lcDocument, "some values of %s could not be stored", qUtf8Printable(file));
+
+    if (settings.ParamsLocation() == SettingsLocation::Document)
+        settings.ClearDocumentParameters();
+
+    doc.SectionList = IniFiles::ReadSectionList(file, QStringLiteral(","));
+    return ok;
+}
+
+} // namespace glasspane

@@ -1,0 +1,221 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+
+namespace glasspane {
+
+class IniFiles;
+class SettingsStore;
+class Shell;
+class Registry;
+class Internet;
+class Clock;
+struct ProgramValues;
+
+// One [PageN] section of a document. Field names are the document's key names.
+struct PageEntry
+{
+    QString URL;
+    bool DefaultTime = true; // use the document's DefaultTime instead of Time
+    qint32 Time = 10;        // seconds
+    QDateTime LastDownload;  // invalid = never fetched
+    qint16 Var1Type = 0;     // page variable kind, see page_variables.h
+    QString Var1Source;      // null = key absent (saving then removes the key)
+    QString Var1Param;
+    bool Var1CaseSensitive = false;
+    bool Var1SubDirectories = false;
+    QString LocalFile; // cache file of the last fetch through the cache
+    bool Cached = false;
+    bool SeparateProc = true;
+};
+
+// One entry of the expanded play list that the engine walks.
+struct PlayEntry
+{
+    QString URL;
+    bool DefaultTime = true;
+    qint32 Time = 10;
+    QDateTime LastDownload;
+    qint32 SourcePage = 0; // index into PageList
+    bool Cached = false;
+    bool SeparateProc = true;
+};
+
+// One tool bar button. Index is the button kind (its place in the built-in list), Position its
+// display order.
+struct ToolButton
+{
+    QString Name;
+    QString HelpTip;
+    QString Icon;     // empty = built-in picture
+    QString IconDown; // empty = built-in picture
+    bool Visible = true;
+    qint16 Index = 0;
+    qint16 Position = 0;
+};
+
+// Button kinds of the screen-saver tool bar (ToolRun).
+enum ToolRunButton : qint16 {
+    ToolRunPlay = 0,
+    ToolRunPause,
+    ToolRunPrevious,
+    ToolRunNext,
+    ToolRunQuit,
+    ToolRunConfig,
+    ToolRunNavigation,
+    ToolRunHelp,
+    ToolRunCount
+};
+
+// Button kinds of the navigation tool bar (ToolNav).
+enum ToolNavButton : qint16 {
+    ToolNavBack = 0,
+    ToolNavForward,
+    ToolNavStop,
+    ToolNavReload,
+    ToolNavHome,
+    ToolNavPlay,
+    ToolNavQuit,
+    ToolNavConfig,
+    ToolNavHelp,
+    ToolNavGrab,
+    ToolNavPrint,
+    ToolNavCount
+};
+
+// The words that prefix the button sections ([ToolRunNext], [ToolNavBack]).
+inline constexpr const char* kToolRunWord = "ToolRun";
+inline constexpr const char* kToolNavWord = "ToolNav";
+
+// The built-in buttons: Name and HelpTip = the button's name, no pictures, visible,
+// Index = Position = its place.
+QVector<ToolButton> DefaultToolRunButtons();
+QVector<ToolButton> DefaultToolNavButtons();
+
+// The document in memory. PageList and PlayList always hold element 0, which stands for the
+// document itself (PlayList[0].URL is the document's name, LastDownload of both elements 0 the
+// time it was last loaded or fetched); the entries proper are 1..size()-1. IncludeList and
+// ExcludeList hold the prefixes themselves, from index 0.
+struct DocumentState
+{
+    QVector<PageEntry> PageList{PageEntry()};
+    QVector<PlayEntry> PlayList{PlayEntry()};
+    QStringList IncludeList;
+    QStringList ExcludeList;
+    QVector<ToolButton> ToolRunButtons = DefaultToolRunButtons(); // 8, in Index order
+    QVector<ToolButton> ToolNavButtons = DefaultToolNavButtons(); // 11, in Index order
+    bool ToolNavURLVisible = true; // address box of the navigation tool bar
+
+    // Section names of the file in file order, each followed by ",".
+    QString SectionList;
+
+    // [Gpane] values the document carries.
+    QString HomeURL = QStringLiteral("about:blank");
+    bool AutoHome = false;
+    bool HomeAsSplash = false;
+    bool AutoLoop = true;
+    qint32 DefaultTime = 10;
+    // [Gpane] FirstPage as stored in the document ("" when absent); the engine falls back to
+    // the FirstPage setting when empty.
+    QString FirstPage;
+
+    // The current document is the default document (update bookkeeping exists only for it).
+    bool IsDefaultDocument = false;
+    // Unsaved changes (set by the configuration dialog).
+    bool ConfigChanged = false;
+    // The .gpn file type does not lead to this program yet: the next save writes it.
+    bool AssociationPending = false;
+
+    int pageCount() const { return int(PageList.size()) - 1; }
+    int playCount() const { return int(PlayList.size()) - 1; }
+};
+
+// Fetches the text of a value file (a path, a file:// or a web address) for a page; the page
+// cache records LocalFile and LastDownload in the entry. "" when it cannot be read.
+using ValueFileFetcher = std::function<QString(PageEntry& entry, const QString& source)>;
+
+// The parts a document operation reaches. References must outlive the operation; the
+// std::function members may be empty.
+struct DocumentServices
+{
+    IniFiles& ini;
+    SettingsStore& settings;
+    ProgramValues& program;
+    Shell& shell;
+    Registry& registry;
+    const Clock& clock;
+    Internet* internet = nullptr; // web documents; null: never fetched
+
+    std::function<void()> beginBusy; // nestable busy pointer
+    std::function<void()> endBusy;
+    ValueFileFetcher fetchValueFile; // empty: local files only
+};
+
+enum class LoadMode {
+    Normal,  // as the program does: recent lists, default document written when needed
+    ReadOnly // nothing is written anywhere (gpane playlist)
+};
+
+struct LoadOptions
+{
+    bool expand = true; // build PlayList by page-variable expansion
+    LoadMode mode = LoadMode::Normal;
+};
+
+// Resets the state to an empty document; no file is written.
+void NewDocument(DocumentState& doc);
+
+// Creates (or overwrites) documentPath with the built-in default document and sets
+// doc.SectionList. False when the file could not be written.
+[[nodiscard]] bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
+                                        const QString& documentPath);
+
+// Loads documentPath into doc: [Gpane] values, include and exclude lists, pages, buttons,
+// and, with expansion, the play list. A missing file (or a .gpn file without any section) gets
+// the default document written in its place (in ReadOnly mode it is only loaded). Also reads
+// RegKey/ParamsLocation into the settings store. False only when nothing could be loaded (the
+// default document could not be written, or in ReadOnly mode the file is missing or
+// unreadable). The caller then resets the engine's order arrays, current page and tool bars.
+[[nodiscard]] bool LoadDocument(DocumentServices& services, DocumentState& doc,
+                                const QString& documentPath, const QString& documentName,
+                                const LoadOptions& options = {});
+
+// Writes doc into documentPath in one atomic save: the [Gpane] values, the pages, include and
+// exclude lists (every former page, include and exclude section is replaced, so none is read
+// again), the buttons and [About]. writeSettings, when given, runs inside the same save and
+// writes the other options (those in the document land in the same file). False when the
+// file could not be saved (it is then unchanged on disk).
+[[nodiscard]] bool SaveDocument(DocumentServices& services, DocumentState& doc,
+                                const QString& documentPath, const QString& documentName,
+                                const std::function<void()>& writeSettings = {});
+
+// The pieces of LoadDocument / SaveDocument, for the configuration dialog and tests. Page and
+// list readers walk doc.SectionList; writers write into the current document file through the
+// services' IniFiles (the caller holds an IniFiles::Batch around them).
+void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand);
+void LoadIncludeList(DocumentServices& services, DocumentState& doc);
+void LoadExcludeList(DocumentServices& services, DocumentState& doc);
+[[nodiscard]] bool SavePageList(DocumentServices& services, const DocumentState& doc);
+[[nodiscard]] bool SaveIncludeList(DocumentServices& services, const DocumentState& doc);
+[[nodiscard]] bool SaveExcludeList(DocumentServices& services, const DocumentState& doc);
+
+// Overlays the stored settings of buttons[first..last] (by the parameter location);
+// toolbarWord is "ToolRun" or "ToolNav".
+void ReadButtons(DocumentServices& services, QVector<ToolButton>& buttons, int first, int last,
+                 const QString& toolbarWord);
+// Writes only what differs from the built-in button, and removes what a button brought back
+// to its built-in state had stored before.
+[[nodiscard]] bool WriteButtons(DocumentServices& services, const QVector<ToolButton>& buttons,
+                                int first, int last, const QString& toolbarWord);
+
+// True when navigation to url is forbidden: the include list is not empty and no include
+// prefix matches (pages of resourceFolder pass this test), or an exclude prefix matches.
+// Prefixes compare without regard to case, '/' and '\' alike.
+bool IsRestricted(const QString& url, const QStringList& includeList,
+                  const QStringList& excludeList, const QString& resourceFolder);
+
+} // namespace glasspane

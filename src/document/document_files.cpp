@@ -1,0 +1,288 @@
+#include "document/document_files.h"
+
+#include "document/ini_files.h"
+#include "document/page_variables.h"
+#include "document/paths.h"
+#include "document/registry_layer.h"
+#include "document/settings.h"
+#include "platform/clock.h"
+#include "platform/internet.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace glasspane {
+
+namespace {
+
+// The user's shell folders as the registry records them (a value set there wins over the
+// desktop's own folders, as it always did).
+const QString kShellFoldersKey =
+    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+
+const QString kDefaultDocumentName = QStringLiteral("Gpane.GPN");
+const QString kNewDocumentName = QStringLiteral("NoName.gpn");
+const QString kCachedDocumentName = QStringLiteral("Cached.GPN");
+
+QString withSlash(QString folder)
+{
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+// Paths compared as the program always compared them: without regard to case, and here with
+// either separator.
+QString comparable(const QString& path)
+{
+    QString s = path.toUpper();
+    s.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return s;
+}
+
+class BusyScope
+{
+public:
+    explicit BusyScope(const DocumentServices& services) : m_services(services)
+    {
+        if (m_services.beginBusy)
+            m_services.beginBusy();
+    }
+    ~BusyScope()
+    {
+        if (m_services.endBusy)
+            m_services.endBusy();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const DocumentServices& m_services;
+};
+
+// "file:///C|/Shows/a.gpn" (as older browsers wrote it) gives "C:/Shows/a.gpn";
+// "file:///home/a.gpn" gives "/home/a.gpn".
+QString localPathOfFileUrl(const QString& address)
+{
+    QString path = address.mid(7); // after "file://"
+    if (path.startsWith(QLatin1Char('/')) && path.size() > 2 && path.at(2) == QLatin1Char('|'))
+        return path.mid(1, 1) + QLatin1Char(':') + path.mid(3);
+    if (path.size() > 1 && path.at(1) == QLatin1Char('|'))
+        return path.left(1) + QLatin1Char(':') + path.mid(2);
+    const QUrl url(address);
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return QUrl::fromPercentEncoding(path.toUtf8());
+}
+
+// The association values: (root, key, value name, data). "" is the key's default value.
+struct AssociationValue
+{
+    RegRoot root;
+    const char* key;
+    const char* name;
+    QString data;
+};
+
+QList<AssociationValue> associationValues(const QString& programPath)
+{
+    const QString type = QStringLiteral("gpn_auto_file");
+    const QString mime = QStringLiteral("application/gpane4");
+    const QString title = QStringLiteral("Glasspane file");
+    const QString extension = QStringLiteral(".gpn");
+    return {
+        {RegRoot::ClassesRoot, ".gpn", "", type},
+        {RegRoot::ClassesRoot, ".gpn", "Content Type", mime},
+        {RegRoot::ClassesRoot, "MIME\\Database\\Content Type\\application/gpane4", "Extension",
+         extension},
+        {RegRoot::ClassesRoot, "gpn_auto_file", "", title},
+        {RegRoot::ClassesRoot, "gpn_auto_file\\shell\\open\\command", "",
+         programPath + QStringLiteral(" \"%1\"")},
+        {RegRoot::LocalMachine, "SOFTWARE\\Classes\\.gpn", "", type},
+        {RegRoot::LocalMachine, "SOFTWARE\\Classes\\.gpn", "Content Type", mime},
+        {RegRoot::LocalMachine,
+         "SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/gpane4", "Extension",
+         extension},
+        {RegRoot::LocalMachine, "SOFTWARE\\Classes\\gpn_auto_file", "", title},
+    };
+}
+
+} // namespace
+
+QString DocumentsFolder(Registry& registry, Shell& shell)
+{
+    RegistryLayer layer(registry);
+    QString folder = StripAtNull(
+        layer.RegRead(RegRoot::CurrentUser, kShellFoldersKey, QStringLiteral("Personal")));
+    if (folder.trimmed().isEmpty())
+        folder = shell.folder(Shell::Folder::Documents);
+    return withSlash(folder);
+}
+
+QString DefaultDocumentPath(DocumentServices& services)
+{
+    const QString resourceDocument =
+        services.program.resourceFolder + QLatin1Char('/') + kDefaultDocumentName;
+    if (!services.program.resourceFolder.isEmpty() && FileExists(resourceDocument))
+        return resourceDocument;
+    const QString configured = services.settings.readText(Setting::DefaultFile, QString());
+    if (!configured.isEmpty())
+        return configured;
+    return DocumentsFolder(services.registry, services.shell) + kDefaultDocumentName;
+}
+
+QString NewDocumentPath(DocumentServices& services)
+{
+    return DocumentsFolder(services.registry, services.shell) + kNewDocumentName;
+}
+
+bool IsWebAddress(const QString& text)
+{
+    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
+                           const std::function<bool()>& canGoOnline)
+{
+    BusyScope busy(services);
+    ProgramValues& program = services.program;
+    if (doc.PlayList.isEmpty())
+        doc.PlayList.resize(1);
+    if (doc.PageList.isEmpty())
+        doc.PageList.resize(1);
+    doc.PlayList[0].URL = program.documentName;
+
+    const QString path = program.documentPath;
+    const QDateTime now = services.clock.now();
+    if (IsWebAddress(path)) {
+        program.documentName = path;
+        program.documentSource = DocumentSource::Web;
+        program.documentPath =
+            DocumentsFolder(services.registry, services.shell) + kCachedDocumentName;
+        Internet* internet = services.internet;
+        if (internet && (!canGoOnline || canGoOnline())) {
+            const bool wasOffline = internet->isOffline();
+            internet->setOffline(false);
+            DownloadRequest request;
+            request.url = path;
+            // The adapter replaces the file only with a whole, non-empty body, so a failed
+            // fetch leaves the last copy in use.
+            request.targetFile = LocalPath(program.documentPath);
+            MakeDirTree(FolderOf(request.targetFile));
+            const DownloadResult result = internet->download(request);
+            if (result.ok && !result.notModified && result.bytes > 0) {
+                doc.PlayList[0].LastDownload = now;
+                doc.PageList[0].LastDownload = now;
+            } else {
+                qCInfo(lcDocument,
+                       "the document %s could not be fetched (%s); the last copy "
+                       "is used",
+                       qUtf8Printable(path), qUtf8Printable(result.error));
+            }
+            (void)services.ini.FlushIni(program.documentPath);
+            internet->setOffline(wasOffline);
+        }
+        return;
+    }
+
+    if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+        program.documentPath = localPathOfFileUrl(path);
+        program.documentName = program.documentPath;
+        program.documentSource = DocumentSource::File;
+    } else if (!program.resourceFolder.isEmpty() &&
+               path == program.resourceFolder + QLatin1Char('/') + kDefaultDocumentName) {
+        program.documentName = QString::fromLatin1(kResourceDocumentName);
+        program.documentSource = kResourceDocumentSource;
+    } else {
+        program.documentName = path;
+        program.documentSource = DocumentSource::File;
+    }
+    doc.PlayList[0].LastDownload = now;
+    doc.PageList[0].LastDownload = now;
+}
+
+void UpdateDefaultDocumentFlag(DocumentServices& services, DocumentState& doc,
+                               const QString& documentPath, const QString& documentName)
+{
+    const QString current = IsWebAddress(documentName) ? documentName : documentPath;
+    doc.IsDefaultDocument =
+        !current.isEmpty() && comparable(current) == comparable(DefaultDocumentPath(services));
+}
+
+QStringList ReadRecentFiles(DocumentServices& services)
+{
+    return services.settings.readNumbered(Setting::RecentFile);
+}
+
+QStringList AddToRecentFiles(DocumentServices& services, const QString& name)
+{
+    QStringList list = ReadRecentFiles(services);
+    if (name.trimmed().isEmpty())
+        return list;
+    if (!services.settings.addToNumbered(Setting::RecentFile, list, name))
+        qCInfo(lcDocument, "the recent-file list could not be stored");
+    return list;
+}
+
+void AddToShellRecentDocuments(Shell& shell, const QString& name)
+{
+    if (name.isEmpty() || IsWebAddress(name) || name == QLatin1String(kResourceDocumentName))
+        return;
+    shell.addRecentDocument(LocalPath(name));
+}
+
+bool IsInBrowserCache(const QString& path)
+{
+    QString p = path.toLower();
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // The Windows browser caches, and on this system the users' cache folders.
+    return p.contains(QLatin1String("/temporary internet files/")) ||
+           p.contains(QLatin1String("/tempor~1/")) || p.contains(QLatin1String("/.cache/"));
+}
+
+QString CopyIntoFolder(const QString& path, const QString& folder)
+{
+    const QString source = LocalPath(path);
+    const QString target = withSlash(folder);
+    QString name = QFileInfo(source).fileName();
+    if (name.isEmpty() || target.isEmpty())
+        return QString();
+    MakeDirTree(target);
+    while (QFileInfo::exists(target + name))
+        name.prepend(QLatin1Char('1'));
+    if (!QFile::copy(source, target + name))
+        return QString();
+    return target + name;
+}
+
+bool AssociationNeeded(Registry& registry, const QString& programPath)
+{
+    RegistryLayer layer(registry);
+    const QString command = layer.RegRead(
+        RegRoot::ClassesRoot, QStringLiteral("gpn_auto_file\\shell\\open\\command"), QString());
+    // File names on this system tell case apart, so the path is looked for as it stands.
+    return programPath.isEmpty() || !command.contains(programPath);
+}
+
+bool WriteAssociation(Registry& registry, const QString& programPath)
+{
+    RegistryLayer layer(registry);
+    bool ok = true;
+    for (const AssociationValue& v : associationValues(programPath)) {
+        const bool written =
+            layer.RegWrite(v.root, QString::fromLatin1(v.key), QString::fromLatin1(v.name), v.data);
+        if (!written) {
+            qCInfo(lcDocument, "association value %s could not be written (%ld)", v.key,
+                   layer.LastRegError());
+        }
+        ok = ok && written;
+    }
+    return ok;
+}
+
+} // namespace glasspane

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "document/document.h"
+#include "document/program_values.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace glasspane {
+
+// The built-in document extracted into the resource folder. (DocumentSource has no name for
+// it yet; its stored value is 3.)
+inline constexpr DocumentSource kResourceDocumentSource = static_cast<DocumentSource>(3);
+// What the recent list and the caption show for the built-in document.
+inline constexpr const char* kResourceDocumentName = "<Resource>";
+
+// Most recent documents kept.
+inline constexpr int kMaxRecentFiles = 10;
+
+// The user's documents folder, trailing '/': the "Personal" value of the user's shell folders
+// in the registry when set, else the shell's documents folder.
+QString DocumentsFolder(Registry& registry, Shell& shell);
+
+// The document opened when none is named: the resource folder's Gpane.GPN when it exists,
+// else the DefaultFile setting, else Gpane.GPN in the documents folder.
+QString DefaultDocumentPath(DocumentServices& services);
+// Documents folder + "NoName.gpn": the path of a new document.
+QString NewDocumentPath(DocumentServices& services);
+
+// True for the addresses the program fetches over the network: "http://" and "https://".
+bool IsWebAddress(const QString& text);
+
+// Sets program.documentName / documentSource, and for a web address fetches the document into
+// the documents folder's Cached.GPN (kept unchanged when the fetch fails or canGoOnline says
+// no), which becomes program.documentPath. A "file://" address becomes its path. Stamps
+// element 0 of PageList and PlayList. canGoOnline may be empty (then: go on-line).
+void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
+                           const std::function<bool()>& canGoOnline = {});
+
+// Sets doc.IsDefaultDocument: the name (web documents) or the path, compared without regard to
+// case, equals DefaultDocumentPath().
+void UpdateDefaultDocumentFlag(DocumentServices& services, DocumentState& doc,
+                               const QString& documentPath, const QString& documentName);
+
+// The recent-file list, most recent first.
+QStringList ReadRecentFiles(DocumentServices& services);
+// Puts name at the top of the recent-file list (moved there when present, compared without
+// regard to case; the oldest drops out beyond ten) and returns the new list.
+QStringList AddToRecentFiles(DocumentServices& services, const QString& name);
+// Adds a local document to the desktop's recently used files; web addresses are skipped.
+void AddToShellRecentDocuments(Shell& shell, const QString& name);
+
+// A document opened from a browser's download cache is copied into the documents folder
+// first, so that it survives the cache being cleared.
+bool IsInBrowserCache(const QString& path);
+// Copies path into folder under its own name, prefixed with "1" until the name is free.
+// Returns the copy's path, "" on failure.
+QString CopyIntoFolder(const QString& path, const QString& folder);
+
+// The file type ties .gpn documents to this program. The values live in the registry hives
+// as on every platform; "%1" stands for the document in the open command. The desktop's own
+// MIME database is outside this record.
+// True when the open command of gpn_auto_file does not contain programPath (lower-cased).
+bool AssociationNeeded(Registry& registry, const QString& programPath);
+// Writes the association values; false when one could not be written.
+[[nodiscard]] bool WriteAssociation(Registry& registry, const QString& programPath);
+
+} // namespace glasspane

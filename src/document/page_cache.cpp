@@ -1,0 +1,328 @@
+#include "document/page_cache.h"
+
+#include "document/paths.h"
+#include "document/program_values.h"
+#include "document/settings.h"
+#include "document/update_policy.h"
+#include "platform/clock.h"
+#include "platform/internet.h"
+#include "platform/shell.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace glasspane {
+
+namespace {
+
+const QLatin1String kHttp("http://");
+const QLatin1String kHttps("https://");
+
+// The address as the cache names it: "http://" (lower case only) is left out.
+QString cacheKey(const QString& url)
+{
+    return url.startsWith(kHttp) ? url.mid(kHttp.size()) : url;
+}
+
+bool isPlainExtension(const QString& ext)
+{
+    if (ext.isEmpty() || ext.size() > 4)
+        return false;
+    for (const QChar c : ext) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                        (u >= '0' && u <= '9') || u == '_' || u == '-';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// "file:///C|/dir/x.txt" is "C:/dir/x.txt"; other file addresses are local paths.
+QString filePathOf(const QString& url)
+{
+    const QString rest = url.mid(8);
+    if (rest.size() >= 2 && rest[0].isLetter() &&
+        (rest[1] == QLatin1Char('|') || rest[1] == QLatin1Char(':'))) {
+        QString path = rest;
+        path[1] = QLatin1Char(':');
+        return path;
+    }
+    const QUrl u(url);
+    return u.isLocalFile() ? u.toLocalFile() : QLatin1Char('/') + rest;
+}
+
+// A test address that needs no network.
+bool isLocalTestAddress(const QString& url)
+{
+    static const char* const prefixes[] = {
+        "http://127.0.0.1:",  "http://127.0.0.1/",  "http://localhost/",
+        "http://localhost:",  "https://127.0.0.1:", "https://127.0.0.1/",
+        "https://localhost/", "https://localhost:", "file://",
+    };
+    if (url.mid(1, 2) == QLatin1String(":\\") || url.startsWith(QLatin1Char('/')))
+        return true;
+    for (const char* p : prefixes) {
+        if (url.startsWith(QLatin1String(p)))
+            return true;
+    }
+    return false;
+}
+
+// Goes on-line for one piece of network work and puts the previous state back afterwards.
+class OnlineForAWhile
+{
+public:
+    explicit OnlineForAWhile(Internet& internet)
+        : m_internet(internet), m_wasOffline(internet.isOffline())
+    {
+        if (m_wasOffline)
+            m_internet.setOffline(false);
+    }
+    ~OnlineForAWhile()
+    {
+        if (m_wasOffline)
+            m_internet.setOffline(true);
+    }
+    OnlineForAWhile(const OnlineForAWhile&) = delete;
+    OnlineForAWhile& operator=(const OnlineForAWhile&) = delete;
+
+private:
+    Internet& m_internet;
+    bool m_wasOffline;
+};
+
+QDateTime modificationTime(const QString& path)
+{
+    return QFileInfo(path).lastModified();
+}
+
+} // namespace
+
+void ReadCacheSettings(SettingsStore& settings, CacheState& cache)
+{
+    cache.CachePathIsWindowsTemp = settings.readBool(Setting::CachePathIsWindowsTemp);
+    cache.CachePath = settings.readText(Setting::CachePath, QString());
+    cache.TestURL = settings.readText(Setting::TestURL);
+    cache.TestURLIsHomePage = settings.readBool(Setting::TestURLIsHomePage);
+}
+
+QString CachePath(const CacheServices& services)
+{
+    const QString configured = services.cache.CachePath.trimmed();
+    // An empty folder would put the cache files in the root folder.
+    if (services.cache.CachePathIsWindowsTemp || configured.isEmpty())
+        return services.shell.folder(Shell::Folder::Cache);
+    QString folder = LocalPath(configured);
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+QString CacheFileName(const QString& url)
+{
+    const QString key = cacheKey(url);
+    QByteArray bytes(key.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < key.size(); ++i)
+        bytes[i] = char(key[i].unicode() & 0xFF);
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
+    const qsizetype dot = key.lastIndexOf(QLatin1Char('.'));
+    QString ext = dot >= 0 ? key.mid(dot + 1) : QString();
+    if (!isPlainExtension(ext))
+        ext = QStringLiteral("tmp");
+    return QString::fromLatin1(digest) + QLatin1Char('.') + ext;
+}
+
+QString FormerCacheFileName(const QString& url)
+{
+    static const QString allowed = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789._-");
+    QString name;
+    for (const QChar c : cacheKey(url).toLower()) {
+        if (allowed.contains(c))
+            name += c;
+    }
+    if (name.isEmpty())
+        return QStringLiteral("gpane.tmp");
+    return name.right(32) + QStringLiteral(".tmp");
+}
+
+QString CacheFileName(const CacheServices& services, const QString& url, const QString& cacheFolder)
+{
+    const QString name = CacheFileName(url);
+    const QString current = cacheFolder + QLatin1Char('/') + name;
+    if (!QFileInfo::exists(current)) {
+        const QString former = services.shell.folder(Shell::Folder::Cache) + QLatin1Char('/') +
+                               FormerCacheFileName(url);
+        // A copy that cannot be moved is simply fetched again.
+        if (former != current && QFileInfo(former).isFile() && CopyFile(former, current))
+            QFile::remove(former);
+    }
+    return name;
+}
+
+bool IsCacheableAddress(const QString& url)
+{
+    return url.startsWith(kHttp) || url.startsWith(kHttps);
+}
+
+QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url, bool wantText)
+{
+    if (!IsCacheableAddress(url)) {
+        const QString path = url.startsWith(QLatin1String("file://"))
+                                 ? filePathOf(url)
+                                 : ResolvePath(url, services.program);
+        return wantText ? ReadTextFile(path) : path;
+    }
+
+    const QString folder = CachePath(services);
+    const QString localFile = folder + QLatin1Char('/') + CacheFileName(services, url, folder);
+    entry.LocalFile = localFile;
+
+    const bool policyOffline = UpdateDue(services, false);
+    const bool exists = QFileInfo::exists(localFile);
+    if ((!policyOffline || !exists) &&
+        (CheckConnection(services) || services.update.ForceReconnect)) {
+        OnlineForAWhile online(services.internet);
+        QDir().mkpath(folder);
+        DownloadRequest request;
+        request.url = url;
+        request.targetFile = localFile;
+        if (exists)
+            request.ifModifiedSince = modificationTime(localFile);
+        const DownloadResult result = services.internet.download(request);
+        const QDateTime now = services.clock.now();
+        if (result.ok && result.notModified) {
+            // A confirmed current copy counts as fetched, or the update would never end.
+            entry.LastDownload = now;
+        } else if (result.ok && result.bytes > 0) {
+            entry.LastDownload = now;
+            // Without Last-Modified the copy is as new as this fetch.
+            const QDateTime remote = result.lastModified.isValid() ? result.lastModified : now;
+            SetFileTimes(localFile, remote, remote, remote);
+        }
+    }
+    // Whatever the network did, the copy in the cache is the answer.
+    return wantText ? ReadTextFile(localFile) : localFile;
+}
+
+ValueFileFetcher ValueFileFetcherFor(CacheServices& services)
+{
+    return [&services](PageEntry& entry, const QString& source) {
+        return FetchPage(services, entry, source, true);
+    };
+}
+
+bool CanFetchDocument(CacheServices& services)
+{
+    services.cache.LastConnectionCheck = QDateTime();
+    return CheckConnection(services) || services.update.ForceReconnect;
+}
+
+bool CheckConnection(CacheServices& services)
+{
+    CacheState& cache = services.cache;
+    const QDateTime now = services.clock.now();
+    const QDateTime& next = services.update.NextUpdate;
+    // A due update deserves a fresh look at the network.
+    if (next.isValid() && next < now && cache.LastConnectionCheck.isValid() &&
+        cache.LastConnectionCheck < next)
+        cache.LastConnectionCheck = QDateTime();
+    if (!cache.LastConnectionCheck.isValid()) {
+        cache.LastConnectionCheck = now;
+        const int flags = services.internet.connectedState();
+        cache.ConnectionFlags = flags;
+        cache.Connected = flags != 0;
+        bool test;
+        if (flags & ConnectionFlag::Modem)
+            test = (flags & ConnectionFlag::ModemBusy) != 0;
+        else
+            test = (flags & (ConnectionFlag::Lan | ConnectionFlag::Proxy)) != 0;
+        if (test)
+            cache.Connected = TestConnection(services);
+    }
+    return cache.Connected;
+}
+
+bool TestConnection(CacheServices& services)
+{
+    const QString url =
+        services.cache.TestURLIsHomePage ? services.doc.HomeURL : services.cache.TestURL;
+    if (isLocalTestAddress(url))
+        return true;
+    // The maker's address is a reserved name: asking it would only ever fail.
+    if (QUrl(url).host().compare(QLatin1String("glasspane.example"), Qt::CaseInsensitive) == 0)
+        return services.internet.connectedState() != 0;
+    OnlineForAWhile online(services.internet);
+    DownloadRequest request;
+    request.url = url;
+    request.discardBody = true;
+    const DownloadResult result = services.internet.download(request);
+    // Any answer of the server shows that the network is there.
+    return result.ok || result.status > 0;
+}
+
+bool GetFileTimes(const QString& path, QDateTime* created, QDateTime* accessed, QDateTime* written)
+{
+    const QFileInfo info(LocalPath(path));
+    if (!info.isFile())
+        return false;
+    if (created)
+        *created = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
+    if (accessed)
+        *accessed = info.lastRead();
+    if (written)
+        *written = info.lastModified();
+    return true;
+}
+
+bool SetFileTimes(const QString& path, const QDateTime& created, const QDateTime& accessed,
+                  const QDateTime& written)
+{
+    Q_UNUSED(created); // no Linux file system lets it be set
+    QFile file(LocalPath(path));
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return false;
+    bool ok = true;
+    if (accessed.isValid())
+        ok = file.setFileTime(accessed, QFileDevice::FileAccessTime) && ok;
+    if (written.isValid())
+        ok = file.setFileTime(written, QFileDevice::FileModificationTime) && ok;
+    return ok;
+}
+
+bool CopyFile(const QString& from, const QString& to)
+{
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    const QString source = LocalPath(from);
+    const QString target = LocalPath(to);
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        return QFileInfo(source).isFile();
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (out.write(buffer, n) != n)
+            return false;
+    }
+    const QDateTime written = QFileInfo(source).lastModified();
+    if (!out.commit())
+        return false;
+    SetFileTimes(target, QDateTime(), QDateTime(), written);
+    return true;
+}
+
+} // namespace glasspane

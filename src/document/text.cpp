@@ -1,0 +1,231 @@
+#include "document/text.h"
+
+#include <QStringDecoder>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace glasspane {
+
+namespace {
+
+bool isOneOf(const QString& text, std::initializer_list<QLatin1StringView> words)
+{
+    const QString t = text.trimmed();
+    for (QLatin1StringView w : words) {
+        if (t.compare(w, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+template <typename T> T toInteger(const QString& text, T defaultValue)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return defaultValue;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return defaultValue;
+    const double r = std::round(v);
+    if (r < double(std::numeric_limits<T>::min()) || r > double(std::numeric_limits<T>::max()))
+        return defaultValue;
+    return static_cast<T>(r);
+}
+
+// Windows-1252 bytes 0x80 to 0x9F; 0 where the code page leaves the byte undefined.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+} // namespace
+
+bool IsTrueWord(const QString& text)
+{
+    return isOneOf(text, {QLatin1StringView("1"), QLatin1StringView("-1"), QLatin1StringView("ON"),
+                          QLatin1StringView("YES"), QLatin1StringView("TRUE")});
+}
+
+bool IsFalseWord(const QString& text)
+{
+    return isOneOf(text, {QLatin1StringView("0"), QLatin1StringView("OFF"), QLatin1StringView("NO"),
+                          QLatin1StringView("FALSE")});
+}
+
+bool ToBool(const QString& text, bool defaultValue)
+{
+    if (IsTrueWord(text))
+        return true;
+    if (IsFalseWord(text))
+        return false;
+    return defaultValue;
+}
+
+QString BoolText(bool value)
+{
+    return value ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+qint16 ToInt(const QString& text, qint16 defaultValue)
+{
+    return toInteger<qint16>(text, defaultValue);
+}
+
+qint32 ToLong(const QString& text, qint32 defaultValue)
+{
+    return toInteger<qint32>(text, defaultValue);
+}
+
+void TokenStart(const QString& list, const QString& separator, QString& work, int& position)
+{
+    if (list.isEmpty() || separator.isEmpty()) {
+        position = 0;
+        return;
+    }
+    work = list.endsWith(separator) ? list : list + separator;
+    position = 1;
+}
+
+QString TokenNext(const QString& work, int& position, const QString& separator)
+{
+    if (position <= 0 || separator.isEmpty())
+        return separator;
+    const qsizetype found = work.indexOf(separator, position - 1);
+    if (found < 0) {
+        position = 0;
+        return separator;
+    }
+    const QString item = work.mid(position - 1, found - (position - 1));
+    position = int(found + separator.size()) + 1;
+    return item;
+}
+
+qint32 TokenCount(const QString& list, const QString& separator)
+{
+    if (list.isEmpty() || separator.isEmpty())
+        return 0;
+    const QString work = list.endsWith(separator) ? list : list + separator;
+    qint32 count = 0;
+    for (qsizetype at = work.indexOf(separator); at >= 0;
+         at = work.indexOf(separator, at + separator.size()))
+        ++count;
+    return count;
+}
+
+QString TokenAt(const QString& list, int n, const QString& separator)
+{
+    if (n < 1 || list.isEmpty() || separator.isEmpty())
+        return QString();
+    const QString work = list.endsWith(separator) ? list : list + separator;
+    qsizetype from = 0;
+    for (int item = 1;; ++item) {
+        const qsizetype found = work.indexOf(separator, from);
+        if (found < 0)
+            return QString();
+        if (item == n)
+            return work.mid(from, found - from);
+        from = found + separator.size();
+    }
+}
+
+qint32 LastIndexOf(const QString& text, const QString& part)
+{
+    if (part.isEmpty())
+        return 0;
+    return qint32(text.lastIndexOf(part)) + 1;
+}
+
+qint32 IndexOutsideQuotes(int start, const QString& text, const QString& part, QChar quote)
+{
+    if (part.isEmpty())
+        return 0;
+    bool inQuotes = false;
+    const qsizetype last = text.size() - part.size() + 1;
+    for (qsizetype i = qMax(start, 1); i <= last; ++i) {
+        if (text.at(i - 1) == quote)
+            inQuotes = !inQuotes;
+        if (!inQuotes && QStringView(text).sliced(i - 1).startsWith(part))
+            return qint32(i);
+    }
+    return 0;
+}
+
+QString CommandLineItem(const QString& line, int n, const QString& separator, QChar quote)
+{
+    if (n < 1 || line.isEmpty() || separator.isEmpty())
+        return QString();
+    const QString work = line.endsWith(separator) ? line : line + separator;
+    int from = 1;
+    for (int item = 1;; ++item) {
+        const int found = IndexOutsideQuotes(from, work, separator, quote);
+        if (found == 0) {
+            // An unclosed quote runs to the end of the line.
+            return item == n && from <= line.size() ? line.mid(from - 1) : QString();
+        }
+        if (item == n)
+            return work.mid(from - 1, found - from);
+        from = found + int(separator.size());
+    }
+}
+
+QString StripQuotes(const QString& text)
+{
+    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+        return text.mid(1, text.size() - 2);
+    return text;
+}
+
+bool IsValidUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString ignored = decoder(bytes);
+    return !decoder.hasError();
+}
+
+QString DecodeWindows1252(const QByteArray& bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        char16_t u = b;
+        if (b >= 0x80 && b <= 0x9F && kHighControls[b - 0x80] != 0)
+            u = kHighControls[b - 0x80];
+        *dst++ = QChar(u);
+    }
+    return out;
+}
+
+bool EncodeWindows1252(const QString& text, QByteArray& out)
+{
+    out.resize(text.size());
+    char* dst = out.data();
+    for (QChar qc : text) {
+        const char16_t u = qc.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF) ||
+            (u >= 0x80 && u <= 0x9F && kHighControls[u - 0x80] == 0)) {
+            *dst++ = char(u);
+            continue;
+        }
+        const auto it = std::find(kHighControls.begin(), kHighControls.end(), u);
+        if (it == kHighControls.end())
+            return false;
+        *dst++ = char(0x80 + (it - kHighControls.begin()));
+    }
+    return true;
+}
+
+QString DecodeText(const QByteArray& bytes)
+{
+    const QByteArray bom("\xEF\xBB\xBF", 3);
+    const QByteArray body = bytes.startsWith(bom) ? bytes.mid(3) : bytes;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(body);
+    if (!decoder.hasError())
+        return text;
+    return DecodeWindows1252(body);
+}
+
+} // namespace glasspane

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace glasspane {
+
+// The small text conversions every reader of a setting uses. Positions are 1-based and 0 means
+// "none", as in the stored documents' own conventions.
+
+// Truth words, compared after trimming blanks and without regard to case:
+// true "1", "-1", "ON", "YES", "TRUE"; false "0", "OFF", "NO", "FALSE".
+bool IsTrueWord(const QString& text);
+bool IsFalseWord(const QString& text);
+// True for a true word, false for a false word, else defaultValue (also for "").
+bool ToBool(const QString& text, bool defaultValue);
+// "Yes" or "No": how Booleans are always written.
+QString BoolText(bool value);
+
+// Decimal numbers with blanks around them; a fraction is rounded to the nearest integer (halves
+// away from zero). Empty, unreadable or out-of-range text gives defaultValue.
+qint16 ToInt(const QString& text, qint16 defaultValue);
+qint32 ToLong(const QString& text, qint32 defaultValue);
+
+// Separated lists: "Gpane,Page1,Page2," holds items each followed by the separator; a list that
+// does not end with its separator is read as if it did.
+//
+//     QString work;
+//     int position;
+//     TokenStart(list, ",", work, position);
+//     for (QString item = TokenNext(work, position, ","); item != ","; item = TokenNext(...))
+//
+// TokenStart prepares work and sets position to 1, or to 0 when list or separator is empty.
+void TokenStart(const QString& list, const QString& separator, QString& work, int& position);
+// The next item ("" for an empty one); the separator itself once the list is exhausted, with
+// position set to 0.
+QString TokenNext(const QString& work, int& position, const QString& separator);
+// The number of items; 0 when list or separator is empty.
+qint32 TokenCount(const QString& list, const QString& separator);
+// Item n (1-based); "" when there are fewer items or list or separator is empty.
+QString TokenAt(const QString& list, int n, const QString& separator);
+
+// 1-based position of the last occurrence of part in text; 0 when none (or part is empty).
+qint32 LastIndexOf(const QString& text, const QString& part);
+// 1-based position of the first part at or after start that is not between quote characters
+// (each quote toggles the in-quotes state); 0 when none. Case-sensitive.
+qint32 IndexOutsideQuotes(int start, const QString& text, const QString& part, QChar quote);
+// Item n (1-based) of a command line: like TokenAt, but separators between quote characters
+// do not separate. The item keeps its quotes (see StripQuotes). "" when there are fewer items.
+QString CommandLineItem(const QString& line, int n, const QString& separator = QStringLiteral(" "),
+                        QChar quote = QLatin1Char('"'));
+// Removes one enclosing pair of double quotes, if there is one.
+QString StripQuotes(const QString& text);
+
+// Text files written on Windows: UTF-8 when the bytes are valid UTF-8 (a leading byte-order
+// mark is dropped), Windows-1252 otherwise.
+QString DecodeText(const QByteArray& bytes);
+// Windows-1252 both ways. Bytes that code page leaves undefined map to the control characters
+// of the same number, so that any byte sequence round-trips. EncodeWindows1252 fails (false)
+// when text holds a character the code page cannot hold.
+QString DecodeWindows1252(const QByteArray& bytes);
+bool EncodeWindows1252(const QString& text, QByteArray& out);
+// True when bytes (without a byte-order mark) are valid UTF-8.
+bool IsValidUtf8(const QByteArray& bytes);
+
+} // namespace glasspane

@@ -1,0 +1,660 @@
+#include "engine/engine.h"
+
+#include "document/document.h"
+#include "document/program_values.h"
+#include "document/settings.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+
+namespace glasspane {
+
+QString RunStateName(RunState state)
+{
+    switch (state) {
+    case RunState::INIT:
+        return QStringLiteral("INIT");
+    case RunState::NAVIGATE:
+        return QStringLiteral("NAVIGATE");
+    case RunState::WAITTIME:
+        return QStringLiteral("WAITTIME");
+    case RunState::WAITSAVER:
+        return QStringLiteral("WAITSAVER");
+    case RunState::CONFIG:
+        return QStringLiteral("CONFIG");
+    case RunState::WAITCONFIG:
+        return QStringLiteral("WAITCONFIG");
+    case RunState::FINPROG:
+        return QStringLiteral("FINPROG");
+    }
+    return QString();
+}
+
+namespace {
+
+// The switch of a command line: its first two characters after trimming, upper-cased.
+QString commandSwitch(const QString& commandLine)
+{
+    return commandLine.trimmed().left(2).toUpper();
+}
+
+} // namespace
+
+bool Engine::IsConfigCommandLine(const QString& commandLine)
+{
+    const QString sw = commandSwitch(commandLine);
+    return sw == u"/C" || sw == u"-C" ||
+           commandLine.trimmed().compare(u"CONFIG", Qt::CaseInsensitive) == 0;
+}
+
+Engine::Engine(const EnginePorts& ports, EngineHooks hooks, const EngineSettings& settings,
+               const QString& commandLine, unsigned randomSeed)
+    : m_ports(ports), m_hooks(std::move(hooks)), m_settings(settings), m_random(randomSeed)
+{
+    m_configCommandLine = IsConfigCommandLine(commandLine);
+    const QString sw = commandSwitch(commandLine);
+    m_configSwitch = sw == u"/C" || sw == u"-C";
+    // Starting the program enters presentation mode: the grace period against a stray first
+    // mouse move counts from here.
+    m_state.SaverStart = now();
+    m_state.LastActivity = m_state.SaverStart;
+    SetRebootTime(m_settings.RebootTime);
+}
+
+EngineTime Engine::now() const
+{
+    return m_ports.clock.now().toMSecsSinceEpoch();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The state machine
+
+void Engine::SetState(RunState requested)
+{
+    if (requested == RunState::NAVIGATE && m_state.NavigationMode)
+        requested = RunState::WAITSAVER;
+    if (requested == RunState::FINPROG)
+        m_state.PreviousState = m_state.CurrentState;
+    if (m_state.CurrentState != RunState::FINPROG)
+        m_state.CurrentState = requested;
+}
+
+void Engine::RestorePreviousState()
+{
+    if (m_state.CurrentState == RunState::FINPROG)
+        m_state.CurrentState = m_state.PreviousState;
+}
+
+void Engine::EngineTick()
+{
+    if (m_state.ProcessEnded)
+        return;
+    if (!m_state.cursorRemembered) {
+        RememberCursor();
+    } else if (m_state.CurrentState != RunState::CONFIG &&
+               m_state.CurrentState != RunState::WAITCONFIG && !m_configCommandLine) {
+        const QPoint pos = m_ports.desktop.cursorPos();
+        if (pos != m_state.cursorRef)
+            OnActivity();
+    }
+
+    if (!m_state.EngineBusy) {
+        m_state.EngineBusy = true;
+        RunEngine();
+        m_state.EngineBusy = false;
+    }
+
+    if (!m_settings.TopMost && m_state.CurrentState != RunState::FINPROG &&
+        !m_state.ProcessEnded) {
+        const ToolBar bar = m_state.NavigationMode ? ToolBar::Nav : ToolBar::Run;
+        const bool shown = m_state.NavigationMode ? ToolNavShown() : ToolRunShown();
+        if (shown && !m_ports.frontend.isToolBarTopmost(bar))
+            ToolBarTopmost(bar);
+    }
+}
+
+void Engine::RunEngine()
+{
+    switch (m_state.CurrentState) {
+    case RunState::INIT:
+        stepInit();
+        break;
+    case RunState::NAVIGATE:
+        stepNavigate();
+        break;
+    case RunState::WAITTIME:
+        stepWaitTime();
+        break;
+    case RunState::WAITSAVER:
+        stepWaitSaver();
+        break;
+    case RunState::CONFIG:
+        stepConfig();
+        break;
+    case RunState::WAITCONFIG:
+        HighlightForState(RunState::WAITCONFIG);
+        break;
+    case RunState::FINPROG:
+        stepFinProg();
+        break;
+    default:
+        SetState(RunState::INIT);
+        break;
+    }
+}
+
+void Engine::stepInit()
+{
+    Frontend& fe = m_ports.frontend;
+    fe.setMainFramed(m_settings.WindowState != 2);
+    if (m_seq.ExternalPid == 0) {
+        // To the front without staying pinned there unless asked to.
+        MainTopmost();
+        if (!m_settings.TopMost)
+            MainNotTopmost();
+    }
+    SetState(RunState::NAVIGATE);
+    if (!m_state.EngineInitialised) {
+        fe.applyWindowState(m_settings.WindowState);
+        PageInfo splash = GetPageInfo(0);
+        if (m_configSwitch)
+            splash.url = m_ports.program.resourceFolder + QStringLiteral("/index.html");
+        if (splash.url != m_slot.Url)
+            BrowseTo(splash.url, splash.time, splash.hide, splash.cached, splash.separate);
+        m_state.EngineInitialised = true;
+        RememberCursor();
+    }
+}
+
+void Engine::stepNavigate()
+{
+    HighlightForState(RunState::NAVIGATE);
+    const bool past = IsPastLastPage(m_seq.CurrentPage);
+    const PageInfo info = GetPageInfo(past ? 0 : m_seq.CurrentPage);
+    // Past the last page the page on screen stays and is timed again: its loaded state stands.
+    if (!past)
+        m_slot.Loaded = false;
+    const WindowId fg = m_ports.desktop.foregroundWindow();
+    if (isForeground(AppWindow::ToolRun, fg) || isForeground(AppWindow::ToolNav, fg))
+        m_ports.browser.setFocus();
+    m_slot.StartTime = now();
+    if (m_configCommandLine) {
+        SetState(RunState::CONFIG);
+    } else {
+        if (!past)
+            BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
+        SetState(RunState::WAITTIME);
+    }
+    m_state.LastActivity = now();
+}
+
+void Engine::stepWaitTime()
+{
+    const WindowId fg = m_ports.desktop.foregroundWindow();
+    if (isForeground(AppWindow::Main, fg) || isForeground(AppWindow::ToolRun, fg) ||
+        isForeground(AppWindow::ToolNav, fg))
+        FocusBrowserPane();
+
+    if (RebootDue()) {
+        Reboot();
+    } else if (m_slot.Time != 0) {
+        const EngineTime t = now();
+        if (passed(m_slot.StartTime, m_slot.Time, t)) {
+            if (m_slot.Loaded) {
+                advancePage();
+            } else if (passed(m_slot.StartTime, m_settings.MaxTime, t)) {
+                if (m_hooks.resetConnectionCheck)
+                    m_hooks.resetConnectionCheck();
+                advancePage();
+            }
+        }
+    }
+    RefreshToolBars();
+}
+
+void Engine::advancePage()
+{
+    m_seq.CurrentPage = StepPage(+1);
+    // Resume here after a restart.
+    (void)m_ports.settings.write(Setting::FirstPage, qint32(m_seq.CurrentPage));
+}
+
+void Engine::stepWaitSaver()
+{
+    HighlightForState(RunState::WAITSAVER);
+    const WindowId fg = m_ports.desktop.foregroundWindow();
+    if (isForeground(AppWindow::Main, fg) || isForeground(AppWindow::ToolRun, fg))
+        FocusBrowserPane();
+    if (m_settings.SaverRestart &&
+        passed(m_state.LastActivity, m_settings.ScreenSaveTimeOut, now())) {
+        SetState(RunState::INIT);
+        RememberCursor();
+        EnterSaverMode();
+    }
+    RefreshToolBars();
+}
+
+void Engine::stepConfig()
+{
+    HighlightForState(RunState::CONFIG);
+    PasswordLock& lock = m_ports.lock;
+    Frontend& fe = m_ports.frontend;
+    if (!lock.storedPassword.isEmpty() && !lock.isUnlocked()) {
+        lock.passwordDialogMode = 1;
+        if (m_settings.TopMost)
+            MainNotTopmost();
+        // Modal: ticks arriving meanwhile find EngineBusy set and skip their step.
+        fe.runPasswordDialog(lock);
+        if (m_settings.TopMost)
+            MainTopmost();
+    }
+    if (lock.isUnlocked()) {
+        if (m_settings.TopMost)
+            MainNotTopmost();
+        fe.openConfigDialog();
+        ToolBarTopmost(ToolBar::Run);
+        ToolBarTopmost(ToolBar::Nav);
+        fe.setConfigTopmost(true);
+        SetState(RunState::WAITCONFIG);
+    } else {
+        SetState(m_configCommandLine ? RunState::FINPROG : RunState::NAVIGATE);
+    }
+}
+
+void Engine::stepFinProg()
+{
+    m_ports.frontend.saveWindowPlacement();
+    HighlightForState(RunState::FINPROG);
+    ShutDown();
+    if (m_state.CurrentState == RunState::FINPROG) {
+        m_state.ProcessEnded = true;
+        m_ports.frontend.endProcess();
+    }
+}
+
+void Engine::ShutDown()
+{
+    m_ports.frontend.closeMainWindow();
+    if (m_state.CurrentState != RunState::FINPROG)
+        return; // the close handler refused: the show goes on
+    if (m_seq.ExternalPid != 0) {
+        TerminateExternal(m_seq.ExternalPid);
+        m_seq.ExternalPid = 0;
+    }
+    m_ports.frontend.unloadWindows();
+}
+
+bool Engine::QueryClose()
+{
+    // Without a Quit button the window stays; there is no screen-saver password to ask here.
+    return QuitAllowed();
+}
+
+void Engine::HighlightForState(RunState state)
+{
+    const bool nav = m_state.NavigationMode;
+    Frontend& fe = m_ports.frontend;
+    switch (state) {
+    case RunState::NAVIGATE:
+        fe.highlightButton(ToolBar::Run, ToolRunPlay);
+        break;
+    case RunState::WAITSAVER:
+        if (nav)
+            fe.highlightButton(ToolBar::Nav, -1);
+        else
+            fe.highlightButton(ToolBar::Run, ToolRunPause);
+        break;
+    case RunState::CONFIG:
+    case RunState::WAITCONFIG:
+        if (nav)
+            fe.highlightButton(ToolBar::Nav, ToolNavConfig);
+        else
+            fe.highlightButton(ToolBar::Run, ToolRunConfig);
+        break;
+    case RunState::FINPROG:
+        if (nav)
+            fe.highlightButton(ToolBar::Nav, ToolNavQuit);
+        else
+            fe.highlightButton(ToolBar::Run, ToolRunQuit);
+        break;
+    default:
+        break;
+    }
+}
+
+void Engine::MainTopmost()
+{
+    m_ports.frontend.setMainTopmost(true);
+}
+
+void Engine::MainNotTopmost()
+{
+    m_ports.frontend.setMainTopmost(false);
+}
+
+void Engine::ToolBarTopmost(ToolBar bar)
+{
+    // A main window kept on top keeps the tool bars as they are.
+    if (!m_settings.TopMost)
+        m_ports.frontend.setToolBarTopmost(bar);
+}
+
+void Engine::RefreshToolBars()
+{
+    m_ports.frontend.refreshToolBars();
+}
+
+bool Engine::isForeground(AppWindow window, WindowId foreground) const
+{
+    return foreground != 0 && foreground == m_ports.frontend.windowId(window);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Activity and modes
+
+void Engine::NoteActivity()
+{
+    m_state.LastActivity = now();
+}
+
+void Engine::OnActivity()
+{
+    const EngineTime t = now();
+    m_state.LastActivity = t;
+    const bool graceOver = passed(m_state.SaverStart, m_settings.ScreenSaveMinTime, t);
+    switch (m_settings.OnMouseMove) {
+    case 1:
+        if (!m_state.NavigationMode && graceOver)
+            SwitchToNavigation();
+        break;
+    case 2:
+        if (graceOver)
+            SetState(RunState::FINPROG);
+        break;
+    default:
+        break;
+    }
+    RememberCursor();
+}
+
+void Engine::HandleKeyDown(int keyCode, int shift)
+{
+    if (keyCode == KeyCode::Escape && shift == 0 && QuitAllowed())
+        SetState(RunState::FINPROG);
+    else if (keyCode == KeyCode::F4 && shift == ShiftMask::Alt && QuitAllowed())
+        SetState(RunState::FINPROG);
+    else if (keyCode == KeyCode::F1 && shift == 0 && HelpAllowed())
+        ShowHelp();
+    OnActivity();
+    m_state.LastActivity = now();
+}
+
+void Engine::EnterNavigationMode()
+{
+    m_state.LastActivity = now();
+    m_state.NavigationMode = true;
+    if (m_state.CurrentState != RunState::WAITCONFIG)
+        SetState(RunState::WAITSAVER);
+    m_ports.frontend.showToolBar(ToolBar::Run, false);
+    if (ToolNavShown()) {
+        m_ports.frontend.showToolBar(ToolBar::Nav, true);
+        ToolBarTopmost(ToolBar::Nav);
+    }
+    ShowCursorFully();
+}
+
+void Engine::EnterSaverMode()
+{
+    m_state.SaverStart = now();
+    m_state.NavigationMode = false;
+    m_ports.frontend.showToolBar(ToolBar::Nav, false);
+    if (ToolRunShown()) {
+        m_ports.frontend.showToolBar(ToolBar::Run, true);
+        ToolBarTopmost(ToolBar::Run);
+    }
+}
+
+void Engine::SwitchToNavigation()
+{
+    if (m_ports.document.AutoHome)
+        GoHome();
+    m_state.LastActivity = now();
+    EnterNavigationMode();
+    if (m_hooks.updateDue)
+        m_hooks.updateDue();
+    if (m_ports.browser.Silent())
+        m_ports.browser.setSilent(false);
+    if (m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0)
+        ShowCursorFully();
+}
+
+void Engine::ShowHelp()
+{
+    m_state.LastActivity = now();
+    EnterNavigationMode();
+    if (m_hooks.updateDue)
+        m_hooks.updateDue();
+    if (m_ports.browser.Silent())
+        m_ports.browser.setSilent(false);
+    if (m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0)
+        ShowCursorFully();
+    BrowseTo(m_settings.HelpURL, 0, false, false, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tool bar actions
+
+void Engine::QuitAction()
+{
+    SetState(RunState::FINPROG);
+}
+
+void Engine::ConfigAction()
+{
+    switch (m_state.CurrentState) {
+    case RunState::NAVIGATE:
+    case RunState::WAITTIME:
+    case RunState::WAITSAVER:
+    case RunState::CONFIG:
+    case RunState::WAITCONFIG:
+        SetState(RunState::CONFIG);
+        break;
+    default:
+        break;
+    }
+}
+
+void Engine::PlayAction()
+{
+    if (m_state.NavigationMode) {
+        if (m_state.CurrentState == RunState::WAITSAVER)
+            SetState(RunState::INIT);
+        RememberCursor();
+        EnterSaverMode();
+        if (ToolRunShown())
+            ShowCursorFully();
+        else
+            HideCursor();
+    } else if (m_state.CurrentState == RunState::WAITSAVER) {
+        SetState(RunState::NAVIGATE);
+    }
+}
+
+void Engine::PauseAction()
+{
+    if (m_state.NavigationMode)
+        return;
+    if (m_state.CurrentState == RunState::NAVIGATE || m_state.CurrentState == RunState::WAITTIME) {
+        m_state.LastActivity = now();
+        SetState(RunState::WAITSAVER);
+    }
+}
+
+void Engine::showPage(int position)
+{
+    // A position past the end (a list that does not loop has ended) shows nothing new.
+    if (IsPastLastPage(position) || position < 0)
+        return;
+    const PageInfo info = GetPageInfo(position);
+    BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
+}
+
+void Engine::PreviousAction()
+{
+    if (m_state.NavigationMode)
+        return;
+    if (m_state.CurrentState == RunState::WAITSAVER) {
+        m_ports.frontend.highlightButton(ToolBar::Run, ToolRunPrevious);
+        m_seq.CurrentPage = StepPage(-1);
+        showPage(m_seq.CurrentPage);
+        SetState(RunState::WAITSAVER);
+    } else if (m_state.CurrentState == RunState::NAVIGATE ||
+               m_state.CurrentState == RunState::WAITTIME) {
+        m_ports.frontend.highlightButton(ToolBar::Run, ToolRunPrevious);
+        m_seq.CurrentPage = StepPage(-1);
+        SetState(RunState::NAVIGATE);
+    }
+}
+
+void Engine::NextAction()
+{
+    if (m_state.NavigationMode)
+        return;
+    if (m_state.CurrentState == RunState::WAITSAVER) {
+        m_ports.frontend.highlightButton(ToolBar::Run, ToolRunNext);
+        m_seq.CurrentPage = StepPage(+1);
+        showPage(m_seq.CurrentPage);
+        SetState(RunState::WAITSAVER);
+    } else if (m_state.CurrentState == RunState::WAITTIME) {
+        m_ports.frontend.highlightButton(ToolBar::Run, ToolRunNext);
+        m_seq.CurrentPage = StepPage(+1);
+        SetState(RunState::NAVIGATE);
+    }
+}
+
+bool Engine::QuitAllowed() const
+{
+    const DocumentState& doc = m_ports.document;
+    return (doc.ToolRunButtons.size() > ToolRunQuit && doc.ToolRunButtons[ToolRunQuit].Visible) ||
+           (doc.ToolNavButtons.size() > ToolNavQuit && doc.ToolNavButtons[ToolNavQuit].Visible);
+}
+
+bool Engine::HelpAllowed() const
+{
+    const DocumentState& doc = m_ports.document;
+    const bool button =
+        (doc.ToolNavButtons.size() > ToolNavHelp && doc.ToolNavButtons[ToolNavHelp].Visible) ||
+        (doc.ToolRunButtons.size() > ToolRunHelp && doc.ToolRunButtons[ToolRunHelp].Visible);
+    return button && m_settings.HelpEnabled;
+}
+
+bool Engine::ToolRunShown() const
+{
+    return m_ports.frontend.placedButtonCount(ToolBar::Run) > 0 && m_settings.OnMouseMove == 0;
+}
+
+bool Engine::ToolNavShown() const
+{
+    return m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0 && m_settings.OnMouseMove != 2;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The configuration dialog
+
+void Engine::ConfigAccepted()
+{
+    m_state.SaverStart = now();
+    SetState(RunState::INIT);
+    RememberCursor();
+}
+
+void Engine::ConfigCancelled()
+{
+    m_state.SaverStart = now();
+}
+
+void Engine::ConfigClosed()
+{
+    m_ports.lock.unlockedPassword.clear();
+    if (m_configCommandLine) {
+        SetState(RunState::FINPROG);
+    } else {
+        SetState(RunState::NAVIGATE);
+        const bool show = m_state.NavigationMode ? ToolNavShown() : ToolRunShown();
+        if (show)
+            ShowCursorFully();
+        else
+            HideCursor();
+    }
+    if (m_settings.TopMost)
+        MainTopmost();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pointer and focus
+
+void Engine::RememberCursor()
+{
+    m_state.cursorRef = m_ports.desktop.cursorPos();
+    m_state.cursorRemembered = true;
+}
+
+void Engine::HideCursor()
+{
+    // Down to a count well below zero, however often either was called before.
+    for (int guard = 0; guard < 1000; ++guard) {
+        if (m_ports.desktop.showCursor(false) < -5)
+            break;
+    }
+}
+
+void Engine::ShowCursorFully()
+{
+    for (int guard = 0; guard < 1000; ++guard) {
+        if (m_ports.desktop.showCursor(true) > 5)
+            break;
+    }
+}
+
+void Engine::FocusBrowserPane()
+{
+    const WindowId pane = FindBrowserPane(m_ports.frontend.windowId(AppWindow::Main));
+    if (pane != 0 && pane != m_state.LastFocused) {
+        m_ports.desktop.setFocus(pane);
+        m_state.LastFocused = pane;
+    }
+}
+
+WindowId Engine::FindBrowserPane(WindowId parent)
+{
+    if (parent == 0)
+        return 0;
+    if (m_classSource != m_settings.IEWindowClasses) {
+        m_classSource = m_settings.IEWindowClasses;
+        m_classPatterns = ParsePatternList(m_classSource);
+    }
+    if (m_titleSource != m_settings.IEWindowTitles) {
+        m_titleSource = m_settings.IEWindowTitles;
+        m_titlePatterns = ParsePatternList(m_titleSource);
+    }
+    if (m_classPatterns.isEmpty() && m_titlePatterns.isEmpty())
+        return 0;
+    WindowId found = 0;
+    m_ports.desktop.visitDescendants(parent, [&](const DesktopWindow& w) {
+        for (const WildcardPattern& p : std::as_const(m_classPatterns)) {
+            if (p.matches(w.className)) {
+                found = w.id;
+                return false;
+            }
+        }
+        for (const WildcardPattern& p : std::as_const(m_titlePatterns)) {
+            if (p.matches(w.title)) {
+                found = w.id;
+                return false;
+            }
+        }
+        return true;
+    });
+    return found;
+}
+
+} // namespace glasspane

@@ -1,0 +1,277 @@
+#pragma once
+
+#include "engine/engine_settings.h"
+#include "engine/frontend.h"
+#include "engine/wildcard.h"
+#include "platform/desktop.h"
+
+#include <QDateTime>
+#include <QPoint>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <random>
+
+namespace glasspane {
+
+class Browser;
+class Clock;
+class Shell;
+class SettingsStore;
+class System;
+struct DocumentState;
+struct ProgramValues;
+
+// The run states of the show.
+enum class RunState { INIT, NAVIGATE, WAITTIME, WAITSAVER, CONFIG, WAITCONFIG, FINPROG };
+QString RunStateName(RunState state);
+
+// Key codes and shift mask of HandleKeyDown; the window side maps its keys onto them.
+namespace KeyCode {
+constexpr int Enter = 13;
+constexpr int Escape = 27;
+constexpr int F1 = 112;
+constexpr int F4 = 115;
+} // namespace KeyCode
+namespace ShiftMask {
+constexpr int Shift = 1;
+constexpr int Ctrl = 2;
+constexpr int Alt = 4;
+} // namespace ShiftMask
+
+// Times inside the engine: milliseconds since the epoch (cheap to compare on every tick).
+using EngineTime = qint64;
+
+// The values of the run-state machine.
+struct EngineState
+{
+    RunState CurrentState = RunState::INIT;
+    // The state current when FINPROG was requested; put back when quitting is refused.
+    RunState PreviousState = RunState::INIT;
+    bool NavigationMode = false;
+    bool EngineInitialised = false; // the first INIT pass has shown the splash page
+    bool EngineBusy = false;        // RunEngine is running (a modal dialog may be open)
+    bool ProcessEnded = false;      // FINPROG has ended the process
+    EngineTime LastActivity = 0;
+    EngineTime SaverStart = 0; // presentation mode last entered
+    QPoint cursorRef;          // pointer position last remembered
+    bool cursorRemembered = false;
+    WindowId LastFocused = 0; // page window last given the focus
+};
+
+// The page on screen.
+struct DisplaySlot
+{
+    QString Url;              // address last navigated to by BrowseTo
+    int Time = 0;             // display time in seconds; 0 = no automatic advance
+    EngineTime StartTime = 0; // when the engine started showing it
+    bool Loaded = false;      // the page has finished loading
+};
+
+// The position in the play list and the shuffle of random mode.
+struct PageSequence
+{
+    int CurrentPage = 0; // play-list position on screen; 0 = splash page
+    QString SplashUrl;
+    // Cycle position -> play-list position, and play-list position -> cycle position;
+    // 0 = not chosen / not shown in this cycle. Indexed 0..PageCount().
+    QVector<int> RandomOrder;
+    QVector<int> RandomUsed;
+    int RandomPos = 0;  // current cycle position; 0 before the first cycle
+    int RandomStep = 0; // probe direction of PickRandomPage, flips +1/-1
+    qint64 ExternalPid = 0;
+    bool MainHidden = false; // a "main window invisible" page hides the main window
+};
+
+// What GetPageInfo says about a play-list position.
+struct PageInfo
+{
+    QString url;
+    int time = 0;
+    bool hide = false;
+    bool cached = false;
+    bool separate = true;
+};
+
+// The parts the engine drives. All references must outlive the engine.
+struct EnginePorts
+{
+    const Clock& clock;
+    Desktop& desktop;
+    Frontend& frontend;
+    Browser& browser;
+    System& system;
+    Shell& shell;
+    SettingsStore& settings;
+    DocumentState& document;
+    ProgramValues& program;
+    PasswordLock& lock;
+};
+
+// Services of the cache and the update policy. Any may be empty: it then does nothing (or, for
+// fetchPage, gives the address itself).
+struct EngineHooks
+{
+    // The update policy's decision with its apply flag off (it may switch on-line in
+    // navigation mode).
+    std::function<void()> updateDue;
+    // Whether the end of a cycle reloads the document: the state last applied by the policy is
+    // on-line (never applied counts as on-line), or there is no update scheme.
+    std::function<bool()> reloadAtEndOfCycle;
+    // Fetches the document again where it is a web document and loads it; the engine then
+    // restarts the cycle. False when nothing could be loaded.
+    std::function<bool()> reloadDocument;
+    // The local copy of a cached page.
+    std::function<QString(const QString& url)> fetchPage;
+    // A page that never loaded: make the next connection check ask the system again.
+    std::function<void()> resetConnectionCheck;
+};
+
+// The presentation engine: the run-state machine that moves from page to page, pauses, reacts
+// to the mouse and keys, opens the configuration dialog and ends the program. The main
+// window's timer calls EngineTick every 200 ms; everything else changes the show by requesting
+// a state with SetState, which takes effect at the next tick.
+class Engine
+{
+public:
+    // commandLine is the program's command line (for the configuration switches).
+    Engine(const EnginePorts& ports, EngineHooks hooks, const EngineSettings& settings,
+           const QString& commandLine, unsigned randomSeed = std::random_device{}());
+
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // ---- state machine ----
+    void EngineTick();
+    void SetState(RunState requested);
+    RunState CurrentState() const { return m_state.CurrentState; }
+    // The main window's close handler refused to quit: the state before FINPROG comes back.
+    void RestorePreviousState();
+
+    // ---- user activity and modes ----
+    void OnActivity();
+    void HandleKeyDown(int keyCode, int shift);
+    // Activity that is not a mouse move or key (tool bar mouse moves, user navigation).
+    void NoteActivity();
+    void EnterNavigationMode();
+    void EnterSaverMode();
+    void SwitchToNavigation();
+    void ShowHelp();
+
+    // ---- tool bar actions ----
+    void QuitAction();
+    void ConfigAction();
+    void PlayAction();
+    void PauseAction();
+    void PreviousAction();
+    void NextAction();
+    bool QuitAllowed() const;
+    bool HelpAllowed() const;
+    bool ToolRunShown() const;
+    bool ToolNavShown() const;
+
+    // ---- the configuration dialog and the main window call these ----
+    // OK: the new settings are in force; the show restarts.
+    void ConfigAccepted();
+    // Cancel (also the close box).
+    void ConfigCancelled();
+    // The dialog unloads: lock again and go back to the show (or end a configuration run).
+    void ConfigClosed();
+    // The main window's close handler: true when the program may close.
+    bool QueryClose();
+
+    // ---- pointer and focus ----
+    void RememberCursor();
+    void HideCursor();
+    void ShowCursorFully();
+    void FocusBrowserPane();
+    WindowId FindBrowserPane(WindowId parent);
+    void ShutDown();
+
+    // ---- page sequencing and display ----
+    int PageCount() const;
+    bool IsPastLastPage(int position) const;
+    PageInfo GetPageInfo(int position);
+    int StepPage(int delta);
+    int StartPageCycle();
+    int PickRandomPage();
+    void EndOfCycle();
+    bool BrowseTo(const QString& address, int time, bool hide, bool cached, bool separate);
+    void GoHome();
+    void TerminateExternal(qint64 pid);
+    // After a document load: the shuffle starts over and the cycle restarts.
+    void ResetRandomOrder();
+    void AfterDocumentLoad();
+    // The first position when the main window loads: the stored FirstPage when resuming is on
+    // and it lies within the play list, else the start of a cycle.
+    void ChooseFirstPage();
+
+    // ---- reboot ----
+    // Works out the next reboot moment from a "H:M" text (also called when the configuration
+    // dialog keeps its reboot time).
+    void SetRebootTime(const QString& rebootTime);
+    QDateTime RebootAt() const { return m_rebootAt; }
+    bool RebootDue() const;
+    void Reboot();
+
+    // ---- the engine's values ----
+    const EngineState& state() const { return m_state; }
+    DisplaySlot& displaySlot() { return m_slot; }
+    const DisplaySlot& displaySlot() const { return m_slot; }
+    PageSequence& sequence() { return m_seq; }
+    const PageSequence& sequence() const { return m_seq; }
+    EngineSettings& settings() { return m_settings; }
+    const EngineSettings& settings() const { return m_settings; }
+    bool isConfigCommandLine() const { return m_configCommandLine; }
+
+    // The command line asks for configuration: "/C" (also "/C:n"), "-C", or the word CONFIG
+    // alone, in any case.
+    static bool IsConfigCommandLine(const QString& commandLine);
+
+private:
+    void RunEngine();
+    void stepInit();
+    void stepNavigate();
+    void stepWaitTime();
+    void stepWaitSaver();
+    void stepConfig();
+    void stepFinProg();
+    void advancePage();
+    void HighlightForState(RunState state);
+    void MainTopmost();
+    void MainNotTopmost();
+    void ToolBarTopmost(ToolBar bar);
+    void RefreshToolBars();
+    void showPage(int position);
+    void ensureRandomArrays(int upperBound);
+    bool isForeground(AppWindow window, WindowId foreground) const;
+
+    EngineTime now() const;
+    bool passed(EngineTime start, qint64 seconds, EngineTime at) const
+    {
+        return at - start > seconds * 1000;
+    }
+
+    EnginePorts m_ports;
+    EngineHooks m_hooks;
+    EngineSettings m_settings;
+    bool m_configCommandLine = false;
+    bool m_configSwitch = false; // "/C" or "-C" (not the word CONFIG)
+
+    EngineState m_state;
+    DisplaySlot m_slot;
+    PageSequence m_seq;
+    QDateTime m_rebootAt;
+    EngineTime m_rebootAtMs = 0;
+
+    // The window patterns, compiled from the texts they came from.
+    QString m_classSource;
+    QString m_titleSource;
+    QVector<WildcardPattern> m_classPatterns;
+    QVector<WildcardPattern> m_titlePatterns;
+
+    std::mt19937 m_random;
+};
+
+} // namespace glasspane

@@ -1,0 +1,88 @@
+#include "engine/reboot.h"
+
+#include "document/registry_layer.h"
+#include "document/settings.h"
+#include "document/text.h"
+#include "engine/engine.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/system.h"
+
+namespace glasspane {
+
+int GetPlatform(const System& system)
+{
+    return system.platform();
+}
+
+QDateTime ComputeRebootAt(const QString& rebootTime, const QDateTime& now)
+{
+    const int colon = int(rebootTime.indexOf(u':'));
+    const QString hourText = colon < 0 ? rebootTime : rebootTime.left(colon);
+    const QString minuteText = colon < 0 ? QString() : rebootTime.mid(colon + 1);
+    // The remainders keep the sign of the value: "-3" is three hours before midnight.
+    const int hour = ToLong(hourText, 0) % 24;
+    const int minute = ToLong(minuteText, 0) % 60;
+
+    // Wall-clock time of the day, so that a change of daylight saving time keeps the hour.
+    int minutes = hour * 60 + minute;
+    QDate day = now.date();
+    while (minutes < 0) {
+        minutes += 24 * 60;
+        day = day.addDays(-1);
+    }
+    const QTime time(minutes / 60, minutes % 60);
+    QDateTime at(day, time, now.timeSpec());
+    if (at < now)
+        at = QDateTime(day.addDays(1), time, now.timeSpec());
+    return at;
+}
+
+bool WriteAutoLogon(RegistryLayer& registry, const EngineSettings& settings)
+{
+    if (!settings.AutoLogin)
+        return true;
+    const QString key = QString::fromLatin1(kWinlogonKey);
+    bool ok = registry.RegWrite(RegRoot::LocalMachine, key, QStringLiteral("AutoAdminLogon"),
+                                QStringLiteral("1"));
+    ok = registry.RegWrite(RegRoot::LocalMachine, key, QStringLiteral("DontDisplayLastUserName"),
+                           QStringLiteral("0")) &&
+         ok;
+    const std::pair<const char*, const QString*> values[] = {
+        {"DefaultDomainName", &settings.NTDomain},
+        {"DefaultUserName", &settings.NTLogin},
+        {"DefaultPassword", &settings.NTPassword},
+    };
+    for (const auto& [name, value] : values) {
+        if (!value->isEmpty())
+            ok = registry.RegWrite(RegRoot::LocalMachine, key, QString::fromLatin1(name), *value) &&
+                 ok;
+    }
+    return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void Engine::SetRebootTime(const QString& rebootTime)
+{
+    m_settings.RebootTime = rebootTime;
+    m_rebootAt = ComputeRebootAt(rebootTime, m_ports.clock.now());
+    m_rebootAtMs = m_rebootAt.toMSecsSinceEpoch();
+}
+
+bool Engine::RebootDue() const
+{
+    return m_settings.AutoReboot && now() > m_rebootAtMs;
+}
+
+void Engine::Reboot()
+{
+    m_ports.browser.Stop();
+    SetState(RunState::FINPROG);
+    if (GetPlatform(m_ports.system) == 2)
+        (void)WriteAutoLogon(m_ports.settings.registryLayer(), m_settings);
+    // The program ends through FINPROG whether or not the system carries the reboot out.
+    (void)m_ports.system.reboot(m_settings.ForceReboot);
+}
+
+} // namespace glasspane

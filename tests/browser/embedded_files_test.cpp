@@ -1,0 +1,161 @@
+#include "browser/embedded_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace glasspane;
+
+namespace {
+
+QByteArray resourceBytes(const QString& id)
+{
+    QFile file(QStringLiteral(":/10/") + id);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList filesUnder(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+} // namespace
+
+class EmbeddedFilesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The index is resource 101 in its stored form: CR LF lines, a tab between the two fields,
+    // two NUL bytes after the last line, and one resource behind every row.
+    void indexFormat()
+    {
+        const QByteArray index = resourceBytes(QStringLiteral("101"));
+        QVERIFY(index.startsWith("NameID\tFileName\r\n102\tindex.html\r\n103\tgpaneb_.gif\r\n"));
+        QVERIFY(index.endsWith("\r\n236\tpropurl-pps.gif\r\n\0\0"_qba));
+        const QList<QByteArray> lines = index.chopped(2).split('\n');
+        QCOMPARE(lines.size(), 1 + 130 + 1); // header, rows, the empty text after the last CR LF
+        QSet<QByteArray> names;
+        for (qsizetype i = 1; i < lines.size() - 1; ++i) {
+            QVERIFY2(lines[i].endsWith('\r'), lines[i].constData());
+            const QList<QByteArray> fields = lines[i].chopped(1).split('\t');
+            QCOMPARE(fields.size(), 2);
+            QVERIFY2(!resourceBytes(QString::fromLatin1(fields[0])).isEmpty(), fields[1]);
+            names.insert(fields[1]);
+        }
+        QCOMPARE(names.size(), 130);
+    }
+
+    // The pages the show and the engine use are real pages, not stand-ins.
+    void builtInPages_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QByteArray>("mustContain");
+        QTest::newRow("index") << "102" << QByteArray("Glasspane");
+        QTest::newRow("black") << "234" << QByteArray("background: #000");
+        QTest::newRow("link") << "104" << QByteArray("[Page1]");
+        QTest::newRow("glass-pane") << "150" << QByteArray("kiosk browser");
+        QTest::newRow("powerpoint") << "235" << QByteArray("SeparateProc");
+        QTest::newRow("documentation keys") << "117" << QByteArray("Alt</kbd>+<kbd>F4");
+        QTest::newRow("documentation command line") << "117" << QByteArray("CONFIG");
+        QTest::newRow("documentation format") << "117" << QByteArray("Var1SubDirectories");
+    }
+    void builtInPages()
+    {
+        QFETCH(QString, id);
+        QFETCH(QByteArray, mustContain);
+        QVERIFY(resourceBytes(id).contains(mustContain));
+    }
+
+    void extractAndRemoveEverything()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        QVERIFY(QDir().mkpath(folder));
+        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+
+        QCOMPARE(index.rows.size(), 1 + 130 + 1);
+        QCOMPARE(index.NAMEID, 1);
+        QCOMPARE(index.FILENAME, 2);
+        QCOMPARE(index.fileName(index.rows.size() - 1), QString()); // the NUL bytes' row
+        QCOMPARE(filesUnder(folder).size(), 131);                    // the files and res.txt
+        QFile page(folder + QStringLiteral("/index.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QCOMPARE(page.readAll(), resourceBytes(QStringLiteral("102")));
+
+        // The built-in document the program writes there goes too.
+        writeFile(folder + QStringLiteral("/Gpane.GPN"), "[Gpane]\r\n");
+        QFile::setPermissions(folder + QStringLiteral("/black.html"), QFile::ReadOwner);
+        RemoveEmbeddedFiles(index, folder);
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    // Index rows that would write outside the folder extract nothing; a sub-folder is created
+    // and removed again; the header's fields may come in any order and case.
+    void fileNamesOfTheIndex()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(folder + QStringLiteral("/res.txt"),
+                  "filename\tNAMEID\r\n"
+                  "..\\x.gif\t234\r\n"
+                  "\\x.gif\t234\r\n"
+                  "C:\\x.gif\t234\r\n"
+                  "http://h/x.gif\t234\r\n"
+                  "file://x.gif\t234\r\n"
+                  "sub\\..\\..\\y.gif\t234\r\n"
+                  "sub\\x.gif\t234\r\n"
+                  "plain.html\t102\r\n"
+                  "missing.gif\t999\r\n"
+                  "\0\0"_qba);
+        const ResourceIndex index = ExtractIndexedFiles(folder);
+        QCOMPARE(index.FILENAME, 1);
+        QCOMPARE(index.NAMEID, 2);
+        QCOMPARE(filesUnder(folder), (QStringList{QStringLiteral("plain.html"),
+                                                  QStringLiteral("res.txt"), QStringLiteral("sub"),
+                                                  QStringLiteral("sub/x.gif")}));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("x.gif"))));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("y.gif"))));
+
+        RemoveEmbeddedFiles(index, folder);
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    void indexWithoutFileNameExtractsNothing()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(folder + QStringLiteral("/res.txt"), "NameID\tName\r\n102\tindex.html\r\n\0\0"_qba);
+        const ResourceIndex index = ExtractIndexedFiles(folder);
+        QCOMPARE(index.FILENAME, 0);
+        QCOMPARE(filesUnder(folder), QStringList{QStringLiteral("res.txt")});
+    }
+
+    // A missing index leaves the single empty row; nothing else happens.
+    void missingIndex()
+    {
+        QTemporaryDir dir;
+        const ResourceIndex index = ExtractIndexedFiles(dir.path());
+        QCOMPARE(index.rows.size(), 1);
+        QVERIFY(filesUnder(dir.path()).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(EmbeddedFilesTest)
+#include "embedded_files_test.moc"

@@ -1,0 +1,173 @@
+// The daily reboot and the automatic logon written before it.
+
+#include "engine/reboot.h"
+#include "engine_rig.h"
+
+#include <QTest>
+
+using namespace glasspane;
+
+namespace {
+
+const QString kWinlogon = QString::fromLatin1(kWinlogonKey);
+
+QDateTime at(int day, int hour, int minute)
+{
+    return QDateTime(QDate(2024, 3, day), QTime(hour, minute));
+}
+
+} // namespace
+
+class RebootTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rebootAt_data();
+    void rebootAt();
+    void rebootOnlyWhileWaitingForTime();
+    void rebootOff();
+    void logonValues_data();
+    void logonValues();
+};
+
+void RebootTest::rebootAt_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDateTime>("expected");
+
+    QTest::newRow("hour alone") << at(4, 0, 30) << "3" << at(4, 3, 0);
+    QTest::newRow("25:70") << at(4, 0, 30) << "25:70" << at(4, 1, 10);
+    QTest::newRow("empty is midnight, tomorrow") << at(4, 0, 30) << "" << at(5, 0, 0);
+    QTest::newRow("unreadable is midnight") << at(4, 10, 0) << "ab:cd" << at(5, 0, 0);
+    QTest::newRow("past today: tomorrow") << at(4, 10, 0) << "09:30" << at(5, 9, 30);
+    QTest::newRow("later today") << at(4, 9, 0) << "09:30" << at(4, 9, 30);
+    QTest::newRow("exactly now: today") << at(4, 9, 30) << "9:30" << at(4, 9, 30);
+    QTest::newRow("negative hour") << at(4, 10, 0) << "-3" << at(4, 21, 0);
+    QTest::newRow("blanks") << at(4, 10, 0) << " 23 : 5 " << at(4, 23, 5);
+    QTest::newRow("end of month") << at(31, 23, 0) << "1:00" << QDateTime(QDate(2024, 4, 1), QTime(1, 0));
+}
+
+void RebootTest::rebootAt()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QString, text);
+    QFETCH(QDateTime, expected);
+    QCOMPARE(ComputeRebootAt(text, now), expected);
+}
+
+void RebootTest::rebootOnlyWhileWaitingForTime()
+{
+    EngineRig rig;
+    rig.clock.set(at(4, 9, 0));
+    rig.setPages({{"http://a/", 10}});
+    rig.options.AutoReboot = true;
+    rig.options.ForceReboot = true;
+    rig.options.RebootTime = QStringLiteral("9:05");
+    rig.options.ScreenSaveTimeOut = 3600; // the pause outlasts the reboot time
+    rig.browser.autoComplete = true;
+    Engine& e = rig.start();
+    QCOMPARE(e.RebootAt(), at(4, 9, 5));
+
+    rig.tick(2);
+    e.PauseAction();
+    rig.runSeconds(6 * 60); // paused past the time
+    QVERIFY(e.RebootDue());
+    QVERIFY(rig.system.reboots().isEmpty());
+    e.ConfigAction();
+    rig.runSeconds(60); // the configuration dialog is open
+    QVERIFY(rig.system.reboots().isEmpty());
+    e.ConfigClosed();
+    e.EnterNavigationMode();
+    rig.runSeconds(60);
+    QVERIFY(rig.system.reboots().isEmpty());
+
+    // The first WAITTIME step after the time reboots.
+    e.PlayAction();
+    rig.tick(2); // INIT, NAVIGATE
+    QVERIFY(rig.system.reboots().isEmpty());
+    rig.tick(); // WAITTIME
+    QCOMPARE(rig.system.reboots(), QList<bool>{true});
+    QCOMPARE(rig.browser.stopCalls, 1);
+    QCOMPARE(rig.state(), RunState::FINPROG);
+    rig.tick();
+    QCOMPARE(rig.frontend.processEnds, 1);
+    // No logon values without AutoLogin.
+    QVERIFY(rig.registry.valueNames(RegRoot::LocalMachine, kWinlogon).isEmpty());
+}
+
+void RebootTest::rebootOff()
+{
+    EngineRig rig;
+    rig.clock.set(at(4, 9, 0));
+    rig.setPages({{"http://a/", 10}});
+    rig.options.RebootTime = QStringLiteral("9:01");
+    rig.browser.autoComplete = true;
+    rig.start();
+    rig.runSeconds(300);
+    QVERIFY(rig.system.reboots().isEmpty());
+    QCOMPARE(rig.frontend.processEnds, 0);
+}
+
+void RebootTest::logonValues_data()
+{
+    QTest::addColumn<int>("platform");
+    QTest::addColumn<bool>("autoLogin");
+    QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QStringList>("expected"); // name=value after the reboot
+
+    QTest::newRow("all") << 2 << true << "HALL" << "kiosk" << "s3cret"
+                         << QStringList{"AutoAdminLogon=1", "DontDisplayLastUserName=0",
+                                        "DefaultDomainName=HALL", "DefaultUserName=kiosk",
+                                        "DefaultPassword=s3cret"};
+    QTest::newRow("empty ones left as they are")
+        << 2 << true << "" << "kiosk" << ""
+        << QStringList{"AutoAdminLogon=1", "DontDisplayLastUserName=0", "DefaultDomainName=OLD",
+                       "DefaultUserName=kiosk", "DefaultPassword=old"};
+    QTest::newRow("logon off") << 2 << false << "HALL" << "kiosk" << "s3cret"
+                               << QStringList{"DefaultDomainName=OLD", "DefaultPassword=old"};
+    QTest::newRow("other platform") << 1 << true << "HALL" << "kiosk" << "s3cret"
+                                    << QStringList{"DefaultDomainName=OLD", "DefaultPassword=old"};
+}
+
+void RebootTest::logonValues()
+{
+    QFETCH(int, platform);
+    QFETCH(bool, autoLogin);
+    QFETCH(QString, domain);
+    QFETCH(QString, login);
+    QFETCH(QString, password);
+    QFETCH(QStringList, expected);
+
+    EngineRig rig;
+    rig.system.setPlatform(platform);
+    rig.registry.setString(RegRoot::LocalMachine, kWinlogon, "DefaultDomainName", "OLD");
+    rig.registry.setString(RegRoot::LocalMachine, kWinlogon, "DefaultPassword", "old");
+    rig.clock.set(at(4, 9, 0));
+    rig.setPages({{"http://a/", 10}});
+    rig.options.AutoReboot = true;
+    rig.options.RebootTime = QStringLiteral("8:59"); // tomorrow
+    rig.options.AutoLogin = autoLogin;
+    rig.options.NTDomain = domain;
+    rig.options.NTLogin = login;
+    rig.options.NTPassword = password;
+    Engine& e = rig.start();
+    QVERIFY(!e.RebootDue());
+    rig.tick(2);
+    rig.clock.set(at(5, 8, 59).addSecs(1));
+    rig.tick();
+    QCOMPARE(rig.system.reboots(), QList<bool>{false});
+
+    QStringList actual;
+    for (const QString& name : rig.registry.valueNames(RegRoot::LocalMachine, kWinlogon))
+        actual.append(name + u'=' + rig.registry.string(RegRoot::LocalMachine, kWinlogon, name));
+    actual.sort();
+    expected.sort();
+    QCOMPARE(actual, expected);
+}
+
+QTEST_GUILESS_MAIN(RebootTest)
+#include "reboot_test.moc"

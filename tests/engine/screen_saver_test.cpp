@@ -1,0 +1,135 @@
+// The system's screen-saver values: what the program reads from them and writes into them.
+
+#include "engine/engine_settings.h"
+#include "engine/screen_saver.h"
+#include "engine_rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace glasspane;
+
+namespace {
+const QString kDesktop = QString::fromLatin1(kDesktopKey);
+}
+
+class ScreenSaverTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readState_data();
+    void readState();
+    void registerWhenSystemSaver();
+    void registerDoesNothingOtherwise();
+};
+
+void ScreenSaverTest::readState_data()
+{
+    QTest::addColumn<QString>("active");
+    QTest::addColumn<QString>("scrnsave");
+    QTest::addColumn<QString>("timeOut");
+    QTest::addColumn<QString>("usePassword");
+    QTest::addColumn<QString>("minTime");
+    QTest::addColumn<bool>("saverSwitch");
+    QTest::addColumn<bool>("isSystemSaver");
+    QTest::addColumn<bool>("saverRestart");
+    QTest::addColumn<int>("expectedTimeOut");
+    QTest::addColumn<int>("expectedUsePassword");
+    QTest::addColumn<int>("expectedMinTime");
+
+    QTest::newRow("nothing stored") << "" << "" << "" << "" << "" << false //
+                                    << false << true << 300 << 0 << 2;
+    QTest::newRow("this program") << "1" << "/opt/kiosk/glasspane" << "600" << "0" << "5" << false
+                                   << true << true << 600 << 0 << 5;
+    QTest::newRow("written on Windows") << "1" << "C:\\Kiosk\\GlassPane.scr" << "" << "" << ""
+                                        << false << true << true << 300 << 0 << 2;
+    QTest::newRow("short name is another name") << "1" << "C:\\WINDOWS\\GLASSP~1.SCR" << "" << ""
+                                                << "" << false << false << true << 300 << 0 << 2;
+    QTest::newRow("another saver") << "1" << "/usr/bin/xscreensaver" << "" << "" << "" << false
+                                   << false << true << 300 << 0 << 2;
+    QTest::newRow("inactive") << "0" << "/opt/kiosk/glasspane" << "" << "" << "" << false << false
+                              << false << 300 << 0 << 2;
+    QTest::newRow("inactive, /S") << "0" << "" << "" << "" << "" << true << false << true << 300
+                                  << 0 << 2;
+    QTest::newRow("corrections") << "yes" << "" << "-5" << " 1x" << "0" << false << false << true
+                                 << 300 << 1 << 2;
+    QTest::newRow("password not a number") << "" << "" << "abc" << "abc" << "-1" << false << false
+                                           << true << 300 << 0 << 2;
+}
+
+void ScreenSaverTest::readState()
+{
+    QFETCH(QString, active);
+    QFETCH(QString, scrnsave);
+    QFETCH(QString, timeOut);
+    QFETCH(QString, usePassword);
+    QFETCH(QString, minTime);
+    QFETCH(bool, saverSwitch);
+
+    EngineRig rig;
+    const auto put = [&](const char* name, const QString& value) {
+        if (!value.isEmpty())
+            rig.registry.setString(RegRoot::CurrentUser, kDesktop, name, value);
+    };
+    put("ScreenSaveActive", active);
+    put("SCRNSAVE.EXE", scrnsave);
+    put("ScreenSaveTimeOut", timeOut);
+    put("ScreenSaveUsePassword", usePassword);
+    if (!minTime.isEmpty()) // a value the program only reads
+        rig.registry.setString(RegRoot::CurrentUser, rig.settings.userPath(), "ScreenSaveMinTime",
+                               minTime);
+
+    const SaverState state = ReadSaverState(rig.settings, rig.program, saverSwitch);
+    QTEST(state.IsSystemSaver, "isSystemSaver");
+    QTEST(state.SaverRestart, "saverRestart");
+    QTEST(state.ScreenSaveTimeOut, "expectedTimeOut");
+    QTEST(state.UsePassword, "expectedUsePassword");
+    QTEST(state.ScreenSaveMinTime, "expectedMinTime");
+
+    // The engine takes its time-outs from here; MaxTime defaults to the time-out.
+    const EngineSettings options = ReadEngineSettings(rig.settings, state);
+    QCOMPARE(options.MaxTime, state.ScreenSaveTimeOut);
+    QCOMPARE(options.SaverRestart, state.SaverRestart);
+}
+
+void ScreenSaverTest::registerWhenSystemSaver()
+{
+    EngineRig rig;
+    rig.system.setMachineFolder(rig.dir.path() + QStringLiteral("/machine/"));
+    QVERIFY(QDir().mkpath(rig.system.machineFolder()));
+    SaverState state;
+    state.IsSystemSaver = true;
+    state.ScreenSaveTimeOut = 420;
+    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system,
+                                rig.program));
+    const QString systemIni = rig.dir.path() + QStringLiteral("/machine/SYSTEM.INI");
+    QCOMPARE(rig.ini.ReadIni("boot", "SCRNSAVE.EXE", systemIni), rig.program.programPath);
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "ScreenSaveActive"), "1");
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"),
+             rig.program.programPath);
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "ScreenSaveTimeOut"), "420");
+
+    // What was written reads back as this program being the screen saver.
+    QVERIFY(ReadSaverState(rig.settings, rig.program, false).IsSystemSaver);
+}
+
+void ScreenSaverTest::registerDoesNothingOtherwise()
+{
+    EngineRig rig;
+    rig.system.setMachineFolder(rig.dir.path() + QStringLiteral("/machine/"));
+    rig.registry.setString(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE", "/usr/bin/other");
+    const int writes = rig.registry.writeCount();
+    SaverState state = ReadSaverState(rig.settings, rig.program, false);
+    QVERIFY(!state.IsSystemSaver);
+    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system,
+                                rig.program));
+    QCOMPARE(rig.registry.writeCount(), writes);
+    QVERIFY(!QFile::exists(rig.dir.path() + QStringLiteral("/machine/SYSTEM.INI")));
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"),
+             "/usr/bin/other");
+}
+
+QTEST_GUILESS_MAIN(ScreenSaverTest)
+#include "screen_saver_test.moc"

@@ -1,0 +1,155 @@
+#include "platform/linux/gio_shares.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace glasspane;
+
+// A stand-in for gio, first in PATH, that logs its arguments (one per line, then "--") and
+// answers by the server's name: "down" waits for a password on its input, "slow" never ends.
+static const char FakeGio[] =
+    "#!/bin/sh\n"
+    "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$GIO_LOG\"; done\n"
+    "echo -- >> \"$GIO_LOG\"\n"
+    "case \"$1 $2\" in\n"
+    "  \"mount -u\") exit 0 ;;\n"
+    "  \"mount smb://down/\"*) printf 'Password: '; read answer && exit 0; exit 2 ;;\n"
+    "  \"mount smb://slow/\"*) exec sleep 60 ;;\n"
+    "  \"mount \"*) exit 0 ;;\n"
+    "  \"info \"*) echo \"uri: $2\"; echo \"local path: $GIO_MOUNT\"; exit 0 ;;\n"
+    "esac\n"
+    "exit 1\n";
+
+class GioSharesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void shareUrl_data();
+    void shareUrl();
+    void connectLocalPathDisconnect();
+    void failuresAreClean();
+    void gvfsFolderWithoutGio();
+    void noGio();
+
+private:
+    QStringList log() const;
+
+    QTemporaryDir m_dir;
+    QByteArray m_path;
+};
+
+void GioSharesTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QDir().mkpath(m_dir.path() + "/bin");
+    QDir().mkpath(m_dir.path() + "/mount");
+    QFile gio(m_dir.path() + "/bin/gio");
+    QVERIFY(gio.open(QIODevice::WriteOnly));
+    gio.write(FakeGio);
+    gio.close();
+    QVERIFY(gio.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    m_path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(m_dir.path() + "/bin:") + m_path);
+    qputenv("GIO_LOG", QFile::encodeName(m_dir.path() + "/log"));
+    qputenv("GIO_MOUNT", QFile::encodeName(m_dir.path() + "/mount"));
+}
+
+void GioSharesTest::init()
+{
+    QFile::remove(m_dir.path() + "/log");
+}
+
+QStringList GioSharesTest::log() const
+{
+    QFile f(m_dir.path() + "/log");
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+void GioSharesTest::shareUrl_data()
+{
+    QTest::addColumn<QString>("share");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("backslashes") << "\\\\server\\docs"
+                                 << "smb://server/docs";
+    QTest::newRow("slashes") << "//server/docs"
+                             << "smb://server/docs";
+    QTest::newRow("deeper path") << "\\\\server\\docs\\sub\\x.gpn"
+                                 << "smb://server/docs";
+    QTest::newRow("blank in share") << "\\\\server\\my docs"
+                                    << "smb://server/my%20docs";
+    QTest::newRow("no share") << "\\\\server"
+                              << "";
+    QTest::newRow("local path") << "/home/u/docs"
+                                << "";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void GioSharesTest::shareUrl()
+{
+    QFETCH(QString, share);
+    QFETCH(QString, url);
+    QCOMPARE(GioShares::shareUrl(share), url);
+}
+
+void GioSharesTest::connectLocalPathDisconnect()
+{
+    GioShares shares;
+    QVERIFY(shares.connect("\\\\Server\\Docs"));
+    QCOMPARE(log(), (QStringList{"mount", "smb://server/Docs", "--"}));
+    QCOMPARE(shares.localPath("\\\\Server\\Docs"), m_dir.path() + "/mount");
+    QVERIFY(log().contains("info"));
+
+    init();
+    QVERIFY(shares.disconnect("//server/Docs"));
+    QCOMPARE(log(), (QStringList{"mount", "-u", "smb://server/Docs", "--"}));
+}
+
+void GioSharesTest::failuresAreClean()
+{
+    // No password can be typed: the prompt meets a closed input and gio gives up at once.
+    GioShares shares(600000);
+    QVERIFY(!shares.connect("\\\\down\\share"));
+    // A mount that hangs is given up after the wait.
+    GioShares impatient(300);
+    QVERIFY(!impatient.connect("\\\\slow\\share"));
+    // Not a share at all: gio is not even asked.
+    init();
+    QVERIFY(!shares.connect("C:\\docs"));
+    QVERIFY(!shares.disconnect("docs"));
+    QVERIFY(shares.localPath("docs").isEmpty());
+    QVERIFY(log().isEmpty());
+}
+
+void GioSharesTest::gvfsFolderWithoutGio()
+{
+    const QString folder =
+        qEnvironmentVariable("XDG_RUNTIME_DIR") + "/gvfs/smb-share:server=host,share=pub";
+    QVERIFY(QDir().mkpath(folder));
+    GioShares shares;
+    QCOMPARE(shares.localPath("\\\\HOST\\Pub"), folder);
+    // Mounted already: connecting needs no gio call.
+    QVERIFY(shares.connect("//host/pub"));
+    QVERIFY(log().isEmpty());
+    QVERIFY(QDir(folder).removeRecursively());
+}
+
+void GioSharesTest::noGio()
+{
+    qputenv("PATH", QFile::encodeName(m_dir.path() + "/mount"));
+    GioShares shares;
+    QVERIFY(!shares.connect("\\\\server\\docs"));
+    QVERIFY(!shares.disconnect("\\\\server\\docs"));
+    QVERIFY(shares.localPath("\\\\server\\docs").isEmpty());
+    qputenv("PATH", QFile::encodeName(m_dir.path() + "/bin:") + m_path);
+}
+
+QTEST_GUILESS_MAIN(GioSharesTest)
+#include "gio_shares_test.moc"

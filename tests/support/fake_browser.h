@@ -1,0 +1,114 @@
+#pragma once
+
+#include "platform/browser.h"
+
+#include <QStringList>
+
+namespace glasspane {
+
+// A browser that loads nothing: navigations are recorded, and the test decides when a page
+// completes.
+//
+//   FakeBrowser browser;
+//   browser.setListener(&events);
+//   browser.Navigate("http://a/");         // recorded; BeforeNavigate2 delivered
+//   browser.completeLoad();                // NavigateComplete2 and DocumentComplete, top level
+//   browser.autoComplete = true;           // every Navigate completes at once
+class FakeBrowser final : public Browser
+{
+public:
+    void setListener(BrowserEvents* listener) override { m_listener = listener; }
+
+    void Navigate(const QString& url) override
+    {
+        ++navigateCalls;
+        m_requested = url;
+        if (keepHistory)
+            navigations.append(url);
+        bool cancel = false;
+        if (m_listener)
+            m_listener->BeforeNavigate2(url, true, cancel);
+        if (cancel)
+            return;
+        m_pending = url;
+        m_busy = true;
+        if (autoComplete)
+            completeLoad();
+    }
+    void GoBack() override { ++goBackCalls; }
+    void GoForward() override { ++goForwardCalls; }
+    void Stop() override
+    {
+        ++stopCalls;
+        m_busy = false;
+    }
+    void Refresh() override { ++refreshCalls; }
+    QString LocationURL() const override { return m_location; }
+    bool Busy() const override { return m_busy; }
+
+    bool Silent() const override { return m_silent; }
+    void setSilent(bool silent) override { m_silent = silent; }
+
+    bool isVisible() const override { return m_visible; }
+    void setVisible(bool visible) override { m_visible = visible; }
+    void setFocus() override { ++focusCalls; }
+
+    BodyMetrics bodyMetrics() const override { return metrics; }
+    void requestBodyMetrics(std::function<void(const BodyMetrics&)> done) override
+    {
+        if (done)
+            done(metrics);
+    }
+    void setBodyScroll(const QString& scroll) override { bodyScroll = scroll; }
+
+    bool canPrint() const override { return printable; }
+    bool print(QString* error) override
+    {
+        if (!printable && error)
+            *error = QStringLiteral("no printer");
+        return printable;
+    }
+
+    // Finishes the pending navigation: it becomes LocationURL, then the top-level events.
+    void completeLoad()
+    {
+        if (!m_busy)
+            return;
+        m_busy = false;
+        m_location = m_pending;
+        if (m_listener) {
+            m_listener->NavigateComplete2(m_location, true);
+            m_listener->DocumentComplete(m_location, true);
+        }
+    }
+    // The address last asked for, loaded or not.
+    QString pending() const { return m_pending; }
+    QString lastNavigation() const { return m_requested; }
+
+    // Scripting.
+    bool autoComplete = false;
+    bool keepHistory = true;
+    bool printable = true;
+    BodyMetrics metrics;
+
+    // Records.
+    QStringList navigations;
+    int navigateCalls = 0;
+    int goBackCalls = 0;
+    int goForwardCalls = 0;
+    int stopCalls = 0;
+    int refreshCalls = 0;
+    int focusCalls = 0;
+    QString bodyScroll;
+
+private:
+    BrowserEvents* m_listener = nullptr;
+    QString m_pending;
+    QString m_requested;
+    QString m_location;
+    bool m_busy = false;
+    bool m_silent = false;
+    bool m_visible = true;
+};
+
+} // namespace glasspane

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/shell.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace glasspane {
+
+// A desktop shell that is scripted and recorded. Its folders live under a base folder the test
+// chooses (a QTemporaryDir), one subfolder per kind, created on first use.
+//
+//   FakeShell shell(tempDir.path());
+//   shell.setOpenCommand("mp4", {"/usr/bin/player", "--full", "%f"});
+//   shell.openCommand("/x/a.MP4");          // {"/usr/bin/player", "--full", "/x/a.MP4"}
+//   shell.recentDocuments();                // every addRecentDocument() in order
+class FakeShell final : public Shell
+{
+public:
+    explicit FakeShell(QString baseFolder) : m_base(std::move(baseFolder)) {}
+
+    QString folder(Folder which) override
+    {
+        if (m_folders.contains(which))
+            return m_folders.value(which);
+        static constexpr const char* names[] = {"Documents", "Favorites", "Temp",
+                                                "Cache",     "Data",      "Config"};
+        const QString path = m_base + u'/' + QLatin1String(names[int(which)]);
+        QDir().mkpath(path);
+        return path;
+    }
+    // Makes folder() answer `path` (not created) for that kind.
+    void setFolder(Folder which, const QString& path) { m_folders.insert(which, path); }
+
+    void addRecentDocument(const QString& path) override { m_recent.append(path); }
+    const QStringList& recentDocuments() const { return m_recent; }
+
+    // The command for files with that extension (no dot, any case); an element "%f" stands for
+    // the file, which is appended when no element is "%f".
+    void setOpenCommand(const QString& extension, const QStringList& command)
+    {
+        m_commands.insert(extension.toLower(), command);
+    }
+    QStringList openCommand(const QString& filePath) override
+    {
+        m_openCommandCalls.append(filePath);
+        const QStringList command = m_commands.value(QFileInfo(filePath).suffix().toLower());
+        if (command.isEmpty())
+            return {};
+        QStringList result;
+        bool placed = false;
+        for (const QString& word : command) {
+            if (word == QLatin1String("%f")) {
+                result.append(filePath);
+                placed = true;
+            } else {
+                result.append(word);
+            }
+        }
+        if (!placed)
+            result.append(filePath);
+        return result;
+    }
+    const QStringList& openCommandCalls() const { return m_openCommandCalls; }
+
+    bool openExternally(const QString& urlOrPath) override
+    {
+        m_opened.append(urlOrPath);
+        return m_openExternallyResult;
+    }
+    const QStringList& openedExternally() const { return m_opened; }
+    void setOpenExternallyResult(bool result) { m_openExternallyResult = result; }
+
+private:
+    QString m_base;
+    QHash<Folder, QString> m_folders;
+    QStringList m_recent;
+    QHash<QString, QStringList> m_commands;
+    QStringList m_openCommandCalls;
+    QStringList m_opened;
+    bool m_openExternallyResult = true;
+};
+
+} // namespace glasspane
