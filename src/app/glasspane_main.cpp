@@ -1,4 +1,74 @@
-int main()
+// glasspane: the kiosk browser and screen saver.
+
+#include "document/program_values.h"
+#include "engine/start_up.h"
+#include "platform/linux/gio_shares.h"
+#include "platform/linux/linux_system.h"
+#include "platform/linux/reg_hive_registry.h"
+#include "platform/linux/single_instance.h"
+#include "platform/linux/system_clock.h"
+#include "platform/linux/xdg_shell.h"
+#include "platform/log.h"
+
+#include <QApplication>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace glasspane;
+
+int main(int argc, char** argv)
 {
+    // The grammar sees the words as they were given, before Qt takes out options of its own.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const bool verbose = arguments.removeAll(QStringLiteral("--verbose")) > 0;
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (arguments == QStringList{QStringLiteral("--help")}) {
+        out << CommandLineUsage();
+        return 0;
+    }
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        out << ProductNameAndVersion() << '\n';
+        return 0;
+    }
+    if (verbose)
+        enableVerboseLog();
+
+    const QString commandLine = JoinArguments(arguments);
+    const StartupRequest request = ParseCommandLine(commandLine);
+    qCDebug(lcGlasspane) << "command line:" << commandLine << "mode:" << int(request.mode);
+    // There is no screen-saver password to change on Linux.
+    if (request.mode == RunMode::PasswordChange)
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("glasspane"));
+    QApplication::setApplicationVersion(ProductNameAndVersion());
+
+    // The adapters of the ports; every part receives them by reference.
+    LinuxSystem system;
+    XdgShell shell;
+    RegHiveRegistry registry;
+    GioShares shares;
+    SystemClock clock;
+
+    // A second start raises the running copy and shows nothing; the preview runs beside it.
+    SingleInstance instance(shell.folder(Shell::Folder::Temp));
+    if (request.mode != RunMode::Preview && instance.FindPreviousInstance()) {
+        qCDebug(lcGlasspane) << "another copy runs; asked it to come to the front";
+        return 0;
+    }
+
+    ProgramValues values;
+    InitProgramValues(values, system, shell);
+    qCDebug(lcGlasspane) << "resource folder:" << values.resourceFolder
+                         << "machine folder:" << values.windowsFolder;
+
+    // >>> Main window: build the preview window (RunMode::Preview) or frmMain here, connect
+    // instance.raiseRequested to raising it, and return app.exec().
+    err << "glasspane: the main window is not built yet; nothing to show.\n";
     return 0;
 }

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -228,6 +229,13 @@ int RunPlaylist(const QStringList& arguments, QTextStream& out, QTextStream& err
             documentPath = QUrl(documentPath).toLocalFile();
         documentPath = LocalPath(documentPath);
         documentName = documentPath;
+    }
+
+    const QFileInfo info(documentPath);
+    if (!info.isFile() || !info.isReadable()) {
+        err << "gpane: cannot read the document " << argument << '\n';
+        err.flush();
+        return 2;
     }
 
     program.documentName = documentName;

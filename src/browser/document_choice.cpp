@@ -3,6 +3,7 @@
 #include "document/document_files.h"
 #include "document/settings.h"
 #include "document/text.h"
+#include "engine/start_up.h"
 
 namespace glasspane {
 
@@ -10,11 +11,8 @@ DocumentChoice ChooseDocument(const QString& commandLine, DocumentServices& serv
 {
     DocumentChoice choice;
     const QString trimmed = commandLine.trimmed();
-    const QString sw = trimmed.left(2).toUpper();
-    static const QStringList defaultSwitches = {QStringLiteral("/S"), QStringLiteral("/P"),
-                                                QStringLiteral("/C"), QStringLiteral("/A"),
-                                                QStringLiteral("-C")};
-    if (sw.isEmpty() || defaultSwitches.contains(sw) ||
+    // A switch is a word of its own: "/srv/show.gpn" is a path here, not "/S".
+    if (trimmed.isEmpty() || !CommandLineSwitch(trimmed).isEmpty() ||
         trimmed.compare(QLatin1String("CONFIG"), Qt::CaseInsensitive) == 0) {
         choice.documentPath = DefaultDocumentPath(services);
         choice.isDefaultDocument = true;

@@ -12,6 +12,7 @@
 #include "document/settings.h"
 #include "document/update_policy.h"
 #include "engine/engine_settings.h"
+#include "engine/start_up.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/online_state.h"
@@ -135,7 +136,7 @@ void frmMain::setTimerInterval(int ms)
 
 QString frmMain::commandSwitch() const
 {
-    return m_ctx.commandLine.trimmed().left(2).toUpper();
+    return CommandLineSwitch(m_ctx.commandLine);
 }
 
 // ---------------------------------------------------------------------------------------------

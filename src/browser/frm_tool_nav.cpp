@@ -20,8 +20,12 @@ frmToolNav::frmToolNav() : ToolBarWindow(ToolBar::Nav, QStringLiteral("btnToolNa
     // Enter is handled below; the list holds the typed addresses only.
     m_txtURL->setInsertPolicy(QComboBox::NoInsert);
     m_txtURL->setMaxVisibleItems(15);
+    // Read from a step away, on a kiosk screen.
     QFont big = m_txtURL->font();
-    big.setPointSizeF(big.pointSizeF() * 1.25); // read from a step away, on a kiosk screen
+    if (big.pointSizeF() > 0)
+        big.setPointSizeF(big.pointSizeF() * 1.3);
+    else if (big.pixelSize() > 0)
+        big.setPixelSize(big.pixelSize() * 13 / 10);
     m_txtURL->setFont(big);
     m_txtURL->installEventFilter(this);
     m_txtURL->setMouseTracking(true);

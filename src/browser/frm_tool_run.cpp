@@ -75,6 +75,8 @@ ToolBarWindow::ToolBarWindow(ToolBar bar, const QString& buttonName, int buttonC
     setWindowTitle(QString::fromLatin1(kCaption));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Appearing does not take the keyboard from the page.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // The pictures are drawn on the bar's own colour, which also fills what they leave free.
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -107,6 +109,9 @@ void ToolBarWindow::applyFlags(Qt::WindowFlags flags)
 
 void ToolBarWindow::setLocked(bool locked)
 {
+    // Asked at every step of the show: only a change does anything.
+    if (locked == m_locked && windowFlags().testFlag(Qt::FramelessWindowHint) == locked)
+        return;
     m_locked = locked;
     setWindowTitle(locked ? QString() : QString::fromLatin1(kCaption));
     Qt::WindowFlags flags = windowFlags();
@@ -145,7 +150,11 @@ void ToolBarWindow::forwardKey(QKeyEvent* event)
 
 void ToolBarWindow::keyPressEvent(QKeyEvent* event)
 {
-    forwardKey(event);
+    // Keys typed into a control of the bar (the address box) are that control's alone, also
+    // those it leaves unused.
+    QWidget* focus = focusWidget();
+    if (!focus || focus == this)
+        forwardKey(event);
     event->accept();
 }
 

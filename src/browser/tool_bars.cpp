@@ -138,6 +138,7 @@ void ToolBars::CreateToolBars()
 {
     // Fresh windows each time: nothing of an earlier document's bars is left over.
     deleteWindows();
+    m_arranged = false;
     m_toolRun = new frmToolRun();
     m_toolNav = new frmToolNav();
     for (ToolBarWindow* w : {window(ToolBar::Run), window(ToolBar::Nav)}) {
@@ -194,6 +195,18 @@ void ToolBars::connectWindows()
     QObject::connect(nav, &frmToolNav::resized, nav, [this] { toolNavResized(); });
 }
 
+void ToolBars::SetButtonTip(const QString& toolbarWord, int index, const QString& tip)
+{
+    const QString word = toolbarWord.toLower();
+    ToolBarWindow* w = word == QLatin1String("toolrun")   ? window(ToolBar::Run)
+                       : word == QLatin1String("toolnav") ? window(ToolBar::Nav)
+                                                          : nullptr;
+    if (!w)
+        return;
+    if (PictureButton* b = w->button(index))
+        b->setToolTip(ButtonTipText(tip));
+}
+
 void ToolBars::ReloadTypedUrls()
 {
     m_typedUrls = m_ports.settings.ReadNumberedValues(QString::fromLatin1(kTypedUrlsKey),
@@ -224,6 +237,9 @@ void ToolBars::ArrangeToolBars()
 {
     if (!m_toolRun || !m_toolNav)
         return;
+    // Where the user may have moved the bars since the last layout.
+    if (m_arranged)
+        RecordPlacement();
     applyLockStyle();
 
     const bool helpEnabled = m_engine ? m_engine->settings().HelpEnabled : true;
@@ -277,6 +293,7 @@ void ToolBars::ArrangeToolBars()
     m_layout = ArrangeToolBarsLayout(in);
     m_placement = m_layout.placement;
     applyLayout();
+    m_arranged = true;
 
     if (!m_engine)
         return;
@@ -380,7 +397,8 @@ void ToolBars::RecordPlacement()
     if (m_toolNav) {
         m_placement.ToolNavLeft = m_toolNav->x() * tppX();
         m_placement.ToolNavTop = m_toolNav->y() * tppY();
-        const int frameWidth = m_placement.ToolNavLocked ? 0 : 2 * frameOf(ToolBar::Nav).frameWidth;
+        // The frame the window has now, which a new lock setting has not changed yet.
+        const int frameWidth = m_toolNav->isLocked() ? 0 : 2 * frameOf(ToolBar::Nav).frameWidth;
         m_placement.ToolNavWidth = m_toolNav->width() * tppX() + frameWidth;
     }
 }

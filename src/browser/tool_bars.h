@@ -74,6 +74,10 @@ public:
     // The current positions of the windows into placement() (twips), for storing.
     void RecordPlacement();
 
+    // Sets the tip of button index of the bar named by toolbarWord ("ToolNav" or "ToolRun", any
+    // case); nothing when that bar is not loaded.
+    void SetButtonTip(const QString& toolbarWord, int index, const QString& tip);
+
     // Reads the typed addresses again and fills the address box with them.
     void ReloadTypedUrls();
     void FillAddressList(const QStringList& list);
@@ -139,6 +143,7 @@ private:
     int m_highlightIndex = -1;
     bool m_pressed = false;
     bool m_arranging = false;
+    bool m_arranged = false; // the windows stand where a layout put them
 };
 
 } // namespace glasspane

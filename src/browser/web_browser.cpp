@@ -364,8 +364,11 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
         break;
     }
     // A refused navigation ends too, with its own address: that is no document.
-    if (!m_topPending || info.url() != m_topUrl)
+    if (!m_topPending || info.url() != m_topUrl) {
+        if (!m_topPending)
+            m_busy = false;
         return;
+    }
     m_busy = false;
     m_topPending = false;
     completeTopLevel();

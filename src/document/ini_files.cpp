@@ -16,7 +16,7 @@ namespace glasspane {
 
 namespace {
 
-enum class Encoding { Utf8, Utf8Bom, Windows1252 };
+enum class Encoding { Utf8, Windows1252 };
 
 const QByteArray kBom("\xEF\xBB\xBF", 3);
 
@@ -163,6 +163,7 @@ struct ParsedFile
 {
     bool exists = false;
     Encoding encoding = Encoding::Utf8;
+    bool bom = false; // a UTF-8 byte-order mark, kept as the file had it
     // Line end of the lines this program adds: the file's own, CRLF for a new file because
     // documents are shared with Windows-made tools.
     QString newline = QStringLiteral("\r\n");
@@ -278,8 +279,7 @@ QByteArray encode(const QString& text, Encoding& encoding)
         encoding = Encoding::Utf8;
     }
     QStringEncoder encoder(QStringEncoder::Utf8);
-    QByteArray bytes = encoder(text);
-    return encoding == Encoding::Utf8Bom ? kBom + bytes : bytes;
+    return encoder(text);
 }
 
 } // namespace
@@ -337,15 +337,13 @@ struct IniFiles::Impl
             }
             const QByteArray bytes = file.readAll();
             file.close();
-            const bool bom = bytes.startsWith(kBom);
-            const QByteArray body = bom ? bytes.sliced(3) : bytes;
+            parsed->bom = bytes.startsWith(kBom);
+            const QByteArray body = parsed->bom ? bytes.sliced(3) : bytes;
             QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
             QString text = decoder(body);
             if (decoder.hasError()) {
                 parsed->encoding = Encoding::Windows1252;
-                text = DecodeWindows1252(bytes);
-            } else {
-                parsed->encoding = bom ? Encoding::Utf8Bom : Encoding::Utf8;
+                text = DecodeWindows1252(body);
             }
             parsed->exists = true;
             parsed->parse(text);
@@ -361,7 +359,8 @@ struct IniFiles::Impl
     bool save(const QString& path, ParsedFile& parsed)
     {
         Encoding encoding = parsed.encoding;
-        const QByteArray bytes = encode(parsed.text(), encoding);
+        const QByteArray bytes =
+            parsed.bom ? kBom + encode(parsed.text(), encoding) : encode(parsed.text(), encoding);
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
             // The disk keeps the old file: forget the copy so the next read sees it.

@@ -16,6 +16,18 @@ namespace glasspane {
 // A file is parsed once and kept until it changes on disk or is written. Each write is saved
 // at once, atomically (temporary file and rename), unless a Batch is open on the file, in which
 // case the file is saved once when the batch ends.
+//
+// Further rules of this implementation:
+// - values are kept whole, however long; a written value reads back as it was: one with blanks
+//   around it or enclosed in quotes is written in double quotes, and line breaks, which a line
+//   cannot hold, become blanks;
+// - added lines use the file's own line ends; a new file gets CRLF, like documents made on
+//   Windows, and UTF-8; a Windows-1252 file that is given a character the code page lacks
+//   becomes UTF-8 rather than lose it;
+// - the disk is checked for changes at every read, except within a quick burst of reads of one
+//   file (such as a whole document being read), where it is checked at most every 50 ms;
+// - a failed save leaves the file on disk as it was and forgets the parsed copy, so that later
+//   reads show the disk, not the lost change.
 class IniFiles
 {
 public:
@@ -28,7 +40,9 @@ public:
     QString ReadIni(const QString& section, const QString& key, const QString& file);
     // Does nothing when section or key is blank. A null value (QString()) deletes the key, a
     // null key deletes the section; an empty value writes "key=". False when the file could
-    // not be saved; the file on disk is then unchanged.
+    // not be saved (the file on disk is then unchanged), when it exists but cannot be read, or
+    // when the names cannot be stored (a section holding ']', a key holding '=' or beginning
+    // with ';' or '[', line breaks in either). A missing file is created, but not its folder.
     [[nodiscard]] bool WriteIni(const QString& section, const QString& key, const QString& value,
                                 const QString& file);
     // Deletes a whole section.

@@ -110,6 +110,25 @@ QStringList rangeValues(const PageEntry& page)
     return values;
 }
 
+// Simple case folding, one UTF-16 unit for one, so positions stay the same in the folded copy.
+// Plain ASCII, the usual content of value files, takes the short way.
+QString foldCase(const QString& text)
+{
+    QString folded(text.size(), Qt::Uninitialized);
+    const char16_t* from = reinterpret_cast<const char16_t*>(text.constData());
+    char16_t* to = reinterpret_cast<char16_t*>(folded.data());
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
+        const char16_t c = from[i];
+        if (c < 0x80)
+            to[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+        else if (QChar::isSurrogate(c))
+            to[i] = c;
+        else
+            to[i] = QChar::toCaseFolded(c);
+    }
+    return folded;
+}
+
 QStringList capped(QStringList values, const PageEntry& page)
 {
     if (values.size() > kMaxValuesPerPage) {
@@ -196,29 +215,19 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
     if (text.isEmpty() || patterns.isEmpty() || maxValues <= 0)
         return values;
 
-    // Case-insensitive matching on folded copies keeps every search a fast exact one; the
-    // values are cut from the original text. Folding that changes a length falls back to the
-    // slower case-insensitive search.
+    // Case-insensitive matching searches a folded copy with exact, fast searches; the values
+    // are cut from the original text at the same positions.
     QString folded;
     QVector<ValuePattern> foldedPatterns = patterns;
-    Qt::CaseSensitivity cs = Qt::CaseSensitive;
     if (!caseSensitive) {
-        folded = text.toCaseFolded();
-        bool sameLengths = folded.size() == text.size();
+        folded = foldCase(text);
         for (ValuePattern& p : foldedPatterns) {
-            const ValuePattern original = p;
-            p.prefix = p.prefix.toCaseFolded();
-            p.suffix = p.suffix.toCaseFolded();
-            sameLengths = sameLengths && p.prefix.size() == original.prefix.size() &&
-                          p.suffix.size() == original.suffix.size();
-        }
-        if (!sameLengths) {
-            folded.clear();
-            foldedPatterns = patterns;
-            cs = Qt::CaseInsensitive;
+            p.prefix = foldCase(p.prefix);
+            p.suffix = foldCase(p.suffix);
         }
     }
-    const QStringView haystack = folded.isEmpty() ? QStringView(text) : QStringView(folded);
+    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+    const QStringView haystack = caseSensitive ? QStringView(text) : QStringView(folded);
     const qsizetype n = haystack.size();
 
     // Each pair remembers where its prefix and its end mark were last found. Positions only
@@ -270,7 +279,9 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
             queue.push({states[std::size_t(j)].start, j});
     }
 
-    QSet<QString> seen;
+    // Views into text: a repeated value costs no copy.
+    QSet<QStringView> seen;
+    seen.reserve(qMin<qsizetype>(maxValues, text.size() / 64 + 16));
     qsizetype p = 0;
     while (!queue.empty()) {
         const auto [start, j] = queue.top();
@@ -284,10 +295,11 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
         const PairState& s = states[std::size_t(j)];
         const ValuePattern& pair = foldedPatterns[j];
         const qsizetype valueStart = s.start + pair.prefix.size();
-        const QString value = text.mid(valueStart, s.end - valueStart);
-        if (!seen.contains(value)) {
-            seen.insert(value);
-            values.append(value);
+        const QStringView value = QStringView(text).mid(valueStart, s.end - valueStart);
+        const qsizetype known = seen.size();
+        seen.insert(value);
+        if (seen.size() != known) {
+            values.append(value.toString());
             if (values.size() >= maxValues) {
                 qCWarning(lcDocument,
                           "a value file gives more than %d values; the rest are "
@@ -422,9 +434,7 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
                     const QStringList& includeList, const QStringList& excludeList,
                     const ExpansionContext& context)
 {
-    if (playList.isEmpty())
-        playList.resize(1);
-    playList.resize(1);
+    playList.resize(1); // element 0 stands for the document and is kept
     for (qsizetype i = 1; i < pageList.size(); ++i) {
         PageEntry& page = pageList[i];
         PlayEntry entry;

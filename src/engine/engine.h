@@ -9,7 +9,6 @@
 #include <QPoint>
 #include <QString>
 #include <QVector>
-
 #include <functional>
 #include <random>
 
@@ -272,6 +271,11 @@ private:
     QVector<WildcardPattern> m_titlePatterns;
 
     std::mt19937 m_random;
+
+    // Local time's offset from UTC, as last worked out, and the quarter hour it holds for.
+    mutable qint64 m_offsetMs = 0;
+    mutable qint64 m_offsetQuarter = 0;
+    mutable bool m_offsetKnown = false;
 };
 
 } // namespace glasspane

@@ -10,7 +10,8 @@ class System;
 struct EngineSettings;
 
 // The key under HKEY_LOCAL_MACHINE that makes the system log an account on by itself.
-inline constexpr const char* kWinlogonKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+inline constexpr const char* kWinlogonKey =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
 // 1 Windows 95/98, 2 the NT family, 3 an older version, 0 another system; Linux answers 2.
 int GetPlatform(const System& system);

@@ -53,9 +53,10 @@ SaverState ReadSaverState(SettingsStore& settings, const ProgramValues& program,
     RegistryLayer& reg = settings.registryLayer();
     const QString key = desktopKey();
     SaverState state;
-    state.UsePassword =
-        leadingNumber(reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveUsePassword")));
-    const QString active = reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveActive"));
+    state.UsePassword = leadingNumber(
+        reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveUsePassword")));
+    const QString active =
+        reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveActive"));
     const QString scrnsave = reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("SCRNSAVE.EXE"));
     state.IsSystemSaver = active == u"1" && NamesThisProgram(scrnsave, program.exeName);
     state.SaverRestart = ToBool(active, true) || saverSwitch;

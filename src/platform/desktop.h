@@ -3,7 +3,6 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
-
 #include <functional>
 
 namespace glasspane {

@@ -113,11 +113,12 @@ struct ToolBarRig : public BrowserEvents
         doc.HomeURL = QStringLiteral("http://home/");
     }
 
-    // What the main window's load sequence does: tool bars, engine, splash page.
-    Engine& start()
+    // What the main window's load sequence does: tool bars, engine, splash page. mainWindow:
+    // the window the bars float above, if any.
+    Engine& start(QWidget* mainWindow = nullptr)
     {
         const ToolBarPorts ports{browser, desktop, doc, settings, ini, program};
-        bars = std::make_unique<ToolBars>(ports, nullptr);
+        bars = std::make_unique<ToolBars>(ports, mainWindow);
         bars->setMessageBox([this](const QString& text) { messages.append(text); });
         frontend.bars = bars.get();
         const EnginePorts enginePorts{clock, desktop,  frontend, browser, system,

@@ -345,6 +345,11 @@ private Q_SLOTS:
         QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://b/"));
         QCOMPARE(rig.engine->displaySlot().Time, 10);
 
+        // Other keys in the box are the box's: Escape there does not end the show.
+        box->lineEdit()->setFocus();
+        QTest::keyClick(box->lineEdit(), Qt::Key_Escape);
+        QVERIFY(rig.state() != RunState::FINPROG);
+
         // An empty box hands the empty text on, and the list is left alone.
         box->setEditText(QString());
         const int before = rig.browser.navigateCalls;
@@ -382,9 +387,10 @@ private Q_SLOTS:
         QCOMPARE(rig.nav().size(), locked);
 
         // Unlocked, the user may widen it; the box follows and the width is kept.
-        rig.engine->EnterNavigationMode();
         rig.bars->placement().ToolNavLocked = false;
         rig.bars->ArrangeToolBars();
+        rig.engine->EnterNavigationMode();
+        QVERIFY(rig.nav().isVisible());
         QVERIFY(!rig.nav().windowFlags().testFlag(Qt::FramelessWindowHint));
         rig.nav().resize(rig.nav().width() + 100, rig.nav().height());
         QComboBox* box = rig.nav().findChild<QComboBox*>("txtURL");

@@ -308,6 +308,11 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadIni("A", "k", bomFile), QStringLiteral(u"é"));
         QVERIFY(ini.WriteIni("A", "n", QStringLiteral(u"ü"), bomFile));
         QCOMPARE(readBytes(bomFile), QByteArray("\xEF\xBB\xBF[A]\r\nk=\xC3\xA9\r\nn=\xC3\xBC\r\n"));
+        // A mark before text that is not UTF-8 after all: still no part of the first line.
+        writeBytes(bomFile, "\xEF\xBB\xBF[A]\r\nk=\xE9\r\n");
+        QCOMPARE(ini.ReadIni("A", "k", bomFile), QStringLiteral(u"é"));
+        QVERIFY(ini.WriteIni("A", "n", "1", bomFile));
+        QCOMPARE(readBytes(bomFile), QByteArray("\xEF\xBB\xBF[A]\r\nk=\xE9\r\nn=1\r\n"));
     }
 
     void changesOnDiskAreSeen()

@@ -1,9 +1,12 @@
 // The run-state machine over whole timelines: pages, pauses, the mouse and keys, the
 // configuration dialog and the end of the program.
 
-#include "engine_rig.h"
+#include "support/engine_rig.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QTest>
+#include <ctime>
 
 using namespace glasspane;
 
@@ -44,6 +47,8 @@ private Q_SLOTS:
     void toolBarKeptOnTop();
     void highlightFollowsState_data();
     void highlightFollowsState();
+    void pageTimeAcrossClockChange_data();
+    void pageTimeAcrossClockChange();
     void findBrowserPane_data();
     void findBrowserPane();
     void focusGoesToPaneOnce();
@@ -66,8 +71,8 @@ void EngineTest::setStateRules()
     e.SetState(RunState::FINPROG);
     QCOMPARE(e.state().PreviousState, RunState::CONFIG);
     // Nothing leaves FINPROG through SetState, whatever is asked.
-    for (RunState s : {RunState::INIT, RunState::NAVIGATE, RunState::WAITTIME,
-                       RunState::WAITSAVER, RunState::CONFIG, RunState::WAITCONFIG}) {
+    for (RunState s : {RunState::INIT, RunState::NAVIGATE, RunState::WAITTIME, RunState::WAITSAVER,
+                       RunState::CONFIG, RunState::WAITCONFIG}) {
         e.SetState(s);
         QCOMPARE(rig.state(), RunState::FINPROG);
     }
@@ -401,8 +406,7 @@ void EngineTest::keys_data()
     QTest::newRow("Alt+Shift+F4") << KeyCode::F4 << (ShiftMask::Alt | ShiftMask::Shift) << true
                                   << false;
     QTest::newRow("Escape, no Quit button") << KeyCode::Escape << 0 << false << false;
-    QTest::newRow("Alt+F4, no Quit button") << KeyCode::F4 << int(ShiftMask::Alt) << false
-                                            << false;
+    QTest::newRow("Alt+F4, no Quit button") << KeyCode::F4 << int(ShiftMask::Alt) << false << false;
     QTest::newRow("a letter") << int('Q') << 0 << true << false;
 }
 
@@ -795,6 +799,45 @@ void EngineTest::highlightFollowsState()
     QCOMPARE(rig.frontend.highlightedIndex, index);
 }
 
+void EngineTest::pageTimeAcrossClockChange_data()
+{
+    QTest::addColumn<qint64>("startUtcMs");
+    // Five seconds before the change to and from summer time in Paris.
+    QTest::newRow("clocks go back") << qint64(1729990795000);    // 2024-10-27 00:59:55 UTC
+    QTest::newRow("clocks go forward") << qint64(1711846795000); // 2024-03-31 00:59:55 UTC
+}
+
+void EngineTest::pageTimeAcrossClockChange()
+{
+    QFETCH(qint64, startUtcMs);
+    if (!QFile::exists(QStringLiteral("/usr/share/zoneinfo/Europe/Paris")))
+        QSKIP("no time-zone data");
+    const QByteArray oldTz = qgetenv("TZ");
+    const bool hadTz = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "Europe/Paris");
+    tzset();
+    auto restore = qScopeGuard([&] {
+        if (hadTz)
+            qputenv("TZ", oldTz);
+        else
+            qunsetenv("TZ");
+        tzset();
+    });
+
+    EngineRig rig;
+    rig.clock.set(QDateTime::fromMSecsSinceEpoch(startUtcMs - 1000));
+    rig.setPages({{"http://a/", 10}, {"http://b/", 10}});
+    rig.browser.autoComplete = true;
+    rig.start();
+    rig.tick(2); // page 1 shown about five seconds before the change
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://a/"));
+    // The page's ten seconds are ten real seconds, whatever the wall clock does meanwhile.
+    rig.runSeconds(9.8);
+    QCOMPARE(rig.page(), 1);
+    rig.tick(2);
+    QCOMPARE(rig.page(), 2);
+}
+
 void EngineTest::findBrowserPane_data()
 {
     QTest::addColumn<QString>("classes");
@@ -803,14 +846,22 @@ void EngineTest::findBrowserPane_data()
 
     // Walk order: 11 (class "Shell Embedding"), 12 ("Internet Explorer_Server", title "Page 7"),
     // 13 ("Shell DocObject View", title "Doc").
-    QTest::newRow("default") << "Internet Explorer_Server," << "" << 12;
-    QTest::newRow("first match in walk order") << "Shell*," << "" << 11;
-    QTest::newRow("title") << "" << "Page #," << 12;
-    QTest::newRow("class before title of a later window") << "Shell D*" << "Page ?" << 12;
-    QTest::newRow("bracket list") << "Shell [CD]oc*" << "" << 13;
-    QTest::newRow("case-sensitive") << "internet explorer_server" << "" << 0;
-    QTest::newRow("empty settings") << "" << "" << 0;
-    QTest::newRow("empty items skipped") << ",,Shell DocObject View,," << "" << 13;
+    QTest::newRow("default") << "Internet Explorer_Server,"
+                             << "" << 12;
+    QTest::newRow("first match in walk order") << "Shell*,"
+                                               << "" << 11;
+    QTest::newRow("title") << ""
+                           << "Page #," << 12;
+    QTest::newRow("class before title of a later window") << "Shell D*"
+                                                          << "Page ?" << 12;
+    QTest::newRow("bracket list") << "Shell [CD]oc*"
+                                  << "" << 13;
+    QTest::newRow("case-sensitive") << "internet explorer_server"
+                                    << "" << 0;
+    QTest::newRow("empty settings") << ""
+                                    << "" << 0;
+    QTest::newRow("empty items skipped") << ",,Shell DocObject View,,"
+                                         << "" << 13;
 }
 
 void EngineTest::findBrowserPane()

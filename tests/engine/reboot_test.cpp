@@ -1,7 +1,7 @@
 // The daily reboot and the automatic logon written before it.
 
 #include "engine/reboot.h"
-#include "engine_rig.h"
+#include "support/engine_rig.h"
 
 #include <QTest>
 
@@ -46,7 +46,8 @@ void RebootTest::rebootAt_data()
     QTest::newRow("exactly now: today") << at(4, 9, 30) << "9:30" << at(4, 9, 30);
     QTest::newRow("negative hour") << at(4, 10, 0) << "-3" << at(4, 21, 0);
     QTest::newRow("blanks") << at(4, 10, 0) << " 23 : 5 " << at(4, 23, 5);
-    QTest::newRow("end of month") << at(31, 23, 0) << "1:00" << QDateTime(QDate(2024, 4, 1), QTime(1, 0));
+    QTest::newRow("end of month") << at(31, 23, 0) << "1:00"
+                                  << QDateTime(QDate(2024, 4, 1), QTime(1, 0));
 }
 
 void RebootTest::rebootAt()
@@ -119,18 +120,26 @@ void RebootTest::logonValues_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QStringList>("expected"); // name=value after the reboot
 
-    QTest::newRow("all") << 2 << true << "HALL" << "kiosk" << "s3cret"
+    QTest::newRow("all") << 2 << true << "HALL"
+                         << "kiosk"
+                         << "s3cret"
                          << QStringList{"AutoAdminLogon=1", "DontDisplayLastUserName=0",
                                         "DefaultDomainName=HALL", "DefaultUserName=kiosk",
                                         "DefaultPassword=s3cret"};
     QTest::newRow("empty ones left as they are")
-        << 2 << true << "" << "kiosk" << ""
+        << 2 << true << ""
+        << "kiosk"
+        << ""
         << QStringList{"AutoAdminLogon=1", "DontDisplayLastUserName=0", "DefaultDomainName=OLD",
                        "DefaultUserName=kiosk", "DefaultPassword=old"};
-    QTest::newRow("logon off") << 2 << false << "HALL" << "kiosk" << "s3cret"
+    QTest::newRow("logon off") << 2 << false << "HALL"
+                               << "kiosk"
+                               << "s3cret"
                                << QStringList{"DefaultDomainName=OLD", "DefaultPassword=old"};
-    QTest::newRow("other platform") << 1 << true << "HALL" << "kiosk" << "s3cret"
-                                    << QStringList{"DefaultDomainName=OLD", "DefaultPassword=old"};
+    QTest::newRow("other platform")
+        << 1 << true << "HALL"
+        << "kiosk"
+        << "s3cret" << QStringList{"DefaultDomainName=OLD", "DefaultPassword=old"};
 }
 
 void RebootTest::logonValues()

@@ -2,7 +2,7 @@
 
 #include "engine/engine_settings.h"
 #include "engine/screen_saver.h"
-#include "engine_rig.h"
+#include "support/engine_rig.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,24 +39,52 @@ void ScreenSaverTest::readState_data()
     QTest::addColumn<int>("expectedUsePassword");
     QTest::addColumn<int>("expectedMinTime");
 
-    QTest::newRow("nothing stored") << "" << "" << "" << "" << "" << false //
+    QTest::newRow("nothing stored") << ""
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "" << false //
                                     << false << true << 300 << 0 << 2;
-    QTest::newRow("this program") << "1" << "/opt/kiosk/glasspane" << "600" << "0" << "5" << false
-                                   << true << true << 600 << 0 << 5;
-    QTest::newRow("written on Windows") << "1" << "C:\\Kiosk\\GlassPane.scr" << "" << "" << ""
-                                        << false << true << true << 300 << 0 << 2;
-    QTest::newRow("short name is another name") << "1" << "C:\\WINDOWS\\GLASSP~1.SCR" << "" << ""
+    QTest::newRow("this program") << "1"
+                                  << "/opt/kiosk/glasspane"
+                                  << "600"
+                                  << "0"
+                                  << "5" << false << true << true << 600 << 0 << 5;
+    QTest::newRow("written on Windows") << "1"
+                                        << "C:\\Kiosk\\GlassPane.scr"
+                                        << ""
+                                        << ""
+                                        << "" << false << true << true << 300 << 0 << 2;
+    QTest::newRow("short name is another name") << "1"
+                                                << "C:\\WINDOWS\\GLASSP~1.SCR"
+                                                << ""
+                                                << ""
                                                 << "" << false << false << true << 300 << 0 << 2;
-    QTest::newRow("another saver") << "1" << "/usr/bin/xscreensaver" << "" << "" << "" << false
-                                   << false << true << 300 << 0 << 2;
-    QTest::newRow("inactive") << "0" << "/opt/kiosk/glasspane" << "" << "" << "" << false << false
-                              << false << 300 << 0 << 2;
-    QTest::newRow("inactive, /S") << "0" << "" << "" << "" << "" << true << false << true << 300
-                                  << 0 << 2;
-    QTest::newRow("corrections") << "yes" << "" << "-5" << " 1x" << "0" << false << false << true
-                                 << 300 << 1 << 2;
-    QTest::newRow("password not a number") << "" << "" << "abc" << "abc" << "-1" << false << false
-                                           << true << 300 << 0 << 2;
+    QTest::newRow("another saver") << "1"
+                                   << "/usr/bin/xscreensaver"
+                                   << ""
+                                   << ""
+                                   << "" << false << false << true << 300 << 0 << 2;
+    QTest::newRow("inactive") << "0"
+                              << "/opt/kiosk/glasspane"
+                              << ""
+                              << ""
+                              << "" << false << false << false << 300 << 0 << 2;
+    QTest::newRow("inactive, /S") << "0"
+                                  << ""
+                                  << ""
+                                  << ""
+                                  << "" << true << false << true << 300 << 0 << 2;
+    QTest::newRow("corrections") << "yes"
+                                 << ""
+                                 << "-5"
+                                 << " 1x"
+                                 << "0" << false << false << true << 300 << 1 << 2;
+    QTest::newRow("password not a number") << ""
+                                           << ""
+                                           << "abc"
+                                           << "abc"
+                                           << "-1" << false << false << true << 300 << 0 << 2;
 }
 
 void ScreenSaverTest::readState()
@@ -102,8 +130,8 @@ void ScreenSaverTest::registerWhenSystemSaver()
     SaverState state;
     state.IsSystemSaver = true;
     state.ScreenSaveTimeOut = 420;
-    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system,
-                                rig.program));
+    QVERIFY(
+        RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.program));
     const QString systemIni = rig.dir.path() + QStringLiteral("/machine/SYSTEM.INI");
     QCOMPARE(rig.ini.ReadIni("boot", "SCRNSAVE.EXE", systemIni), rig.program.programPath);
     QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "ScreenSaveActive"), "1");
@@ -123,12 +151,11 @@ void ScreenSaverTest::registerDoesNothingOtherwise()
     const int writes = rig.registry.writeCount();
     SaverState state = ReadSaverState(rig.settings, rig.program, false);
     QVERIFY(!state.IsSystemSaver);
-    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system,
-                                rig.program));
+    QVERIFY(
+        RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.program));
     QCOMPARE(rig.registry.writeCount(), writes);
     QVERIFY(!QFile::exists(rig.dir.path() + QStringLiteral("/machine/SYSTEM.INI")));
-    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"),
-             "/usr/bin/other");
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"), "/usr/bin/other");
 }
 
 QTEST_GUILESS_MAIN(ScreenSaverTest)

@@ -1,7 +1,7 @@
 // Page order, the first page, and what BrowseTo puts on the screen.
 
 #include "document/page_variables.h"
-#include "engine_rig.h"
+#include "support/engine_rig.h"
 
 #include <QSet>
 #include <QTest>
@@ -60,8 +60,7 @@ void SequencingTest::randomModeShowsEachPageOncePerCycle()
     QSet<QString> orders;
     for (int cycle = 0; cycle < 12; ++cycle) {
         const QStringList shown = showPages(rig, 3);
-        QCOMPARE(QSet<QString>(shown.begin(), shown.end()),
-                 (QSet<QString>{"p1", "p2", "p3"}));
+        QCOMPARE(QSet<QString>(shown.begin(), shown.end()), (QSet<QString>{"p1", "p2", "p3"}));
         orders.insert(shown.join(u','));
     }
     // The order changes between cycles.
@@ -336,14 +335,22 @@ void SequencingTest::firstPage_data()
     QTest::addColumn<QString>("inSettings");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("nothing stored") << true << "" << "" << 1;
-    QTest::newRow("stored") << true << "" << "3" << 3;
-    QTest::newRow("document wins") << true << " 2 " << "3" << 2;
-    QTest::newRow("splash page stays") << true << "" << "0" << 0;
-    QTest::newRow("beyond the list") << true << "" << "9" << 1;
-    QTest::newRow("negative") << true << "" << "-2" << 1;
-    QTest::newRow("not a number") << true << "" << "abc" << 1;
-    QTest::newRow("resume off") << false << "2" << "3" << 1;
+    QTest::newRow("nothing stored") << true << ""
+                                    << "" << 1;
+    QTest::newRow("stored") << true << ""
+                            << "3" << 3;
+    QTest::newRow("document wins") << true << " 2 "
+                                   << "3" << 2;
+    QTest::newRow("splash page stays") << true << ""
+                                       << "0" << 0;
+    QTest::newRow("beyond the list") << true << ""
+                                     << "9" << 1;
+    QTest::newRow("negative") << true << ""
+                              << "-2" << 1;
+    QTest::newRow("not a number") << true << ""
+                                  << "abc" << 1;
+    QTest::newRow("resume off") << false << "2"
+                                << "3" << 1;
 }
 
 void SequencingTest::firstPage()

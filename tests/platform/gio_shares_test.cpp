@@ -9,16 +9,20 @@ using namespace glasspane;
 
 // A stand-in for gio, first in PATH, that logs its arguments (one per line, then "--") and
 // answers by the server's name: "down" waits for a password on its input, "slow" never ends.
+// Mounted locations are listed in $GIO_LOG.mounted; only they have a local path.
 static const char FakeGio[] =
     "#!/bin/sh\n"
     "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$GIO_LOG\"; done\n"
     "echo -- >> \"$GIO_LOG\"\n"
+    "state=\"$GIO_LOG.mounted\"; touch \"$state\"\n"
     "case \"$1 $2\" in\n"
-    "  \"mount -u\") exit 0 ;;\n"
+    "  \"mount -u\") grep -vx \"$3\" \"$state\" > \"$state.new\"; mv \"$state.new\" \"$state\"; "
+    "exit 0 ;;\n"
     "  \"mount smb://down/\"*) printf 'Password: '; read answer && exit 0; exit 2 ;;\n"
     "  \"mount smb://slow/\"*) exec sleep 60 ;;\n"
-    "  \"mount \"*) exit 0 ;;\n"
-    "  \"info \"*) echo \"uri: $2\"; echo \"local path: $GIO_MOUNT\"; exit 0 ;;\n"
+    "  \"mount \"*) echo \"$2\" >> \"$state\"; exit 0 ;;\n"
+    "  \"info \"*) grep -qx \"$2\" \"$state\" || exit 1\n"
+    "    echo \"uri: $2\"; echo \"local path: $GIO_MOUNT\"; exit 0 ;;\n"
     "esac\n"
     "exit 1\n";
 
@@ -102,14 +106,22 @@ void GioSharesTest::shareUrl()
 void GioSharesTest::connectLocalPathDisconnect()
 {
     GioShares shares;
+    QVERIFY(shares.localPath("\\\\Server\\Docs").isEmpty());
+    init();
     QVERIFY(shares.connect("\\\\Server\\Docs"));
-    QCOMPARE(log(), (QStringList{"mount", "smb://server/Docs", "--"}));
+    // Asked first whether it is mounted already, then mounted.
+    QCOMPARE(log(),
+             (QStringList{"info", "smb://server/Docs", "--", "mount", "smb://server/Docs", "--"}));
     QCOMPARE(shares.localPath("\\\\Server\\Docs"), m_dir.path() + "/mount");
-    QVERIFY(log().contains("info"));
+    // Mounted already: no second mount.
+    init();
+    QVERIFY(shares.connect("//server/Docs"));
+    QVERIFY(!log().contains("mount"));
 
     init();
     QVERIFY(shares.disconnect("//server/Docs"));
     QCOMPARE(log(), (QStringList{"mount", "-u", "smb://server/Docs", "--"}));
+    QVERIFY(shares.localPath("\\\\Server\\Docs").isEmpty());
 }
 
 void GioSharesTest::failuresAreClean()

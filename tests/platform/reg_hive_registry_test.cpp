@@ -280,6 +280,10 @@ void RegHiveRegistryTest::deleteValueAndKey()
     QCOMPARE(registry.deleteKey(RegRoot::CurrentUser, sub), RegStatus::FileNotFound);
     QCOMPARE(registry.deleteKey(RegRoot::CurrentUser, QString()), RegStatus::AccessDenied);
     QCOMPARE(registry.createKey(RegRoot::CurrentUser, "Empty\\Key"), RegStatus::Success);
+    // A name with a line break could not be written back as one line.
+    QCOMPARE(registry.setValue(RegRoot::CurrentUser, Key, "two\nlines", regString("x")),
+             RegStatus::InvalidData);
+    QCOMPARE(registry.createKey(RegRoot::CurrentUser, "bad\r\\key"), RegStatus::InvalidData);
 
     RegHiveRegistry fresh(pathsIn(dir.path()));
     QCOMPARE(fresh.valueNames(RegRoot::CurrentUser, Key), QStringList{"Keep"});

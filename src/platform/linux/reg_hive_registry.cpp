@@ -206,6 +206,12 @@ bool rootMatches(QStringView word, const QString& rootName)
     return false;
 }
 
+// A name that a .reg line can hold.
+bool storableName(const QString& name)
+{
+    return !name.contains(u'\n') && !name.contains(u'\r') && !name.contains(QChar(0));
+}
+
 } // namespace
 
 QStringList RegHive::splitPath(const QString& subKey)
@@ -274,6 +280,8 @@ long RegHive::queryValue(const QString& subKey, const QString& name, RegValue* v
 
 long RegHive::setValue(const QString& subKey, const QString& name, const RegValue& value)
 {
+    if (!storableName(subKey) || !storableName(name))
+        return RegStatus::InvalidData;
     RegKeyNode& node = ensure(splitPath(subKey));
     for (auto& [valueName, stored] : node.values) {
         if (sameName(valueName, name)) {
@@ -311,6 +319,8 @@ bool RegHive::keyExists(const QString& subKey) const
 
 long RegHive::createKey(const QString& subKey)
 {
+    if (!storableName(subKey))
+        return RegStatus::InvalidData;
     ensure(splitPath(subKey));
     return RegStatus::Success;
 }

@@ -404,7 +404,7 @@ QString XdgShell::privateTempFolder()
 
 QString XdgShell::folder(Folder which)
 {
-    auto own = [](QStandardPaths::StandardLocation location) {
+    auto own = [](QStandardPaths::StandardLocation location) -> QString {
         return QStandardPaths::writableLocation(location) + QStringLiteral("/glasspane");
     };
     QString path;

@@ -17,7 +17,6 @@
 #include "support/settable_clock.h"
 
 #include <QTemporaryDir>
-
 #include <memory>
 
 namespace glasspane {
@@ -105,8 +104,8 @@ struct EngineRig : public BrowserEvents
     // The end of the main window's load: engine, first position, splash page.
     Engine& start(const QString& commandLine = QString(), unsigned seed = 42)
     {
-        const EnginePorts ports{clock,    desktop,  frontend, browser, system,
-                                shell,    settings, doc,      program, lock};
+        const EnginePorts ports{clock, desktop,  frontend, browser, system,
+                                shell, settings, doc,      program, lock};
         engine = std::make_unique<Engine>(ports, hooks(), options, commandLine, seed);
         engine->ResetRandomOrder();
         engine->ChooseFirstPage();

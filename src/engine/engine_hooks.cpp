@@ -1,0 +1,42 @@
+#include "engine/engine_hooks.h"
+
+#include "document/document.h"
+#include "document/document_files.h"
+#include "document/page_cache.h"
+#include "document/program_values.h"
+#include "document/update_policy.h"
+
+#include <memory>
+
+namespace glasspane {
+
+EngineHooks MakeEngineHooks(CacheServices& cache, DocumentServices& documents,
+                            std::function<void()> afterReload)
+{
+    EngineHooks hooks;
+    hooks.updateDue = [&cache] { (void)UpdateDue(cache, false); };
+    hooks.reloadAtEndOfCycle = [&cache] {
+        // Never applied counts as on-line.
+        return !cache.update.LastAppliedOffline.value_or(false) ||
+               cache.update.UpdateScheme == AlwaysOnline;
+    };
+    hooks.reloadDocument = [&cache, &documents, afterReload = std::move(afterReload)] {
+        ProgramValues& program = documents.program;
+        program.documentPath = program.documentName;
+        PrepareDocumentSource(documents, cache.doc);
+        const bool loaded =
+            LoadDocument(documents, cache.doc, program.documentPath, program.documentName);
+        LoadUpdateBookkeeping(cache);
+        if (afterReload)
+            afterReload();
+        return loaded;
+    };
+    auto record = std::make_shared<PageEntry>();
+    hooks.fetchPage = [&cache, record](const QString& url) {
+        return FetchPage(cache, *record, url, false);
+    };
+    hooks.resetConnectionCheck = [&cache] { cache.cache.LastConnectionCheck = QDateTime(); };
+    return hooks;
+}
+
+} // namespace glasspane

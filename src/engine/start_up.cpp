@@ -1,0 +1,140 @@
+#include "engine/start_up.h"
+
+#include "document/program_values.h"
+#include "document/text.h"
+#include "platform/shell.h"
+#include "platform/system.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace glasspane {
+
+namespace {
+
+const QString WebSite = QStringLiteral("https://glasspane.example/");
+
+QStringList blankSeparatedWords(const QString& line)
+{
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
+    return line.trimmed().split(blanks, Qt::SkipEmptyParts);
+}
+
+qint32 readHandle(const QString& word)
+{
+    if (word.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        bool ok = false;
+        const qint64 value = word.mid(2).toLongLong(&ok, 16);
+        return ok && value >= 0 && value <= 0x7fffffff ? qint32(value) : 0;
+    }
+    return ToLong(word, 0);
+}
+
+} // namespace
+
+QString CommandLineSwitch(const QString& commandLine)
+{
+    const QStringList words = blankSeparatedWords(commandLine);
+    if (words.isEmpty())
+        return {};
+    const QString first = words.first().toUpper();
+    for (const QString& sw : {QStringLiteral("/S"), QStringLiteral("/P"), QStringLiteral("/C"),
+                              QStringLiteral("/A"), QStringLiteral("-C")}) {
+        if (first == sw || first.startsWith(sw + u':'))
+            return sw;
+    }
+    return {};
+}
+
+StartupRequest ParseCommandLine(const QString& commandLine)
+{
+    StartupRequest request;
+    const QString line = commandLine.trimmed();
+    if (line.isEmpty())
+        return request;
+
+    const QString sw = CommandLineSwitch(line);
+    if (sw == QLatin1String("/S")) {
+        request.mode = RunMode::ScreenSaver;
+        request.forceSaverRestart = true;
+    } else if (sw == QLatin1String("/P") || sw == QLatin1String("/A")) {
+        request.mode = sw == QLatin1String("/P") ? RunMode::Preview : RunMode::PasswordChange;
+        const QStringList words = blankSeparatedWords(line);
+        request.previewParent = words.size() > 1 ? readHandle(words[1]) : 0;
+    } else if (sw == QLatin1String("/C") || sw == QLatin1String("-C") ||
+               line.compare(QLatin1String("CONFIG"), Qt::CaseInsensitive) == 0) {
+        request.mode = RunMode::Configure;
+    } else {
+        request.mode = RunMode::Document;
+        if (line.startsWith(u'"')) {
+            const qsizetype close = line.indexOf(u'"', 1);
+            request.documentPath = close < 0 ? line.mid(1) : line.mid(1, close - 1);
+        } else {
+            request.documentPath = line;
+        }
+    }
+    return request;
+}
+
+QString JoinArguments(const QStringList& arguments)
+{
+    QStringList words;
+    for (const QString& a : arguments) {
+        if (a.isEmpty() || a.contains(u' ') || a.contains(u'\t'))
+            words.append(u'"' + a + u'"');
+        else
+            words.append(a);
+    }
+    return words.join(u' ');
+}
+
+QString ProductNameAndVersion()
+{
+    return QStringLiteral("Glasspane %1.%2")
+        .arg(GLASSPANE_VERSION_MAJOR)
+        .arg(GLASSPANE_VERSION_MINOR);
+}
+
+void InitProgramValues(ProgramValues& values, System& system, Shell& shell)
+{
+    values.productVersionText = ProductNameAndVersion() + QStringLiteral(" (") + WebSite + u')';
+
+    // Never a shared, world-writable folder: the extracted pages are served to the browser.
+    const QString temp = shell.folder(Shell::Folder::Temp);
+    values.resourceFolder =
+        temp.isEmpty() ? QStringLiteral("Gpane") : temp + QStringLiteral("/Gpane");
+
+    const QString program = system.executablePath();
+    values.programPath = program;
+    values.exeName = QFileInfo(program).completeBaseName().toUpper();
+
+    // Paths are case-sensitive here: the start folder keeps its letter case.
+    QString start = system.currentFolder();
+    if (!start.isEmpty() && !start.endsWith(u'/'))
+        start += u'/';
+    values.startFolder = start;
+
+    QString machine = system.machineFolder();
+    if (!machine.isEmpty() && !machine.endsWith(u'/'))
+        machine += u'/';
+    values.windowsFolder = machine;
+}
+
+QString CommandLineUsage()
+{
+    return QStringLiteral(
+        "Usage: glasspane [SWITCH | DOCUMENT] [--verbose]\n"
+        "\n"
+        "  (nothing)            the show, on the default document\n"
+        "  /S                   the show as the screen saver\n"
+        "  /P HANDLE            the preview, inside the X11 window with that id\n"
+        "  /C, /C:HANDLE, -C, CONFIG\n"
+        "                       the configuration dialog; the program ends when it closes\n"
+        "  /A HANDLE            ends at once (no screen-saver password on Linux)\n"
+        "  DOCUMENT             the show of that .gpn document (quote a path with blanks\n"
+        "                       when more words follow it)\n"
+        "  --help, --version    this text, the version\n"
+        "  --verbose            a log on standard error\n");
+}
+
+} // namespace glasspane

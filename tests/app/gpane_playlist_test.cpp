@@ -1,0 +1,219 @@
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+// The built gpane, run as an administrator would run it.
+class GpanePlaylistTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_gpane;
+    QString m_home; // HOME and the XDG folders of the runs: must stay empty
+
+    QString write(const QString& name, const QByteArray& text)
+    {
+        const QString p = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(p).absolutePath());
+        QFile f(p);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(text);
+        return p;
+    }
+
+    Run run(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_home);
+        env.insert("XDG_CONFIG_HOME", m_home + "/config");
+        env.insert("XDG_DATA_HOME", m_home + "/data");
+        env.insert("XDG_CACHE_HOME", m_home + "/cache");
+        env.insert("GLASSPANE_MACHINE_DIR", m_home + "/machine");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(m_gpane, QStringList{"playlist"} + arguments);
+        Run r;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return r;
+        }
+        r.exitCode = process.exitCode();
+        r.status = process.exitStatus();
+        r.out = QString::fromUtf8(process.readAllStandardOutput());
+        r.err = QString::fromUtf8(process.readAllStandardError());
+        return r;
+    }
+
+    QStringList filesUnderHome() const
+    {
+        QStringList files;
+        QDirIterator it(m_home, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+        return files;
+    }
+
+private Q_SLOTS:
+    void initTestCase();
+    void usageErrors_data();
+    void usageErrors();
+    void listsEntries();
+    void emptyDocumentShowsDefaultPages();
+    void defaultDocument();
+    void valueFilesAndFilters();
+    void hugeRangeIsCut();
+    void oddInputsDoNotCrash_data();
+    void oddInputsDoNotCrash();
+};
+
+void GpanePlaylistTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_gpane = qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") + "/src/app/gpane";
+    QVERIFY2(QFileInfo(m_gpane).isExecutable(), qPrintable(m_gpane + " is not built"));
+    m_home = m_dir.filePath("home");
+    QDir().mkpath(m_home);
+}
+
+void GpanePlaylistTest::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no document") << QStringList{} << "usage";
+    QTest::newRow("two documents") << QStringList{"a.gpn", "b.gpn"} << "usage";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << "usage";
+    QTest::newRow("missing") << QStringList{"missing.gpn"} << "missing.gpn";
+    QTest::newRow("folder") << QStringList{"."} << "cannot read";
+}
+
+void GpanePlaylistTest::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const Run r = run(arguments);
+    QCOMPARE(r.status, QProcess::NormalExit);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!QFile::exists(m_dir.filePath("missing.gpn")));
+}
+
+void GpanePlaylistTest::listsEntries()
+{
+    const QByteArray text = "[Gpane]\nDefaultTime=15\nParamsLocation=HKCU\n"
+                            "[Page1]\nURL=http://h/cam$$.jpg\nVar1Type=1\nVar1Source=01\n"
+                            "Var1Param=03\nCached=Yes\n"
+                            "[Page2]\nURL=http://h/b.html\nDefaultTime=No\nTime=5\n"
+                            "SeparateProc=No\n"
+                            "[Page3]\nURL=/usr/bin/player\nVar1Type=5\n";
+    const QString doc = write("show.gpn", text);
+    const Run r = run({doc});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("15\tCS\thttp://h/cam01.jpg\n"
+                            "15\tCS\thttp://h/cam02.jpg\n"
+                            "15\tCS\thttp://h/cam03.jpg\n"
+                            "5\t-\thttp://h/b.html\n"
+                            "15\tSH\t/usr/bin/player\n"));
+    // Nothing written: not the document, not the settings, not the recent files.
+    QFile f(doc);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), text);
+    QCOMPARE(filesUnderHome(), QStringList());
+
+    // A relative path and a file address name the same document.
+    QCOMPARE(run({"show.gpn"}).out, r.out);
+    QCOMPARE(run({"file://" + doc}).out, r.out);
+}
+
+void GpanePlaylistTest::emptyDocumentShowsDefaultPages()
+{
+    const QString doc = write("empty.gpn", "");
+    const Run r = run({doc});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("10\tS\tglass-pane.html\n10\tS\tlink.html\n"
+                            "10\tS\tdocumentation.html\n10\tS\tpowerpoint.html\n"));
+    QCOMPARE(QFileInfo(doc).size(), 0);
+    QCOMPARE(filesUnderHome(), QStringList());
+}
+
+void GpanePlaylistTest::defaultDocument()
+{
+    const Run r = run({"--default"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.endsWith("10\tS\tglass-pane.html\n10\tS\tlink.html\n"
+                            "10\tS\tdocumentation.html\n10\tS\tpowerpoint.html\n"),
+             qPrintable(r.out));
+    QCOMPARE(filesUnderHome(), QStringList());
+}
+
+void GpanePlaylistTest::valueFilesAndFilters()
+{
+    write("links.html", "<a href=x1> <a href=x2> <A HREF=x1> <a href=secret>");
+    const QString doc =
+        write("values.gpn", "[Page1]\nURL=http://h/$$\nVar1Type=3\nVar1Source=links.html\n"
+                            "Var1Param=<a href=$$>\n[Exclude1]\nURL=http://h/secret\n"
+                            "[Page2]\nURL=http://h/$$\nVar1Type=2\nVar1Source=secret\n");
+    const Run r = run({doc});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("10\tS\thttp://h/x1\n10\tS\thttp://h/x2\n"));
+}
+
+void GpanePlaylistTest::hugeRangeIsCut()
+{
+    const QString doc =
+        write("huge.gpn", "[Page1]\nURL=p$$\nVar1Type=1\nVar1Source=0\nVar1Param=2000000000\n");
+    const Run r = run({doc});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out.count('\n'), 100000);
+    QVERIFY(r.out.endsWith("10\tS\tp99999\n"));
+    QVERIFY2(r.err.contains("100000"), qPrintable(r.err));
+}
+
+void GpanePlaylistTest::oddInputsDoNotCrash_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 7919) % 256);
+    QTest::newRow("binary") << binary;
+    QTest::newRow("only brackets") << QByteArray("[\n]\n[[]]\n[Page1\nURL=x\n[]\n");
+    QTest::newRow("endless dollars") << QByteArray("[Page1]\nURL=$\nVar1Type=2\nVar1Source=|||\n"
+                                                   "[Page2]\nURL=$$$$\nVar1Type=3\n"
+                                                   "Var1Param=$$|$$$$|{Pipe}\n");
+    QTest::newRow("bad numbers") << QByteArray(
+        "[Gpane]\nDefaultTime=99999999999999\n[Page1]\nURL=a\nTime=-5\n"
+        "Var1Type=-1\n[Page2]\nURL=b$$\nVar1Type=1\nVar1Source=-2147483648\n"
+        "Var1Param=2147483647\n");
+    QTest::newRow("long line") << (QByteArray("[Page1]\nURL=") + QByteArray(200000, 'x') + "\n");
+}
+
+void GpanePlaylistTest::oddInputsDoNotCrash()
+{
+    QFETCH(QByteArray, text);
+    const Run r = run({write("odd.gpn", text)});
+    QCOMPARE(r.status, QProcess::NormalExit);
+    QCOMPARE(r.exitCode, 0);
+}
+
+QTEST_GUILESS_MAIN(GpanePlaylistTest)
+#include "gpane_playlist_test.moc"

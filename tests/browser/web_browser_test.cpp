@@ -1,0 +1,388 @@
+// The Browser port on Qt WebEngine, against pages served on 127.0.0.1: the four events with
+// their top-level test, refused navigations and redirects, pop-ups, the body's measure and
+// scroll bar, downloads and the off-line block.
+
+#include "browser/web_browser.h"
+#include "browser/web_engine_setup.h"
+#include "browser/webengine_test_main.h"
+#include "platform/online_state.h"
+#include "support/http_test_server.h"
+
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <QWidget>
+
+using namespace glasspane;
+
+namespace {
+
+HttpTestServer::Route html(const QByteArray& body)
+{
+    HttpTestServer::Route route;
+    route.body = body;
+    route.headers = {{"Content-Type", "text/html; charset=utf-8"}};
+    return route;
+}
+
+// Records the events as short lines, and refuses the addresses that contain a given text.
+class Recorder final : public BrowserEvents
+{
+public:
+    void BeforeNavigate2(const QString& url, bool topLevel, bool& cancel) override
+    {
+        for (const QString& part : refuse) {
+            if (url.contains(part))
+                cancel = true;
+        }
+        log << QStringLiteral("before %1 %2%3")
+                   .arg(topLevel ? u"top" : u"frame", path(url), cancel ? u" refused" : u"");
+    }
+    void NewWindow2(NewWindowTarget& target) override
+    {
+        log << QStringLiteral("new window");
+        target = newWindow;
+    }
+    void NavigateComplete2(const QString& url, bool topLevel) override
+    {
+        log << QStringLiteral("navigated %1 %2").arg(topLevel ? u"top" : u"frame", path(url));
+    }
+    void DocumentComplete(const QString& url, bool topLevel) override
+    {
+        log << QStringLiteral("complete %1 %2").arg(topLevel ? u"top" : u"frame", path(url));
+        if (topLevel)
+            ++topCompletions;
+    }
+
+    // The path of a served page, the whole address otherwise.
+    static QString path(const QString& url)
+    {
+        const QUrl u(url);
+        return u.host() == u"127.0.0.1" ? u.path() : url;
+    }
+    QStringList lines(const QString& prefix) const
+    {
+        QStringList out;
+        for (const QString& line : log) {
+            if (line.startsWith(prefix))
+                out << line;
+        }
+        return out;
+    }
+
+    QStringList log;
+    QStringList refuse;
+    NewWindowTarget newWindow = NewWindowTarget::Separate;
+    int topCompletions = 0;
+};
+
+} // namespace
+
+class WebBrowserTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    HttpTestServer m_server;
+    OnlineState m_online;
+    std::unique_ptr<BrowserProfile> m_profile;
+    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<WebBrowser> m_browser;
+    Recorder m_events;
+
+    // Navigates and waits for the top-level completion.
+    void load(const QString& path)
+    {
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(m_server.url(path));
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 15000);
+    }
+    QVariant evaluate(const QString& script)
+    {
+        QVariant result;
+        bool done = false;
+        m_browser->page()->runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(done, 10000); }();
+        return result;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_server.setRoute(QStringLiteral("/a"), html("<html><body>A</body></html>"));
+        m_server.setRoute(QStringLiteral("/b"), html("<html><body>B</body></html>"));
+        m_server.setRoute(QStringLiteral("/frames"),
+                          html("<html><frameset cols='50%,50%'><frame src='/fa'>"
+                               "<frame src='/fb'></frameset></html>"));
+        m_server.setRoute(QStringLiteral("/fa"), html("<html><body>frame a</body></html>"));
+        m_server.setRoute(QStringLiteral("/fb"), html("<html><body>frame b</body></html>"));
+        HttpTestServer::Route redirect;
+        redirect.status = 302;
+        redirect.headers = {{"Location", m_server.url(QStringLiteral("/forbidden")).toUtf8()}};
+        m_server.setRoute(QStringLiteral("/redirect"), redirect);
+        m_server.setRoute(QStringLiteral("/forbidden"), html("<html><body>no</body></html>"));
+        m_server.setRoute(QStringLiteral("/short"), html("<html><body>short</body></html>"));
+        m_server.setRoute(QStringLiteral("/long"),
+                          html("<!DOCTYPE html><html><body><div style='height:5000px'>long"
+                               "</div></body></html>"));
+        m_server.setRoute(QStringLiteral("/popup"),
+                          html("<html><body><a id='l' href='/b' target='_blank'>b</a><script>"
+                               "setTimeout(function(){document.getElementById('l').click()},50)"
+                               "</script></body></html>"));
+        HttpTestServer::Route download;
+        download.body = "data";
+        download.headers = {{"Content-Type", "application/octet-stream"},
+                            {"Content-Disposition", "attachment; filename=x.bin"}};
+        m_server.setRoute(QStringLiteral("/download"), download);
+
+        m_profile = std::make_unique<BrowserProfile>(&m_online);
+        m_window = std::make_unique<QWidget>();
+        m_window->resize(800, 600);
+        m_browser = std::make_unique<WebBrowser>(m_profile->profile(), m_window.get());
+        m_browser->view()->resize(800, 600);
+        m_browser->setListener(&m_events);
+        m_window->show();
+    }
+    void init()
+    {
+        m_events.log.clear();
+        m_events.refuse.clear();
+        m_events.newWindow = NewWindowTarget::Separate;
+        m_online.setOffline(false);
+    }
+    void cleanupTestCase()
+    {
+        m_browser.reset();
+        m_window.reset();
+        m_profile.reset();
+    }
+
+    void viewIsTheKioskView()
+    {
+        QWebEngineView* view = m_browser->view();
+        QCOMPARE(view->objectName(), QStringLiteral("WebBrowser0"));
+        QCOMPARE(view->contextMenuPolicy(), Qt::NoContextMenu);
+        QVERIFY(!view->acceptDrops());
+        QVERIFY(!m_browser->page()->settings()->testAttribute(
+            QWebEngineSettings::NavigateOnDropEnabled));
+    }
+
+    void eventsOfOnePage()
+    {
+        load(QStringLiteral("/a"));
+        QCOMPARE(m_events.log, (QStringList{QStringLiteral("before top /a"),
+                                            QStringLiteral("navigated top /a"),
+                                            QStringLiteral("complete top /a")}));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
+        QVERIFY(!m_browser->Busy());
+    }
+
+    // Frames are navigations that are not top-level; their documents complete before the page.
+    void frameSetCompletesOnceAtTopLevel()
+    {
+        load(QStringLiteral("/frames"));
+        QStringList before = m_events.lines(QStringLiteral("before"));
+        before.sort();
+        QCOMPARE(before, (QStringList{QStringLiteral("before frame /fa"),
+                                      QStringLiteral("before frame /fb"),
+                                      QStringLiteral("before top /frames")}));
+        const QStringList complete = m_events.lines(QStringLiteral("complete"));
+        QCOMPARE(complete.size(), 3);
+        QCOMPARE(complete.last(), QStringLiteral("complete top /frames"));
+        QTest::qWait(300);
+        QCOMPARE(m_events.lines(QStringLiteral("complete top")).size(), 1);
+    }
+
+    // A refused navigation leaves the page as it was and completes nothing.
+    void refusedNavigation()
+    {
+        load(QStringLiteral("/a"));
+        m_events.log.clear();
+        m_events.refuse = {QStringLiteral("/forbidden")};
+        const int requests = m_server.requestCount(QStringLiteral("/forbidden"));
+        m_browser->Navigate(m_server.url(QStringLiteral("/forbidden")));
+        QTRY_COMPARE(m_events.log, QStringList{QStringLiteral("before top /forbidden refused")});
+        QTest::qWait(500);
+        QCOMPARE(m_events.log, QStringList{QStringLiteral("before top /forbidden refused")});
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/forbidden")), requests);
+        QVERIFY(!m_browser->Busy());
+    }
+
+    // A server redirect is a navigation of its own: refused, it stops the load (which still
+    // completes, so the show does not wait for it), and the forbidden page is never fetched.
+    void refusedRedirect()
+    {
+        load(QStringLiteral("/a"));
+        m_events.log.clear();
+        m_events.refuse = {QStringLiteral("/forbidden")};
+        const int requests = m_server.requestCount(QStringLiteral("/forbidden"));
+        load(QStringLiteral("/redirect"));
+        QCOMPARE(m_events.lines(QStringLiteral("before")),
+                 (QStringList{QStringLiteral("before top /redirect"),
+                              QStringLiteral("before top /forbidden refused")}));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/forbidden")), requests);
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
+    }
+
+    void newWindowPolicy_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::newRow("separate") << int(NewWindowTarget::Separate);
+        QTest::newRow("main") << int(NewWindowTarget::Main);
+        QTest::newRow("cancel") << int(NewWindowTarget::Cancel);
+    }
+    void newWindowPolicy()
+    {
+        QFETCH(int, target);
+        for (QWidget* popup : m_browser->popupWindows())
+            delete popup;
+        m_events.newWindow = NewWindowTarget(target);
+        load(QStringLiteral("/popup"));
+        QTRY_VERIFY(m_events.log.contains(QStringLiteral("new window")));
+
+        switch (NewWindowTarget(target)) {
+        case NewWindowTarget::Separate:
+            // Its own window, whose navigation is checked but is not the main page's.
+            QTRY_COMPARE(m_browser->popupWindows().size(), 1);
+            QTRY_VERIFY(m_events.log.contains(QStringLiteral("before frame /b")));
+            QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/popup")));
+            break;
+        case NewWindowTarget::Main:
+            QTRY_COMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/b")));
+            QVERIFY(m_events.log.contains(QStringLiteral("before top /b")));
+            QVERIFY(m_browser->popupWindows().isEmpty());
+            break;
+        case NewWindowTarget::Cancel:
+            QTest::qWait(500);
+            QVERIFY(m_browser->popupWindows().isEmpty());
+            QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/popup")));
+            QVERIFY(!m_events.log.contains(QStringLiteral("before top /b")));
+            break;
+        }
+    }
+
+    // The body is measured before the page completes; "no" hides the page's vertical scroll
+    // bar and "" gives the page its own setting back.
+    void bodyMeasureAndScroll()
+    {
+        load(QStringLiteral("/short"));
+        BodyMetrics body = m_browser->bodyMetrics();
+        QVERIFY(body.hasBody);
+        QVERIFY(body.scrollHeight <= body.clientHeight);
+
+        load(QStringLiteral("/long"));
+        body = m_browser->bodyMetrics();
+        QVERIFY(body.hasBody);
+        QVERIFY2(body.scrollHeight > body.clientHeight,
+                 qPrintable(QStringLiteral("%1 %2").arg(body.scrollHeight).arg(body.clientHeight)));
+
+        m_browser->setBodyScroll(QStringLiteral("no"));
+        QTRY_COMPARE(evaluate(QStringLiteral("document.documentElement.style.overflowY")).toString(),
+                     QStringLiteral("hidden"));
+        QTRY_COMPARE(evaluate(QStringLiteral("window.innerWidth - document.documentElement.clientWidth"))
+                         .toInt(),
+                     0);
+        m_browser->setBodyScroll(QString());
+        QTRY_COMPARE(evaluate(QStringLiteral("document.documentElement.style.overflowY")).toString(),
+                     QString());
+
+        bool answered = false;
+        m_browser->requestBodyMetrics([&](const BodyMetrics& m) {
+            answered = m.hasBody && m.scrollHeight > m.clientHeight;
+        });
+        QTRY_VERIFY(answered);
+    }
+
+    void downloadsAreRefused()
+    {
+        load(QStringLiteral("/a"));
+        QList<QWebEngineDownloadRequest::DownloadState> states;
+        auto connection = connect(m_profile->profile(), &QWebEngineProfile::downloadRequested,
+                                  this, [&](QWebEngineDownloadRequest* download) {
+                                      states << download->state();
+                                  });
+        m_browser->Navigate(m_server.url(QStringLiteral("/download")));
+        QTRY_COMPARE_WITH_TIMEOUT(states.size(), 1, 15000);
+        QCOMPARE(states.first(), QWebEngineDownloadRequest::DownloadCancelled);
+        disconnect(connection);
+    }
+
+    // Off-line, this machine's pages still load.
+    void offlineKeepsLocalPages()
+    {
+        m_online.setOffline(true);
+        const int before = m_server.requestCount(QStringLiteral("/b"));
+        load(QStringLiteral("/b"));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/b")), before + 1);
+    }
+
+    void reachableOffline_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("reachable");
+        QTest::newRow("web") << "http://glasspane.example/" << false;
+        QTest::newRow("secure web") << "HTTPS://glasspane.example/x" << false;
+        QTest::newRow("web socket") << "wss://glasspane.example/" << false;
+        QTest::newRow("ftp") << "ftp://glasspane.example/" << false;
+        QTest::newRow("loopback") << "http://127.0.0.1:8080/a" << true;
+        QTest::newRow("localhost") << "http://localhost/a" << true;
+        QTest::newRow("loopback v6") << "http://[::1]/a" << true;
+        QTest::newRow("file") << "file:///tmp/a.html" << true;
+        QTest::newRow("data") << "data:text/html,x" << true;
+        QTest::newRow("about") << "about:blank" << true;
+    }
+    void reachableOffline()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, reachable);
+        QCOMPARE(BrowserProfile::reachableOffline(QUrl(url)), reachable);
+    }
+
+    // Local files are addressed by their path, with the fragment kept.
+    void addressTexts_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("path") << "/run/user/0/Gpane/index.html"
+                              << QUrl(QStringLiteral("file:///run/user/0/Gpane/index.html"));
+        QTest::newRow("path with fragment")
+            << "/r/Gpane/documentation.html#keys"
+            << QUrl(QStringLiteral("file:///r/Gpane/documentation.html#keys"));
+        QTest::newRow("web") << "http://127.0.0.1:9/a?b=1" << QUrl(QStringLiteral("http://127.0.0.1:9/a?b=1"));
+        QTest::newRow("about") << "about:blank" << QUrl(QStringLiteral("about:blank"));
+    }
+    void addressTexts()
+    {
+        QFETCH(QString, address);
+        QFETCH(QUrl, url);
+        QCOMPARE(WebBrowser::urlOf(address), url);
+        QCOMPARE(WebBrowser::addressOf(url), address);
+    }
+
+    // Developer tools cannot be reached through the environment or the arguments.
+    void debuggingSwitchesRemoved()
+    {
+        const QByteArray savedFlags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--foo --remote-debugging-port=9222 --bar");
+        qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "9222");
+        QByteArray a0("glasspane"), a1("--remote-debugging-port=9333"), a2("show.gpn"),
+            a3("--auto-open-devtools-for-tabs");
+        char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), nullptr};
+        int argc = 4;
+        DisableWebEngineDebugging(argc, argv);
+        QCOMPARE(argc, 2);
+        QCOMPARE(QByteArray(argv[1]), QByteArray("show.gpn"));
+        QVERIFY(argv[2] == nullptr);
+        QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--foo --bar"));
+        QVERIFY(!qEnvironmentVariableIsSet("QTWEBENGINE_REMOTE_DEBUGGING"));
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", savedFlags);
+    }
+};
+
+GLASSPANE_WEBENGINE_TEST_MAIN(WebBrowserTest)
+#include "web_browser_test.moc"

@@ -1,0 +1,142 @@
+// The engine on the real page cache, update policy and document loader.
+
+#include "document/document_files.h"
+#include "engine/engine_hooks.h"
+#include "support/cache_fixture.h"
+#include "support/fake_browser.h"
+#include "support/fake_desktop.h"
+#include "support/fake_frontend.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace glasspane;
+
+class EngineHooksTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void reloadDecision_data();
+    void reloadDecision();
+    void connectionCheckReset();
+    void cachedPageFetched();
+    void endOfCycleLoadsTheDocumentAgain();
+};
+
+namespace {
+
+struct HookedEngine
+{
+    CacheFixture f;
+    DocumentServices documents{f.ini,   f.settings, f.program, f.shell, f.registry,
+                               f.clock, &f.net,     {},        {},      {}};
+    FakeDesktop desktop;
+    FakeFrontend frontend;
+    FakeBrowser browser;
+    PasswordLock lock;
+    int afterReloads = 0;
+    EngineHooks hooks = MakeEngineHooks(f.services, documents, [this] { ++afterReloads; });
+    std::unique_ptr<Engine> engine;
+
+    void start()
+    {
+        const EnginePorts ports{f.clock, desktop,    frontend, browser,   f.system,
+                                f.shell, f.settings, f.doc,    f.program, lock};
+        engine = std::make_unique<Engine>(ports, hooks, EngineSettings(), QString(), 7);
+        engine->AfterDocumentLoad();
+    }
+    void tick(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            f.clock.advanceMs(200);
+            engine->EngineTick();
+            if (browser.Busy()) {
+                browser.completeLoad();
+                engine->displaySlot().Loaded = true;
+            }
+        }
+    }
+};
+
+void writeDocument(const QString& path, const QStringList& pages)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QByteArray text = "[Gpane]\r\nDefaultTime=2\r\n";
+    for (int i = 0; i < pages.size(); ++i)
+        text += "[Page" + QByteArray::number(i + 1) + "]\r\nURL=" + pages[i].toUtf8() + "\r\n";
+    file.write(text);
+}
+
+} // namespace
+
+void EngineHooksTest::reloadDecision_data()
+{
+    QTest::addColumn<int>("scheme");
+    QTest::addColumn<int>("applied"); // -1 never, 0 on-line, 1 off-line
+    QTest::addColumn<bool>("reload");
+    QTest::newRow("never applied") << 2 << -1 << true;
+    QTest::newRow("on-line") << 2 << 0 << true;
+    QTest::newRow("off-line") << 2 << 1 << false;
+    QTest::newRow("off-line, always on-line scheme") << 0 << 1 << true;
+}
+
+void EngineHooksTest::reloadDecision()
+{
+    QFETCH(int, scheme);
+    QFETCH(int, applied);
+    HookedEngine h;
+    h.f.update.UpdateScheme = qint16(scheme);
+    if (applied >= 0)
+        h.f.update.LastAppliedOffline = applied == 1;
+    QTEST(h.hooks.reloadAtEndOfCycle(), "reload");
+}
+
+void EngineHooksTest::connectionCheckReset()
+{
+    HookedEngine h;
+    h.f.cache.LastConnectionCheck = h.f.clock.now();
+    h.hooks.resetConnectionCheck();
+    QVERIFY(!h.f.cache.LastConnectionCheck.isValid());
+}
+
+void EngineHooksTest::cachedPageFetched()
+{
+    HookedEngine h;
+    h.f.net.setPage("http://h/clip.mp4", "data");
+    const QString local = h.hooks.fetchPage("http://h/clip.mp4");
+    QCOMPARE(local, h.f.cacheFile("http://h/clip.mp4"));
+    QVERIFY(QFile::exists(local));
+    QCOMPARE(h.f.net.requestCount("http://h/clip.mp4"), 1);
+}
+
+void EngineHooksTest::endOfCycleLoadsTheDocumentAgain()
+{
+    HookedEngine h;
+    const QString path = h.f.dir.filePath("show.gpn");
+    writeDocument(path, {"http://one/", "http://two/"});
+    h.f.program.documentPath = path;
+    h.f.program.documentName = path;
+    QVERIFY(LoadDocument(h.documents, h.f.doc, path, path));
+    QCOMPARE(h.f.doc.playCount(), 2);
+    h.start();
+    h.tick(2);
+    QCOMPARE(h.browser.lastNavigation(), QStringLiteral("http://one/"));
+
+    // The document changes on disk; the next cycle shows the new list.
+    writeDocument(path, {"http://one/", "http://two/", "http://three/"});
+    QStringList shown;
+    for (int i = 0; i < 200 && shown.size() < 4; ++i) {
+        const int before = h.browser.navigateCalls;
+        h.tick(1);
+        if (h.browser.navigateCalls != before)
+            shown.append(h.browser.lastNavigation());
+    }
+    QCOMPARE(shown, (QStringList{"http://two/", "http://one/", "http://two/", "http://three/"}));
+    QCOMPARE(h.afterReloads, 1);
+    QCOMPARE(h.f.doc.playCount(), 3);
+}
+
+QTEST_GUILESS_MAIN(EngineHooksTest)
+#include "engine_hooks_test.moc"
