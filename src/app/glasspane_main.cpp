@@ -1,5 +1,7 @@
 // glasspane: the kiosk browser and screen saver.
 
+#include "browser/show_application.h"
+#include "browser/web_engine_setup.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/linux/gio_shares.h"
@@ -23,6 +25,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const bool verbose = arguments.removeAll(QStringLiteral("--verbose")) > 0;
+    const QString screenshots = TakeScreenshotFolder(arguments);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -44,6 +47,9 @@ int main(int argc, char** argv)
     if (request.mode == RunMode::PasswordChange)
         return 0;
 
+    // No developer tools, whatever the environment or the arguments say.
+    DisableWebEngineDebugging(argc, argv);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("glasspane"));
     QApplication::setApplicationVersion(ProductNameAndVersion());
@@ -67,8 +73,16 @@ int main(int argc, char** argv)
     qCDebug(lcGlasspane) << "resource folder:" << values.resourceFolder
                          << "machine folder:" << values.windowsFolder;
 
-    // >>> Main window: build the preview window (RunMode::Preview) or frmMain here, connect
-    // instance.raiseRequested to raising it, and return app.exec().
-    err << "glasspane: the main window is not built yet; nothing to show.\n";
-    return 0;
+    if (request.mode == RunMode::Preview) {
+        err << "glasspane: the preview is not available yet.\n";
+        return 0;
+    }
+    ShowApplication show({system, shell, registry, shares, clock, values}, commandLine);
+    show.window().setScreenshotFolder(screenshots);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &show.window(), [&show] {
+        show.window().raise();
+        show.window().activateWindow();
+    });
+    show.start();
+    return app.exec();
 }

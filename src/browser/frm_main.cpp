@@ -11,6 +11,7 @@
 #include "document/program_values.h"
 #include "document/settings.h"
 #include "document/update_policy.h"
+#include "engine/engine_hooks.h"
 #include "engine/engine_settings.h"
 #include "engine/start_up.h"
 #include "platform/clock.h"
@@ -25,6 +26,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QWebEngineView>
 #include <QWindow>
@@ -247,23 +249,11 @@ void frmMain::createEngine()
     engineSettings.WindowState = m_placement.WindowState;
     engineSettings.TopMost = m_placement.TopMost;
 
-    EngineHooks hooks;
-    hooks.updateDue = [this] { (void)UpdateDue(m_cacheServices, false); };
-    hooks.reloadAtEndOfCycle = [this] {
-        return !m_ctx.update.LastAppliedOffline.value_or(false) ||
-               m_ctx.update.UpdateScheme == AlwaysOnline;
-    };
-    hooks.reloadDocument = [this] {
-        ProgramValues& program = m_ctx.program;
-        if (program.documentSource == DocumentSource::Web)
-            program.documentPath = program.documentName;
-        PrepareDocumentSource(m_documentServices, m_ctx.document);
-        return loadCurrentDocument();
-    };
-    hooks.fetchPage = [this](const QString& url) {
-        return FetchPage(m_cacheServices, fetchEntry(), url, false);
-    };
-    hooks.resetConnectionCheck = [this] { m_ctx.cache.LastConnectionCheck = QDateTime(); };
+    // At the end of a cycle the document is read again: the tool bars follow it.
+    EngineHooks hooks = MakeEngineHooks(m_cacheServices, m_documentServices, [this] {
+        if (m_toolBars)
+            m_toolBars->ArrangeToolBars();
+    });
 
     const EnginePorts ports{m_ctx.clock,   m_ctx.desktop, *this,          *m_browser,
                             m_ctx.system,  m_ctx.shell,   m_ctx.settings, m_ctx.document,
@@ -281,22 +271,6 @@ bool frmMain::loadCurrentDocument()
         m_engine->AfterDocumentLoad();
     LoadUpdateBookkeeping(m_cacheServices);
     return ok;
-}
-
-PageEntry& frmMain::fetchEntry()
-{
-    // The page entry the page on screen came from keeps the cache file and download time.
-    DocumentState& doc = m_ctx.document;
-    if (m_engine) {
-        const int position = m_engine->sequence().CurrentPage;
-        if (position > 0 && position < doc.PlayList.size()) {
-            const int source = doc.PlayList.at(position).SourcePage;
-            if (source > 0 && source < doc.PageList.size())
-                return doc.PageList[source];
-        }
-    }
-    m_spareEntry = PageEntry();
-    return m_spareEntry;
 }
 
 void frmMain::readWindowPlacement()
@@ -580,8 +554,12 @@ void frmMain::setMainTopmost(bool topmost)
 void frmMain::applyWindowState(int windowState)
 {
     m_placement.WindowState = static_cast<qint16>(windowState);
-    if (windowState == 2)
+    if (windowState == 2) {
+        // The whole screen also where no window manager honours the full-screen state.
+        if (const QScreen* s = screen())
+            setGeometry(s->geometry());
         showFullScreen();
+    }
     else
         showNormal();
     LayoutBrowser();

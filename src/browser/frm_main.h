@@ -156,7 +156,6 @@ private:
     void applyWindowFlags();
     void saveScreenshot();
     QString commandSwitch() const;
-    PageEntry& fetchEntry();
     bool loadCurrentDocument();
 
     MainWindowContext m_ctx;
@@ -174,7 +173,6 @@ private:
     SaverState m_saver;
     WindowPlacement m_placement;
     QStringList m_recentFiles;
-    PageEntry m_spareEntry; // cache record for addresses outside the page list
     QString m_screenshotFolder;
 
     bool m_framed = true;

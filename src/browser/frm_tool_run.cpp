@@ -3,7 +3,6 @@
 #include "document/document.h"
 #include "engine/engine.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>

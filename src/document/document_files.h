@@ -11,7 +11,7 @@ namespace glasspane {
 
 // The built-in document extracted into the resource folder. (DocumentSource has no name for
 // it yet; its stored value is 3.)
-inline constexpr DocumentSource kResourceDocumentSource = static_cast<DocumentSource>(3);
+inline constexpr DocumentSource kResourceDocumentSource = DocumentSource::Resource;
 // What the recent list and the caption show for the built-in document.
 inline constexpr const char* kResourceDocumentName = "<Resource>";
 

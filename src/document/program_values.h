@@ -4,8 +4,8 @@
 
 namespace glasspane {
 
-// Where the current document came from.
-enum class DocumentSource { None = 0, File = 1, Web = 2 };
+// Where the current document came from; Resource is the built-in default document.
+enum class DocumentSource { None = 0, File = 1, Web = 2, Resource = 3 };
 
 // The values fixed at start-up and the current document's names, shared by every subsystem.
 // One copy lives in the application object; parts receive it by reference.

@@ -220,6 +220,8 @@ public:
     const DisplaySlot& displaySlot() const { return m_slot; }
     PageSequence& sequence() { return m_seq; }
     const PageSequence& sequence() const { return m_seq; }
+    // The options in force; the configuration dialog changes them in place (a new reboot time
+    // goes through SetRebootTime).
     EngineSettings& settings() { return m_settings; }
     const EngineSettings& settings() const { return m_settings; }
     bool isConfigCommandLine() const { return m_configCommandLine; }

@@ -22,7 +22,10 @@ EngineHooks MakeEngineHooks(CacheServices& cache, DocumentServices& documents,
     };
     hooks.reloadDocument = [&cache, &documents, afterReload = std::move(afterReload)] {
         ProgramValues& program = documents.program;
-        program.documentPath = program.documentName;
+        // A web document is fetched again from its address; a local one is read where it is
+        // (the built-in document's name is no path).
+        if (program.documentSource == DocumentSource::Web)
+            program.documentPath = program.documentName;
         PrepareDocumentSource(documents, cache.doc);
         const bool loaded =
             LoadDocument(documents, cache.doc, program.documentPath, program.documentName);

@@ -5,6 +5,7 @@
 #include "tool_bar_rig.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -402,6 +403,22 @@ private Q_SLOTS:
         // The locked screen-saver bar's position is not stored again.
         QCOMPARE(rig.settings.readLong(Setting::ToolRunLeft, -1), -1);
         QVERIFY(rig.settings.readBool(Setting::ToolRunLocked));
+    }
+
+    void builtInPicturesComeFromTheResourceFolder()
+    {
+        // The extracted file is read (an administrator may have put another there); a missing
+        // one falls back to the copy the program carries.
+        ToolBarRig rig;
+        rig.setPages({"http://a/"});
+        QVERIFY(QDir().mkpath(rig.program.resourceFolder));
+        QImage replaced(20, 30, QImage::Format_RGB32);
+        replaced.fill(Qt::green);
+        QVERIFY(replaced.save(rig.program.resourceFolder + "/back.gif", "PNG"));
+        rig.start();
+        QCOMPARE(rig.navButton(ToolNavBack)->size(), QSize(20, 30));
+        QCOMPARE(rig.navButton(ToolNavForward)->size(), QSize(48, 48));
+        QCOMPARE(rig.navButton(ToolNavForward)->x(), 20);
     }
 
     void helpHiddenAndCustomIcon()

@@ -33,7 +33,8 @@ struct DocumentFixture
     DocumentState doc;
     int busyDepth = 0;
     int busyCalls = 0;
-    DocumentServices services{ini, settings, program, shell, registry, clock, &internet, {}, {}, {}};
+    DocumentServices services{ini,   settings,  program, shell, registry,
+                              clock, &internet, {},      {},    {}};
 
     DocumentFixture()
     {

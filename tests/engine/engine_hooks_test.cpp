@@ -7,6 +7,7 @@
 #include "support/fake_desktop.h"
 #include "support/fake_frontend.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void connectionCheckReset();
     void cachedPageFetched();
     void endOfCycleLoadsTheDocumentAgain();
+    void builtInDocumentReloadsInPlace();
 };
 
 namespace {
@@ -136,6 +138,20 @@ void EngineHooksTest::endOfCycleLoadsTheDocumentAgain()
     QCOMPARE(shown, (QStringList{"http://two/", "http://one/", "http://two/", "http://three/"}));
     QCOMPARE(h.afterReloads, 1);
     QCOMPARE(h.f.doc.playCount(), 3);
+}
+
+void EngineHooksTest::builtInDocumentReloadsInPlace()
+{
+    HookedEngine h;
+    const QString path = h.f.dir.filePath("res/Gpane.GPN");
+    QVERIFY(QDir().mkpath(h.f.dir.filePath("res")));
+    writeDocument(path, {"http://one/"});
+    h.f.program.documentPath = path;
+    h.f.program.documentName = QString::fromLatin1(kResourceDocumentName);
+    h.f.program.documentSource = kResourceDocumentSource;
+    QVERIFY(h.hooks.reloadDocument());
+    QCOMPARE(h.f.program.documentPath, path);
+    QCOMPARE(h.f.doc.playCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(EngineHooksTest)

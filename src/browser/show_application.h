@@ -1,0 +1,80 @@
+#pragma once
+
+#include "browser/frm_main.h"
+#include "browser/qt_desktop.h"
+#include "browser/termination_signals.h"
+#include "browser/web_engine_setup.h"
+#include "document/document.h"
+#include "document/ini_files.h"
+#include "document/page_cache.h"
+#include "document/paths.h"
+#include "document/settings.h"
+#include "document/update_policy.h"
+#include "engine/frontend.h"
+#include "platform/linux/curl_internet.h"
+#include "platform/online_state.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace glasspane {
+
+class Clock;
+class Registry;
+class Shares;
+class Shell;
+class System;
+struct ProgramValues;
+
+// The operating system's adapters and the values fixed at start-up, built by main().
+struct PlatformParts
+{
+    System& system;
+    Shell& shell;
+    Registry& registry;
+    Shares& shares;
+    const Clock& clock;
+    ProgramValues& program;
+};
+
+// Removes "--screenshots FOLDER" from the arguments and returns the folder ("" when absent).
+QString TakeScreenshotFolder(QStringList& arguments);
+
+// The show: everything the main window and the engine own for the whole run, built on the
+// platform's adapters. main() owns one; the configuration side reaches the parts it edits
+// through it. Members are destroyed in reverse order: the window before the browser profile.
+class ShowApplication
+{
+public:
+    ShowApplication(const PlatformParts& platform, const QString& commandLine);
+    ~ShowApplication();
+    ShowApplication(const ShowApplication&) = delete;
+    ShowApplication& operator=(const ShowApplication&) = delete;
+
+    // The load sequence, the caption, and the window on screen; the timer drives the show from
+    // here on. SIGTERM and SIGINT end it like the Quit button.
+    void start();
+
+    frmMain& window() { return *m_window; }
+
+    PlatformParts platform;
+    IniFiles ini;
+    SettingsStore settings;
+    CurlGlobal curl;
+    OnlineState online;
+    CurlInternet internet;
+    NetworkDrives drives;
+    QtDesktop desktop;
+    DocumentState document;
+    CacheState cache;
+    UpdateState update;
+    PasswordLock lock;
+    BrowserProfile profile;
+    TerminationSignals termination;
+
+private:
+    std::unique_ptr<frmMain> m_window;
+};
+
+} // namespace glasspane
