@@ -559,8 +559,7 @@ void frmMain::applyWindowState(int windowState)
         if (const QScreen* s = screen())
             setGeometry(s->geometry());
         showFullScreen();
-    }
-    else
+    } else
         showNormal();
     LayoutBrowser();
 }

@@ -123,8 +123,6 @@ void ToolBarWindow::setTopmost(bool topmost)
     Qt::WindowFlags flags = windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
     applyFlags(flags);
-    if (topmost && isVisible())
-        raise();
 }
 
 bool ToolBarWindow::isTopmost() const

@@ -5,6 +5,7 @@
 #include "document/settings.h"
 #include "engine/engine.h"
 #include "platform/clock.h"
+#include "platform/log.h"
 
 namespace glasspane {
 
@@ -31,6 +32,8 @@ void NavigationEvents::BeforeNavigate2(const QString& url, bool topLevel, bool& 
 void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLevel, bool& cancel)
 {
     cancel = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, m_program.resourceFolder);
+    qCDebug(lcGlasspane) << (topLevel ? "navigation" : "frame navigation") << url
+                         << (cancel ? "refused" : "");
 
     if (!cancel && url.right(4).toLower() == QLatin1String(".gpn")) {
         // A document: the browser never shows it as text; the show starts over with it.
@@ -94,6 +97,7 @@ void NavigationEvents::DocumentComplete(const QString&, bool topLevel)
 {
     if (!topLevel)
         return;
+    qCDebug(lcGlasspane) << "page complete" << m_browser.LocationURL();
     if (m_engine)
         m_engine->displaySlot().Loaded = true;
     followLocation();

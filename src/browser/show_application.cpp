@@ -17,19 +17,30 @@ QString TakeScreenshotFolder(QStringList& arguments)
 }
 
 ShowApplication::ShowApplication(const PlatformParts& platformParts, const QString& commandLine)
-    : platform(platformParts),
-      settings(platform.registry, ini, platform.program, platform.system), internet(online),
-      drives(platform.shares), profile(&online)
+    : platform(platformParts), settings(platform.registry, ini, platform.program, platform.system),
+      internet(online), drives(platform.shares), profile(&online)
 {
     internet.setUserAgent(platform.program.productVersionText);
     // Where general options are written, and the product keys they go under.
     settings.ReadRegKeyRoot();
     settings.EnsureProductKeys();
 
-    MainWindowContext context{platform.program, platform.registry, ini,      settings,
-                              platform.system,  platform.shell,    internet, &online,
-                              platform.clock,   desktop,           drives,   document,
-                              cache,            update,            lock,     profile.profile(),
+    MainWindowContext context{platform.program,
+                              platform.registry,
+                              ini,
+                              settings,
+                              platform.system,
+                              platform.shell,
+                              internet,
+                              &online,
+                              platform.clock,
+                              desktop,
+                              drives,
+                              document,
+                              cache,
+                              update,
+                              lock,
+                              profile.profile(),
                               commandLine};
     m_window = std::make_unique<frmMain>(context);
     QObject::connect(&termination, &TerminationSignals::terminationRequested, m_window.get(),

@@ -15,7 +15,6 @@
 #include "platform/online_state.h"
 
 #include <QStringList>
-
 #include <memory>
 
 namespace glasspane {

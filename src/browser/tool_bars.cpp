@@ -11,6 +11,7 @@
 #include "platform/desktop.h"
 #include "platform/log.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
 #include <algorithm>
@@ -231,6 +232,20 @@ void ToolBars::applyLockStyle()
 void ToolBars::refreshToolBars()
 {
     applyLockStyle();
+    keepAbove();
+}
+
+void ToolBars::keepAbove()
+{
+    // Without a window manager nothing keeps a tool window above the main window, and the
+    // show raises that one now and then: the bar comes back up at each step. Not over a
+    // dialog the user is answering, and not where windows have no stacking at all.
+    if (QApplication::activeModalWidget() || QGuiApplication::platformName() == "offscreen")
+        return;
+    for (ToolBarWindow* w : {window(ToolBar::Run), window(ToolBar::Nav)}) {
+        if (w && w->isVisible())
+            w->raise();
+    }
 }
 
 void ToolBars::ArrangeToolBars()
@@ -418,7 +433,7 @@ void ToolBars::showToolBar(ToolBar bar, bool show)
         return;
     if (show) {
         w->show();
-        w->raise();
+        keepAbove();
     } else {
         w->hide();
     }
@@ -431,6 +446,7 @@ void ToolBars::setToolBarTopmost(ToolBar bar)
         return;
     if (ToolBarWindow* w = window(bar))
         w->setTopmost(true);
+    keepAbove();
 }
 
 bool ToolBars::isToolBarTopmost(ToolBar bar) const

@@ -69,7 +69,8 @@ public:
     void CreateToolBars();
     // Lays out both bars from the button lists, the lock settings and the stored placement;
     // then shows the screen-saver bar (with the pointer) when it has buttons, else hides the
-    // pointer. Called again when a document is opened and when the configuration is saved.
+    // pointer unless the user is browsing. Called again when a document is opened and when the
+    // configuration is saved.
     void ArrangeToolBars();
     // The current positions of the windows into placement() (twips), for storing.
     void RecordPlacement();
@@ -116,9 +117,9 @@ private:
     ToolBarWindow* window(ToolBar bar) const;
     void setButtonPicture(ToolBar bar, int index, frmRes::Face face);
     void applyLockStyle();
+    void keepAbove();
     void applyLayout();
     void toolNavResized();
-    void buttonPressed(ToolBar bar, int index);
     void buttonMoved(ToolBar bar);
     void browseTyped(const QString& text, int time);
     void focusBrowser();

@@ -1,5 +1,6 @@
 #include "document/document.h"
 
+#include "document/busy_scope.h"
 #include "document/document_files.h"
 #include "document/ini_files.h"
 #include "document/page_variables.h"
@@ -78,44 +79,16 @@ QVector<ToolButton> makeButtons(const char* const* names, int count)
     return buttons;
 }
 
-class BusyScope
-{
-public:
-    explicit BusyScope(const DocumentServices& services) : m_services(services)
-    {
-        if (m_services.beginBusy)
-            m_services.beginBusy();
-    }
-    ~BusyScope()
-    {
-        if (m_services.endBusy)
-            m_services.endBusy();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const DocumentServices& m_services;
-};
-
-// The comparable form of an address or path prefix: case and separators do not count.
-QString prefixForm(const QString& text)
-{
-    QString s = text.toLower();
-    s.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return s;
-}
-
 bool inResourceFolder(const QString& url, const QString& resourceFolder)
 {
     if (resourceFolder.isEmpty())
         return false;
-    QString folder = prefixForm(resourceFolder);
+    QString folder = LowerLocalPath(resourceFolder);
     while (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     if (folder.isEmpty())
         return false;
-    QString address = prefixForm(url);
+    QString address = LowerLocalPath(url);
     if (address.startsWith(QLatin1String("file://")))
         address = address.mid(7);
     return address.startsWith(folder + QLatin1Char('/')) || address == folder;
@@ -274,30 +247,30 @@ bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
     return services.ini.FlushIni(documentPath);
 }
 
-void LoadIncludeList(DocumentServices& services, DocumentState& doc)
+// The non-empty URLs of the document's sections named word (Include or Exclude), in order.
+static QStringList loadList(DocumentServices& services, const DocumentState& doc,
+                            const QString& word)
 {
-    doc.IncludeList.clear();
+    QStringList list;
     for (const QString& section : sectionNames(doc.SectionList)) {
-        if (!isSectionOf(section, kIncludeSection))
+        if (!isSectionOf(section, word))
             continue;
         const QString url =
             services.ini.ReadIni(section, kUrlKey, services.program.documentPath).trimmed();
         if (!url.isEmpty())
-            doc.IncludeList.append(url);
+            list.append(url);
     }
+    return list;
+}
+
+void LoadIncludeList(DocumentServices& services, DocumentState& doc)
+{
+    doc.IncludeList = loadList(services, doc, kIncludeSection);
 }
 
 void LoadExcludeList(DocumentServices& services, DocumentState& doc)
 {
-    doc.ExcludeList.clear();
-    for (const QString& section : sectionNames(doc.SectionList)) {
-        if (!isSectionOf(section, kExcludeSection))
-            continue;
-        const QString url =
-            services.ini.ReadIni(section, kUrlKey, services.program.documentPath).trimmed();
-        if (!url.isEmpty())
-            doc.ExcludeList.append(url);
-    }
+    doc.ExcludeList = loadList(services, doc, kExcludeSection);
 }
 
 void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand)
@@ -432,19 +405,19 @@ bool WriteButtons(DocumentServices& services, const QVector<ToolButton>& buttons
 bool IsRestricted(const QString& url, const QStringList& includeList,
                   const QStringList& excludeList, const QString& resourceFolder)
 {
-    const QString address = prefixForm(url);
+    const QString address = LowerLocalPath(url);
     bool result = false;
     if (!includeList.isEmpty() && !inResourceFolder(url, resourceFolder)) {
         result = true;
         for (const QString& prefix : includeList) {
-            if (!prefix.isEmpty() && address.startsWith(prefixForm(prefix))) {
+            if (!prefix.isEmpty() && address.startsWith(LowerLocalPath(prefix))) {
                 result = false;
                 break;
             }
         }
     }
     for (const QString& prefix : excludeList) {
-        if (!prefix.isEmpty() && address.startsWith(prefixForm(prefix)))
+        if (!prefix.isEmpty() && address.startsWith(LowerLocalPath(prefix)))
             return true;
     }
     return result;
@@ -453,7 +426,7 @@ bool IsRestricted(const QString& url, const QStringList& includeList,
 bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString& documentPath,
                   const QString& documentName, const LoadOptions& options)
 {
-    BusyScope busy(services);
+    BusyScope busy(services.beginBusy, services.endBusy);
     ProgramValues& program = services.program;
     const bool readOnly = options.mode == LoadMode::ReadOnly;
 
@@ -527,7 +500,7 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
 bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString& documentPath,
                   const QString& documentName, const std::function<void()>& writeSettings)
 {
-    BusyScope busy(services);
+    BusyScope busy(services.beginBusy, services.endBusy);
     SettingsStore& settings = services.settings;
     ProgramValues& program = services.program;
 

@@ -1,5 +1,6 @@
 #include "document/document_files.h"
 
+#include "document/busy_scope.h"
 #include "document/ini_files.h"
 #include "document/page_variables.h"
 #include "document/paths.h"
@@ -18,51 +19,16 @@ namespace glasspane {
 
 namespace {
 
-// The user's shell folders as the registry records them (a value set there wins over the
-// desktop's own folders, as it always did).
-const QString kShellFoldersKey =
-    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
-
 const QString kDefaultDocumentName = QStringLiteral("Gpane.GPN");
 const QString kNewDocumentName = QStringLiteral("NoName.gpn");
 const QString kCachedDocumentName = QStringLiteral("Cached.GPN");
-
-QString withSlash(QString folder)
-{
-    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
 
 // Paths compared as the program always compared them: without regard to case, and here with
 // either separator.
 QString comparable(const QString& path)
 {
-    QString s = path.toUpper();
-    s.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return s;
+    return LocalPath(path.toUpper());
 }
-
-class BusyScope
-{
-public:
-    explicit BusyScope(const DocumentServices& services) : m_services(services)
-    {
-        if (m_services.beginBusy)
-            m_services.beginBusy();
-    }
-    ~BusyScope()
-    {
-        if (m_services.endBusy)
-            m_services.endBusy();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const DocumentServices& m_services;
-};
 
 // "file:///C|/Shows/a.gpn" (as older browsers wrote it) gives "C:/Shows/a.gpn";
 // "file:///home/a.gpn" gives "/home/a.gpn".
@@ -113,14 +79,22 @@ QList<AssociationValue> associationValues(const QString& programPath)
 
 } // namespace
 
-QString DocumentsFolder(Registry& registry, Shell& shell)
+QString UserShellFolder(Registry& registry, Shell& shell, const QString& valueName,
+                        Shell::Folder fallback)
 {
     RegistryLayer layer(registry);
-    QString folder = StripAtNull(
-        layer.RegRead(RegRoot::CurrentUser, kShellFoldersKey, QStringLiteral("Personal")));
+    QString folder = StripAtNull(layer.RegRead(
+        RegRoot::CurrentUser,
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
+        valueName));
     if (folder.trimmed().isEmpty())
-        folder = shell.folder(Shell::Folder::Documents);
-    return withSlash(folder);
+        folder = shell.folder(fallback);
+    return LocalFolder(folder);
+}
+
+QString DocumentsFolder(Registry& registry, Shell& shell)
+{
+    return UserShellFolder(registry, shell, QStringLiteral("Personal"), Shell::Folder::Documents);
 }
 
 QString DefaultDocumentPath(DocumentServices& services)
@@ -149,7 +123,7 @@ bool IsWebAddress(const QString& text)
 void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
                            const std::function<bool()>& canGoOnline)
 {
-    BusyScope busy(services);
+    BusyScope busy(services.beginBusy, services.endBusy);
     ProgramValues& program = services.program;
     if (doc.PlayList.isEmpty())
         doc.PlayList.resize(1);
@@ -238,8 +212,7 @@ void AddToShellRecentDocuments(Shell& shell, const QString& name)
 
 bool IsInBrowserCache(const QString& path)
 {
-    QString p = path.toLower();
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString p = LowerLocalPath(path);
     // The Windows browser caches, and on this system the users' cache folders.
     return p.contains(QLatin1String("/temporary internet files/")) ||
            p.contains(QLatin1String("/tempor~1/")) || p.contains(QLatin1String("/.cache/"));
@@ -248,7 +221,7 @@ bool IsInBrowserCache(const QString& path)
 QString CopyIntoFolder(const QString& path, const QString& folder)
 {
     const QString source = LocalPath(path);
-    const QString target = withSlash(folder);
+    const QString target = LocalFolder(folder);
     QString name = QFileInfo(source).fileName();
     if (name.isEmpty() || target.isEmpty())
         return QString();

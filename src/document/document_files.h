@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "document/program_values.h"
+#include "platform/shell.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,8 +19,12 @@ inline constexpr const char* kResourceDocumentName = "<Resource>";
 // Most recent documents kept.
 inline constexpr int kMaxRecentFiles = 10;
 
-// The user's documents folder, trailing '/': the "Personal" value of the user's shell folders
-// in the registry when set, else the shell's documents folder.
+// One of the user's shell folders, trailing '/': the value of that name under the user's shell
+// folders in the registry when set (it wins over the desktop's own folders, as it always did),
+// else the shell's folder.
+QString UserShellFolder(Registry& registry, Shell& shell, const QString& valueName,
+                        Shell::Folder fallback);
+// The user's documents folder: the shell folder "Personal".
 QString DocumentsFolder(Registry& registry, Shell& shell);
 
 // The document opened when none is named: the resource folder's Gpane.GPN when it exists,

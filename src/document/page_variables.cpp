@@ -1,9 +1,10 @@
 #include "document/page_variables.h"
 
+#include "document/busy_scope.h"
+#include "document/document_files.h"
 #include "document/ini_files.h"
-#include "document/registry_layer.h"
+#include "document/paths.h"
 #include "document/text.h"
-#include "platform/registry.h"
 #include "platform/shell.h"
 
 #include <QDir>
@@ -21,36 +22,6 @@ Q_LOGGING_CATEGORY(lcDocument, "glasspane.document", QtWarningMsg)
 namespace {
 
 const QString kPipe = QStringLiteral("|");
-
-// Busy pointer around a long walk; nests with the caller's own.
-class BusyScope
-{
-public:
-    explicit BusyScope(const ExpansionContext& context) : m_context(context)
-    {
-        if (m_context.beginBusy)
-            m_context.beginBusy();
-    }
-    ~BusyScope()
-    {
-        if (m_context.endBusy)
-            m_context.endBusy();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const ExpansionContext& m_context;
-};
-
-// Windows paths of older documents use '\'; on this system both separators are accepted.
-QString withSlash(QString folder)
-{
-    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
 
 // The items of a "|"-list as TokenNext walks them: a trailing separator ends the list, empty
 // items in between count.
@@ -71,8 +42,7 @@ QString readLocalText(const QString& source)
         const QUrl url(path);
         path = url.isLocalFile() ? url.toLocalFile() : path.mid(7);
     }
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QFile file(path);
+    QFile file(LocalPath(path));
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return DecodeText(file.readAll());
@@ -143,7 +113,7 @@ QStringList capped(QStringList values, const PageEntry& page)
 QString variableFolder(const PageEntry& page)
 {
     const QString param = page.Var1Param.trimmed();
-    return withSlash(param.isEmpty() ? page.Var1Source.trimmed() : param);
+    return LocalFolder(param.isEmpty() ? page.Var1Source.trimmed() : param);
 }
 
 QStringList nameFilters(const QString& pattern)
@@ -319,7 +289,7 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
 QStringList ListFolder(const QString& folder, const QString& pattern, bool readShortcuts,
                        bool wantFiles)
 {
-    const QString base = withSlash(folder);
+    const QString base = LocalFolder(folder);
     QStringList result;
     if (base.isEmpty())
         return result;
@@ -362,7 +332,7 @@ QStringList CollectFiles(const QString& folder, const QString& pattern, bool sub
     // Breadth-first over the whole tree: folders found deeper go to the end of the same list.
     // A folder reached twice through a link is walked once, so link loops end.
     QStringList dirs;
-    QSet<QString> visited{QFileInfo(withSlash(folder)).canonicalFilePath()};
+    QSet<QString> visited{QFileInfo(LocalFolder(folder)).canonicalFilePath()};
     auto addFolders = [&](const QString& parent) {
         for (const QString& dir : ListFolder(parent, QStringLiteral("*"), false, false)) {
             const QString canonical = QFileInfo(dir).canonicalFilePath();
@@ -382,17 +352,7 @@ QStringList CollectFiles(const QString& folder, const QString& pattern, bool sub
 
 QString FavoritesFolder(Registry& registry, Shell& shell)
 {
-    RegistryLayer layer(registry);
-    QString folder = layer.RegRead(
-        RegRoot::CurrentUser,
-        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
-        QStringLiteral("Favorites"));
-    const qsizetype nul = folder.indexOf(QChar(0));
-    if (nul >= 0)
-        folder.truncate(nul);
-    if (folder.trimmed().isEmpty())
-        folder = shell.folder(Shell::Folder::Favorites);
-    return withSlash(folder);
+    return UserShellFolder(registry, shell, QStringLiteral("Favorites"), Shell::Folder::Favorites);
 }
 
 QStringList GetVariableValues(PageEntry& page, const ExpansionContext& context)
@@ -410,7 +370,7 @@ QStringList GetVariableValues(PageEntry& page, const ExpansionContext& context)
     case VarFavorites:
     case VarShortcuts:
     case VarHtmlFiles: {
-        BusyScope busy(context);
+        BusyScope busy(context.beginBusy, context.endBusy);
         if (page.Var1Type == VarFavorites) {
             return capped(CollectFiles(context.favoritesFolder, QStringLiteral("*.url"),
                                        page.Var1SubDirectories, true),

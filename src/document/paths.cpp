@@ -115,6 +115,19 @@ QString LocalPath(const QString& path)
     return p;
 }
 
+QString LocalFolder(const QString& folder)
+{
+    QString p = LocalPath(folder);
+    if (!p.isEmpty() && !p.endsWith(QLatin1Char('/')))
+        p += QLatin1Char('/');
+    return p;
+}
+
+QString LowerLocalPath(const QString& path)
+{
+    return LocalPath(path.toLower());
+}
+
 QString MakeRelativePath(const QString& path, const ProgramValues& values)
 {
     if (path.isEmpty())

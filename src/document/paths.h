@@ -37,6 +37,11 @@ QString ShareOf(const QString& path);
 QString StripAtNull(const QString& text);
 // The path as the local file system names it: '\' becomes '/'.
 QString LocalPath(const QString& path);
+// A folder as the local file system names it, ending in '/' ("" stays "").
+QString LocalFolder(const QString& folder);
+// The form in which paths and address prefixes are compared without regard to case: lower
+// case, '\' read as '/'.
+QString LowerLocalPath(const QString& path);
 
 // A path as written to a document: relative to the resource folder or the start folder when it
 // lies inside one of them, else unchanged.

@@ -11,25 +11,6 @@ QString hexText(const QByteArray& bytes)
     return QStringLiteral("&h") + QString::fromLatin1(bytes.toHex()).toUpper();
 }
 
-// Strings are UTF-16LE; whatever follows the first NUL (the terminator, or garbage a foreign
-// writer left) is not part of the text.
-QString stringFromData(const QByteArray& data)
-{
-    QString text =
-        QString::fromUtf16(reinterpret_cast<const char16_t*>(data.constData()), data.size() / 2);
-    const qsizetype nul = text.indexOf(QChar(0));
-    if (nul >= 0)
-        text.truncate(nul);
-    return text;
-}
-
-QByteArray stringData(const QString& text)
-{
-    QByteArray data(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    data.append('\0').append('\0');
-    return data;
-}
-
 // The hex digits of a binary or double-word text: blanks and commas dropped, an optional
 // leading "&h" (the form RegRead gives) removed. False when anything else is left.
 bool hexDigits(const QString& text, QString& digits)
@@ -84,7 +65,7 @@ QString RegistryLayer::RegRead(quint32 root, const QString& subKey, const QStrin
     switch (value.type) {
     case RegType::String:
     case RegType::ExpandString:
-        return stringFromData(value.data);
+        return regStringText(value.data);
     case RegType::Binary:
         return hexText(value.data);
     case RegType::DWord: {
@@ -134,7 +115,7 @@ bool RegistryLayer::RegWrite(quint32 root, const QString& subKey, const QString&
     }
     default:
         if (!text.isEmpty())
-            value.data = stringData(text);
+            value.data = regStringData(text);
         break;
     }
 

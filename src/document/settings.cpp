@@ -495,9 +495,7 @@ QString SettingsStore::makeResourceRelative(const QString& path) const
     if (m_program.resourceFolder.isEmpty())
         return path;
     const QString prefix = withSlash(m_program.resourceFolder);
-    QString normalized = path;
-    normalized.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (normalized.startsWith(prefix, Qt::CaseInsensitive))
+    if (LocalPath(path).startsWith(prefix, Qt::CaseInsensitive))
         return path.mid(prefix.size());
     return path;
 }

@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "document/program_values.h"
 #include "document/settings.h"
+#include "engine/start_up.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 
@@ -31,19 +32,18 @@ QString RunStateName(RunState state)
 
 namespace {
 
-// The switch of a command line: its first two characters after trimming, upper-cased.
-QString commandSwitch(const QString& commandLine)
+// "/C" (also "/C:handle") or "-C" as the first word; a path such as "/cfg/show.gpn" is not one.
+bool hasConfigSwitch(const QString& commandLine)
 {
-    return commandLine.trimmed().left(2).toUpper();
+    const QString sw = CommandLineSwitch(commandLine);
+    return sw == u"/C" || sw == u"-C";
 }
 
 } // namespace
 
 bool Engine::IsConfigCommandLine(const QString& commandLine)
 {
-    const QString sw = commandSwitch(commandLine);
-    return sw == u"/C" || sw == u"-C" ||
-           commandLine.trimmed().compare(u"CONFIG", Qt::CaseInsensitive) == 0;
+    return ParseCommandLine(commandLine).mode == RunMode::Configure;
 }
 
 Engine::Engine(const EnginePorts& ports, EngineHooks hooks, const EngineSettings& settings,
@@ -51,8 +51,7 @@ Engine::Engine(const EnginePorts& ports, EngineHooks hooks, const EngineSettings
     : m_ports(ports), m_hooks(std::move(hooks)), m_settings(settings), m_random(randomSeed)
 {
     m_configCommandLine = IsConfigCommandLine(commandLine);
-    const QString sw = commandSwitch(commandLine);
-    m_configSwitch = sw == u"/C" || sw == u"-C";
+    m_configSwitch = hasConfigSwitch(commandLine);
     // Starting the program enters presentation mode: the grace period against a stray first
     // mouse move counts from here.
     m_state.SaverStart = now();

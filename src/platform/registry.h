@@ -30,6 +30,12 @@ struct RegValue
     QByteArray data;
 };
 
+// The data of a string value: the text in UTF-16LE with a terminating NUL.
+QByteArray regStringData(const QString& text);
+// The text of a string value's data, up to its first NUL: whatever follows (the terminator, or
+// garbage a foreign writer left) is not part of the text.
+QString regStringText(const QByteArray& data);
+
 // Status codes of the registry functions, as the settings layer reports them.
 namespace RegStatus {
 constexpr long Success = 0;

@@ -92,7 +92,7 @@ private Q_SLOTS:
         QCOMPARE(index.NAMEID, 1);
         QCOMPARE(index.FILENAME, 2);
         QCOMPARE(index.fileName(index.rows.size() - 1), QString()); // the NUL bytes' row
-        QCOMPARE(filesUnder(folder).size(), 131);                    // the files and res.txt
+        QCOMPARE(filesUnder(folder).size(), 131);                   // the files and res.txt
         QFile page(folder + QStringLiteral("/index.html"));
         QVERIFY(page.open(QIODevice::ReadOnly));
         QCOMPARE(page.readAll(), resourceBytes(QStringLiteral("102")));
@@ -111,24 +111,23 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("Gpane"));
         QVERIFY(QDir().mkpath(folder));
-        writeFile(folder + QStringLiteral("/res.txt"),
-                  "filename\tNAMEID\r\n"
-                  "..\\x.gif\t234\r\n"
-                  "\\x.gif\t234\r\n"
-                  "C:\\x.gif\t234\r\n"
-                  "http://h/x.gif\t234\r\n"
-                  "file://x.gif\t234\r\n"
-                  "sub\\..\\..\\y.gif\t234\r\n"
-                  "sub\\x.gif\t234\r\n"
-                  "plain.html\t102\r\n"
-                  "missing.gif\t999\r\n"
-                  "\0\0"_qba);
+        writeFile(folder + QStringLiteral("/res.txt"), "filename\tNAMEID\r\n"
+                                                       "..\\x.gif\t234\r\n"
+                                                       "\\x.gif\t234\r\n"
+                                                       "C:\\x.gif\t234\r\n"
+                                                       "http://h/x.gif\t234\r\n"
+                                                       "file://x.gif\t234\r\n"
+                                                       "sub\\..\\..\\y.gif\t234\r\n"
+                                                       "sub\\x.gif\t234\r\n"
+                                                       "plain.html\t102\r\n"
+                                                       "missing.gif\t999\r\n"
+                                                       "\0\0"_qba);
         const ResourceIndex index = ExtractIndexedFiles(folder);
         QCOMPARE(index.FILENAME, 1);
         QCOMPARE(index.NAMEID, 2);
-        QCOMPARE(filesUnder(folder), (QStringList{QStringLiteral("plain.html"),
-                                                  QStringLiteral("res.txt"), QStringLiteral("sub"),
-                                                  QStringLiteral("sub/x.gif")}));
+        QCOMPARE(filesUnder(folder),
+                 (QStringList{QStringLiteral("plain.html"), QStringLiteral("res.txt"),
+                              QStringLiteral("sub"), QStringLiteral("sub/x.gif")}));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("x.gif"))));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("y.gif"))));
 
@@ -141,7 +140,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("Gpane"));
         QVERIFY(QDir().mkpath(folder));
-        writeFile(folder + QStringLiteral("/res.txt"), "NameID\tName\r\n102\tindex.html\r\n\0\0"_qba);
+        writeFile(folder + QStringLiteral("/res.txt"),
+                  "NameID\tName\r\n102\tindex.html\r\n\0\0"_qba);
         const ResourceIndex index = ExtractIndexedFiles(folder);
         QCOMPARE(index.FILENAME, 0);
         QCOMPARE(filesUnder(folder), QStringList{QStringLiteral("res.txt")});

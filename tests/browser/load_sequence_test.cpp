@@ -24,8 +24,10 @@ namespace {
 struct Services
 {
     Services()
-        : shell(dir.path()), settings(registry, ini, program, system),
-          services{ini, settings, program, shell, registry, clock, nullptr, {}, {}, {}}
+        : shell(dir.path()),
+          settings(registry, ini, program, system), services{ini,      settings, program, shell,
+                                                             registry, clock,    nullptr, {},
+                                                             {},       {}}
     {
         program.resourceFolder = dir.filePath(QStringLiteral("Gpane"));
         program.startFolder = dir.path() + QLatin1Char('/');
@@ -62,20 +64,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QString>("document"); // "<default>" for the default document
-        QTest::newRow("empty") << "" << "<default>";
-        QTest::newRow("blanks") << "   " << "<default>";
-        QTest::newRow("screen saver") << "/s" << "<default>";
-        QTest::newRow("preview") << "/p 1234" << "<default>";
-        QTest::newRow("configure") << "/c" << "<default>";
-        QTest::newRow("configure with handle") << "/C:1234" << "<default>";
-        QTest::newRow("configure, dash") << "-c" << "<default>";
-        QTest::newRow("CONFIG any case") << "  Config " << "<default>";
-        QTest::newRow("a path beginning like a switch") << "/srv/show.gpn" << "/srv/show.gpn";
-        QTest::newRow("a word beginning with config") << "configure.gpn" << "configure.gpn";
-        QTest::newRow("path with blanks, no quotes")
-            << "/home/ann/My Files/show.gpn" << "/home/ann/My Files/show.gpn";
-        QTest::newRow("quoted path, then more") << "\"/srv/a b/show.gpn\" /x" << "/srv/a b/show.gpn";
-        QTest::newRow("web address") << "http://127.0.0.1:9/show.gpn" << "http://127.0.0.1:9/show.gpn";
+        QTest::newRow("empty") << ""
+                               << "<default>";
+        QTest::newRow("blanks") << "   "
+                                << "<default>";
+        QTest::newRow("screen saver") << "/s"
+                                      << "<default>";
+        QTest::newRow("preview") << "/p 1234"
+                                 << "<default>";
+        QTest::newRow("configure") << "/c"
+                                   << "<default>";
+        QTest::newRow("configure with handle") << "/C:1234"
+                                               << "<default>";
+        QTest::newRow("configure, dash") << "-c"
+                                         << "<default>";
+        QTest::newRow("CONFIG any case") << "  Config "
+                                         << "<default>";
+        QTest::newRow("a path beginning like a switch") << "/srv/show.gpn"
+                                                        << "/srv/show.gpn";
+        QTest::newRow("a word beginning with config") << "configure.gpn"
+                                                      << "configure.gpn";
+        QTest::newRow("path with blanks, no quotes") << "/home/ann/My Files/show.gpn"
+                                                     << "/home/ann/My Files/show.gpn";
+        QTest::newRow("quoted path, then more") << "\"/srv/a b/show.gpn\" /x"
+                                                << "/srv/a b/show.gpn";
+        QTest::newRow("web address") << "http://127.0.0.1:9/show.gpn"
+                                     << "http://127.0.0.1:9/show.gpn";
     }
     void documentOfTheCommandLine()
     {
@@ -141,15 +155,15 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("fitted");
         const QRect fits(1000, 1000, 6000, 4000);
         QTest::newRow("fits") << fits << fits;
-        QTest::newRow("beyond the right edge") << QRect(14000, 0, 6000, 4000)
-                                               << QRect(6000, 0, 6000, 4000);
-        QTest::newRow("wider than the screen") << QRect(14000, 0, 15000, 4000)
-                                               << QRect(0, 0, 12000, 4000);
+        QTest::newRow("beyond the right edge")
+            << QRect(14000, 0, 6000, 4000) << QRect(6000, 0, 6000, 4000);
+        QTest::newRow("wider than the screen")
+            << QRect(14000, 0, 15000, 4000) << QRect(0, 0, 12000, 4000);
         QTest::newRow("negative left") << QRect(-500, 0, 6000, 4000) << QRect(0, 0, 6000, 4000);
-        QTest::newRow("below the bottom") << QRect(0, 8000, 6000, 4000)
-                                          << QRect(0, 5000, 6000, 4000);
-        QTest::newRow("higher than the screen") << QRect(0, 100, 6000, 10000)
-                                                << QRect(0, 0, 6000, 9000);
+        QTest::newRow("below the bottom")
+            << QRect(0, 8000, 6000, 4000) << QRect(0, 5000, 6000, 4000);
+        QTest::newRow("higher than the screen")
+            << QRect(0, 100, 6000, 10000) << QRect(0, 0, 6000, 9000);
     }
     void fitWindowToScreen()
     {

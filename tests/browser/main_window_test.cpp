@@ -28,7 +28,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
-
 #include <csignal>
 
 using namespace glasspane;
@@ -77,9 +76,9 @@ struct Program
     }
     frmMain& openWith(const QString& commandLine)
     {
-        MainWindowContext context{values,  registry, ini,    settings, system,  shell,
-                                  internet, &online, clock,  desktop,  drives,  doc,
-                                  cache,   update,   lock,   profile.profile(), commandLine};
+        MainWindowContext context{values,   registry, ini,   settings,          system,     shell,
+                                  internet, &online,  clock, desktop,           drives,     doc,
+                                  cache,    update,   lock,  profile.profile(), commandLine};
         window = std::make_unique<frmMain>(context);
         window->Form_Load();
         // The test drives the engine itself.
@@ -100,8 +99,8 @@ struct Program
         while (!condition()) {
             if (timer.elapsed() > 30000) {
                 qWarning() << "gave up at" << browser().LocationURL() << "loaded"
-                           << engine().displaySlot().Loaded << "busy" << browser().Busy()
-                           << "slot" << engine().displaySlot().Url << "state"
+                           << engine().displaySlot().Loaded << "busy" << browser().Busy() << "slot"
+                           << engine().displaySlot().Url << "state"
                            << RunStateName(engine().CurrentState());
                 return false;
             }
@@ -176,7 +175,10 @@ class MainWindowTest : public QObject
 private:
     HttpTestServer m_server;
 
-    QByteArray url(const char* path) const { return m_server.url(QString::fromLatin1(path)).toUtf8(); }
+    QByteArray url(const char* path) const
+    {
+        return m_server.url(QString::fromLatin1(path)).toUtf8();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -194,9 +196,10 @@ private Q_SLOTS:
         go.status = 302;
         go.headers = {{"Location", url("/site/private/y")}};
         m_server.setRoute(QStringLiteral("/site/go"), go);
-        m_server.setPage(QStringLiteral("/second.gpn"),
-                         "[Gpane]\r\nDefaultTime=1\r\nFirstPageIsLastPage=No\r\n\r\n[Page1]\r\nURL=" +
-                              url("/q1") + "\r\n");
+        m_server.setPage(
+            QStringLiteral("/second.gpn"),
+            "[Gpane]\r\nDefaultTime=1\r\nFirstPageIsLastPage=No\r\n\r\n[Page1]\r\nURL=" +
+                url("/q1") + "\r\n");
         m_server.setRoute(QStringLiteral("/pop"),
                           html(page("pop", "<a id='l' href='/popped' target='_blank'>p</a>")));
     }
@@ -206,8 +209,8 @@ private Q_SLOTS:
     void loadSequence()
     {
         Program p;
-        frmMain& w = p.open("[Gpane]\r\nDefaultTime=1\r\n\r\n[Page1]\r\nURL=" + url("/p1") +
-                            "\r\n");
+        frmMain& w =
+            p.open("[Gpane]\r\nDefaultTime=1\r\n\r\n[Page1]\r\nURL=" + url("/p1") + "\r\n");
         QCOMPARE(w.objectName(), QStringLiteral("frmMain"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Glasspane"));
         QCOMPARE(w.tim()->objectName(), QStringLiteral("tim"));
@@ -221,6 +224,12 @@ private Q_SLOTS:
                  p.values.resourceFolder + QStringLiteral("/index.html"));
         QVERIFY(p.showing(m_server.url(QStringLiteral("/p1"))));
         QVERIFY(w.isFullScreen());
+        // Full screen, the window's own placement is not stored.
+        QCOMPARE(p.settings.readLong(Setting::WindowLeft, -1), -1);
+        QCOMPARE(p.settings.readLong(Setting::WindowWidth, -1), -1);
+        // The engine finds the page's window by the class name the settings know.
+        QCOMPARE(p.engine().FindBrowserPane(w.windowId(AppWindow::Main)),
+                 QtDesktop::idOf(p.browser().view()->focusProxy()));
         QCOMPARE(p.browser().view()->geometry(),
                  QRect(-1, -1, w.centralWidget()->width() + 3, w.centralWidget()->height() + 3));
     }
@@ -229,7 +238,8 @@ private Q_SLOTS:
     {
         Program p;
         p.open("[Gpane]\r\nDefaultTime=1\r\nFirstPageIsLastPage=No\r\n\r\n"
-               "[Page1]\r\nURL=" + url("/p1") + "\r\n\r\n[Page2]\r\nURL=" + url("/p2") +
+               "[Page1]\r\nURL=" +
+               url("/p1") + "\r\n\r\n[Page2]\r\nURL=" + url("/p2") +
                "\r\nDefaultTime=No\r\nTime=2\r\n\r\n[Page3]\r\nURL=" + url("/p3") + "\r\n");
         QVERIFY(p.runUntil([&] { return pagesServed(m_server).size() >= 5; }));
         QCOMPARE(pagesServed(m_server).mid(0, 5),
@@ -251,8 +261,8 @@ private Q_SLOTS:
         QVERIFY(p.showing(start));
 
         for (const char* link : {"private", "other", "redirect"}) {
-            p.evaluate(QStringLiteral("document.getElementById('%1').click()")
-                           .arg(QLatin1String(link)));
+            p.evaluate(
+                QStringLiteral("document.getElementById('%1').click()").arg(QLatin1String(link)));
             QTest::qWait(300);
         }
         QVERIFY(p.runUntil([&] { return m_server.requestCount(QStringLiteral("/site/go")) == 1; }));
@@ -300,8 +310,9 @@ private Q_SLOTS:
         QVERIFY(p.showing(m_server.url(QStringLiteral("/pop"))));
         p.evaluate(QStringLiteral("document.getElementById('l').click()"));
         if (onNewWindow == 1) {
-            QVERIFY(p.runUntil(
-                [&] { return p.browser().LocationURL() == m_server.url(QStringLiteral("/popped")); }));
+            QVERIFY(p.runUntil([&] {
+                return p.browser().LocationURL() == m_server.url(QStringLiteral("/popped"));
+            }));
         } else {
             QTest::qWait(1000);
             QCOMPARE(m_server.requestCount(QStringLiteral("/popped")), 0);
@@ -315,8 +326,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("shortPage");
         QTest::addColumn<QString>("longPage");
-        QTest::newRow("1: always hidden") << 1 << "hidden" << "hidden";
-        QTest::newRow("2: hidden when the page fits") << 2 << "hidden" << "";
+        QTest::newRow("1: always hidden") << 1 << "hidden"
+                                          << "hidden";
+        QTest::newRow("2: hidden when the page fits") << 2 << "hidden"
+                                                      << "";
     }
     void scrollBars()
     {
@@ -338,7 +351,8 @@ private Q_SLOTS:
     void escapeOnThePage()
     {
         Program p;
-        frmMain& w = p.open("[Gpane]\r\nDefaultTime=0\r\n\r\n[Page1]\r\nURL=" + url("/p1") + "\r\n");
+        frmMain& w =
+            p.open("[Gpane]\r\nDefaultTime=0\r\n\r\n[Page1]\r\nURL=" + url("/p1") + "\r\n");
         QVERIFY(p.showing(m_server.url(QStringLiteral("/p1"))));
         QWidget* target = p.browser().view()->focusProxy();
         QVERIFY(target);
@@ -355,9 +369,10 @@ private Q_SLOTS:
     void sigtermCleansUp()
     {
         Program p;
-        frmMain& w = p.open("[Gpane]\r\nDefaultTime=0\r\nWindowState=0\r\n\r\n[Page1]\r\nURL=" +
-                            url("/p1") + "\r\n\r\n[ToolRunQuit]\r\nVisible=No\r\n\r\n"
-                            "[ToolNavQuit]\r\nVisible=No\r\n");
+        frmMain& w =
+            p.open("[Gpane]\r\nDefaultTime=0\r\nWindowState=0\r\n\r\n[Page1]\r\nURL=" + url("/p1") +
+                   "\r\n\r\n[ToolRunQuit]\r\nVisible=No\r\n\r\n"
+                   "[ToolNavQuit]\r\nVisible=No\r\n");
         QVERIFY(p.showing(m_server.url(QStringLiteral("/p1"))));
         QVERIFY(!p.engine().QuitAllowed());
         w.move(40, 30);

@@ -63,19 +63,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("refused");
         const QStringList site{QStringLiteral("http://127.0.0.1:1/site/")};
         QTest::newRow("no lists") << QStringList() << QStringList() << "http://other/" << false;
-        QTest::newRow("included, deeper page") << site << QStringList()
-                                               << "http://127.0.0.1:1/site/a/b.html" << false;
-        QTest::newRow("included, any case") << site << QStringList()
-                                            << "HTTP://127.0.0.1:1/SITE/x" << false;
+        QTest::newRow("included, deeper page")
+            << site << QStringList() << "http://127.0.0.1:1/site/a/b.html" << false;
+        QTest::newRow("included, any case")
+            << site << QStringList() << "HTTP://127.0.0.1:1/SITE/x" << false;
         QTest::newRow("another site") << site << QStringList() << "http://other/" << true;
         QTest::newRow("built-in page passes the include list")
             << site << QStringList() << "<res>/documentation.html" << false;
-        QTest::newRow("built-in page excluded")
-            << site << QStringList{QStringLiteral("<res>/doc")} << "<res>/documentation.html"
-            << true;
-        QTest::newRow("excluded folder") << site
-                                         << QStringList{QStringLiteral("http://127.0.0.1:1/site/private/")}
-                                         << "http://127.0.0.1:1/site/private/x" << true;
+        QTest::newRow("built-in page excluded") << site << QStringList{QStringLiteral("<res>/doc")}
+                                                << "<res>/documentation.html" << true;
+        QTest::newRow("excluded folder")
+            << site << QStringList{QStringLiteral("http://127.0.0.1:1/site/private/")}
+            << "http://127.0.0.1:1/site/private/x" << true;
     }
     void restriction()
     {

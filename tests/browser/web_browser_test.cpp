@@ -9,10 +9,12 @@
 #include "support/http_test_server.h"
 
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWidget>
+#include <csignal>
 
 using namespace glasspane;
 
@@ -174,9 +176,9 @@ private Q_SLOTS:
     void eventsOfOnePage()
     {
         load(QStringLiteral("/a"));
-        QCOMPARE(m_events.log, (QStringList{QStringLiteral("before top /a"),
-                                            QStringLiteral("navigated top /a"),
-                                            QStringLiteral("complete top /a")}));
+        QCOMPARE(m_events.log,
+                 (QStringList{QStringLiteral("before top /a"), QStringLiteral("navigated top /a"),
+                              QStringLiteral("complete top /a")}));
         QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
         QVERIFY(!m_browser->Busy());
     }
@@ -282,30 +284,47 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 %2").arg(body.scrollHeight).arg(body.clientHeight)));
 
         m_browser->setBodyScroll(QStringLiteral("no"));
-        QTRY_COMPARE(evaluate(QStringLiteral("document.documentElement.style.overflowY")).toString(),
-                     QStringLiteral("hidden"));
-        QTRY_COMPARE(evaluate(QStringLiteral("window.innerWidth - document.documentElement.clientWidth"))
-                         .toInt(),
-                     0);
+        QTRY_COMPARE(
+            evaluate(QStringLiteral("document.documentElement.style.overflowY")).toString(),
+            QStringLiteral("hidden"));
+        QTRY_COMPARE(
+            evaluate(QStringLiteral("window.innerWidth - document.documentElement.clientWidth"))
+                .toInt(),
+            0);
         m_browser->setBodyScroll(QString());
-        QTRY_COMPARE(evaluate(QStringLiteral("document.documentElement.style.overflowY")).toString(),
-                     QString());
+        QTRY_COMPARE(
+            evaluate(QStringLiteral("document.documentElement.style.overflowY")).toString(),
+            QString());
 
         bool answered = false;
-        m_browser->requestBodyMetrics([&](const BodyMetrics& m) {
-            answered = m.hasBody && m.scrollHeight > m.clientHeight;
-        });
+        m_browser->requestBodyMetrics(
+            [&](const BodyMetrics& m) { answered = m.hasBody && m.scrollHeight > m.clientHeight; });
         QTRY_VERIFY(answered);
+    }
+
+    // A page whose renderer dies comes back by itself.
+    void rendererCrashReloads()
+    {
+        load(QStringLiteral("/a"));
+        const qint64 pid = m_browser->page()->renderProcessPid();
+        QVERIFY(pid > 0);
+        QSignalSpy restarted(m_browser.get(), &WebBrowser::rendererRestarted);
+        const int before = m_events.topCompletions;
+        const int requests = m_server.requestCount(QStringLiteral("/a"));
+        QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(restarted.size(), 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 15000);
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/a")), requests + 1);
     }
 
     void downloadsAreRefused()
     {
         load(QStringLiteral("/a"));
         QList<QWebEngineDownloadRequest::DownloadState> states;
-        auto connection = connect(m_profile->profile(), &QWebEngineProfile::downloadRequested,
-                                  this, [&](QWebEngineDownloadRequest* download) {
-                                      states << download->state();
-                                  });
+        auto connection =
+            connect(m_profile->profile(), &QWebEngineProfile::downloadRequested, this,
+                    [&](QWebEngineDownloadRequest* download) { states << download->state(); });
         m_browser->Navigate(m_server.url(QStringLiteral("/download")));
         QTRY_COMPARE_WITH_TIMEOUT(states.size(), 1, 15000);
         QCOMPARE(states.first(), QWebEngineDownloadRequest::DownloadCancelled);
@@ -319,6 +338,32 @@ private Q_SLOTS:
         const int before = m_server.requestCount(QStringLiteral("/b"));
         load(QStringLiteral("/b"));
         QCOMPARE(m_server.requestCount(QStringLiteral("/b")), before + 1);
+    }
+
+    // Off-line, a request for another host is blocked before it leaves the program. (The
+    // address is on this machine too, so nothing would leave it should the block fail.)
+    void offlineBlocksOtherHosts()
+    {
+        m_online.setOffline(true);
+        QList<int> errors;
+        auto connection = connect(m_browser->page(), &QWebEnginePage::loadingChanged, this,
+                                  [&](const QWebEngineLoadingInfo& info) {
+                                      if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+                                          errors << info.errorCode();
+                                  });
+        QString other = m_server.url(QStringLiteral("/a"));
+        other.replace(QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.2"));
+        m_browser->Navigate(other);
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 15000);
+        QCOMPARE(errors.first(), -20); // net::ERR_BLOCKED_BY_CLIENT
+
+        m_online.setOffline(false);
+        errors.clear();
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(other);
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 15000);
+        QVERIFY(!errors.contains(-20));
+        disconnect(connection);
     }
 
     void reachableOffline_data()
@@ -353,7 +398,8 @@ private Q_SLOTS:
         QTest::newRow("path with fragment")
             << "/r/Gpane/documentation.html#keys"
             << QUrl(QStringLiteral("file:///r/Gpane/documentation.html#keys"));
-        QTest::newRow("web") << "http://127.0.0.1:9/a?b=1" << QUrl(QStringLiteral("http://127.0.0.1:9/a?b=1"));
+        QTest::newRow("web") << "http://127.0.0.1:9/a?b=1"
+                             << QUrl(QStringLiteral("http://127.0.0.1:9/a?b=1"));
         QTest::newRow("about") << "about:blank" << QUrl(QStringLiteral("about:blank"));
     }
     void addressTexts()

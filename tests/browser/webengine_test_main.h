@@ -25,12 +25,12 @@ inline void prepareWebEngine(int& argc, char** argv)
 
 } // namespace glasspane::test
 
-#define GLASSPANE_WEBENGINE_TEST_MAIN(TestClass)                                                  \
-    int main(int argc, char** argv)                                                            \
-    {                                                                                          \
-        glasspane::test::prepareWebEngine(argc, argv);                                         \
-        QApplication app(argc, argv);                                                          \
-        TestClass test;                                                                        \
-        QTEST_SET_MAIN_SOURCE_PATH                                                             \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define GLASSPANE_WEBENGINE_TEST_MAIN(TestClass)                                                   \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        glasspane::test::prepareWebEngine(argc, argv);                                             \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }

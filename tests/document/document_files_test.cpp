@@ -156,7 +156,7 @@ void DocumentFilesTest::webDocumentKeptWhenFetchFails()
     f.internet.setResponse(address, empty);
     f.program.documentPath = address;
     PrepareDocumentSource(f.services, f.doc);
-    QCOMPARE(DocumentFixture::read(cached), QByteArray("[Page1]\nURL=old.html\n"));
+    QCOMPARE(readFileBytes(cached), QByteArray("[Page1]\nURL=old.html\n"));
     QVERIFY(!f.doc.PageList.at(0).LastDownload.isValid());
 
     f.internet.setFailure(address);
@@ -222,7 +222,7 @@ void DocumentFilesTest::browserCacheCopies()
     f.write("docs/1a.gpn", "taken too");
     const QString copy = CopyIntoFolder(source, f.path("docs"));
     QCOMPARE(copy, f.path("docs/11a.gpn"));
-    QCOMPARE(DocumentFixture::read(copy), QByteArray("[Page1]\nURL=x\n"));
+    QCOMPARE(readFileBytes(copy), QByteArray("[Page1]\nURL=x\n"));
     QVERIFY(CopyIntoFolder(f.path("cache/none.gpn"), f.path("docs")).isEmpty());
 }
 

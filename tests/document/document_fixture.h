@@ -9,10 +9,9 @@
 #include "support/fake_system.h"
 #include "support/memory_registry.h"
 #include "support/settable_clock.h"
+#include "support/test_files.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace glasspane {
@@ -52,27 +51,17 @@ struct DocumentFixture
 
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 
-    // Writes a file (folders created) and returns its path.
+    // Writes a file (folders created) and returns its path; "" when it could not be written.
     QString write(const QString& name, const QByteArray& text) const
     {
         const QString p = path(name);
-        QDir().mkpath(QFileInfo(p).absolutePath());
-        QFile f(p);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QString();
-        f.write(text);
-        return p;
+        return writeFileBytes(p, text) ? p : QString();
     }
 
-    static QByteArray read(const QString& p)
-    {
-        QFile f(p);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     // The file as text with plain line feeds.
     static QString text(const QString& p)
     {
-        return QString::fromUtf8(read(p)).remove(QLatin1Char('\r'));
+        return QString::fromUtf8(readFileBytes(p)).remove(QLatin1Char('\r'));
     }
 
     // LoadDocument with the document's path as its name.

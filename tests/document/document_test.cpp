@@ -189,7 +189,7 @@ void DocumentTest::missingDocumentGetsDefault()
                                 "[Page2]\nURL=glass-pane.html\n\n[Page3]\nURL=link.html\n\n"
                                 "[Page4]\nURL=documentation.html\n\n"
                                 "[Page5]\nURL=powerpoint.html\n\n";
-    QCOMPARE(DocumentFixture::read(p), expected);
+    QCOMPARE(readFileBytes(p), expected);
     QCOMPARE(f.doc.SectionList, QString("Gpane,Page1,Page2,Page3,Page4,Page5,"));
     QCOMPARE(f.doc.pageCount(), 5);
     QCOMPARE(f.doc.PageList.at(1).Var1Type, qint16(VarFavorites));
@@ -216,7 +216,7 @@ void DocumentTest::emptyGpnReplacedOtherKept()
     DocumentFixture f;
     const QString p = f.write(name, "");
     QVERIFY(f.load(p));
-    QCOMPARE(DocumentFixture::read(p).startsWith("[Gpane]"), replaced);
+    QCOMPARE(readFileBytes(p).startsWith("[Gpane]"), replaced);
     QCOMPARE(f.doc.pageCount(), replaced ? 5 : 0);
 }
 
@@ -226,7 +226,7 @@ void DocumentTest::gpnWithoutSectionsIsKeptAsBackup()
     const QString p = f.write("odd.gpn", "HomeURL=precious\n");
     QVERIFY(f.load(p));
     QCOMPARE(f.doc.pageCount(), 5);
-    QCOMPARE(DocumentFixture::read(p + ".bak"), QByteArray("HomeURL=precious\n"));
+    QCOMPARE(readFileBytes(p + ".bak"), QByteArray("HomeURL=precious\n"));
 }
 
 void DocumentTest::readOnlyLoadWritesNothing()
@@ -242,7 +242,7 @@ void DocumentTest::readOnlyLoadWritesNothing()
     const QString empty = f.write("empty.gpn", "");
     QVERIFY(LoadDocument(f.services, f.doc, empty, empty, options));
     QCOMPARE(f.doc.pageCount(), 5); // what the show would load
-    QCOMPARE(DocumentFixture::read(empty), QByteArray());
+    QCOMPARE(readFileBytes(empty), QByteArray());
     QCOMPARE(f.program.documentPath, empty);
 
     QCOMPARE(f.registry.writeCount(), 0);
@@ -376,7 +376,7 @@ void DocumentTest::failedSaveIsReported()
     a.URL = "a";
     f.doc.PageList << a;
     QVERIFY(!SaveDocument(f.services, f.doc, p, p));
-    QCOMPARE(DocumentFixture::read(blocker), QByteArray("a file, not a folder"));
+    QCOMPARE(readFileBytes(blocker), QByteArray("a file, not a folder"));
     QCOMPARE(f.busyDepth, 0);
 }
 

@@ -1,4 +1,5 @@
 #include "document/ini_files.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,19 +10,6 @@
 using namespace glasspane;
 
 namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // What a fresh reader finds on disk.
 QString readFresh(const QString& section, const QString& key, const QString& file)
@@ -129,7 +117,7 @@ private Q_SLOTS:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, expected);
-        writeBytes(m_file, kSample);
+        QVERIFY(writeFileBytes(m_file, kSample));
         IniFiles ini;
         QCOMPARE(ini.ReadIni(section, key, m_file), expected);
         QCOMPARE(ini.ReadIni(section, key, m_dir.filePath("missing.gpn")), QString());
@@ -203,10 +191,10 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
-        writeBytes(m_file, before);
+        QVERIFY(writeFileBytes(m_file, before));
         IniFiles ini;
         QVERIFY(ini.WriteIni(section, key, value, m_file));
-        QCOMPARE(readBytes(m_file), after);
+        QCOMPARE(readFileBytes(m_file), after);
         // The parsed copy agrees with the disk.
         if (!section.trimmed().isEmpty() && !key.isNull() && !key.trimmed().isEmpty())
             QCOMPARE(ini.ReadIni(section, key, m_file), readFresh(section, key, m_file));
@@ -220,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(ini.WriteIni("Gpane", "Name", "Show", m_file));
         QVERIFY(ini.WriteIni("Page1", "URL", "x.html", m_file));
         // New files use CRLF, as documents shared with Windows-made tools do, and UTF-8.
-        QCOMPARE(readBytes(m_file),
+        QCOMPARE(readFileBytes(m_file),
                  QByteArray("[Gpane]\r\nName=Show\r\n\r\n[Page1]\r\nURL=x.html\r\n"));
         QVERIFY(ini.WriteIni("Page1", "Title", QStringLiteral(u"Café ł"), m_file));
         QCOMPARE(readFresh("page1", "title", m_file), QStringLiteral(u"Café ł"));
@@ -288,43 +276,44 @@ private Q_SLOTS:
     {
         // Windows-1252: untouched bytes stay, new text is written in the same code page.
         const QByteArray cp1252 = "[A]\r\nName=Caf\xE9 \x80\r\nOther=\x93q\x94\r\n";
-        writeBytes(m_file, cp1252);
+        QVERIFY(writeFileBytes(m_file, cp1252));
         IniFiles ini;
         QCOMPARE(ini.ReadIni("A", "Name", m_file), QStringLiteral(u"Café €"));
         QCOMPARE(ini.ReadIni("A", "Other", m_file), QStringLiteral(u"“q”"));
         QVERIFY(ini.WriteIni("A", "Name", QStringLiteral(u"Crème"), m_file));
-        QCOMPARE(readBytes(m_file), QByteArray("[A]\r\nName=Cr\xE8me\r\nOther=\x93q\x94\r\n"));
+        QCOMPARE(readFileBytes(m_file), QByteArray("[A]\r\nName=Cr\xE8me\r\nOther=\x93q\x94\r\n"));
         // A character the code page cannot hold turns the file to UTF-8 rather than lose it.
         QVERIFY(ini.WriteIni("A", "Name", QStringLiteral(u"Łódź"), m_file));
         QCOMPARE(
-            readBytes(m_file),
+            readFileBytes(m_file),
             QByteArray(
                 "[A]\r\nName=\xC5\x81\xC3\xB3\x64\xC5\xBA\r\nOther=\xE2\x80\x9Cq\xE2\x80\x9D\r\n"));
         QCOMPARE(readFresh("A", "Other", m_file), QStringLiteral(u"“q”"));
 
         // UTF-8 with a byte-order mark keeps it.
         const QString bomFile = m_dir.filePath("bom.gpn");
-        writeBytes(bomFile, "\xEF\xBB\xBF[A]\r\nk=\xC3\xA9\r\n");
+        QVERIFY(writeFileBytes(bomFile, "\xEF\xBB\xBF[A]\r\nk=\xC3\xA9\r\n"));
         QCOMPARE(ini.ReadIni("A", "k", bomFile), QStringLiteral(u"é"));
         QVERIFY(ini.WriteIni("A", "n", QStringLiteral(u"ü"), bomFile));
-        QCOMPARE(readBytes(bomFile), QByteArray("\xEF\xBB\xBF[A]\r\nk=\xC3\xA9\r\nn=\xC3\xBC\r\n"));
+        QCOMPARE(readFileBytes(bomFile),
+                 QByteArray("\xEF\xBB\xBF[A]\r\nk=\xC3\xA9\r\nn=\xC3\xBC\r\n"));
         // A mark before text that is not UTF-8 after all: still no part of the first line.
-        writeBytes(bomFile, "\xEF\xBB\xBF[A]\r\nk=\xE9\r\n");
+        QVERIFY(writeFileBytes(bomFile, "\xEF\xBB\xBF[A]\r\nk=\xE9\r\n"));
         QCOMPARE(ini.ReadIni("A", "k", bomFile), QStringLiteral(u"é"));
         QVERIFY(ini.WriteIni("A", "n", "1", bomFile));
-        QCOMPARE(readBytes(bomFile), QByteArray("\xEF\xBB\xBF[A]\r\nk=\xE9\r\nn=1\r\n"));
+        QCOMPARE(readFileBytes(bomFile), QByteArray("\xEF\xBB\xBF[A]\r\nk=\xE9\r\nn=1\r\n"));
     }
 
     void changesOnDiskAreSeen()
     {
-        writeBytes(m_file, "[A]\r\nk=old\r\n");
+        QVERIFY(writeFileBytes(m_file, "[A]\r\nk=old\r\n"));
         IniFiles ini;
         QCOMPARE(ini.ReadIni("A", "k", m_file), QStringLiteral("old"));
         // Another size.
-        writeBytes(m_file, "[A]\r\nk=newer\r\n");
+        QVERIFY(writeFileBytes(m_file, "[A]\r\nk=newer\r\n"));
         QCOMPARE(ini.ReadIni("A", "k", m_file), QStringLiteral("newer"));
         // The same size, another modification time.
-        writeBytes(m_file, "[A]\r\nk=other\r\n");
+        QVERIFY(writeFileBytes(m_file, "[A]\r\nk=other\r\n"));
         QFile f(m_file);
         QVERIFY(f.open(QIODevice::ReadWrite));
         QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
@@ -332,7 +321,7 @@ private Q_SLOTS:
         f.close();
         QCOMPARE(ini.ReadIni("A", "k", m_file), QStringLiteral("other"));
         // A write goes on from what is on disk, not from the old copy.
-        writeBytes(m_file, "[A]\r\nk=disk\r\nadded=elsewhere\r\n");
+        QVERIFY(writeFileBytes(m_file, "[A]\r\nk=disk\r\nadded=elsewhere\r\n"));
         QVERIFY(ini.WriteIni("A", "k", "mine", m_file));
         QCOMPARE(readFresh("A", "added", m_file), QStringLiteral("elsewhere"));
         // Removed.
@@ -342,7 +331,7 @@ private Q_SLOTS:
 
     void batches()
     {
-        writeBytes(m_file, "[A]\r\nk=0\r\n");
+        QVERIFY(writeFileBytes(m_file, "[A]\r\nk=0\r\n"));
         IniFiles ini;
         {
             IniFiles::Batch outer(ini, m_file);
@@ -395,7 +384,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder));
         const QString file = folder + "/doc.gpn";
         const QByteArray original = "[A]\r\nk=old\r\n";
-        writeBytes(file, original);
+        QVERIFY(writeFileBytes(file, original));
 
         IniFiles ini;
         QCOMPARE(ini.ReadIni("A", "k", file), QStringLiteral("old"));
@@ -406,7 +395,7 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         } else {
             QVERIFY(QDir().rename(folder, moved));
-            writeBytes(folder, "not a folder");
+            QVERIFY(writeFileBytes(folder, "not a folder"));
         }
         QVERIFY(!batch.commit());
         QVERIFY(!ini.WriteIni("A", "k", "newer", file));
@@ -417,7 +406,7 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(folder));
             QVERIFY(QDir().rename(moved, folder));
         }
-        QCOMPARE(readBytes(file), original);
+        QCOMPARE(readFileBytes(file), original);
         QCOMPARE(ini.ReadIni("A", "k", file), QStringLiteral("old"));
     }
 
@@ -433,8 +422,8 @@ private Q_SLOTS:
 
     void readSectionList()
     {
-        writeBytes(m_file,
-                   "[Gpane]\r\n  [Page1]  \r\n[]\r\n[x\r\nx[Page2]\r\nk=v\r\n[Page1]\n[ Odd ]");
+        QVERIFY(writeFileBytes(
+            m_file, "[Gpane]\r\n  [Page1]  \r\n[]\r\n[x\r\nx[Page2]\r\nk=v\r\n[Page1]\n[ Odd ]"));
         QCOMPARE(IniFiles::ReadSectionList(m_file, ","),
                  QStringLiteral("Gpane,Page1,Page1, Odd ,"));
         QCOMPARE(IniFiles::ReadSectionList(m_dir.filePath("missing.gpn"), ","), QString());

@@ -5,6 +5,7 @@
 #include "platform/online_state.h"
 #include "support/cache_fixture.h"
 #include "support/http_test_server.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,20 +17,6 @@ using namespace glasspane;
 namespace {
 
 const QDateTime kModified(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QDateTime mtime(const QString& path)
 {
@@ -128,18 +115,18 @@ private Q_SLOTS:
         CacheFixture f;
         const QString url = QStringLiteral("http://h/a.html");
         const QString former = f.cacheFolder() + u'/' + FormerCacheFileName(url);
-        writeFile(former, "old page");
+        QVERIFY(writeFileBytes(former, "old page"));
         QVERIFY(SetFileTimes(former, {}, kModified, kModified));
 
         QCOMPARE(CacheFileName(f.services, url, f.cacheFolder()), CacheFileName(url));
-        QCOMPARE(readAll(f.cacheFile(url)), QByteArray("old page"));
+        QCOMPARE(readFileBytes(f.cacheFile(url)), QByteArray("old page"));
         QCOMPARE(mtime(f.cacheFile(url)), kModified); // If-Modified-Since goes on working
         QVERIFY(!QFile::exists(former));
 
         // An existing copy under the new name wins; the former one is left alone.
-        writeFile(former, "older page");
+        QVERIFY(writeFileBytes(former, "older page"));
         CacheFileName(f.services, url, f.cacheFolder());
-        QCOMPARE(readAll(f.cacheFile(url)), QByteArray("old page"));
+        QCOMPARE(readFileBytes(f.cacheFile(url)), QByteArray("old page"));
         QVERIFY(QFile::exists(former));
     }
 
@@ -192,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE(f.net.requests().size(), 2);
         QCOMPARE(f.net.requests()[1].request.ifModifiedSince, kModified);
         QCOMPARE(entry.LastDownload, f.clock.now());
-        QCOMPARE(readAll(entry.LocalFile), QByteArray("one\ntwo"));
+        QCOMPARE(readFileBytes(entry.LocalFile), QByteArray("one\ntwo"));
 
         // Newer on the server: replaced.
         f.net.setPage(url, "three", kModified.addDays(1));
@@ -212,7 +199,7 @@ private Q_SLOTS:
         f.net.setPage(url, "image 2");
         FetchPage(f.services, entry, url, false);
         QCOMPARE(f.net.networkCalls(), 2);
-        QCOMPARE(readAll(entry.LocalFile), QByteArray("image 2"));
+        QCOMPARE(readFileBytes(entry.LocalFile), QByteArray("image 2"));
         QCOMPARE(entry.LastDownload, f.clock.now());
         QVERIFY(entry.LocalFile.endsWith(CacheFileName(url)));
     }
@@ -248,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(FetchPage(f.services, entry, url, true), QStringLiteral("kept\r\n"));
         QCOMPARE(f.net.networkCalls(), 2);
         QCOMPARE(entry.LastDownload, fetched);
-        QCOMPARE(readAll(entry.LocalFile), QByteArray("kept"));
+        QCOMPARE(readFileBytes(entry.LocalFile), QByteArray("kept"));
     }
 
     void offlinePolicy()
@@ -321,7 +308,7 @@ private Q_SLOTS:
     {
         CacheFixture f;
         const QString file = f.dir.filePath(QStringLiteral("values.txt"));
-        writeFile(file, "a\nb");
+        QVERIFY(writeFileBytes(file, "a\nb"));
         PageEntry entry;
         QCOMPARE(FetchPage(f.services, entry, QStringLiteral("values.txt"), true),
                  QStringLiteral("a\r\nb\r\n")); // found in the start folder
@@ -433,18 +420,18 @@ private Q_SLOTS:
         CacheFixture f;
         const QString from = f.dir.filePath(QStringLiteral("a.txt"));
         const QString to = f.dir.filePath(QStringLiteral("b.txt"));
-        writeFile(from, "content");
+        QVERIFY(writeFileBytes(from, "content"));
         QVERIFY(SetFileTimes(from, {}, kModified, kModified));
-        writeFile(to, "old");
+        QVERIFY(writeFileBytes(to, "old"));
         QVERIFY(CopyFile(from, to));
-        QCOMPARE(readAll(to), QByteArray("content"));
+        QCOMPARE(readFileBytes(to), QByteArray("content"));
         QCOMPARE(mtime(to), kModified);
         QDateTime written;
         QVERIFY(GetFileTimes(to, nullptr, nullptr, &written));
         QCOMPARE(written, kModified);
 
         QVERIFY(!CopyFile(f.dir.filePath(QStringLiteral("missing")), to));
-        QCOMPARE(readAll(to), QByteArray("content"));
+        QCOMPARE(readFileBytes(to), QByteArray("content"));
         QVERIFY(!CopyFile(QString(), to));
         QVERIFY(!CopyFile(from, QString()));
         QVERIFY(
@@ -526,7 +513,8 @@ private Q_SLOTS:
         QCOMPARE(f.program.documentSource, DocumentSource::Web);
         QCOMPARE(f.program.documentName, server.url(QStringLiteral("/show.gpn")));
         QVERIFY(f.program.documentPath.endsWith(QStringLiteral("/Cached.GPN")));
-        QCOMPARE(readAll(f.program.documentPath), QByteArray("[Gpane]\nHomeURL=about:blank\n"));
+        QCOMPARE(readFileBytes(f.program.documentPath),
+                 QByteArray("[Gpane]\nHomeURL=about:blank\n"));
         QCOMPARE(f.doc.PlayList[0].LastDownload, f.clock.now());
         QCOMPARE(f.doc.PageList[0].LastDownload, f.clock.now());
         QCOMPARE(f.cache.LastConnectionCheck, f.clock.now()); // checked afresh
@@ -539,7 +527,7 @@ private Q_SLOTS:
         PrepareDocumentSource(services, f.doc, canGoOnline);
         QCOMPARE(f.program.documentSource, DocumentSource::Web);
         QCOMPARE(f.program.documentPath, copy);
-        QCOMPARE(readAll(copy), QByteArray("[Gpane]\nHomeURL=about:blank\n"));
+        QCOMPARE(readFileBytes(copy), QByteArray("[Gpane]\nHomeURL=about:blank\n"));
         QCOMPARE(f.doc.PlayList[0].LastDownload, f.clock.now().addSecs(-60));
 
         // No network: not even asked, unless ForceReconnect says so.

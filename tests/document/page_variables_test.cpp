@@ -1,6 +1,7 @@
 #include "document/document.h"
 #include "document/page_variables.h"
 #include "document_fixture.h"
+#include "support/test_files.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -40,17 +41,12 @@ struct Expansion
 
 void writeShortcut(const QString& path, const QString& url)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n");
+    QVERIFY(writeFileBytes(path, "[InternetShortcut]\r\nURL=" + url.toUtf8() + "\r\n"));
 }
 
 void touch(const QString& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
+    QVERIFY(writeFileBytes(path, QByteArray()));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "document/paths.h"
 #include "document/program_values.h"
 #include "support/fake_shares.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,18 +9,6 @@
 #include <QTest>
 
 using namespace glasspane;
-
-namespace {
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-} // namespace
 
 class PathsTest : public QObject
 {
@@ -166,11 +155,11 @@ private Q_SLOTS:
         values.resourceFolder = m_root + "/res";
         values.startFolder = m_root + "/start/";
         values.documentPath = m_root + "/docs/show.gpn";
-        writeBytes(values.resourceFolder + "/index.html", "r");
-        writeBytes(values.resourceFolder + "/both.html", "r");
-        writeBytes(values.startFolder + "both.html", "s");
-        writeBytes(values.startFolder + "pics/a.gif", "s");
-        writeBytes(m_root + "/docs/sub/x.gif", "d");
+        QVERIFY(writeFileBytes(values.resourceFolder + "/index.html", "r"));
+        QVERIFY(writeFileBytes(values.resourceFolder + "/both.html", "r"));
+        QVERIFY(writeFileBytes(values.startFolder + "both.html", "s"));
+        QVERIFY(writeFileBytes(values.startFolder + "pics/a.gif", "s"));
+        QVERIFY(writeFileBytes(m_root + "/docs/sub/x.gif", "d"));
 
         // Written relative to the resource folder, then the start folder.
         QCOMPARE(MakeRelativePath(values.resourceFolder + "/index.html", values),
@@ -209,7 +198,7 @@ private Q_SLOTS:
     void files()
     {
         const QString file = m_root + "/files/a.txt";
-        writeBytes(file, "one\r\ntwo\nthree");
+        QVERIFY(writeFileBytes(file, "one\r\ntwo\nthree"));
         QVERIFY(FileExists(file));
         QVERIFY(FileExists(file + "/"));
         QVERIFY(!FileExists(m_root + "/files"));
@@ -222,7 +211,7 @@ private Q_SLOTS:
         QVERIFY(FileExists(m_root + "\\files\\a.txt"));
 
         QCOMPARE(ReadTextFile(file), QStringLiteral("one\r\ntwo\r\nthree\r\n"));
-        writeBytes(file, "caf\xE9\n\n");
+        QVERIFY(writeFileBytes(file, "caf\xE9\n\n"));
         QCOMPARE(ReadTextFile(file), QStringLiteral(u"café\r\n\r\n"));
         QCOMPARE(ReadTextFile(m_root + "/files/missing"), QString());
         QCOMPARE(ReadTextFile(m_root + "/files"), QString());
@@ -246,7 +235,7 @@ private Q_SLOTS:
     {
         FakeShares port;
         const QString folder = m_root + "/shareroot";
-        writeBytes(folder + "/dir/a.html", "x");
+        QVERIFY(writeFileBytes(folder + "/dir/a.html", "x"));
         port.addShare("\\\\srv\\pub", folder);
         port.addShare("\\\\srv\\two", m_root);
         port.addShare("\\\\srv\\three", m_root);

@@ -1,8 +1,9 @@
 #include "document/ini_files.h"
 #include "document/program_values.h"
 #include "document/settings.h"
-#include "platform/system.h"
+#include "support/fake_system.h"
 #include "support/memory_registry.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,21 +17,6 @@ namespace {
 
 const QString kUserKey = QStringLiteral("Software\\Qorvath\\Glasspane");
 const QString kMachineKey = QStringLiteral("SOFTWARE\\Qorvath\\Glasspane");
-
-// Only platform() matters to the settings store.
-class PlatformOnlySystem final : public System
-{
-public:
-    int platformId = 2;
-    int platform() const override { return platformId; }
-    QString machineFolder() const override { return QString(); }
-    QString executablePath() const override { return QString(); }
-    QString currentFolder() const override { return QString(); }
-    qint64 startProcess(const QString&, const QStringList&) override { return 0; }
-    void terminateProcess(qint64) override {}
-    bool processRunning(qint64) const override { return false; }
-    bool reboot(bool) override { return false; }
-};
 
 } // namespace
 
@@ -57,7 +43,7 @@ private:
     std::unique_ptr<MemoryRegistry> m_registry;
     std::unique_ptr<IniFiles> m_ini;
     ProgramValues m_program;
-    PlatformOnlySystem m_system;
+    FakeSystem m_system;
     std::unique_ptr<SettingsStore> m_store;
 
 private Q_SLOTS:
@@ -100,12 +86,9 @@ void SettingsTest::setUpStore(const QByteArray& document)
     QDir().mkpath(m_program.resourceFolder);
     QDir().mkpath(m_program.startFolder);
     QFile::remove(m_program.documentPath);
-    if (!document.isNull()) {
-        QFile file(m_program.documentPath);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(document);
-    }
-    m_system.platformId = 2;
+    if (!document.isNull())
+        QVERIFY(writeFileBytes(m_program.documentPath, document));
+    m_system.setPlatform(2);
     m_registry = std::make_unique<MemoryRegistry>();
     m_ini = std::make_unique<IniFiles>();
     m_store = std::make_unique<SettingsStore>(*m_registry, *m_ini, m_program, m_system);
@@ -115,10 +98,7 @@ QString SettingsTest::documentText() const
 {
     if (!m_ini->FlushIni(m_program.documentPath))
         qWarning("the document could not be saved");
-    QFile file(m_program.documentPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(readFileBytes(m_program.documentPath));
 }
 
 void SettingsTest::catalogueNamesAreUnique()
@@ -523,7 +503,7 @@ void SettingsTest::ntOnlySettings()
     QCOMPARE(m_store->readBool(Setting::AutoLogin), true);
     QCOMPARE(m_store->readText(Setting::NTLogin), QString("kiosk"));
 
-    m_system.platformId = 1;
+    m_system.setPlatform(1);
     QCOMPARE(m_store->readBool(Setting::AutoLogin), false);
     QCOMPARE(m_store->readText(Setting::NTLogin), QString());
     QVERIFY(m_store->write(Setting::NTLogin, QString("other")));

@@ -6,6 +6,7 @@
 #include "support/fake_browser.h"
 #include "support/fake_desktop.h"
 #include "support/fake_frontend.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,12 +64,10 @@ struct HookedEngine
 
 void writeDocument(const QString& path, const QStringList& pages)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QByteArray text = "[Gpane]\r\nDefaultTime=2\r\n";
     for (int i = 0; i < pages.size(); ++i)
         text += "[Page" + QByteArray::number(i + 1) + "]\r\nURL=" + pages[i].toUtf8() + "\r\n";
-    file.write(text);
+    QVERIFY(writeFileBytes(path, text));
 }
 
 } // namespace

@@ -235,6 +235,12 @@ void EngineTest::configSwitchShowsStartPage()
     rig.engine->ConfigClosed();
     rig.tick();
     QCOMPARE(rig.frontend.processEnds, 1);
+
+    // A document under a folder that begins with "c" is a show, not a configuration run.
+    QVERIFY(Engine::IsConfigCommandLine(QStringLiteral("-C")));
+    QVERIFY(Engine::IsConfigCommandLine(QStringLiteral(" config ")));
+    QVERIFY(!Engine::IsConfigCommandLine(QStringLiteral("/cfg/show.gpn")));
+    QVERIFY(!Engine::IsConfigCommandLine(QStringLiteral("configuration.gpn")));
 }
 
 void EngineTest::previousAndNextWhilePaused()

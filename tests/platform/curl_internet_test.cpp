@@ -1,6 +1,7 @@
 #include "platform/linux/curl_internet.h"
 #include "platform/online_state.h"
 #include "support/http_test_server.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,19 +15,6 @@ using namespace glasspane;
 namespace {
 
 const QByteArray OldCopy = "old copy";
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
 
 } // namespace
 
@@ -65,7 +53,7 @@ private Q_SLOTS:
         QVERIFY(!r.notModified);
         QCOMPARE(r.bytes, 14);
         QCOMPARE(r.lastModified, modified);
-        QCOMPARE(readAll(target()), QByteArray("<html>a</html>"));
+        QCOMPARE(readFileBytes(target()), QByteArray("<html>a</html>"));
         const auto requests = m_server.requests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0].method, QByteArray("GET"));
@@ -100,14 +88,14 @@ private Q_SLOTS:
         route.lastModified = modified;
         route.honourIfModifiedSince = serverHonours;
         m_server.setRoute(QStringLiteral("/a.html"), route);
-        writeFile(target(), OldCopy);
+        QVERIFY(writeFileBytes(target(), OldCopy));
 
         const DownloadResult r =
             m_net.download({m_server.url("/a.html"), target(), modified.addSecs(60), false});
         QVERIFY2(r.ok, qPrintable(r.error));
         QVERIFY(r.notModified);
         QCOMPARE(r.status, 304);
-        QCOMPARE(readAll(target()), OldCopy);
+        QCOMPARE(readFileBytes(target()), OldCopy);
         QCOMPARE(
             HttpTestServer::parseHttpDate(m_server.requests().value(0).header("if-modified-since")),
             modified.addSecs(60));
@@ -117,7 +105,7 @@ private Q_SLOTS:
             m_net.download({m_server.url("/a.html"), target(), modified.addSecs(-60), false});
         QVERIFY(newer.ok);
         QVERIFY(!newer.notModified);
-        QCOMPARE(readAll(target()), QByteArray("new body"));
+        QCOMPARE(readFileBytes(target()), QByteArray("new body"));
     }
 
     // Whatever goes wrong, the previous copy stays as it was and no partial file is left.
@@ -146,7 +134,7 @@ private Q_SLOTS:
         route.body = body;
         route.mode = HttpTestServer::Mode(mode);
         m_server.setRoute(QStringLiteral("/x"), route);
-        writeFile(target(), OldCopy);
+        QVERIFY(writeFileBytes(target(), OldCopy));
 
         QElapsedTimer timer;
         timer.start();
@@ -159,7 +147,7 @@ private Q_SLOTS:
             QVERIFY(!r.error.isEmpty());
         else
             QCOMPARE(r.bytes, 0);
-        QCOMPARE(readAll(target()), OldCopy);
+        QCOMPARE(readFileBytes(target()), OldCopy);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"page.html"});
     }
 
@@ -172,7 +160,7 @@ private Q_SLOTS:
         m_server.setPage(QStringLiteral("/final"), "final");
         DownloadResult r = m_net.download({m_server.url("/moved"), target(), {}, false});
         QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(readAll(target()), QByteArray("final"));
+        QCOMPARE(readFileBytes(target()), QByteArray("final"));
 
         HttpTestServer::Route loop;
         loop.status = 302;
@@ -182,7 +170,7 @@ private Q_SLOTS:
         r = m_net.download({m_server.url("/loop"), target(), {}, false});
         QVERIFY(!r.ok);
         QCOMPARE(m_server.requestCount(QStringLiteral("/loop")), 4); // first try + 3 redirects
-        QCOMPARE(readAll(target()), QByteArray("final"));
+        QCOMPARE(readFileBytes(target()), QByteArray("final"));
     }
 
     void discardBodyWritesNothing()
@@ -235,14 +223,14 @@ private Q_SLOTS:
         m_server.setRoute(QStringLiteral("/away"), away);
         r = m_net.download({m_server.url("/away"), target(), {}, false});
         QCOMPARE(r.error, QStringLiteral("offline"));
-        QCOMPARE(readAll(target()), QByteArray("local"));
+        QCOMPARE(readFileBytes(target()), QByteArray("local"));
 
         // Local files too.
         const QString source = m_dir.filePath(QStringLiteral("source.txt"));
-        writeFile(source, "from a file");
+        QVERIFY(writeFileBytes(source, "from a file"));
         r = m_net.download({QUrl::fromLocalFile(source).toString(), target(), {}, false});
         QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(readAll(target()), QByteArray("from a file"));
+        QCOMPARE(readFileBytes(target()), QByteArray("from a file"));
 
         m_net.setOffline(false);
         QCOMPARE(spy.size(), 2);

@@ -1,4 +1,5 @@
 #include "platform/linux/gio_shares.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,10 +71,7 @@ void GioSharesTest::init()
 
 QStringList GioSharesTest::log() const
 {
-    QFile f(m_dir.path() + "/log");
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    return QString::fromUtf8(readFileBytes(m_dir.path() + "/log")).split('\n', Qt::SkipEmptyParts);
 }
 
 void GioSharesTest::shareUrl_data()

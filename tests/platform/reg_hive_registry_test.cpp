@@ -1,5 +1,6 @@
 #include "platform/linux/reg_hive_registry.h"
 #include "support/memory_registry.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -39,18 +40,6 @@ RegValue typed(RegType type, const QByteArray& data)
     v.type = type;
     v.data = data;
     return v;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // Child mode: write `count` values "<prefix><i>" into the user hive of `folder`.
@@ -129,7 +118,7 @@ void RegHiveRegistryTest::roundTripOfAllTypes()
         QCOMPARE(writer.setValue(RegRoot::CurrentUser, Key, QString(), regString("default")),
                  RegStatus::Success);
     }
-    const QByteArray file = readAll(dir.path() + "/user/user.reg");
+    const QByteArray file = readFileBytes(dir.path() + "/user/user.reg");
     QVERIFY(file.startsWith("Windows Registry Editor Version 5.00\n\n"));
     QVERIFY(file.contains("[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\n"));
     QVERIFY(file.contains("\n@=\"default\"\n"));
@@ -159,7 +148,7 @@ void RegHiveRegistryTest::handWrittenFileInOtherCase()
                             "\r\n"
                             "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
                             "\"NotMine\"=\"x\"\r\n";
-    QVERIFY(writeAll(dir.path() + "/machine/machine.reg", text));
+    QVERIFY(writeFileBytes(dir.path() + "/machine/machine.reg", text));
 
     RegHiveRegistry registry(pathsIn(dir.path()));
     MemoryRegistry dummy;
@@ -189,7 +178,7 @@ void RegHiveRegistryTest::handWrittenFileInOtherCase()
     QCOMPARE(registry.setValue(RegRoot::LocalMachine, Key, QStringLiteral("HomeUrl"),
                                regString(QStringLiteral("about:blank"))),
              RegStatus::Success);
-    const QByteArray saved = readAll(dir.path() + "/machine/machine.reg");
+    const QByteArray saved = readFileBytes(dir.path() + "/machine/machine.reg");
     QVERIFY2(saved.contains("[HKEY_LOCAL_MACHINE\\SOFTWARE\\QORVATH\\glasspane]\n"
                             "\"HOMEURL\"=\"about:blank\"\n"),
              saved.constData());
@@ -210,7 +199,7 @@ void RegHiveRegistryTest::continuationLinesAndDeletions()
                             "[HKEY_CURRENT_USER\\A\\Old]\n"
                             "\"x\"=\"y\"\n"
                             "[-HKEY_CURRENT_USER\\A\\Old]\n";
-    QVERIFY(writeAll(dir.path() + "/user/user.reg", text));
+    QVERIFY(writeFileBytes(dir.path() + "/user/user.reg", text));
     RegHiveRegistry registry(pathsIn(dir.path()));
     RegValue v;
     QCOMPARE(registry.queryValue(RegRoot::CurrentUser, "A", "Bin", &v), RegStatus::Success);
@@ -249,7 +238,7 @@ void RegHiveRegistryTest::slashInKeyNames()
         QCOMPARE(registry.setValue(RegRoot::ClassesRoot, mime, "Extension", regString(".gpn")),
                  RegStatus::Success);
     }
-    QVERIFY(readAll(dir.path() + "/machine/classes.reg")
+    QVERIFY(readFileBytes(dir.path() + "/machine/classes.reg")
                 .contains("[HKEY_CLASSES_ROOT\\MIME\\Database\\Content Type\\application/gpane4]"));
     RegHiveRegistry registry(pathsIn(dir.path()));
     QCOMPARE(registry.subKeyNames(RegRoot::ClassesRoot, "MIME\\Database\\Content Type"),
@@ -316,7 +305,7 @@ void RegHiveRegistryTest::unwritableFolderFailsCleanly()
     QCOMPARE(registry.setValue(RegRoot::LocalMachine, Key, "HomeURL", regString("old")),
              RegStatus::Success);
     const QString folder = dir.path() + "/machine";
-    const QByteArray before = readAll(folder + "/machine.reg");
+    const QByteArray before = readFileBytes(folder + "/machine.reg");
 
     // As root, permissions do not stop writes; a lock that cannot be created does, the same way.
     const bool root = ::geteuid() == 0;
@@ -335,14 +324,14 @@ void RegHiveRegistryTest::unwritableFolderFailsCleanly()
     QCOMPARE(registry.queryValue(RegRoot::LocalMachine, Key, "HomeURL", &v), RegStatus::Success);
     QCOMPARE(regText(v), QStringLiteral("old"));
     QVERIFY(!registry.keyExists(RegRoot::LocalMachine, "Other"));
-    QCOMPARE(readAll(folder + "/machine.reg"), before);
+    QCOMPARE(readFileBytes(folder + "/machine.reg"), before);
 
     if (!root)
         QVERIFY(
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
     // A folder that cannot even be created: beneath a plain file.
-    QVERIFY(writeAll(dir.path() + "/plainfile", "x"));
+    QVERIFY(writeFileBytes(dir.path() + "/plainfile", "x"));
     RegHiveRegistry nowhere(RegHivePaths{dir.path() + "/plainfile/sub/user.reg", "", ""});
     QCOMPARE(nowhere.setValue(RegRoot::CurrentUser, Key, "A", regString("a")),
              RegStatus::AccessDenied);
@@ -357,7 +346,7 @@ void RegHiveRegistryTest::failedSaveKeepsOldFile()
     RegHiveRegistry registry(pathsIn(dir.path()));
     QCOMPARE(registry.setValue(RegRoot::CurrentUser, Key, "Big", regString(QString(3000, 'b'))),
              RegStatus::Success);
-    const QByteArray before = readAll(dir.path() + "/user/user.reg");
+    const QByteArray before = readFileBytes(dir.path() + "/user/user.reg");
 
     struct rlimit old;
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -371,7 +360,7 @@ void RegHiveRegistryTest::failedSaveKeepsOldFile()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(status, RegStatus::WriteFault);
-    QCOMPARE(readAll(dir.path() + "/user/user.reg"), before);
+    QCOMPARE(readFileBytes(dir.path() + "/user/user.reg"), before);
     RegValue v;
     QCOMPARE(registry.queryValue(RegRoot::CurrentUser, Key, "Big", &v), RegStatus::Success);
     QCOMPARE(regText(v), QString(3000, 'b'));

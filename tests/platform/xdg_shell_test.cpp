@@ -1,4 +1,5 @@
 #include "platform/linux/xdg_shell.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,19 +13,6 @@
 using namespace glasspane;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 mode_t modeOf(const QString& path)
 {
@@ -115,22 +103,22 @@ void XdgShellTest::initTestCase()
     qunsetenv("XDG_CURRENT_DESKTOP");
 
     // The user's choice names an application that is not installed first, then the viewer.
-    QVERIFY(
-        writeFile(r + "/config/mimeapps.list",
-                  "[Added Associations]\ntext/plain=other.desktop;\n\n"
-                  "[Default Applications]\ntext/plain=missing.desktop;vendor-viewer.desktop;\n"));
+    QVERIFY(writeFileBytes(
+        r + "/config/mimeapps.list",
+        "[Added Associations]\ntext/plain=other.desktop;\n\n"
+        "[Default Applications]\ntext/plain=missing.desktop;vendor-viewer.desktop;\n"));
     // A system-wide default that the user's choice overrides.
-    QVERIFY(writeFile(r + "/sys/applications/mimeapps.list",
-                      "[Default Applications]\ntext/plain=other.desktop\n"));
-    QVERIFY(writeFile(r + "/sys/applications/other.desktop",
-                      "[Desktop Entry]\nType=Application\nExec=env --other %f\n"));
+    QVERIFY(writeFileBytes(r + "/sys/applications/mimeapps.list",
+                           "[Default Applications]\ntext/plain=other.desktop\n"));
+    QVERIFY(writeFileBytes(r + "/sys/applications/other.desktop",
+                           "[Desktop Entry]\nType=Application\nExec=env --other %f\n"));
     // Found through the vendor sub-folder rule (vendor-viewer.desktop -> vendor/viewer.desktop).
-    QVERIFY(writeFile(r + "/data/applications/vendor/viewer.desktop",
-                      "[Desktop Entry]\n"
-                      "Type=Application\n"
-                      "Name=Viewer\n"
-                      "Exec=env --opt \"two words\" \"say \\\\\"hi\\\\\" \\\\$HOME\" %f %i "
-                      "--name=%c --last\n"));
+    QVERIFY(writeFileBytes(r + "/data/applications/vendor/viewer.desktop",
+                           "[Desktop Entry]\n"
+                           "Type=Application\n"
+                           "Name=Viewer\n"
+                           "Exec=env --opt \"two words\" \"say \\\\\"hi\\\\\" \\\\$HOME\" %f %i "
+                           "--name=%c --last\n"));
 }
 
 void XdgShellTest::splitExec_data()
@@ -186,7 +174,7 @@ void XdgShellTest::openCommandKeepsTheFileOneArgument()
 {
     // A name that a shell would split, unquote and run as a second command.
     const QString file = m_root.path() + "/docs/a b \"c\" ; touch 'pwned' $(x).txt";
-    QVERIFY(writeFile(file, "hello\n"));
+    QVERIFY(writeFileBytes(file, "hello\n"));
     XdgShell shell;
     const QStringList command = shell.openCommand(file);
     const QStringList expected{QStandardPaths::findExecutable("env"),
@@ -210,14 +198,14 @@ void XdgShellTest::noDefaultApplication()
 void XdgShellTest::recentDocumentsKeepOtherEntries()
 {
     const QString xbel = m_root.path() + "/data/recently-used.xbel";
-    QVERIFY(writeFile(xbel, OtherProgramsXbel));
+    QVERIFY(writeFileBytes(xbel, OtherProgramsXbel));
     const QString doc = m_root.path() + "/shows/my show.gpn";
     XdgShell shell;
     shell.addRecentDocument(doc);
     shell.addRecentDocument(doc);
 
     bool ok = false;
-    const QList<Bookmark> marks = readBookmarks(readFile(xbel), &ok);
+    const QList<Bookmark> marks = readBookmarks(readFileBytes(xbel), &ok);
     QVERIFY(ok);
     QCOMPARE(marks.size(), 2);
     QCOMPARE(marks[0].href, QStringLiteral("file:///home/u/photo.png"));
@@ -229,15 +217,15 @@ void XdgShellTest::recentDocumentsKeepOtherEntries()
 
     // Opened again by the other program's entry: our application joins it.
     shell.addRecentDocument("/home/u/photo.png");
-    const QList<Bookmark> again = readBookmarks(readFile(xbel), &ok);
+    const QList<Bookmark> again = readBookmarks(readFileBytes(xbel), &ok);
     QVERIFY(ok);
     QCOMPARE(again.size(), 2);
     QCOMPARE(again[0].applications, (QStringList{"Image Viewer:3", "Glasspane:1"}));
 
     // A file that is not a bookmark list is left alone.
-    QVERIFY(writeFile(xbel, "not xml <"));
+    QVERIFY(writeFileBytes(xbel, "not xml <"));
     shell.addRecentDocument(doc);
-    QCOMPARE(readFile(xbel), QByteArray("not xml <"));
+    QCOMPARE(readFileBytes(xbel), QByteArray("not xml <"));
 }
 
 void XdgShellTest::recentDocumentsCreatesMissingFile()
@@ -247,12 +235,12 @@ void XdgShellTest::recentDocumentsCreatesMissingFile()
     XdgShell shell;
     shell.addRecentDocument(m_root.path() + "/new.gpn");
     bool ok = false;
-    const QList<Bookmark> marks = readBookmarks(readFile(xbel), &ok);
+    const QList<Bookmark> marks = readBookmarks(readFileBytes(xbel), &ok);
     QVERIFY(ok);
     QCOMPARE(marks.size(), 1);
     QCOMPARE(marks[0].applications, QStringList{"Glasspane:1"});
     QCOMPARE(modeOf(xbel), mode_t(0600));
-    QVERIFY(readFile(xbel).startsWith("<?xml"));
+    QVERIFY(readFileBytes(xbel).startsWith("<?xml"));
 }
 
 void XdgShellTest::foldersAreCreated()

@@ -4,29 +4,14 @@ namespace glasspane {
 
 RegValue regString(const QString& text)
 {
-    RegValue value;
-    value.type = RegType::String;
-    for (QChar c : text) {
-        value.data.append(char(c.unicode() & 0xff));
-        value.data.append(char(c.unicode() >> 8));
-    }
-    value.data.append(2, '\0');
-    return value;
+    return RegValue{RegType::String, regStringData(text)};
 }
 
 QString regText(const RegValue& value)
 {
     if (value.type != RegType::String && value.type != RegType::ExpandString)
         return {};
-    QString text;
-    for (qsizetype i = 0; i + 1 < value.data.size(); i += 2) {
-        const char16_t c =
-            char16_t(quint8(value.data[i])) | char16_t(char16_t(quint8(value.data[i + 1])) << 8);
-        if (c == 0)
-            break;
-        text.append(QChar(c));
-    }
-    return text;
+    return regStringText(value.data);
 }
 
 int MemoryRegistry::index(RegRoot root)

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QThread>
+#include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -22,16 +24,16 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QByteArray utf16WithNul(const QString& text)
+// The subkey or the value of a key with that name; end() when there is none.
+template <typename Node> auto findChild(Node& node, const QString& name)
 {
-    QByteArray data;
-    data.reserve((text.size() + 1) * 2);
-    for (QChar c : text) {
-        data.append(char(c.unicode() & 0xff));
-        data.append(char(c.unicode() >> 8));
-    }
-    data.append(2, '\0');
-    return data;
+    return std::find_if(node.children.begin(), node.children.end(),
+                        [&](const RegKeyNode& child) { return sameName(child.name, name); });
+}
+template <typename Node> auto findValue(Node& node, const QString& name)
+{
+    return std::find_if(node.values.begin(), node.values.end(),
+                        [&](const auto& entry) { return sameName(entry.first, name); });
 }
 
 // A string value that a .reg file can hold between quotes on one line: UTF-16 with exactly one
@@ -152,9 +154,7 @@ QString valueLine(const QString& name, const RegValue& value)
         return hexLine(head + QStringLiteral("hex(1):"), value.data);
     case RegType::DWord:
         if (value.data.size() == 4) {
-            quint32 number = 0;
-            for (int i = 3; i >= 0; --i)
-                number = (number << 8) | quint8(value.data[i]);
+            const quint32 number = qFromLittleEndian<quint32>(value.data.constData());
             return head + QString::asprintf("dword:%08x", number);
         }
         return hexLine(head + QStringLiteral("hex(4):"), value.data);
@@ -223,16 +223,10 @@ const RegKeyNode* RegHive::find(const QStringList& path) const
 {
     const RegKeyNode* node = &m_root;
     for (const QString& part : path) {
-        const RegKeyNode* next = nullptr;
-        for (const RegKeyNode& child : node->children) {
-            if (sameName(child.name, part)) {
-                next = &child;
-                break;
-            }
-        }
-        if (!next)
+        const auto child = findChild(*node, part);
+        if (child == node->children.end())
             return nullptr;
-        node = next;
+        node = &*child;
     }
     return node;
 }
@@ -246,19 +240,14 @@ RegKeyNode& RegHive::ensure(const QStringList& path)
 {
     RegKeyNode* node = &m_root;
     for (const QString& part : path) {
-        RegKeyNode* next = nullptr;
-        for (RegKeyNode& child : node->children) {
-            if (sameName(child.name, part)) {
-                next = &child;
-                break;
-            }
-        }
-        if (!next) {
+        const auto child = findChild(*node, part);
+        if (child != node->children.end()) {
+            node = &*child;
+        } else {
             node->children.push_back(RegKeyNode{part, {}, {}});
-            next = &node->children.back();
+            node = &node->children.back();
             ++m_revision;
         }
-        node = next;
     }
     return *node;
 }
@@ -268,14 +257,12 @@ long RegHive::queryValue(const QString& subKey, const QString& name, RegValue* v
     const RegKeyNode* node = find(splitPath(subKey));
     if (!node)
         return RegStatus::FileNotFound;
-    for (const auto& [valueName, stored] : node->values) {
-        if (sameName(valueName, name)) {
-            if (value)
-                *value = stored;
-            return RegStatus::Success;
-        }
-    }
-    return RegStatus::FileNotFound;
+    const auto found = findValue(*node, name);
+    if (found == node->values.end())
+        return RegStatus::FileNotFound;
+    if (value)
+        *value = found->second;
+    return RegStatus::Success;
 }
 
 long RegHive::setValue(const QString& subKey, const QString& name, const RegValue& value)
@@ -283,17 +270,14 @@ long RegHive::setValue(const QString& subKey, const QString& name, const RegValu
     if (!storableName(subKey) || !storableName(name))
         return RegStatus::InvalidData;
     RegKeyNode& node = ensure(splitPath(subKey));
-    for (auto& [valueName, stored] : node.values) {
-        if (sameName(valueName, name)) {
-            if (stored.type != value.type || stored.data != value.data) {
-                stored = value;
-                ++m_revision;
-            }
-            return RegStatus::Success;
-        }
+    const auto found = findValue(node, name);
+    if (found == node.values.end()) {
+        node.values.emplace_back(name, value);
+        ++m_revision;
+    } else if (found->second.type != value.type || found->second.data != value.data) {
+        found->second = value;
+        ++m_revision;
     }
-    node.values.emplace_back(name, value);
-    ++m_revision;
     return RegStatus::Success;
 }
 
@@ -302,14 +286,12 @@ long RegHive::deleteValue(const QString& subKey, const QString& name)
     RegKeyNode* node = find(splitPath(subKey));
     if (!node)
         return RegStatus::FileNotFound;
-    for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-        if (sameName(it->first, name)) {
-            node->values.erase(it);
-            ++m_revision;
-            return RegStatus::Success;
-        }
-    }
-    return RegStatus::FileNotFound;
+    const auto found = findValue(*node, name);
+    if (found == node->values.end())
+        return RegStatus::FileNotFound;
+    node->values.erase(found);
+    ++m_revision;
+    return RegStatus::Success;
 }
 
 bool RegHive::keyExists(const QString& subKey) const
@@ -334,14 +316,12 @@ long RegHive::deleteKey(const QString& subKey)
     RegKeyNode* parent = find(path);
     if (!parent)
         return RegStatus::FileNotFound;
-    for (auto it = parent->children.begin(); it != parent->children.end(); ++it) {
-        if (sameName(it->name, last)) {
-            parent->children.erase(it);
-            ++m_revision;
-            return RegStatus::Success;
-        }
-    }
-    return RegStatus::FileNotFound;
+    const auto found = findChild(*parent, last);
+    if (found == parent->children.end())
+        return RegStatus::FileNotFound;
+    parent->children.erase(found);
+    ++m_revision;
+    return RegStatus::Success;
 }
 
 QStringList RegHive::valueNames(const QString& subKey) const
@@ -453,7 +433,7 @@ RegHive RegHive::fromRegFile(const QByteArray& bytes, const QString& rootName)
             if (!readQuoted(line, at, &text))
                 continue;
             value.type = RegType::String;
-            value.data = utf16WithNul(text);
+            value.data = regStringData(text);
         } else if (data == u"-") {
             (void)hive.deleteValue(subKey, name);
             continue;
@@ -464,8 +444,8 @@ RegHive RegHive::fromRegFile(const QByteArray& bytes, const QString& rootName)
             if (!ok || digits.size() > 8)
                 continue;
             value.type = RegType::DWord;
-            for (int i = 0; i < 4; ++i)
-                value.data.append(char((number >> (8 * i)) & 0xff));
+            value.data.resize(4);
+            qToLittleEndian(number, value.data.data());
         } else if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
             const qsizetype colon = data.indexOf(u':');
             if (colon < 0)
