@@ -2,6 +2,7 @@
 
 #include "browser/show_application.h"
 #include "browser/web_engine_setup.h"
+#include "config/frm_preview.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/linux/gio_shares.h"
@@ -28,7 +29,6 @@ int main(int argc, char** argv)
     const QString screenshots = TakeScreenshotFolder(arguments);
 
     QTextStream out(stdout);
-    QTextStream err(stderr);
     if (arguments == QStringList{QStringLiteral("--help")}) {
         out << CommandLineUsage();
         return 0;
@@ -74,8 +74,16 @@ int main(int argc, char** argv)
                          << "machine folder:" << values.windowsFolder;
 
     if (request.mode == RunMode::Preview) {
-        err << "glasspane: the preview is not available yet.\n";
-        return 0;
+        // X11 window ids are unsigned 32-bit numbers.
+        frmPreview preview;
+        if (!preview.embedInto(quint32(request.previewParent))) {
+            qCDebug(lcGlasspane) << "no window to show the preview in";
+            return 0;
+        }
+        // exit() rather than quit(): quit() is refused while a window is still open.
+        QObject::connect(&preview, &frmPreview::hostClosed, &app,
+                         [] { QCoreApplication::exit(0); });
+        return app.exec();
     }
     ShowApplication show({system, shell, registry, shares, clock, values}, commandLine);
     show.window().setScreenshotFolder(screenshots);

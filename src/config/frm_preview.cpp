@@ -1,0 +1,129 @@
+#include "config/frm_preview.h"
+
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QWindow>
+
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+#define GLASSPANE_HAVE_XCB 1
+#endif
+
+namespace glasspane {
+
+namespace {
+
+#ifdef GLASSPANE_HAVE_XCB
+xcb_connection_t* x11Connection()
+{
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+#endif
+
+// The size of a window of the X server; invalid when it does not exist. Where the server
+// cannot be asked, an empty (valid) size.
+QSize foreignWindowSize(quintptr window)
+{
+#ifdef GLASSPANE_HAVE_XCB
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return QSize(0, 0);
+    xcb_generic_error_t* error = nullptr;
+    xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
+        connection, xcb_get_geometry(connection, xcb_drawable_t(window)), &error);
+    const QSize size = reply ? QSize(reply->width, reply->height) : QSize();
+    free(reply);
+    free(error);
+    return size;
+#else
+    Q_UNUSED(window);
+    return QSize(0, 0);
+#endif
+}
+
+} // namespace
+
+frmPreview::frmPreview(QWidget* parent) : QWidget(parent), m_tim(this)
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(QStringLiteral("Preview"));
+    m_tim.setObjectName(QStringLiteral("tim"));
+    m_tim.setInterval(1000);
+    connect(&m_tim, &QTimer::timeout, this, [this] {
+        tim_Timer();
+        checkHost();
+    });
+    m_tim.start();
+}
+
+bool frmPreview::embedInto(quintptr foreignWindow)
+{
+    if (foreignWindow == 0)
+        return false;
+    const QSize size = foreignWindowSize(foreignWindow);
+    if (!size.isValid())
+        return false;
+    QWindow* host = QWindow::fromWinId(WId(foreignWindow));
+    if (!host)
+        return false;
+    host->setParent(nullptr);
+    // The native window must exist before it can be given a parent of another program.
+    winId();
+    windowHandle()->setParent(host);
+    m_host = foreignWindow;
+    if (!size.isEmpty())
+        setGeometry(0, 0, size.width(), size.height());
+    show();
+    return true;
+}
+
+void frmPreview::tim_Timer()
+{
+    m_frame = m_frame % FrameCount + 1;
+    update();
+}
+
+void frmPreview::checkHost()
+{
+    if (m_host != 0 && !foreignWindowSize(m_host).isValid()) {
+        m_host = 0;
+        Q_EMIT hostClosed();
+    }
+}
+
+void frmPreview::paintEvent(QPaintEvent*)
+{
+    // A pane of glass catching the light: the highlight sweeps across in four steps.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = rect();
+    QLinearGradient sky(area.topLeft(), area.bottomLeft());
+    sky.setColorAt(0, QColor(0x1f, 0x4e, 0x9a));
+    sky.setColorAt(1, QColor(0x0b, 0x1d, 0x3a));
+    painter.fillRect(area, sky);
+
+    const QRectF pane = area.adjusted(area.width() * 0.15, area.height() * 0.15,
+                                      -area.width() * 0.15, -area.height() * 0.15);
+    painter.setPen(QPen(QColor(220, 235, 255), 2));
+    painter.setBrush(QColor(255, 255, 255, 40));
+    painter.drawRoundedRect(pane, 4, 4);
+
+    const qreal step = pane.width() / FrameCount;
+    const qreal x = pane.left() + step * (m_frame - 1);
+    QLinearGradient shine(QPointF(x, 0), QPointF(x + step, 0));
+    shine.setColorAt(0, QColor(255, 255, 255, 0));
+    shine.setColorAt(0.5, QColor(255, 255, 255, 150));
+    shine.setColorAt(1, QColor(255, 255, 255, 0));
+    painter.fillRect(QRectF(x, pane.top(), step, pane.height()), shine);
+
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(qMax(8, int(area.height() / 8)));
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(pane, Qt::AlignCenter, QStringLiteral("Glasspane"));
+}
+
+} // namespace glasspane
