@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh glasspane gpane
 build="${GLASSPANE_BUILD_DIR:-build}"
 # The show must never reboot the machine it is tried on.
 export GLASSPANE_REBOOT_COMMAND="${GLASSPANE_REBOOT_COMMAND:-true}"
