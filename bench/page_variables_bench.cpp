@@ -95,9 +95,15 @@ void benchScan(const QString& folder, int megabytes, int distinct, bool caseSens
     double start = cpuMs();
     const QString text = ReadTextFile(path);
     const double readMs = cpuMs() - start;
-    start = cpuMs();
-    const QStringList values = ScanValueFile(text, patterns, caseSensitive, INT_MAX);
-    const double scanMs = cpuMs() - start;
+    // The best of three scans, so that a busy machine disturbs the figure less.
+    QStringList values;
+    double scanMs = 0;
+    for (int round = 0; round < 3; ++round) {
+        start = cpuMs();
+        values = ScanValueFile(text, patterns, caseSensitive, INT_MAX);
+        const double ms = cpuMs() - start;
+        scanMs = round == 0 ? ms : qMin(scanMs, ms);
+    }
 
     const double mb = double(data.size()) / (1024.0 * 1024.0);
     out << QStringLiteral("%1 MB, %2, %3: %4 values; read %5 ms, scan %6 ms = %7 MB/s "

@@ -250,8 +250,9 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
     }
 
     // Views into text: a repeated value costs no copy.
+    // Not reserved from the text's length: a table sized for the largest possible count is
+    // mostly empty, and its scattered buckets cost more than growing it.
     QSet<QStringView> seen;
-    seen.reserve(qMin<qsizetype>(maxValues, text.size() / 64 + 16));
     qsizetype p = 0;
     while (!queue.empty()) {
         const auto [start, j] = queue.top();

@@ -135,6 +135,8 @@ DownloadResult CurlInternet::download(const DownloadRequest& request)
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, long(m_timeouts.stallSecs));
     curl_easy_setopt(h, CURLOPT_FILETIME, 1L);
+    // Large pages and documents arrive in fewer, larger pieces, as with the curl tool.
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, 256L * 1024L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     if (request.ifModifiedSince.isValid()) {
