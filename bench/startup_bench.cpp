@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -57,10 +58,48 @@ QProcessEnvironment privateEnvironment(const QString& home)
     return env;
 }
 
+// The resident memory of a process and all its descendants, in KiB, read from /proc.
+qint64 treeRssKiB(qint64 root)
+{
+    QHash<qint64, qint64> parentOf;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks, so count from its ')'.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1)
+            parentOf.insert(pid, rest.at(1).toLongLong());
+    }
+    qint64 total = 0;
+    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
+        qint64 p = it.key();
+        while (p > 1 && p != root)
+            p = parentOf.value(p, 0);
+        if (p != root)
+            continue;
+        QFile status(QStringLiteral("/proc/%1/status").arg(it.key()));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& l : status.readAll().split('\n')) {
+            if (l.startsWith("VmRSS:"))
+                total += l.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return total;
+}
+
 struct Startup
 {
     qint64 splashMs = -1; // the built-in start page complete
     qint64 pageMs = -1;   // the document's page complete
+    qint64 peakKiB = 0;   // the largest resident memory of the whole process tree
 };
 
 // Starts glasspane and reads its log until the page has completed.
@@ -78,7 +117,8 @@ Startup runGlasspane(const QString& binary, const QString& document, const QStri
     QByteArray log;
     while (result.pageMs < 0 && timer.elapsed() < kGiveUpMs &&
            process.state() != QProcess::NotRunning) {
-        process.waitForReadyRead(100);
+        process.waitForReadyRead(20);
+        result.peakKiB = std::max(result.peakKiB, treeRssKiB(process.processId()));
         log += process.readAllStandardError();
         qsizetype end;
         while ((end = log.indexOf('\n')) >= 0) {
@@ -111,7 +151,13 @@ QString chromiumBinary()
     return QString();
 }
 
-qint64 runChromium(const QString& binary, const QString& pageUrl)
+struct ChromiumRun
+{
+    qint64 ms = -1;
+    qint64 peakKiB = 0;
+};
+
+ChromiumRun runChromium(const QString& binary, const QString& pageUrl)
 {
     QTemporaryDir profile;
     QProcess process;
@@ -125,15 +171,20 @@ qint64 runChromium(const QString& binary, const QString& pageUrl)
     if (::geteuid() == 0)
         args.prepend(QStringLiteral("--no-sandbox"));
     process.setArguments(args);
+    ChromiumRun run;
     QElapsedTimer timer;
     timer.start();
     process.start();
-    if (!process.waitForFinished(kGiveUpMs)) {
-        process.kill();
-        process.waitForFinished(5000);
-        return -1;
+    while (!process.waitForFinished(20)) {
+        run.peakKiB = std::max(run.peakKiB, treeRssKiB(process.processId()));
+        if (timer.elapsed() > kGiveUpMs) {
+            process.kill();
+            process.waitForFinished(5000);
+            return run;
+        }
     }
-    return timer.elapsed();
+    run.ms = timer.elapsed();
+    return run;
 }
 
 qint64 median(QList<qint64> values)
@@ -176,13 +227,14 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QList<qint64> splash, pages, chromium;
+    QList<qint64> splash, pages, chromium, ourPeaks, theirPeaks;
     for (int i = 0; i < runs; ++i) {
         const Startup s = runGlasspane(binary, document, pageUrl);
         splash << s.splashMs;
         pages << s.pageMs;
+        ourPeaks << s.peakKiB;
         out << "glasspane run " << i + 1 << ": start page " << s.splashMs << " ms, document page "
-            << s.pageMs << " ms\n";
+            << s.pageMs << " ms, peak memory " << s.peakKiB / 1024 << " MiB\n";
         out.flush();
     }
     const QString chrome = chromiumBinary();
@@ -190,8 +242,11 @@ int main(int argc, char** argv)
         out << "chromium: not installed, skipped\n";
     } else {
         for (int i = 0; i < runs; ++i) {
-            chromium << runChromium(chrome, pageUrl);
-            out << "chromium --headless run " << i + 1 << ": " << chromium.last() << " ms\n";
+            const ChromiumRun run = runChromium(chrome, pageUrl);
+            chromium << run.ms;
+            theirPeaks << run.peakKiB;
+            out << "chromium --headless run " << i + 1 << ": " << run.ms << " ms, peak memory "
+                << run.peakKiB / 1024 << " MiB\n";
             out.flush();
         }
     }
@@ -199,7 +254,18 @@ int main(int argc, char** argv)
     out << "\nmedian of " << runs << " runs (ms):\n";
     out << "  glasspane, start page complete:    " << median(splash) << '\n';
     out << "  glasspane, document page complete: " << median(pages) << '\n';
-    if (!chromium.isEmpty())
+    out << "  glasspane peak memory (MiB):       " << median(ourPeaks) / 1024 << '\n';
+    if (!chromium.isEmpty()) {
         out << "  chromium --headless --dump-dom:    " << median(chromium) << '\n';
+        out << "  chromium peak memory (MiB):        " << median(theirPeaks) / 1024 << '\n';
+        const qint64 theirs = median(chromium);
+        if (theirs > 0) {
+            out << "  ratio glasspane / chromium, document page: "
+                << QString::number(double(median(pages)) / double(theirs), 'f', 2)
+                << " (goal: at most 0.50)\n";
+            out << "  ratio glasspane / chromium, start page:    "
+                << QString::number(double(median(splash)) / double(theirs), 'f', 2) << '\n';
+        }
+    }
     return 0;
 }
