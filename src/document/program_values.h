@@ -12,11 +12,12 @@ enum class DocumentSource { None = 0, File = 1, Web = 2, Resource = 3 };
 struct ProgramValues
 {
     QString productVersionText; // "Glasspane 4.35 (https://glasspane.example/)"
-    QString resourceFolder;     // private per-user folder of the extracted embedded files, no trailing '/'
-    QString startFolder;        // current folder at start-up, trailing '/'
-    QString windowsFolder;      // the machine folder (SYSTEM.INI, machine hives), trailing '/'
-    QString programPath;        // the running executable's absolute path
-    QString exeName;            // the executable's name without folder and extension, upper-cased
+    QString
+        resourceFolder;  // private per-user folder of the extracted embedded files, no trailing '/'
+    QString startFolder; // current folder at start-up, trailing '/'
+    QString windowsFolder; // the machine folder (SYSTEM.INI, machine hives), trailing '/'
+    QString programPath;   // the running executable's absolute path
+    QString exeName;       // the executable's name without folder and extension, upper-cased
     QString userKeyPath = QStringLiteral("Software\\Qorvath\\Glasspane");
     QString machineKeyPath = QStringLiteral("SOFTWARE\\Qorvath\\Glasspane");
 
