@@ -128,7 +128,8 @@ void FixResourceFileNames(ResourceIndex& index, const QString& resourceFolder)
             continue;
         }
         if (isAbsoluteLocation(name)) {
-            if (!withSlashes(name).startsWith(folder, Qt::CaseInsensitive)) {
+            // Case counts: the folder's name in other letters is another folder here.
+            if (!withSlashes(name).startsWith(folder, Qt::CaseSensitive)) {
                 name.clear();
                 continue;
             }

@@ -1,5 +1,6 @@
 #include "browser/kiosk_page.h"
 
+#include <QCoreApplication>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineFileSystemAccessRequest>
@@ -75,6 +76,12 @@ void KioskPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg)
 
 bool KioskPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
 {
+    // The engine asks "leave this page?" through here. A kiosk always leaves: refused (silent)
+    // or left unanswered, the question would hold the show on that page for good.
+    if (msg == QCoreApplication::translate("QWebEnginePage",
+                                           "Are you sure you want to leave this page? Changes "
+                                           "that you made may not be saved."))
+        return true;
     return m_silent ? false : QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
 }
 

@@ -296,6 +296,8 @@ bool WebBrowser::print(QString* error)
     }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer.get(), m_view->window());
+    // Printers only: printing to a file would open a file dialog on the kiosk's disk.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() != QDialog::Accepted) {
         // The user changed their mind: nothing to report.
         if (error)

@@ -91,6 +91,8 @@ bool inResourceFolder(const QString& url, const QString& resourceFolder)
     QString address = LowerLocalPath(url);
     if (address.startsWith(QLatin1String("file://")))
         address = address.mid(7);
+    // "<folder>/../x" is not a page of the folder.
+    address = QDir::cleanPath(address);
     return address.startsWith(folder + QLatin1Char('/')) || address == folder;
 }
 
@@ -116,10 +118,7 @@ ExpansionContext expansionContext(DocumentServices& services)
         context.fetchValueFile = [&program](PageEntry&, const QString& source) {
             QString path = source.trimmed();
             if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
-                path = path.mid(7);
-                if (path.size() > 2 && path.at(0) == QLatin1Char('/') &&
-                    path.at(2) == QLatin1Char('|'))
-                    path = path.mid(1);
+                path = LocalPathOfFileUrl(path);
             } else {
                 path = ResolvePath(path, program);
             }

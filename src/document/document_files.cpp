@@ -30,21 +30,6 @@ QString comparable(const QString& path)
     return LocalPath(path.toUpper());
 }
 
-// "file:///C|/Shows/a.gpn" (as older browsers wrote it) gives "C:/Shows/a.gpn";
-// "file:///home/a.gpn" gives "/home/a.gpn".
-QString localPathOfFileUrl(const QString& address)
-{
-    QString path = address.mid(7); // after "file://"
-    if (path.startsWith(QLatin1Char('/')) && path.size() > 2 && path.at(2) == QLatin1Char('|'))
-        return path.mid(1, 1) + QLatin1Char(':') + path.mid(3);
-    if (path.size() > 1 && path.at(1) == QLatin1Char('|'))
-        return path.left(1) + QLatin1Char(':') + path.mid(2);
-    const QUrl url(address);
-    if (url.isLocalFile())
-        return url.toLocalFile();
-    return QUrl::fromPercentEncoding(path.toUtf8());
-}
-
 // The association values: (root, key, value name, data). "" is the key's default value.
 struct AssociationValue
 {
@@ -114,6 +99,20 @@ QString NewDocumentPath(DocumentServices& services)
     return DocumentsFolder(services.registry, services.shell) + kNewDocumentName;
 }
 
+QString LocalPathOfFileUrl(const QString& address)
+{
+    const QString path = address.mid(7); // after "file://"
+    auto decoded = [](const QString& text) { return QUrl::fromPercentEncoding(text.toUtf8()); };
+    if (path.startsWith(QLatin1Char('/')) && path.size() > 2 && path.at(2) == QLatin1Char('|'))
+        return path.mid(1, 1) + QLatin1Char(':') + decoded(path.mid(3));
+    if (path.size() > 1 && path.at(1) == QLatin1Char('|'))
+        return path.left(1) + QLatin1Char(':') + decoded(path.mid(2));
+    const QUrl url(address);
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return decoded(path);
+}
+
 bool IsWebAddress(const QString& text)
 {
     return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
@@ -165,7 +164,7 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
     }
 
     if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
-        program.documentPath = localPathOfFileUrl(path);
+        program.documentPath = LocalPathOfFileUrl(path);
         program.documentName = program.documentPath;
         program.documentSource = DocumentSource::File;
     } else if (!program.resourceFolder.isEmpty() &&

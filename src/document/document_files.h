@@ -33,6 +33,10 @@ QString DefaultDocumentPath(DocumentServices& services);
 // Documents folder + "NoName.gpn": the path of a new document.
 QString NewDocumentPath(DocumentServices& services);
 
+// The local path of a "file://" address, percent-decoded: "file:///C|/Shows/a.gpn" (as older
+// browsers wrote it) gives "C:/Shows/a.gpn", "file:///home/a%20b.gpn" gives "/home/a b.gpn".
+QString LocalPathOfFileUrl(const QString& address);
+
 // True for the addresses the program fetches over the network: "http://" and "https://".
 bool IsWebAddress(const QString& text);
 

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QUrl>
 #include <queue>
 #include <vector>
 
@@ -37,11 +36,9 @@ QStringList splitPipeList(const QString& list)
 
 QString readLocalText(const QString& source)
 {
-    QString path = source;
-    if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
-        const QUrl url(path);
-        path = url.isLocalFile() ? url.toLocalFile() : path.mid(7);
-    }
+    const QString path = source.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)
+                             ? LocalPathOfFileUrl(source)
+                             : source;
     QFile file(LocalPath(path));
     if (!file.open(QIODevice::ReadOnly))
         return QString();

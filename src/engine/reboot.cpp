@@ -15,6 +15,20 @@ int GetPlatform(const System& system)
     return system.platform();
 }
 
+namespace {
+
+// That time of the day; when the clocks skip it (the change to summer time), the first moment
+// after the skipped hour, which is when the wall clock first passes it.
+QDateTime wallClockAt(const QDate& day, const QTime& time, Qt::TimeSpec spec)
+{
+    QDateTime at(day, time, spec);
+    for (int minute = 1; !at.isValid() && minute < 24 * 60; ++minute)
+        at = QDateTime(day, time.addSecs(minute * 60), spec);
+    return at;
+}
+
+} // namespace
+
 QDateTime ComputeRebootAt(const QString& rebootTime, const QDateTime& now)
 {
     const int colon = int(rebootTime.indexOf(u':'));
@@ -32,9 +46,9 @@ QDateTime ComputeRebootAt(const QString& rebootTime, const QDateTime& now)
         day = day.addDays(-1);
     }
     const QTime time(minutes / 60, minutes % 60);
-    QDateTime at(day, time, now.timeSpec());
+    QDateTime at = wallClockAt(day, time, now.timeSpec());
     if (at < now)
-        at = QDateTime(day.addDays(1), time, now.timeSpec());
+        at = wallClockAt(day.addDays(1), time, now.timeSpec());
     return at;
 }
 

@@ -135,6 +135,24 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(folder));
     }
 
+    // Letter case tells folders apart here: the folder's name in other letters is elsewhere.
+    void indexRowInTheFolderOfOtherLetters()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("GPANE"))));
+        writeFile(folder + QStringLiteral("/res.txt"),
+                  "FileName\tNameID\r\n" + dir.filePath(QStringLiteral("GPANE/z.gif")).toUtf8() +
+                      "\t234\r\n" + folder.toUtf8() + "/kept.gif\t234\r\n\0\0"_qba);
+        const ResourceIndex index = ExtractIndexedFiles(folder);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("GPANE/z.gif"))));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/kept.gif")));
+        RemoveEmbeddedFiles(index, folder);
+        QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("GPANE"))));
+    }
+
     void indexWithoutFileNameExtractsNothing()
     {
         QTemporaryDir dir;

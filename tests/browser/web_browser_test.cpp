@@ -8,6 +8,10 @@
 #include "platform/online_state.h"
 #include "support/http_test_server.h"
 
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
@@ -135,6 +139,10 @@ private Q_SLOTS:
                           html("<html><body><a id='l' href='/b' target='_blank'>b</a><script>"
                                "setTimeout(function(){document.getElementById('l').click()},50)"
                                "</script></body></html>"));
+        m_server.setRoute(QStringLiteral("/leave"),
+                          html("<html><body>leave<script>window.addEventListener('beforeunload',"
+                               "function(e){e.preventDefault();e.returnValue='stay';});"
+                               "</script></body></html>"));
         HttpTestServer::Route download;
         download.body = "data";
         download.headers = {{"Content-Type", "application/octet-stream"},
@@ -155,6 +163,7 @@ private Q_SLOTS:
         m_events.refuse.clear();
         m_events.newWindow = NewWindowTarget::Separate;
         m_online.setOffline(false);
+        m_browser->setSilent(false);
     }
     void cleanupTestCase()
     {
@@ -316,6 +325,83 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 15000);
         QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
         QCOMPARE(m_server.requestCount(QStringLiteral("/a")), requests + 1);
+    }
+
+    // A page that asks before it is left never holds the show on it: the program leaves it
+    // without asking anyone, silent or not.
+    void leavesPageThatAsksBeforeUnload_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("silent") << true;
+        QTest::newRow("not silent") << false;
+    }
+    void leavesPageThatAsksBeforeUnload()
+    {
+        QFETCH(bool, silent);
+        // A question, should one appear, is turned down, as a visitor walking away would leave
+        // it unanswered.
+        int questions = 0;
+        QTimer watchdog;
+        watchdog.setInterval(50);
+        connect(&watchdog, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    ++questions;
+                    box->reject();
+                }
+            }
+        });
+        watchdog.start();
+        m_browser->setSilent(silent);
+        load(QStringLiteral("/leave"));
+        // The engine asks only once a visitor has touched the page.
+        QWidget* input = m_browser->view()->focusProxy();
+        QVERIFY(input);
+        QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, 20));
+        QTRY_VERIFY(evaluate(QStringLiteral("navigator.userActivation.hasBeenActive")).toBool());
+
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(m_server.url(QStringLiteral("/b")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 10000);
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/b")));
+        QCOMPARE(questions, 0);
+        m_browser->setSilent(false);
+    }
+
+    // The print dialog offers printers only: no file to write, so no file dialog that would
+    // show the kiosk's disk.
+    void printDialogWritesNoFiles()
+    {
+        load(QStringLiteral("/a"));
+        bool seen = false;
+        bool fileBrowser = false;
+        QStringList printers;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QPrintDialog*>(w);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                seen = true;
+                if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("printers"))) {
+                    for (int i = 0; i < combo->count(); ++i)
+                        printers << combo->itemText(i);
+                }
+                if (auto* browse = dialog->findChild<QWidget*>(QStringLiteral("fileBrowser")))
+                    fileBrowser = browse->isVisible();
+                dialog->reject();
+            }
+        });
+        poll.start();
+        QString error = QStringLiteral("unset");
+        QVERIFY(!m_browser->print(&error));
+        poll.stop();
+        QVERIFY(seen);
+        QVERIFY(error.isEmpty());
+        QVERIFY2(!printers.join(u'|').contains(QStringLiteral("File"), Qt::CaseInsensitive),
+                 qPrintable(printers.join(u'|')));
+        QVERIFY(!fileBrowser);
     }
 
     void downloadsAreRefused()

@@ -83,6 +83,9 @@ void DocumentFilesTest::prepareLocalSources_data()
     QTest::newRow("old file url") << "file:///C|/Shows/a.gpn"
                                   << "C:/Shows/a.gpn"
                                   << "C:/Shows/a.gpn" << 1;
+    QTest::newRow("old file url, encoded") << "file:///C|/My%20Shows/a.gpn"
+                                           << "C:/My Shows/a.gpn"
+                                           << "C:/My Shows/a.gpn" << 1;
     QTest::newRow("file url") << "file:///srv/a%20b.gpn"
                               << "/srv/a b.gpn"
                               << "/srv/a b.gpn" << 1;

@@ -453,6 +453,8 @@ void DocumentTest::isRestricted_data()
         << "file:///res/Gpane/index.html" << inc << QStringList() << false;
     QTest::newRow("resource still excluded")
         << "/res/Gpane/index.html" << inc << QStringList{"/res/gpane/"} << true;
+    QTest::newRow("resource folder left by ..")
+        << "file:///res/Gpane/../secret/x.html" << inc << QStringList() << true;
     QTest::newRow("resource folder name prefix only")
         << "/res/GpaneOther/x.html" << inc << QStringList() << true;
     QTest::newRow("empty entries ignored")

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <QUrl>
 
 using namespace glasspane;
 
@@ -302,6 +303,15 @@ void PageVariablesTest::valueFileLocalDefault()
     // Relative value files are found beside the document.
     QVERIFY(f.load(p));
     QCOMPARE(f.playUrls(), QStringList({"u1", "u2"}));
+
+    // A file address is decoded as a document's file address is.
+    f.write("my values/v.txt", "v=3;\n");
+    const QString q =
+        f.write("e.gpn", "[Page1]\nURL=u$$\nVar1Type=3\nVar1Source=" +
+                             QUrl::fromLocalFile(f.path("my values/v.txt")).toEncoded() +
+                             "\nVar1Param=v=$$;\n");
+    QVERIFY(f.load(q));
+    QCOMPARE(f.playUrls(), QStringList({"u3"}));
 
     Expansion e;
     e.pages << page("u$$", VarFile, "file://" + f.path("values.txt"), "v=$$;");

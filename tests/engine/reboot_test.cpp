@@ -3,7 +3,10 @@
 #include "engine/reboot.h"
 #include "support/engine_rig.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QTest>
+#include <ctime>
 
 using namespace glasspane;
 
@@ -25,6 +28,8 @@ class RebootTest : public QObject
 private Q_SLOTS:
     void rebootAt_data();
     void rebootAt();
+    void rebootAtAcrossClockChange_data();
+    void rebootAtAcrossClockChange();
     void rebootOnlyWhileWaitingForTime();
     void rebootOff();
     void logonValues_data();
@@ -56,6 +61,45 @@ void RebootTest::rebootAt()
     QFETCH(QString, text);
     QFETCH(QDateTime, expected);
     QCOMPARE(ComputeRebootAt(text, now), expected);
+}
+
+void RebootTest::rebootAtAcrossClockChange_data()
+{
+    QTest::addColumn<qint64>("nowUtcMs");
+    QTest::addColumn<qint64>("expectedUtcMs");
+    // "2:30" in Paris, around the changes to and from summer time of 2024.
+    QTest::newRow("skipped hour, worked out the day before: 03:00")
+        << qint64(1711789200000) << qint64(1711846800000);
+    QTest::newRow("skipped hour, worked out that night: 03:00")
+        << qint64(1711843200000) << qint64(1711846800000);
+    QTest::newRow("repeated hour: the first 02:30")
+        << qint64(1729929600000) << qint64(1729989000000);
+    QTest::newRow("repeated hour, restarted after the reboot: tomorrow")
+        << qint64(1729989120000) << qint64(1730079000000);
+}
+
+void RebootTest::rebootAtAcrossClockChange()
+{
+    QFETCH(qint64, nowUtcMs);
+    QFETCH(qint64, expectedUtcMs);
+    if (!QFile::exists(QStringLiteral("/usr/share/zoneinfo/Europe/Paris")))
+        QSKIP("no time-zone data");
+    const QByteArray oldTz = qgetenv("TZ");
+    const bool hadTz = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "Europe/Paris");
+    tzset();
+    auto restore = qScopeGuard([&] {
+        if (hadTz)
+            qputenv("TZ", oldTz);
+        else
+            qunsetenv("TZ");
+        tzset();
+    });
+
+    const QDateTime rebootAt =
+        ComputeRebootAt(QStringLiteral("2:30"), QDateTime::fromMSecsSinceEpoch(nowUtcMs));
+    QVERIFY(rebootAt.isValid());
+    QCOMPARE(rebootAt.toMSecsSinceEpoch(), expectedUtcMs);
 }
 
 void RebootTest::rebootOnlyWhileWaitingForTime()
