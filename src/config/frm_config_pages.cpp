@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace glasspane {
@@ -248,7 +249,8 @@ QWidget* frmConfig::buildGeneral()
     homeLayout->addLayout(row({cmdDefPage, cmdCurPage}), 1, 1);
     homeLayout->addWidget(m_chkAutoHome, 2, 0, 1, 2);
     auto* splash = new QHBoxLayout;
-    splash->setSpacing(2);
+    // As far from its box as a check box's own caption.
+    splash->setSpacing(style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
     splash->addWidget(m_chkSplash);
     splash->addWidget(lblSplash);
     splash->addStretch(1);
@@ -646,22 +648,23 @@ QWidget* frmConfig::buildUpdate()
     m_maxTimeControls = {lblMax, m_maxTime->text, m_maxTime->spinner, lblMax2};
     m_connectionControls = {m_chkForceReconnect, test};
 
+    // The schemes' names are long: the list has a line of its own, the whole width.
     auto* grid = new QGridLayout(box);
-    grid->addWidget(lblScheme, 0, 0);
-    grid->addWidget(m_cboUpdateScheme, 0, 1, 1, 2);
-    grid->addWidget(lblTime, 1, 0);
+    grid->addWidget(lblScheme, 0, 0, 1, 3);
+    grid->addWidget(m_cboUpdateScheme, 1, 0, 1, 3);
+    grid->addWidget(lblTime, 2, 0);
     grid->addLayout(row({m_updateTimeH->text, m_updateTimeH->spinner, colon, m_updateTimeM->text,
                          m_updateTimeM->spinner}),
-                    1, 1);
-    grid->addWidget(lblDelay, 2, 0);
-    grid->addLayout(row({m_updateDelay->text, m_updateDelay->spinner, lblDelay2}), 2, 1);
-    grid->addWidget(lblMax, 3, 0);
-    grid->addLayout(row({m_maxTime->text, m_maxTime->spinner, lblMax2}), 3, 1);
-    grid->addWidget(m_chkForceReconnect, 4, 0, 1, 3);
-    grid->addLayout(row({m_cmdUpdateASAP}), 5, 0, 1, 3);
-    grid->addWidget(test, 6, 0, 1, 3);
-    grid->addWidget(m_lblLastUpdate, 7, 0, 1, 3);
-    grid->addWidget(m_lblNextUpdate, 8, 0, 1, 3);
+                    2, 1);
+    grid->addWidget(lblDelay, 3, 0);
+    grid->addLayout(row({m_updateDelay->text, m_updateDelay->spinner, lblDelay2}), 3, 1);
+    grid->addWidget(lblMax, 4, 0);
+    grid->addLayout(row({m_maxTime->text, m_maxTime->spinner, lblMax2}), 4, 1);
+    grid->addWidget(m_chkForceReconnect, 5, 0, 1, 3);
+    grid->addLayout(row({m_cmdUpdateASAP}), 6, 0, 1, 3);
+    grid->addWidget(test, 7, 0, 1, 3);
+    grid->addWidget(m_lblLastUpdate, 8, 0, 1, 3);
+    grid->addWidget(m_lblNextUpdate, 9, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
     connect(m_cmdUpdateASAP, &QPushButton::clicked, this, &frmConfig::cmdUpdateASAP_Click);

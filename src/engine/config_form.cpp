@@ -184,8 +184,10 @@ QString DefaultFileLabel(const QString& defaultDocumentPath)
 
 QString AssociationLabel(const QString& openCommand)
 {
-    return QStringLiteral("Default association is ") +
-           StripQuotes(CommandLineItem(openCommand.trimmed(), 1));
+    const QString program = StripQuotes(CommandLineItem(openCommand.trimmed(), 1));
+    if (program.isEmpty())
+        return QStringLiteral("There is no default association");
+    return QStringLiteral("Default association is ") + program;
 }
 
 QString ToolRunStatusText(int mouseMove)
