@@ -62,7 +62,8 @@ void ConfigurationUi::openConfigDialog()
         m_dialog = new frmConfig(context, &window);
         m_dialog->setWindowFlag(Qt::Window);
     }
-    m_documentReplaced = false;
+    if (!m_dialog->isVisible())
+        m_documentReplaced = false;
     m_dialog->show();
     m_dialog->raise();
     m_dialog->activateWindow();
