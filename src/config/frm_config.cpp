@@ -95,9 +95,18 @@ frmConfig::frmConfig(ConfigContext context, QWidget* parent)
     m_strip = new TabHeaderStrip(this);
     m_pages = new QStackedWidget(this);
     m_pages->setObjectName(QStringLiteral("picConfig"));
-    m_picConfig = {buildGeneral(),          buildLayout(),  buildPages(),   buildAddressList(true),
-                   buildAddressList(false), buildDefault(), buildToolRun(), buildToolNav(),
-                   buildReboot(),           buildUpdate(),  buildHelp(),    buildAbout()};
+    m_picConfig = {buildGeneral(),
+                   buildLayout(),
+                   buildPages(),
+                   buildAddressList(true),
+                   buildAddressList(false),
+                   buildDefault(),
+                   buildToolBarPage(ToolBar::Run),
+                   buildToolBarPage(ToolBar::Nav),
+                   buildReboot(),
+                   buildUpdate(),
+                   buildHelp(),
+                   buildAbout()};
     for (QWidget* p : m_picConfig)
         m_pages->addWidget(p);
 
@@ -572,10 +581,15 @@ void frmConfig::P_ConfigKeep()
     };
     hooks.playListRebuilt = [&host] { host.playListRebuilt(); };
     hooks.rebuildToolBars = [&host] { host.rebuildToolBars(); };
-    ExpansionContext expansion = ExpansionContextFor(m_ctx.documents);
-    expansion.VarSubst = m_options.VarSubst;
     ConfigServices services{m_ctx.documents, m_ctx.doc, m_options, m_ctx.update, m_saver};
-    glasspane::P_ConfigKeep(services, form(), m_lists, expansion, hooks, m_keepFailures);
+    glasspane::P_ConfigKeep(services, form(), m_lists, expansion(), hooks, m_keepFailures);
+}
+
+ExpansionContext frmConfig::expansion()
+{
+    ExpansionContext context = ExpansionContextFor(m_ctx.documents);
+    context.VarSubst = m_options.VarSubst;
+    return context;
 }
 
 void frmConfig::writeSettings(QStringList& failed)
@@ -854,10 +868,8 @@ void frmConfig::viewPage()
     const int p = m_lstPageList->currentRow();
     if (p < 0 || p >= m_lists.pages.size())
         return;
-    ExpansionContext expansion = ExpansionContextFor(m_ctx.documents);
-    expansion.VarSubst = m_options.VarSubst;
     PageEntry& page = m_lists.pages[p];
-    m_ctx.host.showPage(m_viewStepper.next(page, p, expansion), page.Cached, page.SeparateProc);
+    m_ctx.host.showPage(m_viewStepper.next(page, p, expansion()), page.Cached, page.SeparateProc);
 }
 
 void frmConfig::pageProperties()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/modal_runner.h"
+#include "document/page_variables.h"
 #include "engine/config_form.h"
 #include "engine/document_commands.h"
 #include "engine/frontend.h"
@@ -133,8 +134,7 @@ private:
     QWidget* buildPages();
     QWidget* buildAddressList(bool include);
     QWidget* buildDefault();
-    QWidget* buildToolRun();
-    QWidget* buildToolNav();
+    QWidget* buildToolBarPage(ToolBar bar);
     QWidget* buildReboot();
     QWidget* buildUpdate();
     QWidget* buildHelp();
@@ -181,6 +181,8 @@ private:
     void refillTools(ToolBar bar, int select);
     void editPageList(int mode);
     void writeSettings(QStringList& failed);
+    // Page variables as the dialog's options have them.
+    ExpansionContext expansion();
 
     ConfigContext m_ctx;
     std::unique_ptr<HandOverRunner> m_runner;

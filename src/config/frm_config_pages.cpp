@@ -448,89 +448,76 @@ QWidget* frmConfig::buildDefault()
     return page(6, {box});
 }
 
-QWidget* frmConfig::buildToolRun()
+QWidget* frmConfig::buildToolBarPage(ToolBar bar)
 {
-    QGroupBox* box = frame(QStringLiteral("Screen Saver Tool Bar"), "frmToolRun", this);
-    m_lstToolRun = new QListWidget(box);
-    m_lstToolRun->setObjectName(QStringLiteral("lstToolRun"));
-    m_cmdToolRunUp = button(QStringLiteral("&Up"), "cmdToolRunUp");
-    m_cmdToolRunDown = button(QStringLiteral("&Down"), "cmdToolRunDown");
-    QPushButton* props = button(QStringLiteral("&Properties"), "cmdToolRunProps");
-    m_chkToolRunLocked = checkBox(QStringLiteral("&Lock tool bar (can not be moved by the user)"),
-                                  "chkToolRunLocked");
-    m_txtToolRunLeft = label(QString(), "txtToolRunLeft");
-    m_txtToolRunTop = label(QString(), "txtToolRunTop");
-    m_lblToolRun = label(QString(), "lblToolRun");
-    m_lblToolRun->setWordWrap(true);
+    const bool run = bar == ToolBar::Run;
+    const QString word = run ? QStringLiteral("ToolRun") : QStringLiteral("ToolNav");
+    auto name = [&word](const char* prefix, const char* role) {
+        return (QLatin1String(prefix) + word + QLatin1String(role)).toLatin1();
+    };
+    QGroupBox* box =
+        frame(run ? QStringLiteral("Screen Saver Tool Bar") : QStringLiteral("Navigation Tool Bar"),
+              name("frm", "").constData(), this);
+    auto* list = new QListWidget(box);
+    list->setObjectName(QStringLiteral("lst") + word);
+    QPushButton* up = button(QStringLiteral("&Up"), name("cmd", "Up").constData());
+    QPushButton* down = button(QStringLiteral("&Down"), name("cmd", "Down").constData());
+    QPushButton* props = button(QStringLiteral("&Properties"), name("cmd", "Props").constData());
+    QCheckBox* locked = checkBox(QStringLiteral("&Lock tool bar (can not be moved by the user)"),
+                                 name("chk", "Locked").constData());
+    QLabel* left = label(QString(), name("txt", "Left").constData());
+    QLabel* top = label(QString(), name("txt", "Top").constData());
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {m_cmdToolRunUp, m_cmdToolRunDown, props})
+    for (QPushButton* b : {up, down, props})
         buttons->addWidget(b);
     buttons->addStretch(1);
     auto* lists = new QHBoxLayout;
-    lists->addWidget(m_lstToolRun, 1);
+    lists->addWidget(list, 1);
     lists->addLayout(buttons);
     auto* l = new QVBoxLayout(box);
     l->addLayout(lists);
-    l->addWidget(m_chkToolRunLocked);
-    l->addLayout(row({label(QStringLiteral("Tool bar position:"), "lblToolRunPosition"),
-                      label(QStringLiteral("Left:"), "lblToolRunLeft"), m_txtToolRunLeft,
-                      label(QStringLiteral("Top:"), "lblToolRunTop"), m_txtToolRunTop}));
-    l->addWidget(m_lblToolRun);
-    m_lstToolRun->setMinimumHeight(180);
+    l->addWidget(locked);
+    QList<QWidget*> position = {label(run ? QStringLiteral("Tool bar position:")
+                                          : QStringLiteral("Tool bar width and position:"),
+                                      name("lbl", "Position").constData()),
+                                label(QStringLiteral("Left:"), name("lbl", "Left").constData()),
+                                left, label(QStringLiteral("Top:"), name("lbl", "Top").constData()),
+                                top};
+    if (run) {
+        m_lstToolRun = list;
+        m_cmdToolRunUp = up;
+        m_cmdToolRunDown = down;
+        m_chkToolRunLocked = locked;
+        m_txtToolRunLeft = left;
+        m_txtToolRunTop = top;
+        l->addLayout(row(position));
+        m_lblToolRun = label(QString(), "lblToolRun");
+        m_lblToolRun->setWordWrap(true);
+        l->addWidget(m_lblToolRun);
+        list->setMinimumHeight(180);
+    } else {
+        m_lstToolNav = list;
+        m_cmdToolNavUp = up;
+        m_cmdToolNavDown = down;
+        m_chkToolNavLocked = locked;
+        m_txtToolNavLeft = left;
+        m_txtToolNavTop = top;
+        m_txtToolNavWidth = label(QString(), "txtToolNavWidth");
+        position << label(QStringLiteral("Width:"), "lblToolNavWidth") << m_txtToolNavWidth;
+        l->addLayout(row(position));
+        list->setMinimumHeight(240);
+    }
 
-    connect(m_lstToolRun, &QListWidget::currentRowChanged, this,
-            [this] { toolSelected(ToolBar::Run); });
-    connect(m_lstToolRun, &QListWidget::itemDoubleClicked, this, [props] {
+    connect(list, &QListWidget::currentRowChanged, this, [this, bar] { toolSelected(bar); });
+    connect(list, &QListWidget::itemDoubleClicked, this, [props] {
         if (props->isVisible())
             props->click();
     });
-    connect(m_cmdToolRunUp, &QPushButton::clicked, this, [this] { moveTool(ToolBar::Run, -1); });
-    connect(m_cmdToolRunDown, &QPushButton::clicked, this, [this] { moveTool(ToolBar::Run, +1); });
-    connect(props, &QPushButton::clicked, this, [this] { toolProperties(ToolBar::Run); });
-    return page(7, {box});
-}
-
-QWidget* frmConfig::buildToolNav()
-{
-    QGroupBox* box = frame(QStringLiteral("Navigation Tool Bar"), "frmToolNav", this);
-    m_lstToolNav = new QListWidget(box);
-    m_lstToolNav->setObjectName(QStringLiteral("lstToolNav"));
-    m_cmdToolNavUp = button(QStringLiteral("&Up"), "cmdToolNavUp");
-    m_cmdToolNavDown = button(QStringLiteral("&Down"), "cmdToolNavDown");
-    QPushButton* props = button(QStringLiteral("&Properties"), "cmdToolNavProps");
-    m_chkToolNavLocked = checkBox(QStringLiteral("&Lock tool bar (can not be moved by the user)"),
-                                  "chkToolNavLocked");
-    m_txtToolNavLeft = label(QString(), "txtToolNavLeft");
-    m_txtToolNavTop = label(QString(), "txtToolNavTop");
-    m_txtToolNavWidth = label(QString(), "txtToolNavWidth");
-
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {m_cmdToolNavUp, m_cmdToolNavDown, props})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    auto* lists = new QHBoxLayout;
-    lists->addWidget(m_lstToolNav, 1);
-    lists->addLayout(buttons);
-    auto* l = new QVBoxLayout(box);
-    l->addLayout(lists);
-    l->addWidget(m_chkToolNavLocked);
-    l->addLayout(row({label(QStringLiteral("Tool bar width and position:"), "lblToolNavPosition"),
-                      label(QStringLiteral("Left:"), "lblToolNavLeft"), m_txtToolNavLeft,
-                      label(QStringLiteral("Top:"), "lblToolNavTop"), m_txtToolNavTop,
-                      label(QStringLiteral("Width:"), "lblToolNavWidth"), m_txtToolNavWidth}));
-    m_lstToolNav->setMinimumHeight(240);
-
-    connect(m_lstToolNav, &QListWidget::currentRowChanged, this,
-            [this] { toolSelected(ToolBar::Nav); });
-    connect(m_lstToolNav, &QListWidget::itemDoubleClicked, this, [props] {
-        if (props->isVisible())
-            props->click();
-    });
-    connect(m_cmdToolNavUp, &QPushButton::clicked, this, [this] { moveTool(ToolBar::Nav, -1); });
-    connect(m_cmdToolNavDown, &QPushButton::clicked, this, [this] { moveTool(ToolBar::Nav, +1); });
-    connect(props, &QPushButton::clicked, this, [this] { toolProperties(ToolBar::Nav); });
-    return page(8, {box});
+    connect(up, &QPushButton::clicked, this, [this, bar] { moveTool(bar, -1); });
+    connect(down, &QPushButton::clicked, this, [this, bar] { moveTool(bar, +1); });
+    connect(props, &QPushButton::clicked, this, [this, bar] { toolProperties(bar); });
+    return page(run ? 7 : 8, {box});
 }
 
 QWidget* frmConfig::buildReboot()
