@@ -216,8 +216,12 @@ void frmConfig::buildMenus(QMenuBar* bar)
     QAction* separator = help->addSeparator();
     separator->setObjectName(QStringLiteral("mnuHelp1"));
     m_mnuHelp.append(separator);
+    const QStringList helpCaptions = {QStringLiteral(" documentation"),
+                                      QStringLiteral(" on the internet"),
+                                      QStringLiteral(" download page")};
     for (int i = 2; i <= 4; ++i)
-        m_mnuHelp.append(action(help, QString(), QStringLiteral("mnuHelp%1").arg(i)));
+        m_mnuHelp.append(action(help, kProductName + helpCaptions.at(i - 2),
+                                QStringLiteral("mnuHelp%1").arg(i)));
     connect(m_mnuHelp.at(0), &QAction::triggered, this, [this] { m_ctx.host.showHelp(); });
     for (int i = 2; i <= 4; ++i)
         connect(m_mnuHelp.at(i), &QAction::triggered, this,

@@ -527,6 +527,7 @@ void FrmConfigTest::recentFilesMenu()
     const QString first = rig.openDocument(kShow, QStringLiteral("first.gpn"));
     const QString second = rig.openDocument(kShow, QStringLiteral("second.gpn"));
     rig.open();
+    QCOMPARE(rig.action("mnuHelp3")->text(), QStringLiteral("Glasspane on the internet"));
     QCOMPARE(rig.action("mnuFile6")->text(), QStringLiteral("&1 ") + second);
     QCOMPARE(rig.action("mnuFile7")->text(), QStringLiteral("&2 ") + first);
     QVERIFY(rig.action("mnuFile7")->isVisible());
