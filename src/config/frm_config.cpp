@@ -350,8 +350,13 @@ void frmConfig::setUp()
     fillLists();
     refreshToolBarPositions();
 
-    if (m_txtEMail->text().isEmpty())
+    // The e-mail box asks for the focus when empty, which it can only take on its own tab;
+    // otherwise the first box of the tab shown keeps it (a box of a hidden tab would swallow
+    // the keys).
+    if (m_txtEMail->text().isEmpty() && m_txtEMail->isVisible())
         m_txtEMail->setFocus();
+    else
+        m_txtHomePage->setFocus();
     m_keepFailures.clear();
     m_configLoaded = true;
     m_settingUp = false;

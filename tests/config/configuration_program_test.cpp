@@ -109,6 +109,48 @@ public:
         xcb_flush(m_connection);
         return true;
     }
+    // A click of the left button at a point of a window.
+    bool click(xcb_window_t window, int x, int y)
+    {
+        for (const uint8_t type : {uint8_t(XCB_BUTTON_PRESS), uint8_t(XCB_BUTTON_RELEASE)}) {
+            xcb_button_press_event_t event{};
+            event.response_type = type;
+            event.detail = 1;
+            event.time = XCB_CURRENT_TIME;
+            event.root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+            event.event = window;
+            event.child = XCB_NONE;
+            event.event_x = int16_t(x);
+            event.event_y = int16_t(y);
+            event.same_screen = 1;
+            event.state = type == XCB_BUTTON_RELEASE ? XCB_BUTTON_MASK_1 : 0;
+            xcb_send_event(m_connection, 1, window,
+                           XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE,
+                           reinterpret_cast<const char*>(&event));
+            xcb_flush(m_connection);
+            QTest::qWait(50);
+        }
+        return true;
+    }
+
+    // The window's place on the screen; empty when it is not mapped.
+    QRect viewableGeometry(xcb_window_t window)
+    {
+        xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+        const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        free(attributes);
+        if (!viewable)
+            return QRect();
+        xcb_get_geometry_reply_t* geometry =
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
+        QRect rect;
+        if (geometry)
+            rect = QRect(geometry->x, geometry->y, geometry->width, geometry->height);
+        free(geometry);
+        return rect;
+    }
+
     bool type(const QString& text)
     {
         for (const QChar c : text) {
@@ -209,8 +251,54 @@ private Q_SLOTS:
         QCOMPARE(program.exitCode(), 0);
     }
 
+    void configuredDuringTheShow()
+    {
+        const QString document =
+            qEnvironmentVariable("HOME") + QStringLiteral("/shows/configured.gpn");
+        QVERIFY(writeFileBytes(document, "[Gpane]\r\nHomeURL=about:blank\r\nAutoLoop=Yes\r\n"
+                                         "\r\n[Page1]\r\nURL=about:blank\r\n"));
+        QProcess& program = start({document});
+        // The screen-saver tool bar, then its Config button (the sixth of eight).
+        xcb_window_t bar = XCB_NONE;
+        QRect barRect;
+        QElapsedTimer timer;
+        timer.start();
+        while (bar == XCB_NONE && timer.elapsed() < 40000) {
+            for (const xcb_window_t window : m_x.stack()) {
+                const QRect rect = m_x.viewableGeometry(window);
+                if (!rect.isEmpty() && m_x.caption(window) == QLatin1String("Gpane")) {
+                    bar = window;
+                    barRect = rect;
+                }
+            }
+            QTest::qWait(200);
+        }
+        QVERIFY(bar != XCB_NONE);
+        QTest::qWait(1000);
+        QVERIFY(m_x.click(bar, barRect.width() * 11 / 16, barRect.height() / 2));
+        QVERIFY2(waitForFocus(QStringLiteral("Glasspane - ") + document) != XCB_NONE,
+                 qPrintable(m_lastCaption));
+        saveScreen(QStringLiteral("config-xvfb-show.png"));
+        // The home page box has the focus, its text selected: typing replaces it; Enter is OK.
+        QVERIFY(m_x.type(QStringLiteral("typed.example")));
+        QVERIFY(m_x.key(kReturn));
+        const QByteArray saved = "HomeURL=typed.example";
+        timer.restart();
+        while (!readFileBytes(document).contains(saved) && timer.elapsed() < 20000)
+            QTest::qWait(200);
+        QVERIFY2(readFileBytes(document).contains(saved), readFileBytes(document).constData());
+        // The show goes on with the new options, and ends as always.
+        QTest::qWait(1000);
+        QCOMPARE(program.state(), QProcess::Running);
+        program.terminate();
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
 private:
-    QProcess& startConfiguration()
+    QProcess& startConfiguration() { return start({QStringLiteral("/C")}); }
+
+    QProcess& start(const QStringList& arguments)
     {
         m_program = std::make_unique<QProcess>();
         QProcess& program = *m_program;
@@ -218,7 +306,7 @@ private:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(binaryDir() + QStringLiteral("/src/app/glasspane"), {QStringLiteral("/C")});
+        program.start(binaryDir() + QStringLiteral("/src/app/glasspane"), arguments);
         if (!program.waitForStarted())
             qWarning() << "glasspane did not start:" << program.errorString();
         return program;
