@@ -163,9 +163,12 @@ void ConfigurationUi::applyWindowState(int windowState, bool topMost)
         engine->settings().WindowState = windowState;
         engine->settings().TopMost = topMost;
     }
-    window.setMainFramed(windowState != 2);
-    window.applyWindowState(windowState);
-    keepDialogInFront();
+    // Shown again only for a new state: that maps the window anew above the dialog.
+    if (window.placement().WindowState != windowState) {
+        window.setMainFramed(windowState != 2);
+        window.applyWindowState(windowState);
+        keepDialogInFront();
+    }
 }
 
 void ConfigurationUi::saveWindowPlacement()

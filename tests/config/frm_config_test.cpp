@@ -11,6 +11,7 @@
 #include "engine/program_options.h"
 #include "engine/screen_saver.h"
 #include "platform/log.h"
+#include "support/fake_internet.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void topmostHandedOverToModalChildren();
     void builtInDocumentAsksWhereToSave();
     void failedSaveKeepsTheDialogOpen();
+    void webDocumentIsSavedElsewhere();
     void newAsksToSaveChanges();
     void recentFilesMenu();
     void passwordChangedAtOnce();
@@ -497,6 +499,43 @@ void FrmConfigTest::failedSaveKeepsTheDialogOpen()
     QVERIFY(rig.host.closed.isEmpty());
     QVERIFY(dialog.configChanged());
     QCOMPARE(rig.find<QLineEdit>("txtHomePage")->text(), QStringLiteral("http://edited.example/"));
+}
+
+void FrmConfigTest::webDocumentIsSavedElsewhere()
+{
+    ConfigRig rig;
+    FakeInternet internet;
+    rig.services.internet = &internet;
+    const QString address = QStringLiteral("http://127.0.0.1:8/kiosk.gpn");
+    internet.setPage(address, "[Gpane]\r\nHomeURL=http://from-the-web.example/\r\n");
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+
+    // File > Open from the Web: the address typed in the location box.
+    rig.modal.expect([&](QDialog& box) {
+        box.findChild<QLineEdit*>()->setText(address);
+        box.accept();
+        return box.result();
+    });
+    rig.action("mnuFile2")->trigger();
+    QCOMPARE(rig.program.documentSource, DocumentSource::Web);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Glasspane - ") + address);
+    QCOMPARE(rig.find<QLineEdit>("txtHomePage")->text(),
+             QStringLiteral("http://from-the-web.example/"));
+    QVERIFY(!rig.action("mnuFile3")->isEnabled());
+    QCOMPARE(rig.host.replaced, 1);
+
+    // OK does not put the edits into the local copy, which the next fetch replaces.
+    const QString copy = rig.program.documentPath;
+    rig.find<QLineEdit>("txtHomePage")->setText(QStringLiteral("http://edited.example/"));
+    const QString target = rig.dir.filePath(QStringLiteral("mine.gpn"));
+    rig.modal.expect(ScriptedRunner::chooseFile(target));
+    rig.click("cmdOK");
+    QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", copy),
+             QStringLiteral("http://from-the-web.example/"));
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", target), QStringLiteral("http://edited.example/"));
+    QCOMPARE(rig.host.closed, QList<bool>{true});
 }
 
 void FrmConfigTest::newAsksToSaveChanges()
