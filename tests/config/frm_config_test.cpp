@@ -292,6 +292,10 @@ void FrmConfigTest::enablingRules()
     QVERIFY(rig.find("txtUpdateTimeH")->isEnabled());
     QVERIFY(rig.find("cmdUpdateASAP")->isEnabled());
 
+    // The splash box's caption is a label of its own: a click on it ticks the box.
+    QTest::mouseClick(rig.find("lblSplash"), Qt::LeftButton);
+    QVERIFY(rig.find<QCheckBox>("chkSplash")->isChecked());
+
     rig.find<QRadioButton>("optMouseMove2")->click();
     QCOMPARE(
         rig.find<QLabel>("lblToolRun")->text(),
