@@ -162,11 +162,6 @@ frmConfig::frmConfig(ConfigContext context, QWidget* parent)
 
 frmConfig::~frmConfig() = default;
 
-ModalRunner& frmConfig::modalRunner()
-{
-    return *m_runner;
-}
-
 bool frmConfig::configChanged() const
 {
     return m_ctx.doc.ConfigChanged;
@@ -332,7 +327,6 @@ void frmConfig::LoadConfigDialog()
 
 void frmConfig::setUp()
 {
-    m_settingUp = true;
     m_options = ReadProgramOptions(m_ctx.documents.settings);
     m_saver = m_ctx.host.saverState();
     ConfigServices services{m_ctx.documents, m_ctx.doc, m_options, m_ctx.update, m_saver};
@@ -359,7 +353,6 @@ void frmConfig::setUp()
         m_txtHomePage->setFocus();
     m_keepFailures.clear();
     m_configLoaded = true;
-    m_settingUp = false;
 }
 
 void frmConfig::setForm(const ConfigForm& f)
@@ -684,7 +677,6 @@ void frmConfig::closeEvent(QCloseEvent* event)
         m_ctx.doc.ConfigChanged = false;
     const bool accepted = m_accepted;
     m_ctx.host.configClosed(accepted);
-    Q_EMIT unloaded(accepted);
 }
 
 void frmConfig::showEvent(QShowEvent* event)

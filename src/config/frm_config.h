@@ -95,13 +95,6 @@ public:
     ConfigForm form() const;
     const WorkingLists& workingLists() const { return m_lists; }
     const ProgramOptions& options() const { return m_options; }
-    // The runner every modal child of the dialog goes through (it hands the top-most state
-    // over around it).
-    ModalRunner& modalRunner();
-
-Q_SIGNALS:
-    // The dialog has unloaded; accepted after OK.
-    void unloaded(bool accepted);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -193,7 +186,6 @@ private:
     ExpansionStepper m_viewStepper;
     QStringList m_keepFailures; // options P_ConfigKeep could not store, reported with the save
     bool m_configLoaded = false;
-    bool m_settingUp = false;
     bool m_syncing = false;
     bool m_topmost = false;
     bool m_closing = false;
