@@ -596,6 +596,11 @@ void frmConfig::writeSettings(QStringList& failed)
     SettingsStore& settings = documents.settings;
     failed += m_keepFailures;
     m_keepFailures.clear();
+    // The screen saver first: registering it turns it on, and "Screen saver active" as the
+    // user left it must have the last word.
+    if (!RegisterSystemSaver(m_saver, documents.ini, settings.registryLayer(), m_ctx.system,
+                             documents.program))
+        failed.append(QStringLiteral("SCRNSAVE.EXE"));
     WriteProgramOptions(settings, m_options, failed);
     if (m_ctx.doc.IsDefaultDocument) {
         if (!settings.write(Setting::UpdateASAPDate, m_ctx.update.UpdateASAPDate) ||
@@ -603,9 +608,6 @@ void frmConfig::writeSettings(QStringList& failed)
             failed.append(settingName(Setting::UpdateASAPDate));
     }
     m_ctx.host.saveWindowPlacement();
-    if (!RegisterSystemSaver(m_saver, documents.ini, settings.registryLayer(), m_ctx.system,
-                             documents.program))
-        failed.append(QStringLiteral("SCRNSAVE.EXE"));
 }
 
 void frmConfig::FileCommand(int command)

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void recentFilesMenu();
     void passwordChangedAtOnce();
     void favorites();
+    void screenSaverOffStaysOff();
     void roundTripThroughTheFiles();
     void privateValuesStayOutOfTheLog();
     void screenshots();
@@ -636,6 +637,29 @@ void FrmConfigTest::favorites()
     rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
     rig.action("mnuFavorites1")->trigger();
     QVERIFY(rig.modal.allAnswered());
+}
+
+void FrmConfigTest::screenSaverOffStaysOff()
+{
+    // Glasspane is the screen saver already; the user turns restarting after inactivity off.
+    ConfigRig rig;
+    RegistryLayer layer(rig.registry);
+    QVERIFY(
+        layer.RegWrite(RegRoot::CurrentUser, kDesktopKey, "SCRNSAVE.EXE", rig.program.programPath));
+    QVERIFY(layer.RegWrite(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveActive", "1"));
+    rig.host.saver.IsSystemSaver = true;
+    rig.openDocument(kShow);
+    rig.open();
+    QVERIFY(rig.find<QCheckBox>("chkDefaultSS")->isChecked());
+    QVERIFY(!rig.find("chkDefaultSS")->isEnabled());
+    QCOMPARE(rig.find<QLabel>("lblDefaultSS")->text(),
+             QStringLiteral("Current screen saver is Glasspane"));
+    rig.click("chkScreenSaveActive");
+    rig.click("cmdOK");
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveActive"), "0");
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "SCRNSAVE.EXE"),
+             rig.program.programPath);
 }
 
 void FrmConfigTest::roundTripThroughTheFiles()
