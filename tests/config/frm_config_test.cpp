@@ -606,10 +606,13 @@ void FrmConfigTest::passwordChangedAtOnce()
     QCOMPARE(rig.lock.storedPassword, ScramblePassword(QStringLiteral("Kiosk1")));
     QVERIFY(rig.lock.isUnlocked());
     QCOMPARE(rig.settings.readText(Setting::Password), ScramblePassword(QStringLiteral("Kiosk1")));
-    // Not a change of the configuration; Cancel does not undo it.
+    // Not a change of the configuration; Cancel does not undo it, but drops the real changes.
     QVERIFY(!dialog.configChanged());
+    rig.click("chkRandom");
+    QVERIFY(dialog.configChanged());
     rig.click("cmdCancel");
     QCOMPARE(rig.host.closed, QList<bool>{false});
+    QVERIFY(!rig.doc.ConfigChanged);
     QCOMPARE(rig.settings.readText(Setting::Password), ScramblePassword(QStringLiteral("Kiosk1")));
 }
 
