@@ -2,7 +2,10 @@
 
 #include "browser/show_application.h"
 #include "browser/web_engine_setup.h"
+#include "config/config_dialogs.h"
+#include "config/configuration_ui.h"
 #include "config/frm_preview.h"
+#include "config/modal_runner.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/linux/gio_shares.h"
@@ -87,6 +90,10 @@ int main(int argc, char** argv)
     }
     ShowApplication show({system, shell, registry, shares, clock, values}, commandLine);
     show.window().setScreenshotFolder(screenshots);
+    // The password and configuration dialogs on the show's windows.
+    ModalRunner modal;
+    ConfigDialogs dialogs;
+    ConfigurationUi configuration(show, dialogs, modal);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &show.window(), [&show] {
         show.window().raise();
         show.window().activateWindow();

@@ -648,6 +648,30 @@ void frmMain::setConfigTopmost(bool topmost)
         m_configHooks.setConfigTopmost(topmost);
 }
 
+void frmMain::ConfigurationKept()
+{
+    if (!m_engine)
+        return;
+    SettingsStore& settings = m_ctx.settings;
+    m_saver = ReadSaverState(settings, m_ctx.program, commandSwitch() == QLatin1String("/S"));
+    m_placement.WindowState = settings.readInt(Setting::WindowState);
+    m_placement.TopMost = settings.readBool(Setting::TopMost);
+    EngineSettings engineSettings = ReadEngineSettings(settings, m_saver);
+    engineSettings.WindowState = m_placement.WindowState;
+    engineSettings.TopMost = m_placement.TopMost;
+    m_engine->settings() = engineSettings;
+    m_engine->SetRebootTime(engineSettings.RebootTime);
+    m_navigation->settings() = ReadNavigationSettings(settings);
+    ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
+    ReadCacheSettings(settings, m_ctx.cache);
+    LoadUpdateBookkeeping(m_cacheServices);
+    if (m_toolBars) {
+        m_toolBars->placement() = ReadToolBarPlacement(settings);
+        m_toolBars->CreateToolBars();
+        m_toolBars->ArrangeToolBars();
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Pictures of the show
 

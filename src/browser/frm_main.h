@@ -80,6 +80,10 @@ public:
     ~frmMain() override;
 
     void setConfigurationHooks(ConfigurationHooks hooks) { m_configHooks = std::move(hooks); }
+    // The configuration dialog kept and saved new options: everything the show reads from the
+    // settings is read again (screen-saver state, engine, browser, update and cache options,
+    // window state) and the tool bars are built anew.
+    void ConfigurationKept();
     // Saves a picture of the window into this folder each time a page has completed.
     void setScreenshotFolder(const QString& folder) { m_screenshotFolder = folder; }
     // Interval of tim; 200 ms unless a test runs the show faster.

@@ -593,4 +593,9 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
     return ok;
 }
 
+ExpansionContext ExpansionContextFor(DocumentServices& services)
+{
+    return expansionContext(services);
+}
+
 } // namespace glasspane

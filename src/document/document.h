@@ -15,6 +15,7 @@ class Registry;
 class Internet;
 class Clock;
 struct ProgramValues;
+struct ExpansionContext;
 
 // One [PageN] section of a document. Field names are the document's key names.
 struct PageEntry
@@ -202,6 +203,10 @@ void LoadExcludeList(DocumentServices& services, DocumentState& doc);
 [[nodiscard]] bool SavePageList(DocumentServices& services, const DocumentState& doc);
 [[nodiscard]] bool SaveIncludeList(DocumentServices& services, const DocumentState& doc);
 [[nodiscard]] bool SaveExcludeList(DocumentServices& services, const DocumentState& doc);
+
+// What page-variable expansion needs, as loading a document uses it (VarSubst from the
+// settings, the favourites folder, the services' value-file fetcher).
+ExpansionContext ExpansionContextFor(DocumentServices& services);
 
 // Overlays the stored settings of buttons[first..last] (by the parameter location);
 // toolbarWord is "ToolRun" or "ToolNav".

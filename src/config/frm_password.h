@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/frontend.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace glasspane {
+
+class ModalRunner;
+
+// The configuration password dialog. In enter mode (lock.passwordDialogMode 1) it asks for the
+// password before the configuration dialog opens; in change mode (2) it sets, changes or
+// removes it. Wrong tries keep it open with the box concerned focused and selected; the number
+// of tries is not limited. Cancel, Escape and the close box change nothing.
+class frmPassword final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // store writes a changed (scrambled) password at once; runner shows the messages.
+    frmPassword(PasswordLock& lock, ModalRunner& runner,
+                std::function<void(const QString& scrambled)> store, QWidget* parent = nullptr);
+
+    int mode() const { return m_mode; }
+
+    void cmdOK_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Form_Activate();
+    void failed(QLineEdit* box, const QString& message);
+
+    PasswordLock& m_lock;
+    ModalRunner& m_runner;
+    std::function<void(const QString&)> m_store;
+    int m_mode = 1;
+
+    QLabel* m_lblOldPass;
+    QLineEdit* m_txtOldPass;
+    QLabel* m_lblNewPass1;
+    QLineEdit* m_txtNewPass1;
+    QLabel* m_lblNewPass2;
+    QLineEdit* m_txtNewPass2;
+    QPushButton* m_cmdOK;
+    QPushButton* m_cmdCancel;
+};
+
+} // namespace glasspane

@@ -1,0 +1,91 @@
+#include "config/modal_runner.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace glasspane {
+
+int ModalRunner::exec(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+QMessageBox::StandardButton ShowMessage(ModalRunner& runner, QWidget* parent,
+                                        QMessageBox::Icon icon, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setObjectName(QStringLiteral("messageBox"));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    runner.exec(box);
+    if (QAbstractButton* clicked = box.clickedButton())
+        return box.standardButton(clicked);
+    if (QAbstractButton* escape = box.escapeButton())
+        return box.standardButton(escape);
+    return QMessageBox::NoButton;
+}
+
+namespace {
+
+void prepare(QFileDialog& dialog, const QString& title, const QString& filter)
+{
+    dialog.setObjectName(QStringLiteral("fileDialog"));
+    dialog.setWindowTitle(title);
+    dialog.setNameFilter(filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+}
+
+QString chosen(const QFileDialog& dialog, int result)
+{
+    if (result != QDialog::Accepted)
+        return QString();
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.constFirst();
+}
+
+} // namespace
+
+QString ChooseFileToOpen(ModalRunner& runner, QWidget* parent, const QString& title,
+                         const QString& filter, const QString& folder)
+{
+    QFileDialog dialog(parent);
+    prepare(dialog, title, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
+    return chosen(dialog, runner.exec(dialog));
+}
+
+QString ChooseFileToSave(ModalRunner& runner, QWidget* parent, const QString& title,
+                         const QString& filter, const QString& proposedPath,
+                         const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent);
+    prepare(dialog, title, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Asked below, through the runner, like every other question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposedPath.isEmpty()) {
+        const QFileInfo proposed(proposedPath);
+        dialog.setDirectory(proposed.absolutePath());
+        dialog.selectFile(proposed.fileName());
+    }
+    for (;;) {
+        const QString path = chosen(dialog, runner.exec(dialog));
+        if (path.isEmpty() || !QFileInfo::exists(path))
+            return path;
+        const QString question = QFileInfo(path).fileName() +
+                                 QStringLiteral(" already exists.\nDo you want to replace it?");
+        if (ShowMessage(runner, &dialog, QMessageBox::Warning, title, question,
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes)
+            return path;
+    }
+}
+
+} // namespace glasspane

@@ -1,0 +1,889 @@
+// The configuration dialog, found control by control by name, on real document and hive files:
+// set-up and the changed mark, the number boxes and spinners, the tab rows, the list editors,
+// OK with its checks and saves, the menus, and a round trip through the files. Each tab is
+// saved as a picture in $GLASSPANE_TEST_BINARY_DIR/screenshots.
+
+#include "config/tab_header_strip.h"
+#include "config_rig.h"
+#include "document/favorites.h"
+#include "document/page_variables.h"
+#include "engine/config_password.h"
+#include "engine/program_options.h"
+#include "engine/screen_saver.h"
+#include "platform/log.h"
+#include "support/fake_internet.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScrollBar>
+
+using namespace glasspane;
+
+namespace {
+
+const QByteArray kShow = "[Gpane]\r\n"
+                         "HomeURL=http://home.example/\r\n"
+                         "DefaultTime=10\r\n"
+                         "\r\n[Page1]\r\nURL=http://one.example/\r\n"
+                         "\r\n[Page2]\r\nURL=http://shown.example/page.html\r\n"
+                         "\r\n[Page3]\r\nURL=http://three.example/\r\n";
+
+QString screenshotFolder()
+{
+    const QByteArray base = qgetenv("GLASSPANE_TEST_BINARY_DIR");
+    QDir dir(base.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(base));
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots"));
+}
+
+QStringList items(const QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+} // namespace
+
+class FrmConfigTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void captionsAndMnemonics_data();
+    void captionsAndMnemonics();
+    void setUpDoesNotMarkChanged();
+    void screenSaveDelayClampsToSixty();
+    void lettersInNumberBoxes();
+    void updateTimeAsStored_data();
+    void updateTimeAsStored();
+    void tabRowsSwap();
+    void enablingRules();
+    void pageListEditor();
+    void emptyInsertedPageIsDropped();
+    void toolNavAddressBoxStaysLast();
+    void emailCheckedOnOK_data();
+    void emailCheckedOnOK();
+    void topmostHandedOverToModalChildren();
+    void builtInDocumentAsksWhereToSave();
+    void failedSaveKeepsTheDialogOpen();
+    void webDocumentIsSavedElsewhere();
+    void newAsksToSaveChanges();
+    void recentFilesMenu();
+    void passwordChangedAtOnce();
+    void favorites();
+    void screenSaverOffStaysOff();
+    void roundTripThroughTheFiles();
+    void privateValuesStayOutOfTheLog();
+    void screenshots();
+};
+
+// ---------------------------------------------------------------------------------------------
+
+void FrmConfigTest::captionsAndMnemonics_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("home page") << "lblHomePage"
+                               << "&Address :";
+    QTest::newRow("splash") << "lblSplash"
+                            << "&Use home page as splash window";
+    QTest::newRow("quit option") << "optMouseMove2"
+                                 << "&Quit Glasspane";
+    QTest::newRow("new window 0") << "optNewWindow0"
+                                  << "&Open in a separate window";
+    QTest::newRow("scroll auto") << "optRemoveVertScroll2"
+                                 << "A&uto detect";
+    QTest::newRow("scope") << "optRegKey0"
+                           << "&Local machine (all users)";
+    QTest::newRow("screen saver") << "chkDefaultSS"
+                                  << "&Set Glasspane as current screen saver";
+    QTest::newRow("auto login") << "chkAutoLogin"
+                                << "Automatic &login after reboot";
+    QTest::newRow("domain") << "lblDomain"
+                            << "&Domain:";
+    QTest::newRow("asap") << "cmdUpdateASAP"
+                          << "Update &as soon as possible";
+    QTest::newRow("site") << "cmdGpane"
+                          << "&Visit Glasspane site";
+    QTest::newRow("version") << "lblVersion"
+                             << "Version 4.35.0";
+    QTest::newRow("password") << "cmdPassword"
+                              << "Configuration &password";
+}
+
+void FrmConfigTest::captionsAndMnemonics()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    rig.open();
+    QWidget* w = rig.find(name);
+    QVERIFY(w);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        QCOMPARE(label->text(), caption);
+    else
+        QCOMPARE(qobject_cast<QAbstractButton*>(w)->text(), caption);
+}
+
+void FrmConfigTest::setUpDoesNotMarkChanged()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    QVERIFY(dialog.configLoaded());
+    QVERIFY(!dialog.configChanged());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Glasspane - ") + path);
+    QCOMPARE(rig.find<QLineEdit>("txtHomePage")->text(), QStringLiteral("http://home.example/"));
+    // The page on screen is selected.
+    QCOMPARE(rig.find<QListWidget>("lstPageList")->currentRow(), 1);
+
+    rig.find<QCheckBox>("chkRandom")->click();
+    QVERIFY(dialog.configChanged());
+    // The address box's mnemonic reaches it.
+    QApplication::setActiveWindow(&dialog);
+    rig.find<QPushButton>("cmdOK")->setFocus();
+    QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), rig.find("txtHomePage"));
+
+    // The update as soon as possible changes nothing in the dialog.
+    dialog.SelectTab(10);
+    rig.find<QComboBox>("cboUpdateScheme")->setCurrentIndex(2);
+    rig.doc.ConfigChanged = false;
+    rig.click("cmdUpdateASAP");
+    QVERIFY(!dialog.configChanged());
+    QVERIFY(!rig.update.UpdateASAPDate.isEmpty());
+}
+
+void FrmConfigTest::screenSaveDelayClampsToSixty()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    rig.open();
+    auto* spinner = rig.find<QScrollBar>("updScreenSaveTimeOut");
+    rig.type("txtScreenSaveTimeOut", "75");
+    QCOMPARE(spinner->value(), 1); // the 60-minute end
+    QCOMPARE(rig.find<QLineEdit>("txtScreenSaveTimeOut")->text(), QStringLiteral("75"));
+    rig.find<QLineEdit>("txtHomePage")->setFocus(); // leaving the box
+    QCOMPARE(rig.find<QLineEdit>("txtScreenSaveTimeOut")->text(), QStringLiteral("60"));
+
+    // The spinner's up arrow adds one.
+    rig.type("txtScreenSaveTimeOut", "5");
+    QCOMPARE(spinner->value(), 56);
+    spinner->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(rig.find<QLineEdit>("txtScreenSaveTimeOut")->text(), QStringLiteral("6"));
+}
+
+void FrmConfigTest::lettersInNumberBoxes()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    rig.open();
+    rig.type("txtDefaultTime", "abc");
+    QCOMPARE(rig.find<QScrollBar>("updDefaultTime")->value(), 1000); // the 0-second end
+    rig.type("txtScreenSaveTimeOut", "xy");
+    rig.click("cmdOK");
+    QVERIFY(rig.modal.allAnswered());
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QCOMPARE(rig.ini.ReadIni("Gpane", "DefaultTime", path), QStringLiteral("0"));
+    RegistryLayer layer(rig.registry);
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveTimeOut"), "300");
+}
+
+void FrmConfigTest::updateTimeAsStored_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("hours");
+    QTest::addColumn<QString>("minutes");
+    QTest::addColumn<int>("hourSpinner");
+    QTest::newRow("bare number") << "7"
+                                 << "7"
+                                 << "0" << 17;
+    QTest::newRow("out of range") << "25:61"
+                                  << "1"
+                                  << "1" << 23;
+}
+
+void FrmConfigTest::updateTimeAsStored()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, hours);
+    QFETCH(QString, minutes);
+    QFETCH(int, hourSpinner);
+    ConfigRig rig;
+    rig.openDocument("[Gpane]\r\nUpdateTime=" + stored.toUtf8() + "\r\n");
+    rig.open();
+    QCOMPARE(rig.find<QLineEdit>("txtUpdateTimeH")->text(), hours);
+    QCOMPARE(rig.find<QLineEdit>("txtUpdateTimeM")->text(), minutes);
+    QCOMPARE(rig.find<QScrollBar>("updUpdateTimeH")->value(), hourSpinner);
+}
+
+void FrmConfigTest::tabRowsSwap()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    TabHeaderStrip* strip = dialog.tabStrip();
+    auto tops = [strip] {
+        QList<int> t;
+        for (int n = 1; n <= 12; ++n)
+            t.append(strip->headerTop(n));
+        return t;
+    };
+    QCOMPARE(tops(), (QList<int>{345, 375, 375, 375, 375, 375, 60, 60, 60, 60, 60, 60}));
+
+    // A click on tab 9's header, in the back row: the rows change places.
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->headerRect(9).center());
+    QCOMPARE(dialog.currentTab(), 9);
+    QCOMPARE(strip->frontRow(), 2);
+    QCOMPARE(tops(), (QList<int>{60, 60, 60, 60, 60, 60, 375, 375, 345, 375, 375, 375}));
+    QVERIFY(rig.find("picConfig9")->isVisible());
+    QVERIFY(!rig.find("picConfig1")->isVisible());
+    QVERIFY(rig.action("mnuTab8")->isChecked());
+    QVERIFY(!rig.action("mnuTab0")->isChecked());
+
+    // Within the front row only two headers move; the Tab menu leads there too.
+    rig.action("mnuTab7")->trigger();
+    QCOMPARE(tops(), (QList<int>{60, 60, 60, 60, 60, 60, 375, 345, 375, 375, 375, 375}));
+    QCOMPARE(rig.host.shownBars, QList<ToolBar>{ToolBar::Nav});
+    // The checked item of the tab shown stays checked when chosen again.
+    rig.action("mnuTab7")->trigger();
+    QVERIFY(rig.action("mnuTab7")->isChecked());
+    QCOMPARE(rig.find<QLabel>("txtToolRunLeft")->text(), QStringLiteral("100"));
+    QCOMPARE(rig.find<QLabel>("txtToolNavLeft")->text(), QString());
+}
+
+void FrmConfigTest::enablingRules()
+{
+    ConfigRig rig;
+    rig.openDocument("[Gpane]\r\nTestURLIsHomePage=Yes\r\nAutoReboot=No\r\nUpdateScheme=0\r\n");
+    rig.open();
+    QVERIFY(!rig.find("txtTestURL")->isEnabled());
+    QVERIFY(rig.find<QCheckBox>("chkTestURLIsHomePage1")->isChecked());
+    rig.find<QCheckBox>("chkTestURLIsHomePage1")->click();
+    QVERIFY(!rig.find<QCheckBox>("chkTestURLIsHomePage0")->isChecked());
+    QVERIFY(rig.find("txtTestURL")->isEnabled());
+
+    QVERIFY(!rig.find("txtRebootTimeH")->isEnabled());
+    QVERIFY(!rig.find("chkAutoLogin")->isEnabled());
+    rig.click("chkReboot");
+    QVERIFY(rig.find("txtRebootTimeH")->isEnabled());
+    QVERIFY(rig.find("chkAutoLogin")->isEnabled());
+    QVERIFY(!rig.find("txtUserName")->isEnabled());
+    rig.click("chkAutoLogin");
+    QVERIFY(rig.find("txtUserName")->isEnabled());
+    // Linux's automatic login needs no password: the box is never shown.
+    QVERIFY(rig.find("txtPassword")->isHidden());
+
+    // "Always off-line" uses neither the update times nor a connection test.
+    rig.find<QComboBox>("cboUpdateScheme")->setCurrentIndex(1);
+    QVERIFY(!rig.find("txtMaxTime")->isEnabled());
+    QVERIFY(!rig.find("txtTestURL")->isEnabled());
+    QVERIFY(!rig.find("cmdUpdateASAP")->isEnabled());
+    rig.find<QComboBox>("cboUpdateScheme")->setCurrentIndex(4);
+    QVERIFY(rig.find("txtUpdateDelay")->isEnabled());
+    QVERIFY(rig.find("txtUpdateTimeH")->isEnabled());
+    QVERIFY(rig.find("cmdUpdateASAP")->isEnabled());
+
+    // The splash box's caption is a label of its own: a click on it ticks the box.
+    QTest::mouseClick(rig.find("lblSplash"), Qt::LeftButton);
+    QVERIFY(rig.find<QCheckBox>("chkSplash")->isChecked());
+
+    rig.find<QRadioButton>("optMouseMove2")->click();
+    QCOMPARE(
+        rig.find<QLabel>("lblToolRun")->text(),
+        QStringLiteral("Tool Run is not visible because Glasspane quits when the mouse moves"));
+}
+
+void FrmConfigTest::pageListEditor()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    auto* list = rig.find<QListWidget>("lstPageList");
+
+    // Delete the last: the new last is selected; Down is not offered there.
+    list->setCurrentRow(2);
+    rig.click("cmdListDelete");
+    QCOMPARE(items(list), (QStringList{"http://one.example/", "http://shown.example/page.html"}));
+    QCOMPARE(list->currentRow(), 1);
+    QVERIFY(!rig.find("cmdListDown")->isEnabled());
+    QVERIFY(rig.find("cmdListUp")->isEnabled());
+    rig.click("cmdListUp");
+    QCOMPARE(items(list), (QStringList{"http://shown.example/page.html", "http://one.example/"}));
+    QCOMPARE(list->currentRow(), 0);
+
+    // Delete down to nothing: no selection, no Up or Down.
+    rig.click("cmdListDelete");
+    rig.click("cmdListDelete");
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(list->currentRow(), -1);
+    QVERIFY(!rig.find("cmdListUp")->isEnabled());
+    QVERIFY(!rig.find("cmdListDown")->isEnabled());
+
+    // Grab takes the page on screen.
+    rig.click("cmdListGrab");
+    QCOMPARE(items(list), QStringList{rig.host.address});
+    QCOMPARE(dialog.workingLists().pages.first().DefaultTime, true);
+
+    // View of a page with a variable steps through its values, then starts over.
+    rig.dialogs.onProperties = [](int, int index, WorkingLists& lists) {
+        lists.pages[index].URL = QStringLiteral("http://v.example/$$");
+        lists.pages[index].Var1Type = VarList;
+        lists.pages[index].Var1Source = QStringLiteral("a|b");
+        return true;
+    };
+    rig.click("cmdListProps");
+    QCOMPARE(items(list), QStringList{"http://v.example/$$"});
+    for (int i = 0; i < 3; ++i)
+        rig.click("cmdListView");
+    QCOMPARE(rig.host.shownPages,
+             (QStringList{"http://v.example/a", "http://v.example/b", "http://v.example/a"}));
+}
+
+void FrmConfigTest::emptyInsertedPageIsDropped()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    rig.open();
+    auto* list = rig.find<QListWidget>("lstPageList");
+    list->setCurrentRow(1);
+    rig.click("cmdListInsert");
+    // The new entry stands before the selected one, selected, with its properties asked for.
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(rig.dialogs.properties, (QList<QPair<int, int>>{{1, 1}}));
+    // Insert into the include list opens its properties too.
+    rig.click("cmdIncInsert");
+    QCOMPARE(rig.dialogs.properties.last(), (QPair<int, int>{2, 0}));
+
+    rig.click("cmdOK");
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QCOMPARE(rig.doc.pageCount(), 3);
+    QVERIFY(rig.doc.IncludeList.isEmpty());
+    QCOMPARE(IniFiles::ReadSectionList(path, ",").count(QStringLiteral("Page")), 3);
+}
+
+void FrmConfigTest::toolNavAddressBoxStaysLast()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    rig.open();
+    auto* list = rig.find<QListWidget>("lstToolNav");
+    QCOMPARE(list->count(), ToolNavCount + 1);
+    QCOMPARE(list->item(ToolNavCount)->text(), QStringLiteral("URL"));
+    list->setCurrentRow(ToolNavCount);
+    QVERIFY(!rig.find("cmdToolNavUp")->isEnabled());
+    QVERIFY(!rig.find("cmdToolNavDown")->isEnabled());
+    rig.click("cmdToolNavProps");
+    QCOMPARE(rig.dialogs.properties.last(), (QPair<int, int>{6, ToolNavCount}));
+    // The last button cannot go below it.
+    list->setCurrentRow(ToolNavCount - 1);
+    QVERIFY(rig.find("cmdToolNavUp")->isEnabled());
+    QVERIFY(!rig.find("cmdToolNavDown")->isEnabled());
+    rig.click("cmdToolNavProps");
+    QCOMPARE(rig.dialogs.properties.last(), (QPair<int, int>{5, ToolNavCount - 1}));
+}
+
+void FrmConfigTest::emailCheckedOnOK_data()
+{
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("shortest") << "a@b.c" << true;
+    QTest::newRow("no dot after at") << "a.b@c" << false;
+    QTest::newRow("empty is fine") << "" << true;
+}
+
+void FrmConfigTest::emailCheckedOnOK()
+{
+    QFETCH(QString, email);
+    QFETCH(bool, accepted);
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    rig.find<QLineEdit>("txtEMail")->setText(email);
+    if (!accepted)
+        rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.click("cmdOK");
+    QVERIFY(rig.modal.allAnswered());
+    if (accepted) {
+        QCOMPARE(rig.host.closed, QList<bool>{true});
+        return;
+    }
+    QCOMPARE(rig.modal.shown, QStringList{"messageBox|Error|Incorrect e-mail address !"});
+    QCOMPARE(dialog.currentTab(), 12);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(rig.host.closed.isEmpty());
+    // Nothing was saved.
+    QVERIFY(rig.ini.ReadIni("About", "1", path).isEmpty());
+}
+
+void FrmConfigTest::topmostHandedOverToModalChildren()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    dialog.setTopmost(true);
+    QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+    QList<bool> topmostWhileOpen;
+    rig.modal.beforeAnswer = [&](QDialog&) {
+        topmostWhileOpen.append(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    };
+    rig.find<QLineEdit>("txtEMail")->setText(QStringLiteral("nobody"));
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.click("cmdOK");
+    QCOMPARE(topmostWhileOpen, QList<bool>{false});
+    QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(rig.host.raises, 1);
+}
+
+void FrmConfigTest::builtInDocumentAsksWhereToSave()
+{
+    ConfigRig rig;
+    const QString builtIn = rig.program.resourceFolder + QStringLiteral("/Gpane.GPN");
+    QVERIFY(writeFileBytes(builtIn, kShow));
+    rig.program.documentPath = builtIn;
+    PrepareDocumentSource(rig.services, rig.doc);
+    QVERIFY(LoadDocument(rig.services, rig.doc, builtIn, rig.program.documentName));
+    QCOMPARE(rig.program.documentSource, DocumentSource::Resource);
+    frmConfig& dialog = rig.open();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Glasspane - <Resource>"));
+    QVERIFY(!rig.action("mnuFile3")->isEnabled());
+    rig.find<QLineEdit>("txtHomePage")->setText(QStringLiteral("http://edited.example/"));
+
+    // Cancelled: nothing is lost, the dialog stays.
+    rig.modal.expect(ScriptedRunner::chooseFile(QString()));
+    rig.click("cmdOK");
+    QVERIFY(rig.modal.allAnswered());
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(rig.find<QLineEdit>("txtHomePage")->text(), QStringLiteral("http://edited.example/"));
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", builtIn), QStringLiteral("http://home.example/"));
+
+    // A name that exists is replaced only when the user says so.
+    const QString target = rig.dir.filePath(QStringLiteral("kiosk.gpn"));
+    QVERIFY(writeFileBytes(target, "[Gpane]\r\n"));
+    rig.modal.expect(ScriptedRunner::chooseFile(target));
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Yes));
+    rig.click("cmdOK");
+    QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
+    QCOMPARE(rig.modal.shown.at(1), QStringLiteral("fileDialog|File Save As|"));
+    QVERIFY(rig.modal.shown.at(2).endsWith(QStringLiteral("kiosk.gpn already exists.\nDo you want "
+                                                          "to replace it?")));
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", target), QStringLiteral("http://edited.example/"));
+    QCOMPARE(rig.program.documentPath, target);
+}
+
+void FrmConfigTest::failedSaveKeepsTheDialogOpen()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    // The document's folder is gone and a file stands in its place.
+    const QString blocker = rig.dir.filePath(QStringLiteral("gone"));
+    QVERIFY(writeFileBytes(blocker, "x"));
+    rig.program.documentPath = blocker + QStringLiteral("/show.gpn");
+    rig.program.documentName = rig.program.documentPath;
+    frmConfig& dialog = rig.open();
+    rig.find<QLineEdit>("txtHomePage")->setText(QStringLiteral("http://edited.example/"));
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.click("cmdOK");
+    QVERIFY(rig.modal.allAnswered());
+    QCOMPARE(rig.modal.shown.size(), 1);
+    QVERIFY2(rig.modal.shown.first().contains(QStringLiteral("could not be saved")) &&
+                 rig.modal.shown.first().contains(QStringLiteral("is not a folder")),
+             qPrintable(rig.modal.shown.first()));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(rig.host.closed.isEmpty());
+    QVERIFY(dialog.configChanged());
+    QCOMPARE(rig.find<QLineEdit>("txtHomePage")->text(), QStringLiteral("http://edited.example/"));
+}
+
+void FrmConfigTest::webDocumentIsSavedElsewhere()
+{
+    ConfigRig rig;
+    FakeInternet internet;
+    rig.services.internet = &internet;
+    const QString address = QStringLiteral("http://127.0.0.1:8/kiosk.gpn");
+    internet.setPage(address, "[Gpane]\r\nHomeURL=http://from-the-web.example/\r\n");
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+
+    // File > Open from the Web: the address typed in the location box.
+    rig.modal.expect([&](QDialog& box) {
+        box.findChild<QLineEdit*>()->setText(address);
+        box.accept();
+        return box.result();
+    });
+    rig.action("mnuFile2")->trigger();
+    QCOMPARE(rig.program.documentSource, DocumentSource::Web);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Glasspane - ") + address);
+    QCOMPARE(rig.find<QLineEdit>("txtHomePage")->text(),
+             QStringLiteral("http://from-the-web.example/"));
+    QVERIFY(!rig.action("mnuFile3")->isEnabled());
+    QCOMPARE(rig.host.replaced, 1);
+
+    // OK does not put the edits into the local copy, which the next fetch replaces.
+    const QString copy = rig.program.documentPath;
+    rig.find<QLineEdit>("txtHomePage")->setText(QStringLiteral("http://edited.example/"));
+    const QString target = rig.dir.filePath(QStringLiteral("mine.gpn"));
+    rig.modal.expect(ScriptedRunner::chooseFile(target));
+    rig.click("cmdOK");
+    QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", copy),
+             QStringLiteral("http://from-the-web.example/"));
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", target), QStringLiteral("http://edited.example/"));
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+}
+
+void FrmConfigTest::newAsksToSaveChanges()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    rig.find<QCheckBox>("chkAutoLoop")->click();
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Cancel));
+    rig.action("mnuFile0")->trigger();
+    QCOMPARE(rig.modal.shown, QStringList{"messageBox|Confirm|Save changes to \"" + path + "\"?"});
+    QCOMPARE(rig.program.documentPath, path);
+    QVERIFY(dialog.configChanged());
+
+    // No: a new document, and the dialog shows it.
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::No));
+    rig.action("mnuFile0")->trigger();
+    QCOMPARE(QFileInfo(rig.program.documentPath).fileName(), QStringLiteral("NoName.gpn"));
+    QCOMPARE(rig.find<QListWidget>("lstPageList")->count(), 0);
+    QVERIFY(!dialog.configChanged());
+    QVERIFY(dialog.windowTitle().endsWith(QStringLiteral("NoName.gpn")));
+    QCOMPARE(rig.host.replaced, 1);
+}
+
+void FrmConfigTest::recentFilesMenu()
+{
+    ConfigRig rig;
+    const QString first = rig.openDocument(kShow, QStringLiteral("first.gpn"));
+    const QString second = rig.openDocument(kShow, QStringLiteral("second.gpn"));
+    rig.open();
+    QCOMPARE(rig.action("mnuHelp3")->text(), QStringLiteral("Glasspane on the internet"));
+    QCOMPARE(rig.action("mnuFile6")->text(), QStringLiteral("&1 ") + second);
+    QCOMPARE(rig.action("mnuFile7")->text(), QStringLiteral("&2 ") + first);
+    QVERIFY(rig.action("mnuFile7")->isVisible());
+    QVERIFY(!rig.action("mnuFile8")->isVisible());
+    QVERIFY(rig.action("mnuFile16")->isVisible());
+    rig.action("mnuFile7")->trigger();
+    QCOMPARE(rig.program.documentPath, first);
+    QCOMPARE(rig.action("mnuFile6")->text(), QStringLiteral("&1 ") + first);
+}
+
+void FrmConfigTest::passwordChangedAtOnce()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    dialog.SelectTab(12);
+    // A wrong confirmation first, then the new password twice.
+    rig.modal.expect(ScriptedRunner::fill({{"txtNewPass1", "Kiosk1"}, {"txtNewPass2", "kiosk1"}},
+                                          QStringLiteral("cmdOK")));
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.click("cmdPassword");
+    QCOMPARE(rig.modal.shown.at(0), QStringLiteral("frmPassword|Change password|"));
+    QCOMPARE(rig.modal.shown.at(1),
+             QStringLiteral(
+                 "messageBox|Glasspane|Change password failed:\r\nPasswords are different !"));
+    QVERIFY(rig.lock.storedPassword.isEmpty());
+
+    rig.modal.expect(ScriptedRunner::fill({{"txtNewPass1", "Kiosk1"}, {"txtNewPass2", "Kiosk1"}},
+                                          QStringLiteral("cmdOK")));
+    rig.click("cmdPassword");
+    QVERIFY(rig.modal.allAnswered());
+    QCOMPARE(rig.lock.storedPassword, ScramblePassword(QStringLiteral("Kiosk1")));
+    QVERIFY(rig.lock.isUnlocked());
+    QCOMPARE(rig.settings.readText(Setting::Password), ScramblePassword(QStringLiteral("Kiosk1")));
+    // Not a change of the configuration; Cancel does not undo it, but drops the real changes.
+    QVERIFY(!dialog.configChanged());
+    rig.click("chkRandom");
+    QVERIFY(dialog.configChanged());
+    rig.click("cmdCancel");
+    QCOMPARE(rig.host.closed, QList<bool>{false});
+    QVERIFY(!rig.doc.ConfigChanged);
+    QCOMPARE(rig.settings.readText(Setting::Password), ScramblePassword(QStringLiteral("Kiosk1")));
+}
+
+void FrmConfigTest::favorites()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    rig.open();
+    const QString folder = FavoritesFolder(rig.registry, rig.shell);
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("News")));
+    rig.modal.expect([](QDialog& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("cboFolder"))->setCurrentIndex(1);
+        dialog.accept();
+        return dialog.result();
+    });
+    rig.action("mnuFavorites0")->trigger();
+    QCOMPARE(rig.modal.shown.first(), QStringLiteral("frmAddFavorite|Add to favorites|"));
+    QCOMPARE(
+        rig.ini.ReadIni("InternetShortcut", "URL", folder + QStringLiteral("News/Shown page.url")),
+        rig.host.address);
+
+    rig.action("mnuFavorites1")->trigger();
+    QCOMPARE(rig.shell.openedExternally(), QStringList{folder});
+    rig.shell.setOpenExternallyResult(false);
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.action("mnuFavorites1")->trigger();
+    QVERIFY(rig.modal.allAnswered());
+}
+
+void FrmConfigTest::screenSaverOffStaysOff()
+{
+    // Glasspane is the screen saver already; the user turns restarting after inactivity off.
+    ConfigRig rig;
+    RegistryLayer layer(rig.registry);
+    QVERIFY(
+        layer.RegWrite(RegRoot::CurrentUser, kDesktopKey, "SCRNSAVE.EXE", rig.program.programPath));
+    QVERIFY(layer.RegWrite(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveActive", "1"));
+    rig.host.saver.IsSystemSaver = true;
+    rig.openDocument(kShow);
+    rig.open();
+    QVERIFY(rig.find<QCheckBox>("chkDefaultSS")->isChecked());
+    QVERIFY(!rig.find("chkDefaultSS")->isEnabled());
+    QCOMPARE(rig.find<QLabel>("lblDefaultSS")->text(),
+             QStringLiteral("Current screen saver is Glasspane"));
+    rig.click("chkScreenSaveActive");
+    rig.click("cmdOK");
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveActive"), "0");
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "SCRNSAVE.EXE"),
+             rig.program.programPath);
+}
+
+void FrmConfigTest::roundTripThroughTheFiles()
+{
+    ConfigRig rig;
+    // Options in HKLM at first; the dialog moves them to the document and the user's hive.
+    rig.settings.setRegKeyRoot(SettingsLocation::HKLM);
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    auto select = [&](int tab) { dialog.SelectTab(tab); };
+    auto check = [&](const char* name, bool on) {
+        auto* box = rig.find<QCheckBox>(name);
+        if (box->isChecked() != on)
+            box->click();
+    };
+
+    select(1);
+    rig.type("txtHomePage", "http://new-home.example/");
+    check("chkAutoHome", true);
+    check("chkSplash", true);
+    rig.find<QRadioButton>("optMouseMove1")->click();
+    rig.type("txtScreenSaveTimeOut", "12");
+    rig.type("txtDefaultTime", "25");
+    check("chkAutoLoop", false);
+    check("chkFirstPageIsLastPage", false);
+    select(2);
+    check("chkFullScreen", false);
+    check("chkTopMost", true);
+    rig.find<QRadioButton>("optRemoveVertScroll2")->click();
+    rig.find<QRadioButton>("optNewWindow1")->click();
+    check("chkRandom", true);
+    select(3);
+    rig.find<QListWidget>("lstPageList")->setCurrentRow(0);
+    rig.click("cmdListDelete");
+    rig.host.address = QStringLiteral("http://grabbed.example/");
+    rig.click("cmdListGrab");
+    select(4);
+    rig.click("cmdIncGrab");
+    select(5);
+    rig.host.address = QStringLiteral("http://grabbed.example/private/");
+    rig.click("cmdExcGrab");
+    select(6);
+    rig.find<QRadioButton>("optRegKey1")->click();
+    check("chkDefaultSS", true);
+    check("chkDefaultProgram", true);
+    check("chkDefaultFile", true);
+    select(7);
+    rig.find<QListWidget>("lstToolRun")->setCurrentRow(ToolRunQuit);
+    rig.click("cmdToolRunUp");
+    check("chkToolRunLocked", true);
+    select(8);
+    rig.find<QListWidget>("lstToolNav")->setCurrentRow(0);
+    rig.click("cmdToolNavDown");
+    check("chkToolNavLocked", true);
+    select(9);
+    check("chkReboot", true);
+    rig.type("txtRebootTimeH", "4");
+    rig.type("txtRebootTimeM", "30");
+    check("chkForceReboot", true);
+    check("chkAutoLogin", true);
+    rig.type("txtUserName", "kiosk");
+    rig.type("txtDomain", "HALL");
+    select(10);
+    rig.find<QComboBox>("cboUpdateScheme")->setCurrentIndex(4);
+    rig.type("txtUpdateTimeH", "3");
+    rig.type("txtUpdateTimeM", "15");
+    rig.type("txtUpdateDelay", "10");
+    rig.type("txtMaxTime", "2");
+    check("chkForceReconnect", true);
+    check("chkTestURLIsHomePage1", false);
+    rig.type("txtTestURL", "http://probe.example/");
+    select(11);
+    rig.type("txtHelpURL", "/srv/kiosk/help.html");
+    check("chkHelpEnabled", false);
+    select(12);
+    rig.type("txtEMail", "admin@example.org");
+    check("chkPrivate", true);
+
+    rig.click("cmdOK");
+    QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QCOMPARE(rig.host.windowStates.last(), (QPair<int, bool>{0, true}));
+
+    // Everything again from the disk, with new objects.
+    RegHiveRegistry registry(RegHivePaths{rig.dir.filePath("user.reg"),
+                                          rig.dir.filePath("machine/machine.reg"),
+                                          rig.dir.filePath("machine/classes.reg")});
+    IniFiles ini;
+    ProgramValues program = rig.program;
+    SettingsStore settings(registry, ini, program, rig.system);
+    DocumentState doc;
+    DocumentServices services{ini,       settings, program, rig.shell, registry,
+                              rig.clock, nullptr,  {},      {},        {}};
+    settings.ReadRegKeyRoot();
+    QVERIFY(LoadDocument(services, doc, path, path));
+    QCOMPARE(settings.RegKeyRoot(), SettingsLocation::HKCU);
+    QCOMPARE(settings.ParamsLocation(), SettingsLocation::Document);
+    const ProgramOptions o = ReadProgramOptions(settings);
+
+    QCOMPARE(doc.HomeURL, QStringLiteral("http://new-home.example/"));
+    QVERIFY(doc.AutoHome);
+    QVERIFY(doc.HomeAsSplash);
+    QCOMPARE(o.OnMouseMove, 1);
+    QCOMPARE(o.ScreenSaveTimeOut, 12 * 60);
+    QCOMPARE(doc.DefaultTime, 25);
+    QVERIFY(!doc.AutoLoop);
+    QVERIFY(!o.FirstPageIsLastPage);
+    QCOMPARE(o.WindowState, 0);
+    QVERIFY(o.TopMost);
+    QCOMPARE(o.RemoveVertScroll, 2);
+    QCOMPARE(o.OnNewWindow, 1);
+    QVERIFY(o.RandomMode);
+    QStringList pages;
+    for (int i = 1; i < doc.PageList.size(); ++i)
+        pages.append(doc.PageList.at(i).URL);
+    // Grab put its page before the selected one, where the deleted first page was.
+    QCOMPARE(pages, (QStringList{"http://grabbed.example/", "http://shown.example/page.html",
+                                 "http://three.example/"}));
+    QCOMPARE(doc.IncludeList, QStringList{"http://grabbed.example/"});
+    QCOMPARE(doc.ExcludeList, QStringList{"http://grabbed.example/private/"});
+    QCOMPARE(doc.ToolRunButtons.at(ToolRunQuit).Position, ToolRunQuit - 1);
+    QCOMPARE(doc.ToolRunButtons.at(ToolRunNext).Position, ToolRunQuit);
+    QCOMPARE(doc.ToolNavButtons.at(ToolNavBack).Position, 1);
+    QCOMPARE(doc.ToolNavButtons.at(ToolNavForward).Position, 0);
+    QVERIFY(o.ToolRunLocked);
+    QVERIFY(o.ToolNavLocked);
+    QVERIFY(o.AutoReboot);
+    QCOMPARE(o.RebootTime, QStringLiteral("04:30"));
+    QVERIFY(o.ForceReboot);
+    QVERIFY(o.AutoLogin);
+    QCOMPARE(o.NTLogin, QStringLiteral("kiosk"));
+    QCOMPARE(o.NTDomain, QStringLiteral("HALL"));
+    QCOMPARE(o.UpdateScheme, 4);
+    QCOMPARE(o.UpdateTime, QStringLiteral("03:15"));
+    QCOMPARE(o.UpdateDelay, 600);
+    QCOMPARE(o.MaxTime, 120);
+    QVERIFY(o.ForceReconnect);
+    QVERIFY(!o.TestURLIsHomePage);
+    QCOMPARE(o.TestURL, QStringLiteral("http://probe.example/"));
+    QVERIFY(!o.HelpEnabled);
+    QCOMPARE(o.HelpURL, QStringLiteral("/srv/kiosk/help.html"));
+    QCOMPARE(o.EMail, QStringLiteral("admin@example.org"));
+    QVERIFY(o.DontUseEMail);
+
+    // Each in its own place: parameters in the document, general options in the user's hive,
+    // the screen saver and the file type where the system side reads them.
+    QCOMPARE(ini.ReadIni("Gpane", "UpdateScheme", path), QStringLiteral("4"));
+    QCOMPARE(ini.ReadIni("Gpane", "RandomMode", path), QStringLiteral("Yes"));
+    RegistryLayer layer(registry);
+    const QString user = settings.userPath();
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, user, "EMail"), "admin@example.org");
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, user, "TestURL"), "http://probe.example/");
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, user, "DefaultFile"), path);
+    QCOMPARE(layer.RegRead(RegRoot::LocalMachine, settings.machinePath(), "ParamsLocation"), "1");
+    QVERIFY(layer.RegRead(RegRoot::CurrentUser, user, "NTPassword").isEmpty());
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "SCRNSAVE.EXE"),
+             rig.program.programPath);
+    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveActive"), "1");
+    QCOMPARE(ini.ReadIni("boot", "SCRNSAVE.EXE", rig.program.windowsFolder + "SYSTEM.INI"),
+             rig.program.programPath);
+    QVERIFY(!AssociationNeeded(registry, rig.program.programPath));
+    QVERIFY(settings.readNumbered(Setting::RecentFile).contains(path));
+}
+
+void FrmConfigTest::privateValuesStayOutOfTheLog()
+{
+    static QStringList log;
+    log.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { log.append(text); });
+    enableVerboseLog();
+
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    dialog.SelectTab(12);
+    rig.modal.expect(ScriptedRunner::fill(
+        {{"txtNewPass1", "Pa55word"}, {"txtNewPass2", "Pa55word"}}, QStringLiteral("cmdOK")));
+    rig.click("cmdPassword");
+    rig.type("txtEMail", "secret.person@example.org");
+    dialog.SelectTab(9);
+    rig.click("chkReboot");
+    rig.click("chkAutoLogin");
+    rig.type("txtUserName", "hiddenuser");
+    rig.click("cmdOK");
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QStringLiteral("glasspane*=false"));
+
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+    QVERIFY2(log.join('\n').contains(QStringLiteral("option TestURL")), "the save is logged");
+    const QString all = log.join('\n');
+    for (const QString& secret :
+         {QStringLiteral("secret.person"), QStringLiteral("Pa55word"),
+          ScramblePassword(QStringLiteral("Pa55word")), QStringLiteral("hiddenuser")})
+        QVERIFY2(!all.contains(secret), qPrintable(secret));
+}
+
+void FrmConfigTest::screenshots()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    rig.update.LastUpdate = QDateTime(QDate(2024, 3, 4), QTime(2, 10));
+    frmConfig& dialog = rig.open();
+    dialog.resize(dialog.minimumSize());
+    const QStringList names = {"general", "layout",  "pages",  "include", "exclude", "default",
+                               "toolrun", "toolnav", "reboot", "update",  "help",    "about"};
+    for (int n = 1; n <= 12; ++n) {
+        dialog.SelectTab(n);
+        QApplication::processEvents();
+        const QString file = screenshotFolder() + QStringLiteral("/config-%1-%2.png")
+                                                      .arg(n, 2, 10, QLatin1Char('0'))
+                                                      .arg(names.at(n - 1));
+        QVERIFY(dialog.grab().save(file));
+    }
+    // Every page fits the dialog at its smallest.
+    for (int n = 1; n <= 12; ++n) {
+        QWidget* page = rig.find(QStringLiteral("picConfig%1").arg(n));
+        QVERIFY2(page->minimumSizeHint().height() <= page->parentWidget()->height(),
+                 qPrintable(QString::number(n)));
+    }
+}
+
+QTEST_MAIN(FrmConfigTest)
+#include "frm_config_test.moc"

@@ -1,0 +1,141 @@
+// The password dialog in both modes, and on the engine's way to the configuration dialog:
+// wrong tries, the right one, and a cancel that ends a configuration-only run.
+
+#include "config/frm_password.h"
+#include "config_rig.h"
+#include "engine/config_password.h"
+#include "support/engine_rig.h"
+
+#include <QApplication>
+#include <QLabel>
+
+using namespace glasspane;
+
+class FrmPasswordTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void modes_data();
+    void modes();
+    void wrongTriesThenTheRightOne();
+    void cancelOnTheWayToConfiguration_data();
+    void cancelOnTheWayToConfiguration();
+};
+
+void FrmPasswordTest::modes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<bool>("oldShown");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("enter") << 1 << "Glasspane - https://glasspane.example/"
+                           << "Configuration dialog box is password protected." << false
+                           << "txtNewPass1";
+    QTest::newRow("change") << 2 << "Change password"
+                            << "&Old password:" << true << "txtOldPass";
+}
+
+void FrmPasswordTest::modes()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, title);
+    QFETCH(QString, first);
+    QFETCH(bool, oldShown);
+    QFETCH(QString, focus);
+    PasswordLock lock;
+    lock.passwordDialogMode = mode;
+    ScriptedRunner runner;
+    frmPassword dialog(lock, runner, {});
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(dialog.windowTitle(), title);
+    QCOMPARE(dialog.findChild<QLabel*>("lblOldPass")->text(), first);
+    QCOMPARE(dialog.findChild<QLineEdit*>("txtOldPass")->isVisible(), oldShown);
+    QCOMPARE(dialog.findChild<QLineEdit*>("txtNewPass2")->isVisible(), oldShown);
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    for (const char* name : {"txtOldPass", "txtNewPass1", "txtNewPass2"}) {
+        auto* box = dialog.findChild<QLineEdit*>(name);
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        QCOMPARE(box->maxLength(), kMaxPasswordLength);
+    }
+    QVERIFY(dialog.findChild<QPushButton*>("cmdOK")->isDefault());
+}
+
+void FrmPasswordTest::wrongTriesThenTheRightOne()
+{
+    PasswordLock lock;
+    lock.storedPassword = ScramblePassword(QStringLiteral("Secret"));
+    lock.passwordDialogMode = 1;
+    ScriptedRunner runner;
+    frmPassword dialog(lock, runner, {});
+    dialog.show();
+    auto* box = dialog.findChild<QLineEdit*>("txtNewPass1");
+    for (const char* wrong : {"secret", "Secret "}) {
+        box->setText(QString::fromLatin1(wrong));
+        runner.expect(ScriptedRunner::press(QMessageBox::Ok));
+        dialog.cmdOK_Click();
+        QCOMPARE(runner.shown.last(), QStringLiteral("messageBox|Glasspane|Incorrect password !"));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!lock.isUnlocked());
+        QCOMPARE(box->selectedText(), box->text());
+    }
+    box->setText(QStringLiteral("Secret"));
+    dialog.cmdOK_Click();
+    QVERIFY(runner.allAnswered());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(lock.isUnlocked());
+}
+
+void FrmPasswordTest::cancelOnTheWayToConfiguration_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("typed"); // "" = Cancel
+    QTest::addColumn<int>("state");
+    QTest::newRow("cancel, /c") << "/c"
+                                << "" << int(RunState::FINPROG);
+    QTest::newRow("cancel, config") << "config"
+                                    << "" << int(RunState::FINPROG);
+    QTest::newRow("cancel, show") << ""
+                                  << "" << int(RunState::NAVIGATE);
+    QTest::newRow("right, /c") << "/c"
+                               << "Secret" << int(RunState::WAITCONFIG);
+}
+
+void FrmPasswordTest::cancelOnTheWayToConfiguration()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(QString, typed);
+    QFETCH(int, state);
+    EngineRig rig;
+    rig.setPages({{QStringLiteral("http://a/"), 10}});
+    rig.lock.storedPassword = ScramblePassword(QStringLiteral("Secret"));
+    ScriptedRunner runner;
+    // The real dialog, where the engine asks for the password.
+    rig.frontend.whilePasswordOpen = [&] {
+        frmPassword dialog(rig.lock, runner, {});
+        runner.exec(dialog);
+    };
+    runner.expect(typed.isEmpty()
+                      ? ScriptedRunner::fill({}, QStringLiteral("cmdCancel"))
+                      : ScriptedRunner::fill({{"txtNewPass1", typed}}, QStringLiteral("cmdOK")));
+    rig.start(commandLine);
+    rig.tick(); // the first pass
+    if (commandLine.isEmpty())
+        rig.engine->ConfigAction();
+    rig.tick(3);
+    QVERIFY(runner.allAnswered());
+    QCOMPARE(rig.frontend.passwordModeSeen, 1);
+    if (state == int(RunState::NAVIGATE))
+        QVERIFY(rig.state() == RunState::NAVIGATE || rig.state() == RunState::WAITTIME);
+    else if (state == int(RunState::FINPROG))
+        QCOMPARE(rig.frontend.processEnds, 1);
+    else
+        QCOMPARE(int(rig.state()), state);
+    QCOMPARE(rig.frontend.configDialogs, typed.isEmpty() ? 0 : 1);
+}
+
+QTEST_MAIN(FrmPasswordTest)
+#include "frm_password_test.moc"
