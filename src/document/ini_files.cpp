@@ -8,17 +8,11 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <vector>
 
 namespace glasspane {
 
 namespace {
-
-enum class Encoding { Utf8, Windows1252 };
-
-const QByteArray kBom("\xEF\xBB\xBF", 3);
 
 struct Line
 {
@@ -162,8 +156,7 @@ void reindex(Section& section)
 struct ParsedFile
 {
     bool exists = false;
-    Encoding encoding = Encoding::Utf8;
-    bool bom = false; // a UTF-8 byte-order mark, kept as the file had it
+    TextFormat format; // kept as the file had it, byte-order mark too
     // Line end of the lines this program adds: the file's own, CRLF for a new file because
     // documents are shared with Windows-made tools.
     QString newline = QStringLiteral("\r\n");
@@ -269,19 +262,6 @@ struct ParsedFile
     }
 };
 
-QByteArray encode(const QString& text, Encoding& encoding)
-{
-    if (encoding == Encoding::Windows1252) {
-        QByteArray bytes;
-        if (EncodeWindows1252(text, bytes))
-            return bytes;
-        // A character the code page cannot hold: the file becomes UTF-8 rather than lose it.
-        encoding = Encoding::Utf8;
-    }
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    return encoder(text);
-}
-
 } // namespace
 
 // Comparing a file with the disk costs a few microseconds, far more than a lookup. Within a
@@ -335,18 +315,11 @@ struct IniFiles::Impl
                 files.remove(path);
                 return nullptr;
             }
-            const QByteArray bytes = file.readAll();
+            const DecodedText decoded = DecodeTextFile(file.readAll());
             file.close();
-            parsed->bom = bytes.startsWith(kBom);
-            const QByteArray body = parsed->bom ? bytes.sliced(3) : bytes;
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            QString text = decoder(body);
-            if (decoder.hasError()) {
-                parsed->encoding = Encoding::Windows1252;
-                text = DecodeWindows1252(body);
-            }
+            parsed->format = decoded.format;
             parsed->exists = true;
-            parsed->parse(text);
+            parsed->parse(decoded.text);
         }
         parsed->stamp = stamp;
         parsed->checkedAt = now;
@@ -358,16 +331,15 @@ struct IniFiles::Impl
 
     bool save(const QString& path, ParsedFile& parsed)
     {
-        Encoding encoding = parsed.encoding;
-        const QByteArray bytes =
-            parsed.bom ? kBom + encode(parsed.text(), encoding) : encode(parsed.text(), encoding);
+        TextFormat format = parsed.format;
+        const QByteArray bytes = EncodeTextFile(parsed.text(), format);
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
             // The disk keeps the old file: forget the copy so the next read sees it.
             files.remove(path);
             return false;
         }
-        parsed.encoding = encoding;
+        parsed.format = format;
         parsed.exists = true;
         parsed.dirty = false;
         parsed.stamp = stampOf(path);

@@ -12,7 +12,8 @@ namespace glasspane {
 //   loses them; lines beginning with ';' and lines outside any section are ignored;
 // - a write replaces the value in place, adds the key at the end of its section, or adds the
 //   section at the end of the file; every line it does not touch stays exactly as it was;
-// - files are read as UTF-8 when valid, else as Windows-1252, and written back the same way.
+// - files are read as UTF-16 or UTF-8 after a byte-order mark, else as UTF-8 when valid, else
+//   as Windows-1252, and written back the same way.
 // A file is parsed once and kept until it changes on disk or is written. Each write is saved
 // at once, atomically (temporary file and rename), unless a Batch is open on the file, in which
 // case the file is saved once when the batch ends.
