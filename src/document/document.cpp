@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -288,6 +289,7 @@ void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand)
             continue;
         PageEntry page;
         page.URL = url;
+        page.Section = section;
         page.DefaultTime = ToBool(ini.ReadIni(section, kPageDefaultTimeKey, file), true);
         page.Time = ToLong(ini.ReadIni(section, kTimeKey, file), doc.DefaultTime);
         page.Var1Type = ToInt(ini.ReadIni(section, kVar1TypeKey, file), 0);
@@ -557,13 +559,31 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
                            QString::number(doc.DefaultTime), file);
     }
 
-    // Every former page, include and exclude section goes, whatever its number or place, so
-    // that the new lists are read back exactly, in their order, and nothing stale returns.
-    const QString existing = IniFiles::ReadSectionList(file, QStringLiteral(","));
-    for (const QString& section : sectionNames(existing)) {
-        if (isSectionOf(section, kPageSection) || isSectionOf(section, kIncludeSection) ||
-            isSectionOf(section, kExcludeSection))
-            ok &= ini.DeleteSection(section, file);
+    // The page, include and exclude sections in list order, numbered afresh, each with what
+    // the section it came from held besides the keys written here.
+    const QStringList existing = sectionNames(IniFiles::ReadSectionList(file, QStringLiteral(",")));
+    QList<IniFiles::SectionPlan> pagePlan;
+    for (int i = 1; i < doc.PageList.size(); ++i)
+        pagePlan.append({kPageSection + QString::number(i), doc.PageList.at(i).Section});
+    ok &= ini.ArrangeSections(
+        file, [](const QString& name) { return isSectionOf(name, kPageSection); }, pagePlan);
+    for (const QString& word : {kIncludeSection, kExcludeSection}) {
+        const QStringList& list = word == kIncludeSection ? doc.IncludeList : doc.ExcludeList;
+        // An entry's section is the first one that holds its prefix.
+        QHash<QString, QString> sectionOfPrefix;
+        for (const QString& section : existing) {
+            if (isSectionOf(section, word)) {
+                const QString url = ini.ReadIni(section, kUrlKey, file).trimmed();
+                if (!url.isEmpty() && !sectionOfPrefix.contains(url))
+                    sectionOfPrefix.insert(url, section);
+            }
+        }
+        QList<IniFiles::SectionPlan> plan;
+        for (int i = 0; i < list.size(); ++i)
+            plan.append(
+                {word + QString::number(i + 1), sectionOfPrefix.take(list.at(i).trimmed())});
+        ok &= ini.ArrangeSections(
+            file, [&word](const QString& name) { return isSectionOf(name, word); }, plan);
     }
     ok &= SavePageList(services, doc);
     ok &= SaveIncludeList(services, doc);
@@ -583,6 +603,8 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
         qCWarning(lcDocument, "cannot save the document %s", qUtf8Printable(file));
         return false;
     }
+    for (int i = 1; i < doc.PageList.size(); ++i)
+        doc.PageList[i].Section = kPageSection + QString::number(i);
     if (!ok)
         qCWarning(lcDocument, "some values of %s could not be stored", qUtf8Printable(file));
 

@@ -31,6 +31,9 @@ struct PageEntry
     QString LocalFile; // cache file of the last fetch through the cache
     bool Cached = false;
     bool SeparateProc = true;
+    // The document section the page was read from ("" for a new page): saving keeps the lines
+    // of that section it does not write itself (other keys, comments), wherever the page moved.
+    QString Section;
 };
 
 // One entry of the expanded play list that the engine walks.
@@ -185,10 +188,12 @@ void NewDocument(DocumentState& doc);
                                 const LoadOptions& options = {});
 
 // Writes doc into documentPath in one atomic save: the [Gpane] values, the pages, include and
-// exclude lists (every former page, include and exclude section is replaced, so none is read
-// again), the buttons and [About]. writeSettings, when given, runs inside the same save and
-// writes the other options (those in the document land in the same file). False when the
-// file could not be saved (it is then unchanged on disk).
+// exclude lists, the buttons and [About]. The page, include and exclude sections are written
+// in list order and numbered afresh; each keeps the other keys and comments of the section it
+// came from (a page its Section, an include or exclude prefix the first section holding it);
+// sections no entry came from go, so that nothing stale is read again. writeSettings, when given,
+// runs inside the same save and writes the other options (those in the document land in the same
+// file). False when the file could not be saved (it is then unchanged on disk).
 [[nodiscard]] bool SaveDocument(DocumentServices& services, DocumentState& doc,
                                 const QString& documentPath, const QString& documentName,
                                 const std::function<void()>& writeSettings = {});

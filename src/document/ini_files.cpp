@@ -426,6 +426,121 @@ struct IniFiles::Impl
         return changed(path, *parsed);
     }
 
+    bool arrangeSections(const QString& path, const std::function<bool(const QString&)>& isMember,
+                         const QList<SectionPlan>& plan)
+    {
+        ParsedFile* parsed = load(path);
+        if (!parsed)
+            return false;
+        auto& sections = parsed->sections;
+        const QString& newline = parsed->newline;
+
+        // The comment lines right above a header belong to that section and move with it.
+        std::vector<std::vector<Line>> leading(sections.size());
+        for (size_t i = 1; i < sections.size(); ++i) {
+            auto& above = sections[i - 1]->lines;
+            size_t from = above.size();
+            while (from > (sections[i - 1]->preamble ? 0 : 1) &&
+                   QStringView(above[from - 1].text).trimmed().startsWith(QLatin1Char(';')))
+                --from;
+            leading[i].assign(above.begin() + qsizetype(from), above.end());
+            above.erase(above.begin() + qsizetype(from), above.end());
+        }
+
+        // The members, taken out; where the first of them stood.
+        std::vector<std::unique_ptr<Section>> members;
+        std::vector<std::vector<Line>> membersLeading;
+        std::vector<std::unique_ptr<Section>> others;
+        std::vector<std::vector<Line>> othersLeading;
+        size_t place = 0;
+        for (size_t i = 0; i < sections.size(); ++i) {
+            if (i > 0 && isMember(sections[i]->name)) {
+                if (members.empty())
+                    place = others.size();
+                members.push_back(std::move(sections[i]));
+                membersLeading.push_back(std::move(leading[i]));
+            } else {
+                others.push_back(std::move(sections[i]));
+                othersLeading.push_back(std::move(leading[i]));
+            }
+        }
+        if (members.empty())
+            place = others.size();
+
+        std::vector<std::unique_ptr<Section>> arranged;
+        std::vector<std::vector<Line>> arrangedLeading;
+        for (const SectionPlan& p : plan) {
+            size_t from = members.size();
+            for (size_t j = 0; !p.source.isEmpty() && j < members.size(); ++j) {
+                if (members[j]->name.compare(p.source.trimmed(), Qt::CaseInsensitive) == 0) {
+                    from = j;
+                    break;
+                }
+            }
+            std::unique_ptr<Section> section;
+            if (from == members.size()) {
+                // A new section: a blank line parts it from whatever follows.
+                section = std::make_unique<Section>();
+                section->lines.push_back(Line{QLatin1Char('[') + p.name + QLatin1Char(']'), {}});
+                section->lines.push_back(Line{QString(), newline});
+                arrangedLeading.emplace_back();
+            } else {
+                section = std::make_unique<Section>(*members[from]);
+                arrangedLeading.push_back(membersLeading[from]);
+            }
+            if (section->name != p.name) {
+                section->name = p.name;
+                section->lines[0].text = QLatin1Char('[') + p.name + QLatin1Char(']');
+            }
+            for (Line& line : section->lines) {
+                if (line.eol.isEmpty())
+                    line.eol = newline;
+            }
+            reindex(*section);
+            arranged.push_back(std::move(section));
+        }
+
+        // The whole file again, each section's comments above its header.
+        sections.clear();
+        auto put = [&](std::unique_ptr<Section> section, std::vector<Line> above) {
+            if (!above.empty()) {
+                auto& before = sections.back()->lines;
+                if (!before.empty() && before.back().eol.isEmpty())
+                    before.back().eol = newline;
+                before.insert(before.end(), above.begin(), above.end());
+            }
+            sections.push_back(std::move(section));
+        };
+        for (size_t i = 0; i < others.size(); ++i) {
+            if (i == place) {
+                for (size_t k = 0; k < arranged.size(); ++k)
+                    put(std::move(arranged[k]), std::move(arrangedLeading[k]));
+            }
+            put(std::move(others[i]), std::move(othersLeading[i]));
+        }
+        if (place == others.size()) {
+            for (size_t k = 0; k < arranged.size(); ++k) {
+                // Sections added at the end follow a blank line, as WriteIni adds them.
+                auto& before = sections.back()->lines;
+                if (k == 0 && !before.empty() && arrangedLeading[k].empty() &&
+                    !QStringView(before.back().text).trimmed().isEmpty()) {
+                    if (before.back().eol.isEmpty())
+                        before.back().eol = newline;
+                    before.push_back(Line{QString(), newline});
+                }
+                put(std::move(arranged[k]), std::move(arrangedLeading[k]));
+            }
+            // Nor does the file end in the blank line of a new section.
+            auto& last = sections.back()->lines;
+            if (!arranged.empty() && last.size() == 2 && last.back().text.isEmpty())
+                last.pop_back();
+        }
+        for (const auto& section : sections)
+            reindex(*section);
+        parsed->rebuildIndex();
+        return changed(path, *parsed);
+    }
+
     bool deleteSection(const QString& path, const QString& section)
     {
         ParsedFile* parsed = load(path);
@@ -500,6 +615,15 @@ bool IniFiles::DeleteSection(const QString& section, const QString& file)
     if (section.trimmed().isEmpty())
         return true;
     return d->deleteSection(d->pathOf(file), section);
+}
+
+bool IniFiles::ArrangeSections(const QString& file,
+                               const std::function<bool(const QString&)>& isMember,
+                               const QList<SectionPlan>& plan)
+{
+    if (file.isEmpty())
+        return false;
+    return d->arrangeSections(d->pathOf(file), isMember, plan);
 }
 
 bool IniFiles::FlushIni(const QString& file)

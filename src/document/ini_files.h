@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace glasspane {
@@ -48,6 +50,21 @@ public:
                                 const QString& file);
     // Deletes a whole section.
     [[nodiscard]] bool DeleteSection(const QString& section, const QString& file);
+
+    // One section of a new arrangement: its name, and the section whose lines it takes ("" or
+    // a name that is not there: a new, empty section).
+    struct SectionPlan
+    {
+        QString name;
+        QString source;
+    };
+    // Gives the sections that are members (isMember(name)) a new order and new names, keeping
+    // everything they hold: plan[i] becomes the i-th of them, holding every line of its source
+    // (the first member of that name; a copy when a source serves twice). Members no plan
+    // names go. The arranged sections stand where the first member stood, else at the end.
+    [[nodiscard]] bool ArrangeSections(const QString& file,
+                                       const std::function<bool(const QString&)>& isMember,
+                                       const QList<SectionPlan>& plan);
     // Saves pending changes of a file and forgets its parsed copy, so the next read sees the
     // disk. False when pending changes could not be saved.
     [[nodiscard]] bool FlushIni(const QString& file);

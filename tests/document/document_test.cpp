@@ -28,6 +28,7 @@ private Q_SLOTS:
     void saveRoundTrip();
     void saveRemovesStaleSections();
     void saveKeepsOtherLines();
+    void saveKeepsWhatSectionsHold();
     void saveWithRegistryParametersKeepsDocumentValues();
     void failedSaveIsReported();
     void buttonsWriteOnlyDifferences();
@@ -348,6 +349,58 @@ void DocumentTest::saveKeepsOtherLines()
     const QString text = DocumentFixture::text(p);
     QVERIFY(text.startsWith("; kept comment\n[Custom]\nMine=1\n"));
     QCOMPARE(f.ini.ReadIni("Gpane", "Other", p), QString("2"));
+}
+
+void DocumentTest::saveKeepsWhatSectionsHold()
+{
+    // Comments and keys this program does not know travel with their page, include or exclude
+    // entry when the lists are reordered, shortened or given new entries.
+    DocumentFixture f;
+    const QString p = f.write("d.gpn", "[Gpane]\n\n"
+                                       "; the welcome screen\n[Page1]\nURL=welcome.html\n"
+                                       "Owner=front desk\n\n"
+                                       "[Page2]\nURL=menu.html\n; lunch only\nNote=daily\n\n"
+                                       "[Page3]\nURL=gone.html\nMine=x\n\n"
+                                       "[Include1]\n; the intranet\nURL=http://intra/\n\n"
+                                       "[Exclude1]\nURL=http://intra/hr/\nWhy=private\n\n"
+                                       "[ToolNavBack]\nVisible=No\n");
+    QVERIFY(f.load(p, false));
+    QCOMPARE(f.doc.pageCount(), 3);
+    // Menu first, welcome second, the third page dropped, a new one at the end.
+    PageEntry added;
+    added.URL = QStringLiteral("new.html");
+    f.doc.PageList = {f.doc.PageList.at(0), f.doc.PageList.at(2), f.doc.PageList.at(1), added};
+    f.doc.IncludeList = {"http://new/", "http://intra/"};
+    QVERIFY(SaveDocument(f.services, f.doc, p, p));
+
+    auto section = [&](const QString& name) {
+        const QString text = DocumentFixture::text(p);
+        const qsizetype at = text.indexOf(QLatin1Char('[') + name + QLatin1Char(']'));
+        const qsizetype end = text.indexOf(QLatin1String("\n["), at + 1);
+        return at < 0 ? QString() : text.mid(at, end < 0 ? -1 : end - at);
+    };
+    QVERIFY2(section("Page1").contains("URL=menu.html\n; lunch only\nNote=daily\n"),
+             qPrintable(section("Page1")));
+    QVERIFY2(section("Page2").contains("URL=welcome.html\nOwner=front desk\n"),
+             qPrintable(section("Page2")));
+    QVERIFY(section("Page3").startsWith("[Page3]\nURL=new.html\n"));
+    QVERIFY(!DocumentFixture::text(p).contains("Mine=x"));
+    QVERIFY(DocumentFixture::text(p).contains(
+        "[Include1]\nURL=http://new/\n\n[Include2]\n; the intranet\n"));
+    QVERIFY(DocumentFixture::text(p).contains("; the welcome screen\n[Page2]\nURL=welcome.html\n"));
+    QVERIFY2(section("Include2").contains("; the intranet\nURL=http://intra/\n"),
+             qPrintable(section("Include2")));
+    QVERIFY(section("Exclude1").contains("Why=private\n"));
+    QVERIFY(section("ToolNavBack").contains("Visible=No"));
+
+    // Read again, the pages come in the saved order; a second save changes nothing.
+    DocumentFixture g;
+    QVERIFY(g.load(p, false));
+    QCOMPARE(g.pageUrls(), QStringList({"menu.html", "welcome.html", "new.html"}));
+    QCOMPARE(g.doc.IncludeList, QStringList({"http://new/", "http://intra/"}));
+    const QByteArray once = readFileBytes(p);
+    QVERIFY(SaveDocument(g.services, g.doc, p, p));
+    QCOMPARE(readFileBytes(p), once);
 }
 
 void DocumentTest::saveWithRegistryParametersKeepsDocumentValues()
