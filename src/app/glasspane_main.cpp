@@ -14,21 +14,70 @@
 #include "platform/log.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <cstdio>
 
 using namespace glasspane;
 
+namespace {
+
+// A word that looks like an option but is none: a first word beginning with '-' that is no
+// switch ("-C"), or any word beginning with "--". After "--" every word is taken as it is.
+QString unknownOption(QStringList& arguments)
+{
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--")) {
+        arguments.removeFirst();
+        return QString();
+    }
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments.at(i);
+        if (word == QLatin1String("--help") || word == QLatin1String("--version"))
+            continue;
+        if (word.startsWith(QLatin1String("--")) ||
+            (i == 0 && word.startsWith(u'-') && CommandLineSwitch(word).isEmpty()))
+            return word;
+    }
+    return QString();
+}
+
+// "" when pictures can be saved in folder (made when missing), else why not.
+QString screenshotFolderProblem(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("the folder cannot be made");
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".glasspane-XXXXXX")));
+    if (!probe.open())
+        return probe.errorString();
+    return QString();
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    initLog(QStringLiteral("glasspane"));
     // The grammar sees the words as they were given, before Qt takes out options of its own.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const bool verbose = arguments.removeAll(QStringLiteral("--verbose")) > 0;
+    const bool wantsScreenshots = arguments.contains(QStringLiteral("--screenshots"));
     const QString screenshots = TakeScreenshotFolder(arguments);
 
     QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QString unknown = unknownOption(arguments);
+    if (!unknown.isEmpty() || (wantsScreenshots && screenshots.isEmpty())) {
+        // Nothing is started and nothing written: a mistyped option is no document.
+        if (unknown.isEmpty())
+            err << "glasspane: --screenshots needs a folder\n\n";
+        else
+            err << "glasspane: unknown option " << unknown << "\n\n";
+        err << CommandLineUsage();
+        return 2;
+    }
     if (arguments == QStringList{QStringLiteral("--help")}) {
         out << CommandLineUsage();
         return 0;
@@ -39,6 +88,14 @@ int main(int argc, char** argv)
     }
     if (verbose)
         enableVerboseLog();
+    if (!screenshots.isEmpty()) {
+        const QString problem = screenshotFolderProblem(screenshots);
+        if (!problem.isEmpty()) {
+            err << "glasspane: cannot save screenshots in " << screenshots << ": " << problem
+                << '\n';
+            return 2;
+        }
+    }
 
     const QString commandLine = JoinArguments(arguments);
     const StartupRequest request = ParseCommandLine(commandLine);

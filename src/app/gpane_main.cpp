@@ -45,6 +45,7 @@ void printUsage(QTextStream& stream)
 
 int main(int argc, char** argv)
 {
+    initLog(QStringLiteral("gpane"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gpane"));
     QTextStream out(stdout);
