@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QSet>
 #include <vector>
 
 namespace glasspane {
@@ -275,6 +276,8 @@ struct IniFiles::Impl
     QElapsedTimer clock;
     QHash<QString, std::shared_ptr<ParsedFile>> files; // by absolute path
     QHash<QString, int> batches;                       // open batches by absolute path
+    QSet<QString> readOnly;                            // by absolute path
+    QString lastError;                                 // why the last failed save failed
     // The last name asked for and its absolute path: callers read many keys of one file.
     QString lastName;
     QString lastPath;
@@ -335,6 +338,7 @@ struct IniFiles::Impl
         const QByteArray bytes = EncodeTextFile(parsed.text(), format);
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+            lastError = out.errorString();
             // The disk keeps the old file: forget the copy so the next read sees it.
             files.remove(path);
             return false;
@@ -591,7 +595,7 @@ QString IniFiles::ReadIni(const QString& section, const QString& key, const QStr
 bool IniFiles::WriteIni(const QString& section, const QString& key, const QString& value,
                         const QString& file)
 {
-    if (file.isEmpty())
+    if (file.isEmpty() || isReadOnly(file))
         return false;
     if (section.trimmed().isEmpty())
         return true;
@@ -610,7 +614,7 @@ bool IniFiles::WriteIni(const QString& section, const QString& key, const QStrin
 
 bool IniFiles::DeleteSection(const QString& section, const QString& file)
 {
-    if (file.isEmpty())
+    if (file.isEmpty() || isReadOnly(file))
         return false;
     if (section.trimmed().isEmpty())
         return true;
@@ -621,7 +625,7 @@ bool IniFiles::ArrangeSections(const QString& file,
                                const std::function<bool(const QString&)>& isMember,
                                const QList<SectionPlan>& plan)
 {
-    if (file.isEmpty())
+    if (file.isEmpty() || isReadOnly(file))
         return false;
     return d->arrangeSections(d->pathOf(file), isMember, plan);
 }
@@ -639,6 +643,26 @@ bool IniFiles::FlushIni(const QString& file)
         ok = d->save(path, **it);
     d->files.remove(path);
     return ok;
+}
+
+QString IniFiles::errorString() const
+{
+    return d->lastError;
+}
+
+void IniFiles::setReadOnly(const QString& file, bool readOnly)
+{
+    if (file.isEmpty())
+        return;
+    if (readOnly)
+        d->readOnly.insert(d->pathOf(file));
+    else
+        d->readOnly.remove(d->pathOf(file));
+}
+
+bool IniFiles::isReadOnly(const QString& file)
+{
+    return !d->readOnly.isEmpty() && d->readOnly.contains(d->pathOf(file));
 }
 
 QString IniFiles::ReadSectionList(const QString& file, const QString& separator)

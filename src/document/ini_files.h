@@ -68,6 +68,14 @@ public:
     // Saves pending changes of a file and forgets its parsed copy, so the next read sees the
     // disk. False when pending changes could not be saved.
     [[nodiscard]] bool FlushIni(const QString& file);
+    // Why the last save that failed failed ("Permission denied").
+    QString errorString() const;
+
+    // A file this program must never change (one that is not a document): every write to it
+    // fails and leaves it as it is.
+    void setReadOnly(const QString& file, bool readOnly);
+    bool isReadOnly(const QString& file);
+
     // The section names in file order, duplicates included, each followed by separator; a fresh
     // scan of the file.
     static QString ReadSectionList(const QString& file, const QString& separator);

@@ -1,3 +1,6 @@
+#include "document/page_cache.h"
+#include "support/http_test_server.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -80,6 +83,7 @@ private Q_SLOTS:
     void emptyDocumentShowsDefaultPages();
     void defaultDocument();
     void valueFilesAndFilters();
+    void valueFilesAsTheShowFetchesThem();
     void hugeRangeIsCut();
     void oddInputsDoNotCrash_data();
     void oddInputsDoNotCrash();
@@ -176,6 +180,54 @@ void GpanePlaylistTest::valueFilesAndFilters()
     const Run r = run({doc});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.out, QString("10\tS\thttp://h/x1\n10\tS\thttp://h/x2\n"));
+}
+
+void GpanePlaylistTest::valueFilesAsTheShowFetchesThem()
+{
+    // The listing uses the page cache and the update policy as the show does, and writes
+    // nothing: with the policy off-line the cached copy gives the values and the server is
+    // not asked; on-line the server's newer copy does, and the cache is left as it was.
+    glasspane::HttpTestServer server;
+    server.setPage("/values.txt", "<fresh>");
+    const QString address = server.url("/values.txt");
+    const QString cached = m_home + "/cache/glasspane/" + glasspane::CacheFileName(address);
+    QDir().mkpath(QFileInfo(cached).absolutePath());
+    {
+        QFile f(cached);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<kept>");
+    }
+    auto document = [&](int scheme, const QString& source) {
+        return write("cache.gpn", QStringLiteral("[Gpane]\nUpdateScheme=%1\n"
+                                                 "[Page1]\nURL=http://h/$$\nVar1Type=3\n"
+                                                 "Var1Source=%2\nVar1Param=<$$>\n")
+                                      .arg(scheme)
+                                      .arg(source)
+                                      .toUtf8());
+    };
+
+    Run r = run({document(1, address)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("10\tS\thttp://h/kept\n"));
+    QCOMPARE(server.requestCount("/values.txt"), 0);
+
+    r = run({document(0, address)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("10\tS\thttp://h/fresh\n"));
+    QCOMPARE(server.requestCount("/values.txt"), 1);
+
+    // "HTTP://" in capitals is no web address to the show's cache: it reads no values there,
+    // and neither does the listing.
+    r = run({document(0, QString(address).replace("http://", "HTTP://"))});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(server.requestCount("/values.txt"), 1);
+
+    QFile f(cached);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("<kept>"));
+    QCOMPARE(filesUnderHome(), QStringList{cached});
+    QVERIFY(f.remove());
 }
 
 void GpanePlaylistTest::hugeRangeIsCut()

@@ -4,6 +4,7 @@
 #include "document/page_variables.h"
 #include "document_fixture.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace glasspane;
@@ -76,6 +77,15 @@ void DocumentTest::pageSections_data()
     QTest::newRow("trimmed") << QByteArray("[Page1]\nURL=  t.html  \n") << QStringList{"t.html"};
     QTest::newRow("not a page") << QByteArray("[Pag1]\nURL=a.html\n[Gpane]\nURL=b.html\n")
                                 << QStringList{};
+    // Saved by an editor as "Unicode".
+    const QString unicode = QStringLiteral(u"[Gpane]\r\n[Page1]\r\nURL=caf\u00e9.html\r\n");
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE") +
+                                   QByteArray(reinterpret_cast<const char*>(unicode.utf16()),
+                                              unicode.size() * 2)
+                            << QStringList{QStringLiteral(u"caf\u00e9.html")};
+    QTest::newRow("UTF-8 with its mark")
+        << QByteArray("\xEF\xBB\xBF[Page1]\nURL=caf\xC3\xA9.html\n")
+        << QStringList{QStringLiteral(u"caf\u00e9.html")};
 }
 
 void DocumentTest::pageSections()
@@ -204,21 +214,52 @@ void DocumentTest::missingDocumentGetsDefault()
 void DocumentTest::emptyGpnReplacedOtherKept_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("replaced");
-    QTest::newRow("gpn") << "empty.gpn" << true;
-    QTest::newRow("GPN any case") << "empty.GpN" << true;
-    QTest::newRow("other extension") << "empty.ini" << false;
+    QTest::addColumn<QString>("message"); // the warning the load must give
+    QTest::newRow("gpn") << "empty.gpn" << QByteArray() << true << QString();
+    QTest::newRow("GPN any case") << "empty.GpN" << QByteArray() << true << QString();
+    QTest::newRow("other extension, empty")
+        << "empty.ini" << QByteArray() << false << "empty.ini is not a document";
+    QTest::newRow("web page passed by mistake")
+        << "page.html" << QByteArray("<html><body>a=b</body></html>\n") << false
+        << "page.html is not a document";
+    QTest::newRow("folder") << "folder.gpn" << QByteArray() << false
+                            << "cannot read the document .*folder.gpn \\(it is a folder\\)";
 }
 
 void DocumentTest::emptyGpnReplacedOtherKept()
 {
+    // A file that is not a document is never written, by the load or by anything after it;
+    // the show plays the default document and the log says why, once.
     QFETCH(QString, name);
+    QFETCH(QByteArray, text);
     QFETCH(bool, replaced);
+    QFETCH(QString, message);
     DocumentFixture f;
-    const QString p = f.write(name, "");
-    QVERIFY(f.load(p));
-    QCOMPARE(readFileBytes(p).startsWith("[Gpane]"), replaced);
-    QCOMPARE(f.doc.pageCount(), replaced ? 5 : 0);
+    const QString p = name == "folder.gpn" ? f.path(name) : f.write(name, text);
+    if (name == "folder.gpn")
+        QVERIFY(QDir().mkpath(p));
+    if (!message.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(message));
+    QCOMPARE(f.load(p), name != "folder.gpn");
+    QCOMPARE(f.doc.pageCount(), 5);
+    if (replaced) {
+        QVERIFY(readFileBytes(p).startsWith("[Gpane]"));
+        return;
+    }
+    QCOMPARE(f.program.documentPath, p);
+    QVERIFY(!f.settings.write(Setting::FirstPage, 1));
+    QVERIFY(!WriteDefaultDocument(f.services, f.doc, p));
+    QVERIFY(!SaveDocument(f.services, f.doc, p, p));
+    if (name == "folder.gpn")
+        QVERIFY(QFileInfo(p).isDir());
+    else
+        QCOMPARE(readFileBytes(p), text);
+    // The show reloads its document at every cycle: the problem is not said again.
+    QTest::failOnWarning(QRegularExpression("not a document|cannot read"));
+    (void)f.load(p);
+    QCOMPARE(f.doc.pageCount(), 5);
 }
 
 void DocumentTest::gpnWithoutSectionsIsKeptAsBackup()
@@ -278,7 +319,8 @@ void DocumentTest::saveRoundTrip()
     QVERIFY(SaveDocument(f.services, f.doc, p, p));
 
     QCOMPARE(f.ini.ReadIni("Gpane", "HomeURL", p), QString("index.html"));
-    QCOMPARE(f.ini.ReadIni("Page2", "URL", p), QString("local/b.html"));
+    // Relative to the document's own folder, not to the folder the program started in.
+    QCOMPARE(f.ini.ReadIni("Page2", "URL", p), QString("start/local/b.html"));
     QCOMPARE(f.ini.ReadIni("About", "1", p), QString("This is a Glasspane / Roamdeck file"));
     QCOMPARE(f.ini.ReadIni("About", "7", p).left(4), QString("    "));
     const QString text = DocumentFixture::text(p);
@@ -428,6 +470,8 @@ void DocumentTest::failedSaveIsReported()
     PageEntry a;
     a.URL = "a";
     f.doc.PageList << a;
+    // The log says why.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save the document .*: .+"));
     QVERIFY(!SaveDocument(f.services, f.doc, p, p));
     QCOMPARE(readFileBytes(blocker), QByteArray("a file, not a folder"));
     QCOMPARE(f.busyDepth, 0);
