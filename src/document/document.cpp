@@ -189,6 +189,20 @@ void loadContents(DocumentServices& services, DocumentState& doc, bool expand)
 
 } // namespace
 
+QStringList PageKeyNames()
+{
+    return {kUrlKey,
+            kPageDefaultTimeKey,
+            kTimeKey,
+            kCachedKey,
+            kSeparateProcKey,
+            kVar1TypeKey,
+            kVar1SourceKey,
+            kVar1ParamKey,
+            kVar1CaseSensitiveKey,
+            kVar1SubDirectoriesKey};
+}
+
 QVector<ToolButton> DefaultToolRunButtons()
 {
     return makeButtons(kToolRunNames, ToolRunCount);

@@ -95,6 +95,9 @@ enum ToolNavButton : qint16 {
 inline constexpr const char* kToolRunWord = "ToolRun";
 inline constexpr const char* kToolNavWord = "ToolNav";
 
+// The keys of a [PageN] section, in the order they are written.
+QStringList PageKeyNames();
+
 // The built-in buttons: Name and HelpTip = the button's name, no pictures, visible,
 // Index = Position = its place.
 QVector<ToolButton> DefaultToolRunButtons();

@@ -1,4 +1,5 @@
 #include "document/page_cache.h"
+#include "support/gpane_runner.h"
 #include "support/http_test_server.h"
 
 #include <QDir>
@@ -9,17 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QProcess::ExitStatus status = QProcess::CrashExit;
-    QString out;
-    QString err;
-};
-
-} // namespace
+using glasspane::GpaneRunner;
+using Run = GpaneRunner::Run;
 
 // The built gpane, run as an administrator would run it.
 class GpanePlaylistTest : public QObject
@@ -43,37 +35,10 @@ private:
 
     Run run(const QStringList& arguments)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home);
-        env.insert("XDG_CONFIG_HOME", m_home + "/config");
-        env.insert("XDG_DATA_HOME", m_home + "/data");
-        env.insert("XDG_CACHE_HOME", m_home + "/cache");
-        env.insert("GLASSPANE_MACHINE_DIR", m_home + "/machine");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(m_gpane, QStringList{"playlist"} + arguments);
-        Run r;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return r;
-        }
-        r.exitCode = process.exitCode();
-        r.status = process.exitStatus();
-        r.out = QString::fromUtf8(process.readAllStandardOutput());
-        r.err = QString::fromUtf8(process.readAllStandardError());
-        return r;
+        return GpaneRunner(m_home).run(QStringList{"playlist"} + arguments, m_dir.path());
     }
 
-    QStringList filesUnderHome() const
-    {
-        QStringList files;
-        QDirIterator it(m_home, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
-        return files;
-    }
+    QStringList filesUnderHome() const { return GpaneRunner(m_home).filesUnderHome(); }
 
 private Q_SLOTS:
     void initTestCase();
@@ -92,7 +57,7 @@ private Q_SLOTS:
 void GpanePlaylistTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_gpane = qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") + "/src/app/gpane";
+    m_gpane = GpaneRunner::program();
     QVERIFY2(QFileInfo(m_gpane).isExecutable(), qPrintable(m_gpane + " is not built"));
     m_home = m_dir.filePath("home");
     QDir().mkpath(m_home);
