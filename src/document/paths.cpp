@@ -304,8 +304,10 @@ QString NetworkDrives::diskPath(const QString& path)
     const QString root = ConnectShare(share) ? m_shares.localPath(share) : QString();
     if (root.isEmpty()) {
         m_failed.append(share);
-        qCWarning(lcGlasspane, "cannot reach the network share %s (for %s)", qUtf8Printable(share),
-                  qUtf8Printable(path));
+        const QString why = m_shares.lastError();
+        qCWarning(lcGlasspane, "cannot reach the network share %s (for %s)%s",
+                  qUtf8Printable(share), qUtf8Printable(path),
+                  qUtf8Printable(why.isEmpty() ? QString() : QStringLiteral(": ") + why));
         return QString();
     }
     // What follows "\\server\share" (or "smb://server/share") in the path, whichever
