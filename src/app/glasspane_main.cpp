@@ -1,5 +1,6 @@
 // glasspane: the kiosk browser and screen saver.
 
+#include "app/glasspane_options.h"
 #include "browser/show_application.h"
 #include "browser/web_engine_setup.h"
 #include "config/frm_preview.h"
@@ -14,46 +15,10 @@
 #include "platform/log.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryFile>
 #include <QTextStream>
 #include <cstdio>
 
 using namespace glasspane;
-
-namespace {
-
-// A word that looks like an option but is none: a first word beginning with '-' that is no
-// switch ("-C"), or any word beginning with "--". After "--" every word is taken as it is.
-QString unknownOption(QStringList& arguments)
-{
-    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--")) {
-        arguments.removeFirst();
-        return QString();
-    }
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments.at(i);
-        if (word == QLatin1String("--help") || word == QLatin1String("--version"))
-            continue;
-        if (word.startsWith(QLatin1String("--")) ||
-            (i == 0 && word.startsWith(u'-') && CommandLineSwitch(word).isEmpty()))
-            return word;
-    }
-    return QString();
-}
-
-// "" when pictures can be saved in folder (made when missing), else why not.
-QString screenshotFolderProblem(const QString& folder)
-{
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("the folder cannot be made");
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".glasspane-XXXXXX")));
-    if (!probe.open())
-        return probe.errorString();
-    return QString();
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -68,7 +33,7 @@ int main(int argc, char** argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString unknown = unknownOption(arguments);
+    const QString unknown = UnknownOption(arguments);
     if (!unknown.isEmpty() || (wantsScreenshots && screenshots.isEmpty())) {
         // Nothing is started and nothing written: a mistyped option is no document.
         if (unknown.isEmpty())
@@ -89,7 +54,7 @@ int main(int argc, char** argv)
     if (verbose)
         enableVerboseLog();
     if (!screenshots.isEmpty()) {
-        const QString problem = screenshotFolderProblem(screenshots);
+        const QString problem = ScreenshotFolderProblem(screenshots);
         if (!problem.isEmpty()) {
             err << "glasspane: cannot save screenshots in " << screenshots << ": " << problem
                 << '\n';
