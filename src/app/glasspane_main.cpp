@@ -1,5 +1,6 @@
 // glasspane: the kiosk browser and screen saver.
 
+#include "app/glasspane_options.h"
 #include "browser/show_application.h"
 #include "browser/web_engine_setup.h"
 #include "config/config_dialogs.h"
@@ -24,14 +25,27 @@ using namespace glasspane;
 
 int main(int argc, char** argv)
 {
+    initLog(QStringLiteral("glasspane"));
     // The grammar sees the words as they were given, before Qt takes out options of its own.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const bool verbose = arguments.removeAll(QStringLiteral("--verbose")) > 0;
+    const bool wantsScreenshots = arguments.contains(QStringLiteral("--screenshots"));
     const QString screenshots = TakeScreenshotFolder(arguments);
 
     QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QString unknown = UnknownOption(arguments);
+    if (!unknown.isEmpty() || (wantsScreenshots && screenshots.isEmpty())) {
+        // Nothing is started and nothing written: a mistyped option is no document.
+        if (unknown.isEmpty())
+            err << "glasspane: --screenshots needs a folder\n\n";
+        else
+            err << "glasspane: unknown option " << unknown << "\n\n";
+        err << CommandLineUsage();
+        return 2;
+    }
     if (arguments == QStringList{QStringLiteral("--help")}) {
         out << CommandLineUsage();
         return 0;
@@ -42,6 +56,14 @@ int main(int argc, char** argv)
     }
     if (verbose)
         enableVerboseLog();
+    if (!screenshots.isEmpty()) {
+        const QString problem = ScreenshotFolderProblem(screenshots);
+        if (!problem.isEmpty()) {
+            err << "glasspane: cannot save screenshots in " << screenshots << ": " << problem
+                << '\n';
+            return 2;
+        }
+    }
 
     const QString commandLine = JoinArguments(arguments);
     const StartupRequest request = ParseCommandLine(commandLine);

@@ -1,6 +1,7 @@
 // gpane: the administrators' command-line companion of glasspane. No display needed.
 
 #include "app/gpane_cache_name.h"
+#include "app/gpane_check.h"
 #include "app/gpane_playlist.h"
 #include "engine/start_up.h"
 #include "platform/log.h"
@@ -26,6 +27,7 @@ struct Subcommand
 // The subcommands; a new one is one more line here.
 constexpr Subcommand Subcommands[] = {
     {"playlist", "DOCUMENT", "print the expanded play list of a document", RunPlaylist},
+    {"check", "DOCUMENT", "report the mistakes of a document, as FILE:LINE: lines", RunCheck},
     {"cache-name", "URL", "print the cache file name of an address", RunCacheName},
 };
 
@@ -38,13 +40,28 @@ void printUsage(QTextStream& stream)
         stream << head.leftJustified(26) << ' ' << c.summary << '\n';
     }
     stream << "  " << QStringLiteral("--help, --version").leftJustified(24) << ' '
-           << "this text, the version\n";
+           << "this text, the version\n"
+           << "\n"
+           << "playlist prints one line per entry of the play list, as the show plays it:\n"
+           << "  SECONDS <tab> FLAGS <tab> ADDRESS\n"
+           << "where FLAGS holds\n"
+           << "  C  the page is fetched into the program's cache first (Cached=Yes)\n"
+           << "  S  a cached page is shown by the desktop's program for its kind of file,\n"
+           << "     outside the browser (SeparateProc=Yes)\n"
+           << "  H  the main window is hidden while the entry plays (Var1Type=5)\n"
+           << "  -  none of these\n"
+           << "\n"
+           << "check prints FILE:LINE: warning: TEXT or FILE:LINE: error: TEXT for each\n"
+           << "finding and exits with status 1 when it found an error (something the show\n"
+           << "cannot do as written), 0 otherwise; it prints nothing for a sound document.\n"
+           << "Commands exit with status 2 on a usage error or a document they cannot read.\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    initLog(QStringLiteral("gpane"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gpane"));
     QTextStream out(stdout);

@@ -25,9 +25,12 @@ DocumentChoice ChooseDocument(const QString& commandLine, DocumentServices& serv
     QString path = CommandLineItem(line, 1);
     if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
         path = path.mid(1, path.size() - 2);
+    // A path relative to the folder the program was started in means that place, wherever
+    // the name is kept (recent list, DefaultFile, the document's own relative paths).
+    path = AbsoluteDocumentPath(path, services.program.startFolder);
     choice.documentPath = path;
 
-    if (path.compare(DefaultDocumentPath(services), Qt::CaseInsensitive) == 0) {
+    if (SameDocument(path, DefaultDocumentPath(services))) {
         choice.isDefaultDocument = true;
         return choice;
     }

@@ -67,6 +67,7 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     m_documentServices.beginBusy = [this] { m_ctx.desktop.setBusyPointer(true); };
     m_documentServices.endBusy = [this] { m_ctx.desktop.setBusyPointer(false); };
     m_documentServices.fetchValueFile = ValueFileFetcherFor(m_cacheServices);
+    m_documentServices.drives = &m_ctx.drives;
     m_cacheServices.userIsInteractive = [this] {
         if (!m_engine)
             return false;

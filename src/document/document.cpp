@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -108,15 +109,27 @@ ExpansionContext expansionContext(DocumentServices& services)
     context.VarSubst = services.settings.readBool(Setting::VarSubst);
     context.resourceFolder = services.program.resourceFolder;
     context.favoritesFolder = FavoritesFolder(services.registry, services.shell);
+    context.program = &services.program;
+    context.drives = services.drives;
     context.beginBusy = services.beginBusy;
     context.endBusy = services.endBusy;
     if (services.fetchValueFile) {
-        context.fetchValueFile = services.fetchValueFile;
+        // Value files on a network share are read through the share's mount.
+        NetworkDrives* drives = services.drives;
+        context.fetchValueFile = [fetch = services.fetchValueFile, drives](PageEntry& entry,
+                                                                           const QString& source) {
+            if (IsNetworkPath(source.trimmed()))
+                return drives ? drives->ReadTextFile(source.trimmed()) : QString();
+            return fetch(entry, source);
+        };
     } else {
         // Local value files, found as every other path of the document is.
         const ProgramValues& program = services.program;
-        context.fetchValueFile = [&program](PageEntry&, const QString& source) {
+        NetworkDrives* drives = services.drives;
+        context.fetchValueFile = [&program, drives](PageEntry&, const QString& source) {
             QString path = source.trimmed();
+            if (IsNetworkPath(path))
+                return drives ? drives->ReadTextFile(path) : QString();
             if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
                 path = LocalPathOfFileUrl(path);
             } else {
@@ -176,6 +189,20 @@ void loadContents(DocumentServices& services, DocumentState& doc, bool expand)
 
 } // namespace
 
+QStringList PageKeyNames()
+{
+    return {kUrlKey,
+            kPageDefaultTimeKey,
+            kTimeKey,
+            kCachedKey,
+            kSeparateProcKey,
+            kVar1TypeKey,
+            kVar1SourceKey,
+            kVar1ParamKey,
+            kVar1CaseSensitiveKey,
+            kVar1SubDirectoriesKey};
+}
+
 QVector<ToolButton> DefaultToolRunButtons()
 {
     return makeButtons(kToolRunNames, ToolRunCount);
@@ -203,11 +230,10 @@ void NewDocument(DocumentState& doc)
     doc.ConfigChanged = false;
 }
 
-bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
-                          const QString& documentPath)
+QByteArray DefaultDocumentText(const ProgramValues& program)
 {
-    const QString home = MakeRelativePath(
-        services.program.resourceFolder + QStringLiteral("/index.html"), services.program);
+    const QString home =
+        MakeRelativePath(program.resourceFolder + QStringLiteral("/index.html"), program);
     const QStringList lines = {
         QStringLiteral("[Gpane]"),
         QStringLiteral("HomeURL=") + home,
@@ -233,17 +259,80 @@ bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + '\n';
+    return bytes;
+}
 
+static const QString kDefaultSectionList = QStringLiteral("Gpane,Page1,Page2,Page3,Page4,Page5,");
+
+// Writes the default document's text into path, atomically.
+static bool writeDefaultFile(DocumentServices& services, const QString& path)
+{
+    const QByteArray bytes = DefaultDocumentText(services.program);
     // Forget any parsed copy first, so that nothing pending is written over the new file.
-    (void)services.ini.FlushIni(documentPath);
-    QSaveFile file(LocalPath(documentPath));
+    (void)services.ini.FlushIni(path);
+    QSaveFile file(LocalPath(path));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qCWarning(lcDocument, "cannot write the default document %s: %s",
-                  qUtf8Printable(documentPath), qUtf8Printable(file.errorString()));
+        qCWarning(lcDocument, "cannot write the default document into %s: %s", qUtf8Printable(path),
+                  qUtf8Printable(file.errorString()));
         return false;
     }
-    doc.SectionList = QStringLiteral("Gpane,Page1,Page2,Page3,Page4,Page5,");
-    return services.ini.FlushIni(documentPath);
+    return services.ini.FlushIni(path);
+}
+
+bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
+                          const QString& documentPath)
+{
+    if (IsNetworkPath(documentPath)) {
+        // Only its place in the share's mount folder can be written.
+        qCWarning(lcDocument,
+                  "cannot reach the network share of %s; the default document is not "
+                  "written there",
+                  qUtf8Printable(documentPath));
+        return false;
+    }
+    const QFileInfo info(LocalPath(documentPath));
+    if (services.ini.isReadOnly(documentPath)) {
+        qCWarning(lcDocument, "%s is left as it is: the default document is not written there",
+                  qUtf8Printable(documentPath));
+        return false;
+    }
+    if (info.exists()) {
+        QFile existing(info.filePath());
+        if (!info.isFile() || !existing.open(QIODevice::ReadOnly)) {
+            // What it holds is unknown: it is never replaced.
+            qCWarning(lcDocument, "cannot read %s (%s); the default document is not written there",
+                      qUtf8Printable(documentPath),
+                      qUtf8Printable(info.isFile() ? existing.errorString()
+                                                   : QStringLiteral("it is a folder")));
+            return false;
+        }
+    } else {
+        qCWarning(lcDocument,
+                  "the document %s does not exist (No such file or directory); the built-in "
+                  "default document is written there",
+                  qUtf8Printable(documentPath));
+    }
+    if (!writeDefaultFile(services, documentPath))
+        return false;
+    doc.SectionList = kDefaultSectionList;
+    return true;
+}
+
+void LoadDefaultDocument(DocumentServices& services, DocumentState& doc, bool expand)
+{
+    ProgramValues& program = services.program;
+    const QString documentPath = program.documentPath;
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("Gpane.GPN"));
+    if (scratch.isValid() && writeDefaultFile(services, path)) {
+        program.documentPath = path;
+        doc.SectionList = kDefaultSectionList;
+        loadContents(services, doc, expand);
+        (void)services.ini.FlushIni(path);
+    } else {
+        NewDocument(doc);
+    }
+    program.documentPath = documentPath;
 }
 
 // The non-empty URLs of the document's sections named word (Include or Exclude), in order.
@@ -288,6 +377,7 @@ void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand)
             continue;
         PageEntry page;
         page.URL = url;
+        page.Section = section;
         page.DefaultTime = ToBool(ini.ReadIni(section, kPageDefaultTimeKey, file), true);
         page.Time = ToLong(ini.ReadIni(section, kTimeKey, file), doc.DefaultTime);
         page.Var1Type = ToInt(ini.ReadIni(section, kVar1TypeKey, file), 0);
@@ -307,6 +397,17 @@ void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand)
             doc.PlayList.resize(1);
         ExpandPageList(doc.PageList, doc.PlayList, doc.IncludeList, doc.ExcludeList,
                        expansionContext(services));
+        // The browser opens pages of a network share in the share's mount folder.
+        if (services.drives && services.pagesFromMounts) {
+            for (int i = 1; i < doc.PlayList.size(); ++i) {
+                PlayEntry& entry = doc.PlayList[i];
+                if (!IsNetworkPath(entry.URL))
+                    continue;
+                const QString disk = services.drives->diskPath(entry.URL);
+                if (!disk.isEmpty())
+                    entry.URL = disk;
+            }
+        }
     }
 }
 
@@ -422,52 +523,107 @@ bool IsRestricted(const QString& url, const QStringList& includeList,
     return result;
 }
 
+// Says a problem with the document on the log, once for as long as it lasts.
+static void reportOnce(DocumentState& doc, const QString& problem)
+{
+    if (doc.ReportedProblem == problem) {
+        qCDebug(lcDocument, "%s", qUtf8Printable(problem));
+        return;
+    }
+    doc.ReportedProblem = problem;
+    qCWarning(lcDocument, "%s", qUtf8Printable(problem));
+}
+
 bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString& documentPath,
                   const QString& documentName, const LoadOptions& options)
 {
     BusyScope busy(services.beginBusy, services.endBusy);
     ProgramValues& program = services.program;
     const bool readOnly = options.mode == LoadMode::ReadOnly;
+    const QString reported = doc.ReportedProblem;
 
     if (!readOnly) {
         AddToRecentFiles(services, documentName);
         AddToShellRecentDocuments(services.shell, documentName);
     }
 
-    (void)services.ini.FlushIni(documentPath);
     UpdateDefaultDocumentFlag(services, doc, documentPath, documentName);
-    program.documentPath = documentPath;
+    if (services.drives)
+        services.drives->forgetFailures(); // each load tries a share that failed once more
+    QString problem; // the file is not read and never written; the default document is shown
+    bool readable = true;
+    // The file read and written: a document on a network share in the share's mount folder.
+    QString file = documentPath;
+    if (IsNetworkPath(documentPath)) {
+        file = services.drives ? services.drives->diskPath(documentPath) : QString();
+        if (file.isEmpty()) {
+            file = documentPath;
+            readable = false;
+            problem = QStringLiteral("cannot reach the network share of the document %1")
+                          .arg(documentPath);
+        }
+    }
+    (void)services.ini.FlushIni(file);
+    program.documentPath = file;
+    // Whether it is a document is decided afresh at every load.
+    if (!readOnly)
+        services.ini.setReadOnly(file, false);
 
-    const QString localPath = LocalPath(documentPath);
+    const QString localPath = LocalPath(file);
     const QFileInfo info(localPath);
-    QTemporaryDir scratch; // ReadOnly: where the default document is loaded from
     bool writeDefault = false;
-    if (info.exists()) {
-        if (!info.isFile() || !info.isReadable()) {
-            qCWarning(lcDocument, "cannot read the document %s", qUtf8Printable(documentPath));
+    if (!readable) {
+        if (readOnly) {
+            qCWarning(lcDocument, "%s", qUtf8Printable(problem));
             NewDocument(doc);
             return false;
         }
-        doc.SectionList = IniFiles::ReadSectionList(documentPath, QStringLiteral(","));
-        if (doc.SectionList.isEmpty() &&
-            Extension(documentPath).compare(QLatin1String("gpn"), Qt::CaseInsensitive) == 0) {
-            writeDefault = true;
-            // Whatever the file held is kept beside it rather than lost.
-            QFile file(localPath);
-            if (!readOnly && file.size() > 0 && file.open(QIODevice::ReadOnly) &&
-                !file.readAll().trimmed().isEmpty()) {
+    } else if (info.exists()) {
+        QFile opened(localPath);
+        if (!info.isFile() || !opened.open(QIODevice::ReadOnly)) {
+            readable = false;
+            problem = QStringLiteral("cannot read the document %1 (%2)")
+                          .arg(documentPath, info.isFile() ? opened.errorString()
+                                                           : QStringLiteral("it is a folder"));
+            if (readOnly) {
+                qCWarning(lcDocument, "%s", qUtf8Printable(problem));
+                NewDocument(doc);
+                return false;
+            }
+        } else {
+            const QByteArray bytes = opened.readAll();
+            opened.close();
+            doc.SectionList = IniFiles::ReadSectionList(file, QStringLiteral(","));
+            const bool gpn =
+                Extension(documentPath).compare(QLatin1String("gpn"), Qt::CaseInsensitive) == 0;
+            if (!doc.SectionList.isEmpty()) {
+                // A document.
+            } else if (!gpn) {
+                problem = QStringLiteral("%1 is not a document (it holds no [section])")
+                              .arg(documentPath);
+            } else if (readOnly || bytes.trimmed().isEmpty()) {
+                writeDefault = true;
+            } else {
+                // Whatever the file held is kept beside it rather than lost.
                 const QString backup = localPath + QStringLiteral(".bak");
                 QFile::remove(backup);
-                if (!QFile::copy(localPath, backup)) {
-                    qCWarning(lcDocument, "cannot keep a copy of %s; it is left as it is",
-                              qUtf8Printable(documentPath));
-                    writeDefault = false;
+                if (QFile::copy(localPath, backup)) {
+                    reportOnce(doc, QStringLiteral("the document %1 holds no [section]; its text "
+                                                   "is kept in %2 and the built-in default "
+                                                   "document is written in its place")
+                                        .arg(documentPath, backup));
+                    writeDefault = true;
+                } else {
+                    problem = QStringLiteral("the document %1 holds no [section] and cannot be "
+                                             "kept in %2")
+                                  .arg(documentPath, backup);
                 }
             }
         }
     } else {
         if (readOnly) {
-            qCWarning(lcDocument, "no document %s", qUtf8Printable(documentPath));
+            qCWarning(lcDocument, "no document %s (No such file or directory)",
+                      qUtf8Printable(documentPath));
             NewDocument(doc);
             return false;
         }
@@ -475,25 +631,28 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
         writeDefault = true;
     }
 
-    if (writeDefault) {
-        QString target = documentPath;
-        if (readOnly) {
-            if (!scratch.isValid())
-                return false;
-            target = scratch.filePath(QFileInfo(localPath).fileName());
+    if (writeDefault && readOnly) {
+        LoadDefaultDocument(services, doc, options.expand);
+    } else if (writeDefault && WriteDefaultDocument(services, doc, file)) {
+        loadContents(services, doc, options.expand);
+    } else {
+        if (writeDefault)
+            problem =
+                QStringLiteral("the default document cannot be written into %1").arg(documentPath);
+        if (problem.isEmpty()) {
+            loadContents(services, doc, options.expand);
+            if (doc.ReportedProblem == reported)
+                doc.ReportedProblem.clear(); // a sound document again
+        } else {
+            reportOnce(doc, problem + QStringLiteral("; it is left as it is and the built-in "
+                                                     "default document is shown"));
+            if (!readOnly)
+                services.ini.setReadOnly(file, true);
+            LoadDefaultDocument(services, doc, options.expand);
         }
-        if (!WriteDefaultDocument(services, doc, target)) {
-            NewDocument(doc);
-            return false;
-        }
-        program.documentPath = target;
     }
-
-    loadContents(services, doc, options.expand);
-
-    if (readOnly)
-        program.documentPath = documentPath;
-    return true;
+    program.documentPath = file;
+    return readable;
 }
 
 bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString& documentPath,
@@ -503,6 +662,13 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
     SettingsStore& settings = services.settings;
     ProgramValues& program = services.program;
 
+    if (services.ini.isReadOnly(documentPath)) {
+        qCWarning(lcDocument,
+                  "%s is no document this program writes; nothing is saved (save "
+                  "the document under another name)",
+                  qUtf8Printable(documentPath));
+        return false;
+    }
     (void)settings.WriteLocations();
     AddToRecentFiles(services, documentName);
     AddToShellRecentDocuments(services.shell, documentName);
@@ -557,13 +723,31 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
                            QString::number(doc.DefaultTime), file);
     }
 
-    // Every former page, include and exclude section goes, whatever its number or place, so
-    // that the new lists are read back exactly, in their order, and nothing stale returns.
-    const QString existing = IniFiles::ReadSectionList(file, QStringLiteral(","));
-    for (const QString& section : sectionNames(existing)) {
-        if (isSectionOf(section, kPageSection) || isSectionOf(section, kIncludeSection) ||
-            isSectionOf(section, kExcludeSection))
-            ok &= ini.DeleteSection(section, file);
+    // The page, include and exclude sections in list order, numbered afresh, each with what
+    // the section it came from held besides the keys written here.
+    const QStringList existing = sectionNames(IniFiles::ReadSectionList(file, QStringLiteral(",")));
+    QList<IniFiles::SectionPlan> pagePlan;
+    for (int i = 1; i < doc.PageList.size(); ++i)
+        pagePlan.append({kPageSection + QString::number(i), doc.PageList.at(i).Section});
+    ok &= ini.ArrangeSections(
+        file, [](const QString& name) { return isSectionOf(name, kPageSection); }, pagePlan);
+    for (const QString& word : {kIncludeSection, kExcludeSection}) {
+        const QStringList& list = word == kIncludeSection ? doc.IncludeList : doc.ExcludeList;
+        // An entry's section is the first one that holds its prefix.
+        QHash<QString, QString> sectionOfPrefix;
+        for (const QString& section : existing) {
+            if (isSectionOf(section, word)) {
+                const QString url = ini.ReadIni(section, kUrlKey, file).trimmed();
+                if (!url.isEmpty() && !sectionOfPrefix.contains(url))
+                    sectionOfPrefix.insert(url, section);
+            }
+        }
+        QList<IniFiles::SectionPlan> plan;
+        for (int i = 0; i < list.size(); ++i)
+            plan.append(
+                {word + QString::number(i + 1), sectionOfPrefix.take(list.at(i).trimmed())});
+        ok &= ini.ArrangeSections(
+            file, [&word](const QString& name) { return isSectionOf(name, word); }, plan);
     }
     ok &= SavePageList(services, doc);
     ok &= SaveIncludeList(services, doc);
@@ -580,9 +764,12 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
     const bool saved = batch.commit();
     (void)ini.FlushIni(file);
     if (!saved) {
-        qCWarning(lcDocument, "cannot save the document %s", qUtf8Printable(file));
+        qCWarning(lcDocument, "cannot save the document %s: %s", qUtf8Printable(file),
+                  qUtf8Printable(ini.errorString()));
         return false;
     }
+    for (int i = 1; i < doc.PageList.size(); ++i)
+        doc.PageList[i].Section = kPageSection + QString::number(i);
     if (!ok)
         qCWarning(lcDocument, "some values of %s could not be stored", qUtf8Printable(file));
 

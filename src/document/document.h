@@ -14,6 +14,7 @@ class Shell;
 class Registry;
 class Internet;
 class Clock;
+class NetworkDrives;
 struct ProgramValues;
 struct ExpansionContext;
 
@@ -32,6 +33,9 @@ struct PageEntry
     QString LocalFile; // cache file of the last fetch through the cache
     bool Cached = false;
     bool SeparateProc = true;
+    // The document section the page was read from ("" for a new page): saving keeps the lines
+    // of that section it does not write itself (other keys, comments), wherever the page moved.
+    QString Section;
 };
 
 // One entry of the expanded play list that the engine walks.
@@ -92,6 +96,9 @@ enum ToolNavButton : qint16 {
 inline constexpr const char* kToolRunWord = "ToolRun";
 inline constexpr const char* kToolNavWord = "ToolNav";
 
+// The keys of a [PageN] section, in the order they are written.
+QStringList PageKeyNames();
+
 // The built-in buttons: Name and HelpTip = the button's name, no pictures, visible,
 // Index = Position = its place.
 QVector<ToolButton> DefaultToolRunButtons();
@@ -130,6 +137,9 @@ struct DocumentState
     bool ConfigChanged = false;
     // The .gpn file type does not lead to this program yet: the next save writes it.
     bool AssociationPending = false;
+    // The last problem LoadDocument reported about the file, so that the reloads of a running
+    // show that meet it again do not repeat it.
+    QString ReportedProblem;
 
     int pageCount() const { return int(PageList.size()) - 1; }
     int playCount() const { return int(PlayList.size()) - 1; }
@@ -154,6 +164,12 @@ struct DocumentServices
     std::function<void()> beginBusy; // nestable busy pointer
     std::function<void()> endBusy;
     ValueFileFetcher fetchValueFile; // empty: local files only
+    // Network shares, connected on demand for the document, value files and folders named by
+    // network paths; null: such paths give nothing.
+    NetworkDrives* drives = nullptr;
+    // Play-list addresses on a network share are given as their place in the share's mount
+    // folder, which the browser can open; false leaves them as written.
+    bool pagesFromMounts = true;
 };
 
 enum class LoadMode {
@@ -170,26 +186,41 @@ struct LoadOptions
 // Resets the state to an empty document; no file is written.
 void NewDocument(DocumentState& doc);
 
-// Creates (or overwrites) documentPath with the built-in default document and sets
-// doc.SectionList. False when the file could not be written.
+// The built-in default document as a file holds it.
+QByteArray DefaultDocumentText(const ProgramValues& program);
+
+// Creates documentPath with the built-in default document, or writes it over a .gpn file that
+// holds no section, and sets doc.SectionList. A missing file is announced on the log. False
+// (and nothing written) when the file could not be written, or when it exists but cannot be
+// read or is marked read-only: what it holds is unknown, and is never replaced.
 [[nodiscard]] bool WriteDefaultDocument(DocumentServices& services, DocumentState& doc,
                                         const QString& documentPath);
 
+// Loads the built-in default document into doc from memory; no file is written where anyone
+// would see it. program.documentPath is left as it was.
+void LoadDefaultDocument(DocumentServices& services, DocumentState& doc, bool expand);
+
 // Loads documentPath into doc: [Gpane] values, include and exclude lists, pages, buttons,
-// and, with expansion, the play list. A missing file (or a .gpn file without any section) gets
-// the default document written in its place (in ReadOnly mode it is only loaded). Also reads
-// RegKey/ParamsLocation into the settings store. False only when nothing could be loaded (the
-// default document could not be written, or in ReadOnly mode the file is missing or
-// unreadable). The caller then resets the engine's order arrays, current page and tool bars.
+// and, with expansion, the play list. Also reads RegKey/ParamsLocation into the settings
+// store. A missing file, or a .gpn file without any section (its text copied to a .bak file
+// first), gets the default document written in its place. A file that is no document (it
+// holds no section and is not named .gpn) or that cannot be read is never written: it is
+// marked read-only in the services' IniFiles, the default document is loaded from memory,
+// and the log says why, once for as long as the same problem lasts. In ReadOnly mode nothing
+// is written anywhere: the default document is loaded from memory where the show would
+// write it. False when the file cannot be read (in ReadOnly mode also when it is missing).
+// The caller then resets the engine's order arrays, current page and tool bars.
 [[nodiscard]] bool LoadDocument(DocumentServices& services, DocumentState& doc,
                                 const QString& documentPath, const QString& documentName,
                                 const LoadOptions& options = {});
 
 // Writes doc into documentPath in one atomic save: the [Gpane] values, the pages, include and
-// exclude lists (every former page, include and exclude section is replaced, so none is read
-// again), the buttons and [About]. writeSettings, when given, runs inside the same save and
-// writes the other options (those in the document land in the same file). False when the
-// file could not be saved (it is then unchanged on disk).
+// exclude lists, the buttons and [About]. The page, include and exclude sections are written
+// in list order and numbered afresh; each keeps the other keys and comments of the section it
+// came from (a page its Section, an include or exclude prefix the first section holding it);
+// sections no entry came from go, so that nothing stale is read again. writeSettings, when given,
+// runs inside the same save and writes the other options (those in the document land in the same
+// file). False when the file could not be saved (it is then unchanged on disk).
 [[nodiscard]] bool SaveDocument(DocumentServices& services, DocumentState& doc,
                                 const QString& documentPath, const QString& documentName,
                                 const std::function<void()>& writeSettings = {});

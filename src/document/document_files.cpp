@@ -11,6 +11,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -22,13 +23,6 @@ namespace {
 const QString kDefaultDocumentName = QStringLiteral("Gpane.GPN");
 const QString kNewDocumentName = QStringLiteral("NoName.gpn");
 const QString kCachedDocumentName = QStringLiteral("Cached.GPN");
-
-// Paths compared as the program always compared them: without regard to case, and here with
-// either separator.
-QString comparable(const QString& path)
-{
-    return LocalPath(path.toUpper());
-}
 
 // The association values: (root, key, value name, data). "" is the key's default value.
 struct AssociationValue
@@ -167,6 +161,13 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
         program.documentPath = LocalPathOfFileUrl(path);
         program.documentName = program.documentPath;
         program.documentSource = DocumentSource::File;
+    } else if (IsNetworkPath(path)) {
+        // Read and written in the share's mount folder; named as the user named it.
+        program.documentName = path;
+        program.documentSource = DocumentSource::File;
+        const QString disk = services.drives ? services.drives->diskPath(path) : QString();
+        if (!disk.isEmpty())
+            program.documentPath = disk;
     } else if (!program.resourceFolder.isEmpty() &&
                path == program.resourceFolder + QLatin1Char('/') + kDefaultDocumentName) {
         program.documentName = QString::fromLatin1(kResourceDocumentName);
@@ -179,12 +180,30 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
     doc.PageList[0].LastDownload = now;
 }
 
+QString AbsoluteDocumentPath(const QString& path, const QString& startFolder)
+{
+    if (path.isEmpty() || IsAbsoluteOrAddress(path) || IsNetworkPath(path))
+        return path;
+    const QString base = startFolder.isEmpty() ? QDir::currentPath() : LocalPath(startFolder);
+    return QDir::cleanPath(QDir(base).absoluteFilePath(LocalPath(path)));
+}
+
+bool SameDocument(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() && b.isEmpty();
+    if (IsWebAddress(a) || IsWebAddress(b) || IsNetworkPath(a) || IsNetworkPath(b))
+        return LocalPath(a).compare(LocalPath(b), Qt::CaseInsensitive) == 0;
+    return QDir::cleanPath(LocalPath(a)) == QDir::cleanPath(LocalPath(b));
+}
+
 void UpdateDefaultDocumentFlag(DocumentServices& services, DocumentState& doc,
                                const QString& documentPath, const QString& documentName)
 {
-    const QString current = IsWebAddress(documentName) ? documentName : documentPath;
+    const QString current =
+        IsWebAddress(documentName) || IsNetworkPath(documentName) ? documentName : documentPath;
     doc.IsDefaultDocument =
-        !current.isEmpty() && comparable(current) == comparable(DefaultDocumentPath(services));
+        !current.isEmpty() && SameDocument(current, DefaultDocumentPath(services));
 }
 
 QStringList ReadRecentFiles(DocumentServices& services)
@@ -197,6 +216,11 @@ QStringList AddToRecentFiles(DocumentServices& services, const QString& name)
     QStringList list = ReadRecentFiles(services);
     if (name.trimmed().isEmpty())
         return list;
+    // The store moves an entry equal without regard to case; here "/srv/A.gpn" and
+    // "/srv/a.gpn" are two documents, so the list is put in order first.
+    list.removeIf([&name](const QString& entry) { return SameDocument(entry, name); });
+    list.prepend(name);
+    list = list.mid(0, kMaxRecentFiles);
     if (!services.settings.addToNumbered(Setting::RecentFile, list, name))
         qCInfo(lcDocument, "the recent-file list could not be stored");
     return list;

@@ -47,15 +47,24 @@ bool IsWebAddress(const QString& text);
 void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
                            const std::function<bool()>& canGoOnline = {});
 
-// Sets doc.IsDefaultDocument: the name (web documents) or the path, compared without regard to
-// case, equals DefaultDocumentPath().
+// A document named on the command line: a relative path made absolute from startFolder (the
+// folder the program was started in); addresses, network and absolute paths as they are.
+QString AbsoluteDocumentPath(const QString& path, const QString& startFolder);
+
+// True when two document names name the same document: web addresses and network paths
+// compared without regard to case, as their servers compare them; local paths as the file
+// system does, with case ("/srv/Show.gpn" is not "/srv/show.gpn"), '\\' read as '/'.
+bool SameDocument(const QString& a, const QString& b);
+
+// Sets doc.IsDefaultDocument: the name (web documents) or the path is the same document
+// (SameDocument) as DefaultDocumentPath().
 void UpdateDefaultDocumentFlag(DocumentServices& services, DocumentState& doc,
                                const QString& documentPath, const QString& documentName);
 
 // The recent-file list, most recent first.
 QStringList ReadRecentFiles(DocumentServices& services);
-// Puts name at the top of the recent-file list (moved there when present, compared without
-// regard to case; the oldest drops out beyond ten) and returns the new list.
+// Puts name at the top of the recent-file list (moved there when present, compared with
+// SameDocument; the oldest drops out beyond ten) and returns the new list.
 QStringList AddToRecentFiles(DocumentServices& services, const QString& name);
 // Adds a local document to the desktop's recently used files; web addresses are skipped.
 void AddToShellRecentDocuments(Shell& shell, const QString& name);

@@ -8,17 +8,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <QSet>
 #include <vector>
 
 namespace glasspane {
 
 namespace {
-
-enum class Encoding { Utf8, Windows1252 };
-
-const QByteArray kBom("\xEF\xBB\xBF", 3);
 
 struct Line
 {
@@ -162,8 +157,7 @@ void reindex(Section& section)
 struct ParsedFile
 {
     bool exists = false;
-    Encoding encoding = Encoding::Utf8;
-    bool bom = false; // a UTF-8 byte-order mark, kept as the file had it
+    TextFormat format; // kept as the file had it, byte-order mark too
     // Line end of the lines this program adds: the file's own, CRLF for a new file because
     // documents are shared with Windows-made tools.
     QString newline = QStringLiteral("\r\n");
@@ -269,19 +263,6 @@ struct ParsedFile
     }
 };
 
-QByteArray encode(const QString& text, Encoding& encoding)
-{
-    if (encoding == Encoding::Windows1252) {
-        QByteArray bytes;
-        if (EncodeWindows1252(text, bytes))
-            return bytes;
-        // A character the code page cannot hold: the file becomes UTF-8 rather than lose it.
-        encoding = Encoding::Utf8;
-    }
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    return encoder(text);
-}
-
 } // namespace
 
 // Comparing a file with the disk costs a few microseconds, far more than a lookup. Within a
@@ -295,6 +276,8 @@ struct IniFiles::Impl
     QElapsedTimer clock;
     QHash<QString, std::shared_ptr<ParsedFile>> files; // by absolute path
     QHash<QString, int> batches;                       // open batches by absolute path
+    QSet<QString> readOnly;                            // by absolute path
+    QString lastError;                                 // why the last failed save failed
     // The last name asked for and its absolute path: callers read many keys of one file.
     QString lastName;
     QString lastPath;
@@ -335,18 +318,11 @@ struct IniFiles::Impl
                 files.remove(path);
                 return nullptr;
             }
-            const QByteArray bytes = file.readAll();
+            const DecodedText decoded = DecodeTextFile(file.readAll());
             file.close();
-            parsed->bom = bytes.startsWith(kBom);
-            const QByteArray body = parsed->bom ? bytes.sliced(3) : bytes;
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            QString text = decoder(body);
-            if (decoder.hasError()) {
-                parsed->encoding = Encoding::Windows1252;
-                text = DecodeWindows1252(body);
-            }
+            parsed->format = decoded.format;
             parsed->exists = true;
-            parsed->parse(text);
+            parsed->parse(decoded.text);
         }
         parsed->stamp = stamp;
         parsed->checkedAt = now;
@@ -358,16 +334,16 @@ struct IniFiles::Impl
 
     bool save(const QString& path, ParsedFile& parsed)
     {
-        Encoding encoding = parsed.encoding;
-        const QByteArray bytes =
-            parsed.bom ? kBom + encode(parsed.text(), encoding) : encode(parsed.text(), encoding);
+        TextFormat format = parsed.format;
+        const QByteArray bytes = EncodeTextFile(parsed.text(), format);
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+            lastError = out.errorString();
             // The disk keeps the old file: forget the copy so the next read sees it.
             files.remove(path);
             return false;
         }
-        parsed.encoding = encoding;
+        parsed.format = format;
         parsed.exists = true;
         parsed.dirty = false;
         parsed.stamp = stampOf(path);
@@ -454,6 +430,121 @@ struct IniFiles::Impl
         return changed(path, *parsed);
     }
 
+    bool arrangeSections(const QString& path, const std::function<bool(const QString&)>& isMember,
+                         const QList<SectionPlan>& plan)
+    {
+        ParsedFile* parsed = load(path);
+        if (!parsed)
+            return false;
+        auto& sections = parsed->sections;
+        const QString& newline = parsed->newline;
+
+        // The comment lines right above a header belong to that section and move with it.
+        std::vector<std::vector<Line>> leading(sections.size());
+        for (size_t i = 1; i < sections.size(); ++i) {
+            auto& above = sections[i - 1]->lines;
+            size_t from = above.size();
+            while (from > (sections[i - 1]->preamble ? 0 : 1) &&
+                   QStringView(above[from - 1].text).trimmed().startsWith(QLatin1Char(';')))
+                --from;
+            leading[i].assign(above.begin() + qsizetype(from), above.end());
+            above.erase(above.begin() + qsizetype(from), above.end());
+        }
+
+        // The members, taken out; where the first of them stood.
+        std::vector<std::unique_ptr<Section>> members;
+        std::vector<std::vector<Line>> membersLeading;
+        std::vector<std::unique_ptr<Section>> others;
+        std::vector<std::vector<Line>> othersLeading;
+        size_t place = 0;
+        for (size_t i = 0; i < sections.size(); ++i) {
+            if (i > 0 && isMember(sections[i]->name)) {
+                if (members.empty())
+                    place = others.size();
+                members.push_back(std::move(sections[i]));
+                membersLeading.push_back(std::move(leading[i]));
+            } else {
+                others.push_back(std::move(sections[i]));
+                othersLeading.push_back(std::move(leading[i]));
+            }
+        }
+        if (members.empty())
+            place = others.size();
+
+        std::vector<std::unique_ptr<Section>> arranged;
+        std::vector<std::vector<Line>> arrangedLeading;
+        for (const SectionPlan& p : plan) {
+            size_t from = members.size();
+            for (size_t j = 0; !p.source.isEmpty() && j < members.size(); ++j) {
+                if (members[j]->name.compare(p.source.trimmed(), Qt::CaseInsensitive) == 0) {
+                    from = j;
+                    break;
+                }
+            }
+            std::unique_ptr<Section> section;
+            if (from == members.size()) {
+                // A new section: a blank line parts it from whatever follows.
+                section = std::make_unique<Section>();
+                section->lines.push_back(Line{QLatin1Char('[') + p.name + QLatin1Char(']'), {}});
+                section->lines.push_back(Line{QString(), newline});
+                arrangedLeading.emplace_back();
+            } else {
+                section = std::make_unique<Section>(*members[from]);
+                arrangedLeading.push_back(membersLeading[from]);
+            }
+            if (section->name != p.name) {
+                section->name = p.name;
+                section->lines[0].text = QLatin1Char('[') + p.name + QLatin1Char(']');
+            }
+            for (Line& line : section->lines) {
+                if (line.eol.isEmpty())
+                    line.eol = newline;
+            }
+            reindex(*section);
+            arranged.push_back(std::move(section));
+        }
+
+        // The whole file again, each section's comments above its header.
+        sections.clear();
+        auto put = [&](std::unique_ptr<Section> section, std::vector<Line> above) {
+            if (!above.empty()) {
+                auto& before = sections.back()->lines;
+                if (!before.empty() && before.back().eol.isEmpty())
+                    before.back().eol = newline;
+                before.insert(before.end(), above.begin(), above.end());
+            }
+            sections.push_back(std::move(section));
+        };
+        for (size_t i = 0; i < others.size(); ++i) {
+            if (i == place) {
+                for (size_t k = 0; k < arranged.size(); ++k)
+                    put(std::move(arranged[k]), std::move(arrangedLeading[k]));
+            }
+            put(std::move(others[i]), std::move(othersLeading[i]));
+        }
+        if (place == others.size()) {
+            for (size_t k = 0; k < arranged.size(); ++k) {
+                // Sections added at the end follow a blank line, as WriteIni adds them.
+                auto& before = sections.back()->lines;
+                if (k == 0 && !before.empty() && arrangedLeading[k].empty() &&
+                    !QStringView(before.back().text).trimmed().isEmpty()) {
+                    if (before.back().eol.isEmpty())
+                        before.back().eol = newline;
+                    before.push_back(Line{QString(), newline});
+                }
+                put(std::move(arranged[k]), std::move(arrangedLeading[k]));
+            }
+            // Nor does the file end in the blank line of a new section.
+            auto& last = sections.back()->lines;
+            if (!arranged.empty() && last.size() == 2 && last.back().text.isEmpty())
+                last.pop_back();
+        }
+        for (const auto& section : sections)
+            reindex(*section);
+        parsed->rebuildIndex();
+        return changed(path, *parsed);
+    }
+
     bool deleteSection(const QString& path, const QString& section)
     {
         ParsedFile* parsed = load(path);
@@ -504,7 +595,7 @@ QString IniFiles::ReadIni(const QString& section, const QString& key, const QStr
 bool IniFiles::WriteIni(const QString& section, const QString& key, const QString& value,
                         const QString& file)
 {
-    if (file.isEmpty())
+    if (file.isEmpty() || isReadOnly(file))
         return false;
     if (section.trimmed().isEmpty())
         return true;
@@ -523,11 +614,20 @@ bool IniFiles::WriteIni(const QString& section, const QString& key, const QStrin
 
 bool IniFiles::DeleteSection(const QString& section, const QString& file)
 {
-    if (file.isEmpty())
+    if (file.isEmpty() || isReadOnly(file))
         return false;
     if (section.trimmed().isEmpty())
         return true;
     return d->deleteSection(d->pathOf(file), section);
+}
+
+bool IniFiles::ArrangeSections(const QString& file,
+                               const std::function<bool(const QString&)>& isMember,
+                               const QList<SectionPlan>& plan)
+{
+    if (file.isEmpty() || isReadOnly(file))
+        return false;
+    return d->arrangeSections(d->pathOf(file), isMember, plan);
 }
 
 bool IniFiles::FlushIni(const QString& file)
@@ -543,6 +643,26 @@ bool IniFiles::FlushIni(const QString& file)
         ok = d->save(path, **it);
     d->files.remove(path);
     return ok;
+}
+
+QString IniFiles::errorString() const
+{
+    return d->lastError;
+}
+
+void IniFiles::setReadOnly(const QString& file, bool readOnly)
+{
+    if (file.isEmpty())
+        return;
+    if (readOnly)
+        d->readOnly.insert(d->pathOf(file));
+    else
+        d->readOnly.remove(d->pathOf(file));
+}
+
+bool IniFiles::isReadOnly(const QString& file)
+{
+    return !d->readOnly.isEmpty() && d->readOnly.contains(d->pathOf(file));
 }
 
 QString IniFiles::ReadSectionList(const QString& file, const QString& separator)

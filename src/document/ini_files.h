@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace glasspane {
@@ -12,7 +14,8 @@ namespace glasspane {
 //   loses them; lines beginning with ';' and lines outside any section are ignored;
 // - a write replaces the value in place, adds the key at the end of its section, or adds the
 //   section at the end of the file; every line it does not touch stays exactly as it was;
-// - files are read as UTF-8 when valid, else as Windows-1252, and written back the same way.
+// - files are read as UTF-16 or UTF-8 after a byte-order mark, else as UTF-8 when valid, else
+//   as Windows-1252, and written back the same way.
 // A file is parsed once and kept until it changes on disk or is written. Each write is saved
 // at once, atomically (temporary file and rename), unless a Batch is open on the file, in which
 // case the file is saved once when the batch ends.
@@ -47,9 +50,32 @@ public:
                                 const QString& file);
     // Deletes a whole section.
     [[nodiscard]] bool DeleteSection(const QString& section, const QString& file);
+
+    // One section of a new arrangement: its name, and the section whose lines it takes ("" or
+    // a name that is not there: a new, empty section).
+    struct SectionPlan
+    {
+        QString name;
+        QString source;
+    };
+    // Gives the sections that are members (isMember(name)) a new order and new names, keeping
+    // everything they hold: plan[i] becomes the i-th of them, holding every line of its source
+    // (the first member of that name; a copy when a source serves twice). Members no plan
+    // names go. The arranged sections stand where the first member stood, else at the end.
+    [[nodiscard]] bool ArrangeSections(const QString& file,
+                                       const std::function<bool(const QString&)>& isMember,
+                                       const QList<SectionPlan>& plan);
     // Saves pending changes of a file and forgets its parsed copy, so the next read sees the
     // disk. False when pending changes could not be saved.
     [[nodiscard]] bool FlushIni(const QString& file);
+    // Why the last save that failed failed ("Permission denied").
+    QString errorString() const;
+
+    // A file this program must never change (one that is not a document): every write to it
+    // fails and leaves it as it is.
+    void setReadOnly(const QString& file, bool readOnly);
+    bool isReadOnly(const QString& file);
+
     // The section names in file order, duplicates included, each followed by separator; a fresh
     // scan of the file.
     static QString ReadSectionList(const QString& file, const QString& separator);

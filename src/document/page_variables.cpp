@@ -34,8 +34,10 @@ QStringList splitPipeList(const QString& list)
     return items;
 }
 
-QString readLocalText(const QString& source)
+QString readLocalText(const QString& source, const ExpansionContext& context)
 {
+    if (IsNetworkPath(source))
+        return context.drives ? context.drives->ReadTextFile(source) : QString();
     const QString path = source.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)
                              ? LocalPathOfFileUrl(source)
                              : source;
@@ -107,10 +109,32 @@ QStringList capped(QStringList values, const PageEntry& page)
 }
 
 // The folder of kinds 6 and 7: Var1Param, or Var1Source when the parameter is empty.
-QString variableFolder(const PageEntry& page)
+QString variableFolder(const PageEntry& page, const ExpansionContext& context)
 {
     const QString param = page.Var1Param.trimmed();
-    return LocalFolder(param.isEmpty() ? page.Var1Source.trimmed() : param);
+    const QString folder = param.isEmpty() ? page.Var1Source.trimmed() : param;
+    return context.program ? ResolveFolder(folder, *context.program) : LocalFolder(folder);
+}
+
+// CollectFiles for a folder on a network share too: walked in the share's mount folder, the
+// paths found given in the folder's own form.
+QStringList collectFilesAnywhere(const QString& folder, const QString& pattern, bool subDirectories,
+                                 bool readShortcuts, const ExpansionContext& context)
+{
+    if (!IsNetworkPath(folder))
+        return CollectFiles(folder, pattern, subDirectories, readShortcuts);
+    const QString disk = context.drives ? LocalFolder(context.drives->diskPath(folder)) : QString();
+    if (disk.isEmpty())
+        return {};
+    QStringList found = CollectFiles(disk, pattern, subDirectories, readShortcuts);
+    if (!readShortcuts) {
+        const QString written = LocalFolder(folder);
+        for (QString& path : found) {
+            if (path.startsWith(disk))
+                path = written + path.mid(disk.size());
+        }
+    }
+    return found;
 }
 
 QStringList nameFilters(const QString& pattern)
@@ -361,8 +385,9 @@ QStringList GetVariableValues(PageEntry& page, const ExpansionContext& context)
     case VarList:
         return capped(splitPipeList(page.Var1Source), page);
     case VarFile: {
-        const QString text = context.fetchValueFile ? context.fetchValueFile(page, page.Var1Source)
-                                                    : readLocalText(page.Var1Source);
+        const QString text = context.fetchValueFile
+                                 ? context.fetchValueFile(page, page.Var1Source)
+                                 : readLocalText(page.Var1Source.trimmed(), context);
         return ScanValueFile(text, ParsePatterns(page.Var1Param), page.Var1CaseSensitive);
     }
     case VarFavorites:
@@ -370,17 +395,17 @@ QStringList GetVariableValues(PageEntry& page, const ExpansionContext& context)
     case VarHtmlFiles: {
         BusyScope busy(context.beginBusy, context.endBusy);
         if (page.Var1Type == VarFavorites) {
-            return capped(CollectFiles(context.favoritesFolder, QStringLiteral("*.url"),
-                                       page.Var1SubDirectories, true),
+            return capped(collectFilesAnywhere(context.favoritesFolder, QStringLiteral("*.url"),
+                                               page.Var1SubDirectories, true, context),
                           page);
         }
-        const QString folder = variableFolder(page);
+        const QString folder = variableFolder(page, context);
         if (folder.isEmpty())
             return {};
         const bool shortcuts = page.Var1Type == VarShortcuts;
-        return capped(CollectFiles(folder,
-                                   shortcuts ? QStringLiteral("*.url") : QStringLiteral("*.htm?"),
-                                   page.Var1SubDirectories, shortcuts),
+        return capped(collectFilesAnywhere(
+                          folder, shortcuts ? QStringLiteral("*.url") : QStringLiteral("*.htm?"),
+                          page.Var1SubDirectories, shortcuts, context),
                       page);
     }
     default:

@@ -27,12 +27,18 @@ enum VariableKind : qint16 {
 // No page expands into more entries than this, so that a huge range cannot exhaust memory.
 inline constexpr int kMaxValuesPerPage = 100000;
 
+class NetworkDrives;
+
 // What expansion needs besides the lists.
 struct ExpansionContext
 {
     bool VarSubst = true;   // page variables are expanded at all
     QString resourceFolder; // its pages always pass the include test
     QString favoritesFolder;
+    // Relative folders (kinds 6 and 7) are found from the document's folder; null: as given.
+    const ProgramValues* program = nullptr;
+    // Folders on network shares; null: such folders give nothing.
+    NetworkDrives* drives = nullptr;
     ValueFileFetcher fetchValueFile; // empty: local files and file:// addresses only
     std::function<void()> beginBusy;
     std::function<void()> endBusy;

@@ -2,6 +2,7 @@
 
 #include "document/program_values.h"
 #include "document/text.h"
+#include "platform/log.h"
 #include "platform/shares.h"
 
 #include <QDir>
@@ -29,7 +30,7 @@ qsizetype lastSeparatorOrColon(const QString& path)
 // Local paths only: a network path is never looked up as a local one.
 QString localOnly(const QString& path)
 {
-    return IsUNC(path) ? QString() : LocalPath(path);
+    return IsNetworkPath(path) ? QString() : LocalPath(path);
 }
 
 QString withoutTrailingSeparator(const QString& path)
@@ -82,7 +83,7 @@ bool IsAbsoluteOrAddress(const QString& path)
         return false;
     if (isSeparator(path.front()) || (path.size() >= 2 && path[1] == QLatin1Char(':')))
         return true;
-    for (const char* prefix : {"http://", "https://", "file://", "ftp://", "mailto:"}) {
+    for (const char* prefix : {"http://", "https://", "file://", "ftp://", "smb://", "mailto:"}) {
         if (path.startsWith(QLatin1String(prefix), Qt::CaseInsensitive))
             return true;
     }
@@ -94,9 +95,16 @@ bool IsUNC(const QString& path)
     return path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
 }
 
+bool IsNetworkPath(const QString& path)
+{
+    return IsUNC(path) || path.startsWith(QLatin1String("smb://"), Qt::CaseInsensitive);
+}
+
 QString ShareOf(const QString& path)
 {
     QString p = path;
+    if (p.startsWith(QLatin1String("smb://"), Qt::CaseInsensitive))
+        p = p.mid(4); // "//server/share/..."
     p.replace(QLatin1Char('/'), QLatin1Char('\\'));
     const QString sep = QStringLiteral("\\");
     return QStringLiteral("\\\\") + TokenAt(p, 3, sep) + sep + TokenAt(p, 4, sep);
@@ -128,20 +136,25 @@ QString LowerLocalPath(const QString& path)
     return LocalPath(path.toLower());
 }
 
+// The document's own folder, with a trailing separator; "" when there is no local document.
+static QString documentFolder(const ProgramValues& values)
+{
+    if (values.documentPath.isEmpty() || values.documentPath.contains(QLatin1String("://")))
+        return QString();
+    return LocalPath(FolderOf(values.documentPath));
+}
+
 QString MakeRelativePath(const QString& path, const ProgramValues& values)
 {
     if (path.isEmpty())
         return path;
     // Case matters: on this file system "/Show" and "/show" are different folders.
-    if (!values.resourceFolder.isEmpty()) {
-        const QString resource = AddBackslash(values.resourceFolder);
-        if (path.startsWith(resource))
-            return path.mid(resource.size());
-    }
-    if (!values.startFolder.isEmpty()) {
-        const QString start = AddBackslash(values.startFolder);
-        if (path.startsWith(start))
-            return path.mid(start.size());
+    for (const QString& folder :
+         {values.resourceFolder.isEmpty() ? QString() : AddBackslash(values.resourceFolder),
+          documentFolder(values)}) {
+        if (!folder.isEmpty() && folder != QLatin1String("/") && path.startsWith(folder) &&
+            path.size() > folder.size())
+            return path.mid(folder.size());
     }
     return path;
 }
@@ -152,20 +165,33 @@ QString ResolvePath(const QString& path, const ProgramValues& values)
         return path;
     const QString relative = LocalPath(path);
     QStringList candidates;
-    if (!values.startFolder.isEmpty())
-        candidates << AddBackslash(values.startFolder) + relative;
     if (!values.resourceFolder.isEmpty())
         candidates << AddBackslash(values.resourceFolder) + relative;
-    if (!values.documentPath.isEmpty()) {
-        const QString folder = FolderOf(values.documentPath);
-        if (!folder.isEmpty())
-            candidates << LocalPath(folder) + relative;
-    }
+    const QString ownFolder = documentFolder(values);
+    if (!ownFolder.isEmpty())
+        candidates << ownFolder + relative;
+    if (!values.startFolder.isEmpty())
+        candidates << AddBackslash(values.startFolder) + relative;
     for (const QString& candidate : candidates) {
         if (FileExists(candidate))
             return candidate;
     }
     return path;
+}
+
+QString ResolveFolder(const QString& folder, const ProgramValues& values)
+{
+    if (folder.isEmpty() || IsAbsoluteOrAddress(folder))
+        return LocalFolder(folder);
+    const QString relative = LocalFolder(folder);
+    const QString ownFolder = documentFolder(values);
+    const QString start =
+        values.startFolder.isEmpty() ? QString() : LocalFolder(values.startFolder);
+    if (!ownFolder.isEmpty() && DirExists(ownFolder + relative))
+        return ownFolder + relative;
+    if (!start.isEmpty() && DirExists(start + relative))
+        return start + relative;
+    return ownFolder.isEmpty() ? relative : ownFolder + relative;
 }
 
 bool FileExists(const QString& path)
@@ -270,16 +296,26 @@ void NetworkDrives::DisconnectAllShares()
 
 QString NetworkDrives::diskPath(const QString& path)
 {
-    if (!IsUNC(path))
+    if (!IsNetworkPath(path))
         return LocalPath(path);
     const QString share = ShareOf(path);
-    if (!ConnectShare(share))
+    if (m_failed.contains(share, Qt::CaseInsensitive))
         return QString();
-    const QString root = m_shares.localPath(share);
-    if (root.isEmpty())
+    const QString root = ConnectShare(share) ? m_shares.localPath(share) : QString();
+    if (root.isEmpty()) {
+        m_failed.append(share);
+        const QString why = m_shares.lastError();
+        qCWarning(lcGlasspane, "cannot reach the network share %s (for %s)%s",
+                  qUtf8Printable(share), qUtf8Printable(path),
+                  qUtf8Printable(why.isEmpty() ? QString() : QStringLiteral(": ") + why));
         return QString();
-    // What follows "\\server\share" in the path, whichever separators it was written with.
-    const QString rest = LocalPath(path).mid(share.size());
+    }
+    // What follows "\\server\share" (or "smb://server/share") in the path, whichever
+    // separators it was written with.
+    QString rest = LocalPath(path);
+    if (rest.startsWith(QLatin1String("smb:"), Qt::CaseInsensitive))
+        rest = rest.mid(4);
+    rest = rest.mid(share.size());
     return StripTrailingBackslash(root) + rest;
 }
 

@@ -10,7 +10,8 @@ class Shares;
 
 // Path helpers. Paths are written with '/', but '\' is read as a folder separator too, so that
 // relative paths in documents made on Windows ("sub\x.gif") still resolve. Network paths
-// "\\server\share\rest" (or "//server/share/rest") are reached through NetworkDrives.
+// "\\server\share\rest" (or "//server/share/rest", "smb://server/share/rest") are reached
+// through NetworkDrives. File names tell case apart: "/Show" and "/show" are two folders.
 
 // Appends a separator unless the path is empty or ends with '/', '\' or ':'. The separator is
 // '\' for a path written with '\' only, else '/'.
@@ -27,11 +28,13 @@ QString FileName(const QString& path);
 // holds none of them.
 QString FolderOf(const QString& path);
 // True for "/..." and "\..." paths, a drive letter ("C:..."), and addresses beginning with
-// "http://", "https://", "file://", "ftp://" or "mailto:" (without regard to case).
+// "http://", "https://", "file://", "ftp://", "smb://" or "mailto:" (without regard to case).
 bool IsAbsoluteOrAddress(const QString& path);
 // True for "\\server\..." (or "//server/...").
 bool IsUNC(const QString& path);
-// "\\server\share" of a network path.
+// True for a path on a network share: a UNC path or an "smb://" address.
+bool IsNetworkPath(const QString& path);
+// "\\server\share" of a network path (UNC or "smb://").
 QString ShareOf(const QString& path);
 // The text up to its first NUL character.
 QString StripAtNull(const QString& text);
@@ -43,13 +46,19 @@ QString LocalFolder(const QString& folder);
 // case, '\' read as '/'.
 QString LowerLocalPath(const QString& path);
 
-// A path as written to a document: relative to the resource folder or the start folder when it
-// lies inside one of them, else unchanged.
+// A path as written to a document: relative to the resource folder (the built-in pages) or to
+// the document's own folder when it lies inside one of them, else unchanged. Never relative to
+// the current folder, which changes from one start to the next.
 QString MakeRelativePath(const QString& path, const ProgramValues& values);
 // A path as read from a document: absolute paths and addresses unchanged; a relative path
-// becomes the first existing file of start folder + path, resource folder + path, the
-// document's folder + path; unchanged when none exists (it may be an address).
+// becomes the first existing file of resource folder + path, the document's folder + path,
+// and, for documents written by earlier versions, start folder + path; unchanged when none
+// exists (it may be an address).
 QString ResolvePath(const QString& path, const ProgramValues& values);
+// A folder as read from a document, with a trailing '/': absolute ones and addresses as they
+// are; a relative one in the document's folder, or in the start folder when only that holds
+// it.
+QString ResolveFolder(const QString& folder, const ProgramValues& values);
 
 // Local files and folders ('\' read as '/'). Network paths: see NetworkDrives.
 // A file that can be opened for reading (one trailing separator ignored).
@@ -83,8 +92,10 @@ public:
     const QStringList& connectedShares() const { return m_connected; }
 
     // Where a path is on the local file system: a network path has its share connected and is
-    // mapped into the share's local folder ("" when that fails); other paths as LocalPath.
+    // mapped into the share's local folder ("" when that fails, said once on the log); other
+    // paths as LocalPath. A share that failed is not tried again until forgetFailures().
     QString diskPath(const QString& path);
+    void forgetFailures() { m_failed.clear(); }
 
     // The file helpers above, for any path, network paths included.
     bool FileExists(const QString& path);
@@ -97,6 +108,7 @@ public:
 private:
     Shares& m_shares;
     QStringList m_connected;
+    QStringList m_failed;
 };
 
 } // namespace glasspane

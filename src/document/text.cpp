@@ -1,6 +1,7 @@
 #include "document/text.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -217,15 +218,52 @@ bool EncodeWindows1252(const QString& text, QByteArray& out)
     return true;
 }
 
+DecodedText DecodeTextFile(const QByteArray& bytes)
+{
+    DecodedText result;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes.startsWith("\xFF\xFE");
+        result.format = {little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE, true};
+        result.text = QStringDecoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE)(
+            QByteArrayView(bytes).sliced(2));
+        return result;
+    }
+    result.format.bom = bytes.startsWith("\xEF\xBB\xBF");
+    const QByteArrayView body =
+        result.format.bom ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    result.text = decoder(body);
+    if (!decoder.hasError())
+        return result;
+    result.format.encoding = TextEncoding::Windows1252;
+    result.text = DecodeWindows1252(body.toByteArray());
+    return result;
+}
+
+QByteArray EncodeTextFile(const QString& text, TextFormat& format)
+{
+    switch (format.encoding) {
+    case TextEncoding::Utf16LE:
+        return QByteArray("\xFF\xFE") + QByteArray(QStringEncoder(QStringEncoder::Utf16LE)(text));
+    case TextEncoding::Utf16BE:
+        return QByteArray("\xFE\xFF") + QByteArray(QStringEncoder(QStringEncoder::Utf16BE)(text));
+    case TextEncoding::Windows1252:
+    case TextEncoding::Utf8:
+        break;
+    }
+    const QByteArray mark = format.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    if (format.encoding == TextEncoding::Windows1252) {
+        QByteArray bytes;
+        if (EncodeWindows1252(text, bytes))
+            return mark + bytes;
+        format.encoding = TextEncoding::Utf8;
+    }
+    return mark + text.toUtf8();
+}
+
 QString DecodeText(const QByteArray& bytes)
 {
-    const QByteArray bom("\xEF\xBB\xBF", 3);
-    const QByteArray body = bytes.startsWith(bom) ? bytes.mid(3) : bytes;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(body);
-    if (!decoder.hasError())
-        return text;
-    return DecodeWindows1252(body);
+    return DecodeTextFile(bytes).text;
 }
 
 } // namespace glasspane

@@ -52,8 +52,29 @@ QString CommandLineItem(const QString& line, int n, const QString& separator = Q
 // Removes one enclosing pair of double quotes, if there is one.
 QString StripQuotes(const QString& text);
 
-// Text files written on Windows: UTF-8 when the bytes are valid UTF-8 (a leading byte-order
-// mark is dropped), Windows-1252 otherwise.
+// How a text file is stored, so that it can be written back the way it came.
+enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+struct TextFormat
+{
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool bom = false; // begins with a byte-order mark (always for UTF-16)
+};
+
+struct DecodedText
+{
+    QString text;
+    TextFormat format;
+};
+
+// Text files written on Windows: UTF-16 (little or big end first) or UTF-8 after their
+// byte-order mark, which editors put in front of "Unicode" files; else UTF-8 when the bytes
+// are valid UTF-8, Windows-1252 otherwise.
+DecodedText DecodeTextFile(const QByteArray& bytes);
+// The text stored in format, byte-order mark included. A Windows-1252 file given a character
+// the code page lacks becomes UTF-8 (format is updated) rather than lose it.
+QByteArray EncodeTextFile(const QString& text, TextFormat& format);
+// DecodeTextFile's text.
 QString DecodeText(const QByteArray& bytes);
 // Windows-1252 both ways. Bytes that code page leaves undefined map to the control characters
 // of the same number, so that any byte sequence round-trips. EncodeWindows1252 fails (false)

@@ -123,7 +123,7 @@ void InitProgramValues(ProgramValues& values, System& system, Shell& shell)
 QString CommandLineUsage()
 {
     return QStringLiteral(
-        "Usage: glasspane [SWITCH | DOCUMENT] [--verbose]\n"
+        "Usage: glasspane [--verbose] [--screenshots DIR] [SWITCH | DOCUMENT]\n"
         "\n"
         "  (nothing)            the show, on the default document\n"
         "  /S                   the show as the screen saver\n"
@@ -134,7 +134,9 @@ QString CommandLineUsage()
         "  DOCUMENT             the show of that .gpn document (quote a path with blanks\n"
         "                       when more words follow it)\n"
         "  --help, --version    this text, the version\n"
-        "  --verbose            a log on standard error\n");
+        "  --verbose            debug lines in the log on standard error\n"
+        "  --screenshots DIR    a PNG of the window in DIR each time a page has loaded\n"
+        "  --                   the next word is a document, even if it begins with '-'\n");
 }
 
 } // namespace glasspane

@@ -13,6 +13,8 @@ public:
     virtual bool disconnect(const QString& share) = 0;
     // Where the files of a connected share can be reached locally; empty when not connected.
     virtual QString localPath(const QString& share) const = 0;
+    // Why the last connection failed ("Connection refused"); empty when unknown.
+    virtual QString lastError() const { return QString(); }
 };
 
 } // namespace glasspane

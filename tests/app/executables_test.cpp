@@ -1,6 +1,8 @@
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 class ExecutablesTest : public QObject
@@ -10,6 +12,8 @@ class ExecutablesTest : public QObject
 private Q_SLOTS:
     void glasspane_data();
     void glasspane();
+    void glasspaneRefusesWhatItDoesNotKnow_data();
+    void glasspaneRefusesWhatItDoesNotKnow();
     void gpane_data();
     void gpane();
 
@@ -21,7 +25,10 @@ private:
         QString err;
     };
     static QString binary(const QString& name);
-    static Run run(const QString& program, const QStringList& arguments);
+    static Run run(const QString& program, const QStringList& arguments,
+                   const QString& folder = QString());
+    // The files under the test's home and under folder.
+    static QStringList filesIn(const QString& folder);
 };
 
 QString ExecutablesTest::binary(const QString& name)
@@ -29,10 +36,24 @@ QString ExecutablesTest::binary(const QString& name)
     return qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") + "/src/app/" + name;
 }
 
-ExecutablesTest::Run ExecutablesTest::run(const QString& program, const QStringList& arguments)
+QStringList ExecutablesTest::filesIn(const QString& folder)
+{
+    QStringList files;
+    for (const QString& root : {qEnvironmentVariable("HOME"), folder}) {
+        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+    }
+    return files;
+}
+
+ExecutablesTest::Run ExecutablesTest::run(const QString& program, const QStringList& arguments,
+                                          const QString& folder)
 {
     QProcess p;
     p.setStandardInputFile(QProcess::nullDevice());
+    if (!folder.isEmpty())
+        p.setWorkingDirectory(folder);
     p.start(program, arguments);
     Run r;
     if (!p.waitForFinished(60000)) {
@@ -53,6 +74,8 @@ void ExecutablesTest::glasspane_data()
     QTest::newRow("--version") << QStringList{"--version"} << "Glasspane 4.35\n";
     QTest::newRow("--help") << QStringList{"--help"} << "Usage: glasspane";
     QTest::newRow("--help --verbose") << QStringList{"--verbose", "--help"} << "Usage: glasspane";
+    QTest::newRow("--help lists --screenshots")
+        << QStringList{"--help"} << "Usage: glasspane [--verbose] [--screenshots DIR]";
     QTest::newRow("/A ends at once") << QStringList{"/A", "123"} << "";
     QTest::newRow("/a ends at once") << QStringList{"/a"} << "";
 }
@@ -70,6 +93,45 @@ void ExecutablesTest::glasspane()
         QCOMPARE(r.out, QString());
     else
         QVERIFY2(r.out.startsWith(output), qPrintable(r.out));
+}
+
+void ExecutablesTest::glasspaneRefusesWhatItDoesNotKnow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message"); // expected on standard error
+    QTest::newRow("-h") << QStringList{"-h"} << "unknown option -h";
+    QTest::newRow("-v") << QStringList{"-v"} << "unknown option -v";
+    QTest::newRow("--helpp") << QStringList{"--helpp"} << "unknown option --helpp";
+    QTest::newRow("after a document")
+        << QStringList{"show.gpn", "--fullscreen"} << "unknown option --fullscreen";
+    QTest::newRow("--screenshots without a folder")
+        << QStringList{"--screenshots"} << "--screenshots needs a folder";
+    QTest::newRow("screenshot folder that cannot be made")
+        << QStringList{"--screenshots", "plain-file/shots", "/A"}
+        << "cannot save screenshots in plain-file/shots";
+}
+
+void ExecutablesTest::glasspaneRefusesWhatItDoesNotKnow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const QString program = binary("glasspane");
+    if (!QFileInfo::exists(program))
+        QSKIP("glasspane is not built (GUI off, or build the glasspane target first)");
+    QTemporaryDir folder;
+    QFile plain(folder.filePath("plain-file"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QStringList before = filesIn(folder.path());
+
+    const Run r = run(program, arguments, folder.path());
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    if (!message.startsWith("cannot"))
+        QVERIFY2(r.err.contains("Usage: glasspane"), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
+    // Nothing written: no document named after the option, no settings.
+    QCOMPARE(filesIn(folder.path()), before);
 }
 
 void ExecutablesTest::gpane_data()

@@ -1,3 +1,7 @@
+#include "document/page_cache.h"
+#include "support/gpane_runner.h"
+#include "support/http_test_server.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -6,17 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QProcess::ExitStatus status = QProcess::CrashExit;
-    QString out;
-    QString err;
-};
-
-} // namespace
+using glasspane::GpaneRunner;
+using Run = GpaneRunner::Run;
 
 // The built gpane, run as an administrator would run it.
 class GpanePlaylistTest : public QObject
@@ -40,37 +35,10 @@ private:
 
     Run run(const QStringList& arguments)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home);
-        env.insert("XDG_CONFIG_HOME", m_home + "/config");
-        env.insert("XDG_DATA_HOME", m_home + "/data");
-        env.insert("XDG_CACHE_HOME", m_home + "/cache");
-        env.insert("GLASSPANE_MACHINE_DIR", m_home + "/machine");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(m_gpane, QStringList{"playlist"} + arguments);
-        Run r;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return r;
-        }
-        r.exitCode = process.exitCode();
-        r.status = process.exitStatus();
-        r.out = QString::fromUtf8(process.readAllStandardOutput());
-        r.err = QString::fromUtf8(process.readAllStandardError());
-        return r;
+        return GpaneRunner(m_home).run(QStringList{"playlist"} + arguments, m_dir.path());
     }
 
-    QStringList filesUnderHome() const
-    {
-        QStringList files;
-        QDirIterator it(m_home, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
-        return files;
-    }
+    QStringList filesUnderHome() const { return GpaneRunner(m_home).filesUnderHome(); }
 
 private Q_SLOTS:
     void initTestCase();
@@ -80,6 +48,7 @@ private Q_SLOTS:
     void emptyDocumentShowsDefaultPages();
     void defaultDocument();
     void valueFilesAndFilters();
+    void valueFilesAsTheShowFetchesThem();
     void hugeRangeIsCut();
     void oddInputsDoNotCrash_data();
     void oddInputsDoNotCrash();
@@ -88,7 +57,7 @@ private Q_SLOTS:
 void GpanePlaylistTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_gpane = qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") + "/src/app/gpane";
+    m_gpane = GpaneRunner::program();
     QVERIFY2(QFileInfo(m_gpane).isExecutable(), qPrintable(m_gpane + " is not built"));
     m_home = m_dir.filePath("home");
     QDir().mkpath(m_home);
@@ -176,6 +145,54 @@ void GpanePlaylistTest::valueFilesAndFilters()
     const Run r = run({doc});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.out, QString("10\tS\thttp://h/x1\n10\tS\thttp://h/x2\n"));
+}
+
+void GpanePlaylistTest::valueFilesAsTheShowFetchesThem()
+{
+    // The listing uses the page cache and the update policy as the show does, and writes
+    // nothing: with the policy off-line the cached copy gives the values and the server is
+    // not asked; on-line the server's newer copy does, and the cache is left as it was.
+    glasspane::HttpTestServer server;
+    server.setPage("/values.txt", "<fresh>");
+    const QString address = server.url("/values.txt");
+    const QString cached = m_home + "/cache/glasspane/" + glasspane::CacheFileName(address);
+    QDir().mkpath(QFileInfo(cached).absolutePath());
+    {
+        QFile f(cached);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<kept>");
+    }
+    auto document = [&](int scheme, const QString& source) {
+        return write("cache.gpn", QStringLiteral("[Gpane]\nUpdateScheme=%1\n"
+                                                 "[Page1]\nURL=http://h/$$\nVar1Type=3\n"
+                                                 "Var1Source=%2\nVar1Param=<$$>\n")
+                                      .arg(scheme)
+                                      .arg(source)
+                                      .toUtf8());
+    };
+
+    Run r = run({document(1, address)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("10\tS\thttp://h/kept\n"));
+    QCOMPARE(server.requestCount("/values.txt"), 0);
+
+    r = run({document(0, address)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("10\tS\thttp://h/fresh\n"));
+    QCOMPARE(server.requestCount("/values.txt"), 1);
+
+    // "HTTP://" in capitals is no web address to the show's cache: it reads no values there,
+    // and neither does the listing.
+    r = run({document(0, QString(address).replace("http://", "HTTP://"))});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(server.requestCount("/values.txt"), 1);
+
+    QFile f(cached);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("<kept>"));
+    QCOMPARE(filesUnderHome(), QStringList{cached});
+    QVERIFY(f.remove());
 }
 
 void GpanePlaylistTest::hugeRangeIsCut()

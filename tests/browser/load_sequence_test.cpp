@@ -82,8 +82,11 @@ private Q_SLOTS:
                                          << "<default>";
         QTest::newRow("a path beginning like a switch") << "/srv/show.gpn"
                                                         << "/srv/show.gpn";
+        // A relative name is made absolute from the start folder before it is kept anywhere.
         QTest::newRow("a word beginning with config") << "configure.gpn"
-                                                      << "configure.gpn";
+                                                      << "<start>configure.gpn";
+        QTest::newRow("relative path") << "shows/../kiosk.gpn"
+                                       << "<start>kiosk.gpn";
         QTest::newRow("path with blanks, no quotes") << "/home/ann/My Files/show.gpn"
                                                      << "/home/ann/My Files/show.gpn";
         QTest::newRow("quoted path, then more") << "\"/srv/a b/show.gpn\" /x"
@@ -101,19 +104,21 @@ private Q_SLOTS:
             QCOMPARE(choice.documentPath, DefaultDocumentPath(s.services));
             QVERIFY(choice.isDefaultDocument);
         } else {
-            QCOMPARE(choice.documentPath, document);
+            QCOMPARE(choice.documentPath,
+                     QString(document).replace(u"<start>"_qs, s.program.startFolder));
             QVERIFY(!choice.isDefaultDocument);
         }
         QVERIFY(!choice.copiedFromBrowserCache);
     }
 
-    // Naming the default document itself, in another letter case, counts as the default.
+    // Naming the default document itself counts as the default; in another letter case it is
+    // another file.
     void defaultDocumentByName()
     {
         Services s;
         const QString path = DefaultDocumentPath(s.services);
-        const DocumentChoice choice = ChooseDocument(path.toUpper(), s.services);
-        QVERIFY(choice.isDefaultDocument);
+        QVERIFY(ChooseDocument(path, s.services).isDefaultDocument);
+        QVERIFY(!ChooseDocument(path.toUpper(), s.services).isDefaultDocument);
     }
 
     // A document opened from the browser's cache is copied next to the user's documents under

@@ -3,6 +3,7 @@
 #include "document/registry_layer.h"
 #include "document_fixture.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace glasspane;
@@ -26,6 +27,9 @@ private Q_SLOTS:
     void webDocumentFetched();
     void webDocumentKeptWhenFetchFails();
     void webDocumentNotFetchedWhenOffline();
+    void sameDocument_data();
+    void sameDocument();
+    void absoluteDocumentPath();
     void recentFiles();
     void shellRecentDocuments();
     void browserCacheCopies();
@@ -59,8 +63,11 @@ void DocumentFilesTest::defaultDocumentFlag()
 {
     DocumentFixture f;
     const QString def = DefaultDocumentPath(f.services);
-    UpdateDefaultDocumentFlag(f.services, f.doc, def.toLower(), def.toLower());
+    UpdateDefaultDocumentFlag(f.services, f.doc, def, def);
     QVERIFY(f.doc.IsDefaultDocument);
+    // Another case is another file here.
+    UpdateDefaultDocumentFlag(f.services, f.doc, def.toLower(), def.toLower());
+    QVERIFY(!f.doc.IsDefaultDocument);
     UpdateDefaultDocumentFlag(f.services, f.doc, f.path("other.gpn"), f.path("other.gpn"));
     QVERIFY(!f.doc.IsDefaultDocument);
     // A web document is the default one by its address.
@@ -181,6 +188,50 @@ void DocumentFilesTest::webDocumentNotFetchedWhenOffline()
     QCOMPARE(f.doc.pageCount(), 5);
 }
 
+void DocumentFilesTest::sameDocument_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("same path") << "/srv/show.gpn"
+                               << "/srv/show.gpn" << true;
+    QTest::newRow("other case") << "/srv/Show.gpn"
+                                << "/srv/show.gpn" << false;
+    QTest::newRow("other folder case") << "/SRV/show.gpn"
+                                       << "/srv/show.gpn" << false;
+    QTest::newRow("separators") << "\\srv\\kiosk\\a.gpn"
+                                << "/srv/kiosk/a.gpn" << true;
+    QTest::newRow("double slash") << "/srv//kiosk/a.gpn"
+                                  << "/srv/kiosk/a.gpn" << true;
+    QTest::newRow("web address") << "http://H/show.gpn"
+                                 << "HTTP://h/show.gpn" << true;
+    QTest::newRow("network share") << "\\\\SRV\\pub\\a.gpn"
+                                   << "//srv/pub/a.gpn" << true;
+    QTest::newRow("empty") << ""
+                           << "/a.gpn" << false;
+}
+
+void DocumentFilesTest::sameDocument()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, same);
+    QCOMPARE(SameDocument(a, b), same);
+    QCOMPARE(SameDocument(b, a), same);
+}
+
+void DocumentFilesTest::absoluteDocumentPath()
+{
+    // A relative name on the command line means the folder the program was started in.
+    QCOMPARE(AbsoluteDocumentPath("show.gpn", "/home/kiosk/"), QString("/home/kiosk/show.gpn"));
+    QCOMPARE(AbsoluteDocumentPath("../shows/a.gpn", "/home/kiosk"), QString("/home/shows/a.gpn"));
+    QCOMPARE(AbsoluteDocumentPath("sub\\a.gpn", "/k/"), QString("/k/sub/a.gpn"));
+    for (const QString& kept :
+         {QString("/srv/a.gpn"), QString("http://h/a.gpn"), QString("file:///a.gpn"),
+          QString("\\\\srv\\pub\\a.gpn"), QString("smb://srv/pub/a.gpn"), QString()})
+        QCOMPARE(AbsoluteDocumentPath(kept, "/k/"), kept);
+}
+
 void DocumentFilesTest::recentFiles()
 {
     DocumentFixture f;
@@ -191,13 +242,21 @@ void DocumentFilesTest::recentFiles()
     QCOMPARE(list.first(), QString("/d/11.gpn"));
     QCOMPARE(list.last(), QString("/d/2.gpn"));
 
-    list = AddToRecentFiles(f.services, "/D/5.GPN");
+    // Reopened, an entry moves to the top; a name in other letters is another document.
+    list = AddToRecentFiles(f.services, "/d/5.gpn");
     QCOMPARE(list.size(), 10);
-    QCOMPARE(list.first(), QString("/D/5.GPN"));
-    QCOMPARE(list.count("/d/5.gpn"), 0);
+    QCOMPARE(list.first(), QString("/d/5.gpn"));
+    QCOMPARE(list.count("/d/5.gpn"), 1);
+    list = AddToRecentFiles(f.services, "/D/5.GPN");
+    QCOMPARE(list.mid(0, 2), QStringList({"/D/5.GPN", "/d/5.gpn"}));
+    QCOMPARE(list.size(), 10);
     QCOMPARE(ReadRecentFiles(f.services), list);
     QCOMPARE(f.registry.string(RegRoot::CurrentUser, f.program.userKeyPath, "RecentFile1"),
              QString("/D/5.GPN"));
+    // Web addresses compare as before, without regard to case.
+    AddToRecentFiles(f.services, "http://h/Show.gpn");
+    list = AddToRecentFiles(f.services, "HTTP://H/show.GPN");
+    QCOMPARE(list.filter(QRegularExpression("(?i)^http://h/show.gpn$")).size(), 1);
 }
 
 void DocumentFilesTest::shellRecentDocuments()

@@ -302,6 +302,30 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadIni("A", "k", bomFile), QStringLiteral(u"é"));
         QVERIFY(ini.WriteIni("A", "n", "1", bomFile));
         QCOMPARE(readFileBytes(bomFile), QByteArray("\xEF\xBB\xBF[A]\r\nk=\xE9\r\nn=1\r\n"));
+
+        // What editors save as "Unicode": UTF-16 after its mark, either end first, read and
+        // written back the same way; its sections are found too.
+        for (const bool little : {true, false}) {
+            auto utf16 = [little](const QString& text) -> QByteArray {
+                QByteArray bytes = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+                for (const QChar c : text) {
+                    const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                    bytes.append(little ? lo : hi).append(little ? hi : lo);
+                }
+                return bytes;
+            };
+            const QString unicodeFile = m_dir.filePath(little ? "le.gpn" : "be.gpn");
+            QVERIFY(writeFileBytes(unicodeFile,
+                                   utf16(QStringLiteral(u"[Gpane]\r\nHomeURL=Zürich.html\r\n"
+                                                        u"[Page1]\r\nURL=a.html\r\n"))));
+            QCOMPARE(ini.ReadIni("Gpane", "HomeURL", unicodeFile), QStringLiteral(u"Zürich.html"));
+            QCOMPARE(IniFiles::ReadSectionList(unicodeFile, ","), QStringLiteral("Gpane,Page1,"));
+            QVERIFY(ini.WriteIni("Page1", "Time", "20", unicodeFile));
+            QCOMPARE(
+                readFileBytes(unicodeFile),
+                utf16(QStringLiteral(u"[Gpane]\r\nHomeURL=Zürich.html\r\n[Page1]\r\nURL=a.html\r\n"
+                                     u"Time=20\r\n")));
+        }
     }
 
     void changesOnDiskAreSeen()

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -161,33 +162,46 @@ private Q_SLOTS:
         QVERIFY(writeFileBytes(values.startFolder + "pics/a.gif", "s"));
         QVERIFY(writeFileBytes(m_root + "/docs/sub/x.gif", "d"));
 
-        // Written relative to the resource folder, then the start folder.
+        // Written relative to the resource folder, then the document's own folder; never to
+        // the current folder, which is another one at the next start.
         QCOMPARE(MakeRelativePath(values.resourceFolder + "/index.html", values),
                  QStringLiteral("index.html"));
+        QCOMPARE(MakeRelativePath(m_root + "/docs/sub/x.gif", values), QStringLiteral("sub/x.gif"));
         QCOMPARE(MakeRelativePath(values.startFolder + "pics/a.gif", values),
-                 QStringLiteral("pics/a.gif"));
-        QCOMPARE(MakeRelativePath(m_root + "/docs/sub/x.gif", values), m_root + "/docs/sub/x.gif");
+                 values.startFolder + "pics/a.gif");
         QCOMPARE(MakeRelativePath(values.resourceFolder + "x/index.html", values),
                  values.resourceFolder + "x/index.html");
         // Another case is another folder here.
-        QCOMPARE(MakeRelativePath(values.startFolder.toUpper() + "a", values),
-                 values.startFolder.toUpper() + "a");
+        QCOMPARE(MakeRelativePath(m_root + "/DOCS/sub/x.gif", values), m_root + "/DOCS/sub/x.gif");
         QCOMPARE(MakeRelativePath("", values), QString());
 
-        // Read back: start folder first, then resource folder, then the document's folder.
+        // Read back: resource folder first, then the document's folder, then (documents of
+        // earlier versions) the start folder.
         QCOMPARE(ResolvePath("index.html", values), values.resourceFolder + "/index.html");
-        QCOMPARE(ResolvePath("both.html", values), values.startFolder + "both.html");
+        QCOMPARE(ResolvePath("both.html", values), values.resourceFolder + "/both.html");
         QCOMPARE(ResolvePath("pics/a.gif", values), values.startFolder + "pics/a.gif");
         QCOMPARE(ResolvePath("sub\\x.gif", values), m_root + "/docs/sub/x.gif");
+        QCOMPARE(ResolvePath("SUB/x.gif", values), QStringLiteral("SUB/x.gif"));
         for (const QString& unchanged :
              {QStringLiteral("C:\\Show\\a.html"), QStringLiteral("\\\\server\\share\\a.html"),
+              QStringLiteral("smb://server/share/a.html"),
               QStringLiteral("http://a.example/x.html"), QStringLiteral("nothing.html"),
               QStringLiteral("/abs/index.html"), QString()})
             QCOMPARE(ResolvePath(unchanged, values), unchanged);
 
-        // Round trip.
-        const QString picture = values.startFolder + "pics/a.gif";
+        // Round trip, wherever the program was started from.
+        const QString picture = m_root + "/docs/sub/x.gif";
         QCOMPARE(ResolvePath(MakeRelativePath(picture, values), values), picture);
+        ProgramValues elsewhere = values;
+        elsewhere.startFolder = m_root + "/";
+        QCOMPARE(ResolvePath(MakeRelativePath(picture, values), elsewhere), picture);
+
+        // Folders of a document: in its own folder first.
+        QCOMPARE(ResolveFolder("sub", values), m_root + "/docs/sub/");
+        QCOMPARE(ResolveFolder("pics", values), values.startFolder + "pics/");
+        QCOMPARE(ResolveFolder("none", values), m_root + "/docs/none/");
+        QCOMPARE(ResolveFolder("/abs", values), QStringLiteral("/abs/"));
+        QCOMPARE(ResolveFolder("\\\\srv\\pub", values), QStringLiteral("//srv/pub/"));
 
         // Folders that are not set take no part.
         const ProgramValues none;
@@ -256,7 +270,16 @@ private Q_SLOTS:
         // One connection for all of that.
         QCOMPARE(port.connectCalls(), QStringList{"\\\\srv\\pub"});
 
+        QCOMPARE(drives.diskPath("smb://SRV/pub/dir/a.html"), folder + "/dir/a.html");
+        QVERIFY(!FileExists("smb://srv/pub/dir/a.html"));
+
+        // A share that cannot be reached is said once and not tried again until the next
+        // document load forgets the failures.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot reach the network share"));
         QVERIFY(!drives.FileExists("\\\\srv\\unknown\\a.html"));
+        QVERIFY(drives.diskPath("//srv/unknown/b.html").isEmpty());
+        QCOMPARE(port.connectCalls().count("\\\\srv\\unknown"), 1);
+        drives.forgetFailures();
         QVERIFY(!drives.ConnectShare("\\\\srv\\unknown"));
         QCOMPARE(drives.connectedShares(), QStringList{"\\\\srv\\pub"});
 

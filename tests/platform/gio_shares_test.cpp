@@ -9,7 +9,8 @@
 using namespace glasspane;
 
 // A stand-in for gio, first in PATH, that logs its arguments (one per line, then "--") and
-// answers by the server's name: "down" waits for a password on its input, "slow" never ends.
+// answers by the server's name: "down" and "guest" wait for a password on their input (and
+// "guest" mounts anonymously, with -a), "slow" never ends.
 // Mounted locations are listed in $GIO_LOG.mounted; only they have a local path.
 static const char FakeGio[] =
     "#!/bin/sh\n"
@@ -19,7 +20,10 @@ static const char FakeGio[] =
     "case \"$1 $2\" in\n"
     "  \"mount -u\") grep -vx \"$3\" \"$state\" > \"$state.new\"; mv \"$state.new\" \"$state\"; "
     "exit 0 ;;\n"
-    "  \"mount smb://down/\"*) printf 'Password: '; read answer && exit 0; exit 2 ;;\n"
+    "  \"mount -a\") case \"$3\" in smb://guest/*) echo \"$3\" >> \"$state\"; exit 0 ;; "
+    "esac; exit 2 ;;\n"
+    "  \"mount smb://down/\"*|\"mount smb://guest/\"*) printf 'Password: '; read answer && exit 0; "
+    "exit 2 ;;\n"
     "  \"mount smb://slow/\"*) exec sleep 60 ;;\n"
     "  \"mount \"*) echo \"$2\" >> \"$state\"; exit 0 ;;\n"
     "  \"info \"*) grep -qx \"$2\" \"$state\" || exit 1\n"
@@ -127,6 +131,13 @@ void GioSharesTest::failuresAreClean()
     // No password can be typed: the prompt meets a closed input and gio gives up at once.
     GioShares shares(600000);
     QVERIFY(!shares.connect("\\\\down\\share"));
+    // A share open to guests is mounted anonymously once the user's own credentials failed.
+    init();
+    QVERIFY(shares.connect("\\\\guest\\pub"));
+    QCOMPARE(log().mid(3), (QStringList{"mount", "smb://guest/pub", "--", "mount", "-a",
+                                        "smb://guest/pub", "--"}));
+    QCOMPARE(shares.localPath("//guest/pub"), m_dir.path() + "/mount");
+    QVERIFY(shares.disconnect("//guest/pub"));
     // A mount that hangs is given up after the wait.
     GioShares impatient(300);
     QVERIFY(!impatient.connect("\\\\slow\\share"));

@@ -67,6 +67,9 @@ private Q_SLOTS:
     void roundTripOfAllTypes();
     void handWrittenFileInOtherCase();
     void continuationLinesAndDeletions();
+    void handWrittenTextIsKept_data();
+    void handWrittenTextIsKept();
+    void deletionLinesStayTrue();
     void caseOfFirstWriteIsKept();
     void slashInKeyNames();
     void deleteValueAndKey();
@@ -90,6 +93,9 @@ void RegHiveRegistryTest::roundTripOfAllTypes_data()
                              << QByteArray("\"v\"=\"C:\\\\a \\\"b\\\"\"");
     QTest::newRow("unicode") << regString(QStringLiteral("gr\u00fc\u00df \u20ac")) << QByteArray();
     QTest::newRow("line break") << regString(QStringLiteral("a\nb")) << QByteArray("hex(1):");
+    // An unpaired surrogate has no UTF-8 form: quoted, it would come back as another character.
+    QTest::newRow("unpaired surrogate") << typed(RegType::String, QByteArray("A\0\x3d\xd8\0\0", 6))
+                                        << QByteArray("\"v\"=hex(1):41,00,3d,d8,00,00");
     QTest::newRow("no terminator")
         << typed(RegType::String, QByteArray("a\0", 2)) << QByteArray("\"v\"=hex(1):61,00");
     QTest::newRow("dword") << dword(10) << QByteArray("\"v\"=dword:0000000a");
@@ -174,15 +180,14 @@ void RegHiveRegistryTest::handWrittenFileInOtherCase()
     QCOMPARE(registry.subKeyNames(RegRoot::LocalMachine, QStringLiteral("software")),
              QStringList{QStringLiteral("QORVATH")});
 
-    // Writing keeps the administrator's spelling of keys and names.
+    // Writing keeps the administrator's file: only the changed line differs, in its own
+    // spelling and line ends; the keys of the other root stay.
     QCOMPARE(registry.setValue(RegRoot::LocalMachine, Key, QStringLiteral("HomeUrl"),
                                regString(QStringLiteral("about:blank"))),
              RegStatus::Success);
-    const QByteArray saved = readFileBytes(dir.path() + "/machine/machine.reg");
-    QVERIFY2(saved.contains("[HKEY_LOCAL_MACHINE\\SOFTWARE\\QORVATH\\glasspane]\n"
-                            "\"HOMEURL\"=\"about:blank\"\n"),
-             saved.constData());
-    QVERIFY(!saved.contains("NotMine"));
+    QByteArray expected = text;
+    expected.replace("\"HOMEURL\" = \"http://127.0.0.1/\"", "\"HOMEURL\"=\"about:blank\"");
+    QCOMPARE(readFileBytes(dir.path() + "/machine/machine.reg"), expected);
 }
 
 void RegHiveRegistryTest::continuationLinesAndDeletions()
@@ -206,6 +211,148 @@ void RegHiveRegistryTest::continuationLinesAndDeletions()
     QCOMPARE(v.data, QByteArray("\x01\x02\x03\x04"));
     QCOMPARE(registry.valueNames(RegRoot::CurrentUser, "A"), QStringList{"Bin"});
     QVERIFY(!registry.keyExists(RegRoot::CurrentUser, "A\\Old"));
+}
+
+// A hive as an administrator keeps it by hand: a header comment, blank lines, CRLF, odd
+// spacing, wrapped binary data, a string with an unpaired surrogate (only hex(1) can hold it),
+// a key of another root, a key whose parents have no section of their own.
+const QByteArray HandWritten = "Windows Registry Editor Version 5.00\r\n"
+                               "\r\n"
+                               "; kiosk in the hall -- ask Mia before changing\r\n"
+                               "\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\r\n"
+                               "\"HomeURL\"  =  \"http://127.0.0.1/\"\r\n"
+                               "; the odd one\r\n"
+                               "\"Odd\"=hex(1):41,00,3d,d8,42,00,00,00\r\n"
+                               "\"Bin\"=hex:01,02,\\\r\n"
+                               "  03,04\r\n"
+                               "\r\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\Elsewhere]\r\n"
+                               "\"Foreign\"=\"kept\"\r\n"
+                               "\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane\\Deep\\Er]\r\n"
+                               "\"X\"=dword:00000001\r\n"
+                               "\r\n"
+                               "; end\r\n";
+
+void RegHiveRegistryTest::handWrittenTextIsKept_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("operation");
+    QTest::addColumn<QByteArray>("expected");
+
+    auto replaced = [](QByteArray text, const QByteArray& from, const QByteArray& to) {
+        return text.replace(from, to);
+    };
+    const QByteArray home = "\"HomeURL\"  =  \"http://127.0.0.1/\"\r\n";
+    const QByteArray bin = "\"Bin\"=hex:01,02,\\\r\n  03,04\r\n";
+    QTest::newRow("value changed")
+        << HandWritten << QByteArray("set HomeURL about:blank")
+        << replaced(HandWritten, home, "\"HomeURL\"=\"about:blank\"\r\n");
+    QTest::newRow("value unchanged")
+        << HandWritten << QByteArray("set HomeURL http://127.0.0.1/") << HandWritten;
+    QTest::newRow("value added") << HandWritten << QByteArray("set New yes")
+                                 << replaced(HandWritten, bin, bin + "\"New\"=\"yes\"\r\n");
+    QTest::newRow("value deleted")
+        << HandWritten << QByteArray("delete Bin") << replaced(HandWritten, bin, QByteArray());
+    QTest::newRow("key added") << HandWritten << QByteArray("key Added")
+                               << QByteArray(HandWritten) +
+                                      "\r\n[HKEY_CURRENT_USER\\Software\\Qorvath\\"
+                                      "Glasspane\\Added]\r\n\"V\"=\"1\"\r\n\r\n";
+    QTest::newRow("key deleted")
+        << HandWritten << QByteArray("drop Deep\\Er")
+        << QByteArray(replaced(HandWritten,
+                               "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane\\Deep\\Er]\r\n"
+                               "\"X\"=dword:00000001\r\n\r\n; end\r\n",
+                               QByteArray()) +
+                      "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane\\Deep]\r\n\r\n");
+
+    // What editors save as "Unicode": UTF-16 with its byte-order mark, written back the same way.
+    auto utf16 = [](const QByteArray& utf8) -> QByteArray {
+        const QString text = QString::fromUtf8(utf8);
+        return QByteArray("\xff\xfe") +
+               QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    };
+    QTest::newRow("utf-16 file") << utf16(HandWritten) << QByteArray("set HomeURL about:blank")
+                                 << utf16(replaced(HandWritten, home,
+                                                   "\"HomeURL\"=\"about:blank\"\r\n"));
+    QTest::newRow("no line end at the end")
+        << QByteArray("[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\n\"A\"=\"1\"")
+        << QByteArray("set B 2")
+        << QByteArray(
+               "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\n\"A\"=\"1\"\n\"B\"=\"2\"\n");
+}
+
+void RegHiveRegistryTest::handWrittenTextIsKept()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, operation);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const QString hive = dir.path() + "/user/user.reg";
+    QVERIFY(writeFileBytes(hive, file));
+    RegHiveRegistry registry(pathsIn(dir.path()));
+    const QStringList words = QString::fromUtf8(operation).split(u' ');
+    long status = RegStatus::Success;
+    if (words[0] == "set")
+        status = registry.setValue(RegRoot::CurrentUser, Key, words[1], regString(words[2]));
+    else if (words[0] == "delete")
+        status = registry.deleteValue(RegRoot::CurrentUser, Key, words[1]);
+    else if (words[0] == "key")
+        status =
+            registry.setValue(RegRoot::CurrentUser, Key + "\\" + words[1], "V", regString("1"));
+    else if (words[0] == "drop")
+        status = registry.deleteKey(RegRoot::CurrentUser, Key + "\\" + words[1]);
+    QCOMPARE(status, RegStatus::Success);
+    const QByteArray written = readFileBytes(hive);
+    QCOMPARE(written, expected);
+
+    // The unpaired surrogate of a value nobody changed is still there, byte for byte.
+    if (file.contains("Odd") || file.startsWith("\xff\xfe")) {
+        RegHiveRegistry fresh(pathsIn(dir.path()));
+        RegValue v;
+        QCOMPARE(fresh.queryValue(RegRoot::CurrentUser, Key, "Odd", &v), RegStatus::Success);
+        QCOMPARE(v.data, QByteArray("A\0\x3d\xd8"
+                                    "B\0\0\0",
+                                    8));
+    }
+}
+
+void RegHiveRegistryTest::deletionLinesStayTrue()
+{
+    // Lines that delete what came before them are kept, and what the program writes after
+    // them still holds when the file is read again.
+    QTemporaryDir dir;
+    const QString hive = dir.path() + "/user/user.reg";
+    const QByteArray text = "Windows Registry Editor Version 5.00\n\n"
+                            "[HKEY_CURRENT_USER\\A]\n"
+                            "\"Gone\"=\"x\"\n"
+                            "\"Twice\"=\"first\"\n"
+                            "\"Twice\"=\"second\"\n"
+                            "\"Gone\"=-\n"
+                            "; note\n"
+                            "[HKEY_CURRENT_USER\\B]\n"
+                            "\"Old\"=\"y\"\n"
+                            "[-HKEY_CURRENT_USER\\B]\n";
+    QVERIFY(writeFileBytes(hive, text));
+    {
+        RegHiveRegistry registry(pathsIn(dir.path()));
+        QCOMPARE(registry.setValue(RegRoot::CurrentUser, "A", "Gone", regString("back")),
+                 RegStatus::Success);
+        QCOMPARE(registry.setValue(RegRoot::CurrentUser, "A", "Twice", regString("third")),
+                 RegStatus::Success);
+        QCOMPARE(registry.setValue(RegRoot::CurrentUser, "B", "New", regString("z")),
+                 RegStatus::Success);
+    }
+    const QByteArray written = readFileBytes(hive);
+    QVERIFY2(written.contains("; note\n"), written.constData());
+    RegHiveRegistry fresh(pathsIn(dir.path()));
+    RegValue v;
+    QCOMPARE(fresh.queryValue(RegRoot::CurrentUser, "A", "Gone", &v), RegStatus::Success);
+    QCOMPARE(regText(v), QStringLiteral("back"));
+    QCOMPARE(fresh.queryValue(RegRoot::CurrentUser, "A", "Twice", &v), RegStatus::Success);
+    QCOMPARE(regText(v), QStringLiteral("third"));
+    QCOMPARE(fresh.valueNames(RegRoot::CurrentUser, "B"), QStringList{"New"});
 }
 
 void RegHiveRegistryTest::caseOfFirstWriteIsKept()

@@ -49,6 +49,7 @@ bool GioShares::runGio(const QStringList& arguments, QString* output) const
 {
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty()) {
+        m_lastError = QStringLiteral("gio is not installed");
         qCDebug(lcGlasspane) << "gio not found; network shares are not available";
         return false;
     }
@@ -57,13 +58,23 @@ bool GioShares::runGio(const QStringList& arguments, QString* output) const
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(gio, arguments);
     if (!process.waitForFinished(m_waitMs)) {
+        m_lastError = QStringLiteral("no answer within %1 s").arg(m_waitMs / 1000.0);
         qCWarning(lcGlasspane) << "gio did not answer:" << arguments;
         process.kill();
         process.waitForFinished(1000);
         return false;
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qCDebug(lcGlasspane) << "gio" << arguments << "failed:" << process.readAllStandardError();
+        const QString said = QString::fromUtf8(process.readAllStandardError());
+        qCDebug(lcGlasspane) << "gio" << arguments << "failed:" << said;
+        // gio's own line ("gio: smb://…: Connection refused"), among the library's chatter.
+        m_lastError.clear();
+        for (const QString& line : said.split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith(QLatin1String("gio: ")))
+                m_lastError = line.mid(5).trimmed();
+        }
+        if (m_lastError.isEmpty())
+            m_lastError = QStringLiteral("gio failed (%1)").arg(process.exitCode());
         return false;
     }
     if (output)
@@ -78,7 +89,10 @@ bool GioShares::connect(const QString& share)
         return false;
     if (!localPath(share).isEmpty())
         return true;
-    return runGio({QStringLiteral("mount"), url});
+    // With the user's own credentials (from the desktop's keyring); a share open to guests
+    // asks for them all the same, so it is then mounted anonymously.
+    return runGio({QStringLiteral("mount"), url}) ||
+           runGio({QStringLiteral("mount"), QStringLiteral("-a"), url});
 }
 
 bool GioShares::disconnect(const QString& share)

@@ -7,8 +7,10 @@
 namespace glasspane {
 
 // Network shares through GIO: "\\server\share" (or "//server/share") is mounted as
-// smb://server/share with `gio mount`, never asking for a password (its input is closed), and
-// is reached through the gvfs folder of the mount. Without gio every connection fails.
+// smb://server/share with `gio mount`, never asking for a password (its input is closed): with
+// the credentials the desktop's keyring holds, else anonymously (a share open to guests). It
+// is reached through the gvfs folder of the mount (gvfs-fuse). Without gio every connection
+// fails.
 class GioShares final : public Shares
 {
 public:
@@ -18,6 +20,7 @@ public:
     bool connect(const QString& share) override;
     bool disconnect(const QString& share) override;
     QString localPath(const QString& share) const override;
+    QString lastError() const override { return m_lastError; }
 
     // "smb://server/share" for "\\server\share" or "//server/share" (further folders are
     // ignored); empty when the text names no share.
@@ -28,6 +31,7 @@ private:
     bool runGio(const QStringList& arguments, QString* output = nullptr) const;
 
     int m_waitMs;
+    mutable QString m_lastError;
     mutable QHash<QString, QString> m_localPaths; // share URL -> mount folder
 };
 

@@ -1,6 +1,7 @@
 #include "platform/linux/reg_hive_registry.h"
 
 #include "platform/linux/linux_system.h"
+#include "platform/log.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QThread>
 #include <QtEndian>
 #include <algorithm>
@@ -19,25 +21,69 @@ namespace glasspane {
 
 namespace {
 
-bool sameName(const QString& a, const QString& b)
+const QString kSignature = QStringLiteral("Windows Registry Editor Version 5.00");
+
+// Keys and values beyond this many are found through an index rather than one by one.
+constexpr size_t kIndexFrom = 8;
+
+QString folded(QStringView name)
+{
+    return name.toString().toCaseFolded();
+}
+
+bool sameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// The subkey or the value of a key with that name; end() when there is none.
-template <typename Node> auto findChild(Node& node, const QString& name)
+// Position of the entry named name in items (each with a .name), -1 when there is none.
+template <typename Items>
+int positionOf(const Items& items, const QHash<QString, int>& index, QStringView name)
 {
-    return std::find_if(node.children.begin(), node.children.end(),
-                        [&](const RegKeyNode& child) { return sameName(child.name, name); });
+    if (!index.isEmpty())
+        return index.value(folded(name), -1);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (sameName(items[i].name, name))
+            return int(i);
+    }
+    return -1;
 }
-template <typename Node> auto findValue(Node& node, const QString& name)
+
+template <typename Node> auto findChild(Node& node, QStringView name)
 {
-    return std::find_if(node.values.begin(), node.values.end(),
-                        [&](const auto& entry) { return sameName(entry.first, name); });
+    const int at = positionOf(node.children, node.childIndex, name);
+    return at < 0 ? node.children.end() : node.children.begin() + at;
+}
+template <typename Node> auto findValue(Node& node, QStringView name)
+{
+    const int at = positionOf(node.values, node.valueIndex, name);
+    return at < 0 ? node.values.end() : node.values.begin() + at;
+}
+
+template <typename Items> void reindex(const Items& items, QHash<QString, int>& index)
+{
+    index.clear();
+    if (items.size() <= kIndexFrom)
+        return;
+    index.reserve(qsizetype(items.size()));
+    for (size_t i = 0; i < items.size(); ++i)
+        index.insert(folded(items[i].name), int(i));
+}
+
+// Appends an entry, keeping the index (made once there are enough entries).
+template <typename Items, typename Item>
+void append(Items& items, QHash<QString, int>& index, Item&& item)
+{
+    items.push_back(std::forward<Item>(item));
+    if (!index.isEmpty())
+        index.insert(folded(items.back().name), int(items.size() - 1));
+    else if (items.size() > kIndexFrom)
+        reindex(items, index);
 }
 
 // A string value that a .reg file can hold between quotes on one line: UTF-16 with exactly one
-// NUL at its end and no line breaks. Anything else is written as hex(1) so it survives intact.
+// NUL at its end, no line breaks, and no unpaired surrogate (which no file encoding keeps).
+// Anything else is written as hex(1) so it survives intact.
 bool plainString(const QByteArray& data, QString* text)
 {
     if (data.size() < 2 || data.size() % 2 != 0)
@@ -55,6 +101,8 @@ bool plainString(const QByteArray& data, QString* text)
         if (!last)
             result.append(QChar(c));
     }
+    if (!result.isValidUtf16())
+        return false;
     *text = result;
     return true;
 }
@@ -74,7 +122,7 @@ QString quoted(const QString& text)
 }
 
 // Reads a quoted text starting at line[pos] == '"'; pos ends after the closing quote.
-bool readQuoted(const QString& line, qsizetype& pos, QString* text)
+bool readQuoted(QStringView line, qsizetype& pos, QString* text)
 {
     if (pos >= line.size() || line[pos] != u'"')
         return false;
@@ -101,7 +149,7 @@ bool readQuoted(const QString& line, qsizetype& pos, QString* text)
     return false;
 }
 
-void skipBlanks(const QString& line, qsizetype& pos)
+void skipBlanks(QStringView line, qsizetype& pos)
 {
     while (pos < line.size() && (line[pos] == u' ' || line[pos] == u'\t'))
         ++pos;
@@ -124,7 +172,7 @@ bool parseHexBytes(QStringView text, QByteArray* out)
     return true;
 }
 
-QString hexLine(const QString& head, const QByteArray& data)
+QString hexLine(const QString& head, const QByteArray& data, const QString& newline)
 {
     // Wrapped the way registry exports are, so long binary values stay readable.
     QString out = head;
@@ -134,7 +182,7 @@ QString hexLine(const QString& head, const QByteArray& data)
         if (i + 1 < data.size())
             token += u',';
         if (lineLength + token.size() > 77) {
-            out += QStringLiteral("\\\n  ");
+            out += u'\\' + newline + QStringLiteral("  ");
             lineLength = 2;
         }
         out += token;
@@ -143,7 +191,7 @@ QString hexLine(const QString& head, const QByteArray& data)
     return out;
 }
 
-QString valueLine(const QString& name, const RegValue& value)
+QString valueLine(const QString& name, const RegValue& value, const QString& newline)
 {
     const QString head = (name.isEmpty() ? QStringLiteral("@") : quoted(name)) + u'=';
     QString text;
@@ -151,48 +199,69 @@ QString valueLine(const QString& name, const RegValue& value)
     case RegType::String:
         if (plainString(value.data, &text))
             return head + quoted(text);
-        return hexLine(head + QStringLiteral("hex(1):"), value.data);
+        return hexLine(head + QStringLiteral("hex(1):"), value.data, newline);
     case RegType::DWord:
         if (value.data.size() == 4) {
             const quint32 number = qFromLittleEndian<quint32>(value.data.constData());
             return head + QString::asprintf("dword:%08x", number);
         }
-        return hexLine(head + QStringLiteral("hex(4):"), value.data);
+        return hexLine(head + QStringLiteral("hex(4):"), value.data, newline);
     case RegType::Binary:
-        return hexLine(head + QStringLiteral("hex:"), value.data);
+        return hexLine(head + QStringLiteral("hex:"), value.data, newline);
     default:
         return hexLine(head + QStringLiteral("hex(%1):").arg(quint32(value.type), 0, 16),
-                       value.data);
+                       value.data, newline);
     }
 }
 
-void writeKey(const RegKeyNode& node, const QString& path, bool isRoot, QString& out)
+// The value of a "name"=data line (data as it follows the '='); false when it is none.
+bool parseData(QStringView data, RegValue* value)
 {
-    if (!isRoot || !node.values.empty()) {
-        out += u'[' + path + QStringLiteral("]\n");
-        for (const auto& [name, value] : node.values)
-            out += valueLine(name, value) + u'\n';
-        out += u'\n';
+    if (data.startsWith(u'"')) {
+        QString text;
+        qsizetype at = 0;
+        if (!readQuoted(data, at, &text))
+            return false;
+        value->type = RegType::String;
+        value->data = regStringData(text);
+        return true;
     }
-    for (const RegKeyNode& child : node.children)
-        writeKey(child, path + u'\\' + child.name, false, out);
-}
-
-QString decodeFile(const QByteArray& bytes)
-{
-    if (bytes.startsWith("\xff\xfe"))
-        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
-    if (bytes.startsWith("\xfe\xff"))
-        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.mid(2));
-    if (bytes.startsWith("\xef\xbb\xbf"))
-        return QString::fromUtf8(bytes.mid(3));
-    return QString::fromUtf8(bytes);
+    if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
+        bool ok = false;
+        const QStringView digits = data.mid(6).trimmed();
+        const quint32 number = digits.toUInt(&ok, 16);
+        if (!ok || digits.size() > 8)
+            return false;
+        value->type = RegType::DWord;
+        value->data.resize(4);
+        qToLittleEndian(number, value->data.data());
+        return true;
+    }
+    if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
+        const qsizetype colon = data.indexOf(u':');
+        if (colon < 0)
+            return false;
+        const QStringView kind = data.mid(3, colon - 3).trimmed();
+        if (kind.isEmpty()) {
+            value->type = RegType::Binary;
+        } else if (kind.startsWith(u'(') && kind.endsWith(u')')) {
+            bool ok = false;
+            const quint32 type = kind.mid(1, kind.size() - 2).toUInt(&ok, 16);
+            if (!ok)
+                return false;
+            value->type = RegType(type);
+        } else {
+            return false;
+        }
+        return parseHexBytes(data.mid(colon + 1), &value->data);
+    }
+    return false;
 }
 
 // The accepted spellings of each root in a key line.
 bool rootMatches(QStringView word, const QString& rootName)
 {
-    if (sameName(word.toString(), rootName))
+    if (word.compare(rootName, Qt::CaseInsensitive) == 0)
         return true;
     static constexpr std::pair<const char16_t*, const char16_t*> shortNames[] = {
         {u"HKCU", u"HKEY_CURRENT_USER"},
@@ -201,7 +270,7 @@ bool rootMatches(QStringView word, const QString& rootName)
     };
     for (const auto& [shortName, longName] : shortNames) {
         if (word.compare(QStringView(shortName), Qt::CaseInsensitive) == 0)
-            return sameName(QString::fromUtf16(longName), rootName);
+            return QStringView(longName).compare(rootName, Qt::CaseInsensitive) == 0;
     }
     return false;
 }
@@ -209,7 +278,62 @@ bool rootMatches(QStringView word, const QString& rootName)
 // A name that a .reg line can hold.
 bool storableName(const QString& name)
 {
-    return !name.contains(u'\n') && !name.contains(u'\r') && !name.contains(QChar(0));
+    return !name.contains(u'\n') && !name.contains(u'\r') && !name.contains(QChar(0)) &&
+           name.isValidUtf16();
+}
+
+template <typename List> bool storablePath(const List& path)
+{
+    return path.size() <= RegHive::MaxDepth;
+}
+
+// The name of a "name"=... value line ("" for '@' and for a line that is none).
+QString valueNameOf(QStringView line)
+{
+    line = line.trimmed();
+    QString name;
+    qsizetype pos = 0;
+    if (!line.startsWith(u'@'))
+        (void)readQuoted(line, pos, &name);
+    return name;
+}
+
+// The text without the line end of one physical line.
+QStringView withoutLineEnd(QStringView line)
+{
+    if (line.endsWith(u'\n'))
+        line.chop(1);
+    if (line.endsWith(u'\r'))
+        line.chop(1);
+    return line;
+}
+
+// Visits every key, each before its subkeys, without recursion (keys may nest deeply). path
+// holds the root's name and the names down to the key.
+template <typename Visit>
+void walkKeys(const RegKeyNode& root, const QString& rootName, Visit&& visit)
+{
+    std::vector<std::pair<const RegKeyNode*, int>> pending{{&root, 0}};
+    QStringList path{rootName};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        path.resize(depth + 1);
+        if (node != &root)
+            path.append(node->name);
+        visit(*node, std::as_const(path));
+        for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
+            pending.emplace_back(&*it, int(path.size()) - 1);
+    }
+}
+
+// A key's section as the program writes it: header, values, a blank line.
+QString keyBlock(const RegKeyNode& node, const QStringList& path, const QString& nl)
+{
+    QString out = u'[' + path.join(u'\\') + u']' + nl;
+    for (const RegValueEntry& entry : node.values)
+        out += valueLine(entry.name, entry.value, nl) + nl;
+    return out + nl;
 }
 
 } // namespace
@@ -236,20 +360,34 @@ RegKeyNode* RegHive::find(const QStringList& path)
     return const_cast<RegKeyNode*>(std::as_const(*this).find(path));
 }
 
-RegKeyNode& RegHive::ensure(const QStringList& path)
+RegKeyNode& RegHive::ensure(const QStringList& path, bool implicitParents)
 {
     RegKeyNode* node = &m_root;
-    for (const QString& part : path) {
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const QString& part = path[i];
+        const bool last = i == path.size() - 1;
         const auto child = findChild(*node, part);
         if (child != node->children.end()) {
             node = &*child;
+            if (last)
+                node->implicit = false;
         } else {
-            node->children.push_back(RegKeyNode{part, {}, {}});
+            RegKeyNode added;
+            added.name = part;
+            added.birth = ++m_births;
+            added.implicit = implicitParents && !last;
+            append(node->children, node->childIndex, std::move(added));
             node = &node->children.back();
             ++m_revision;
         }
     }
     return *node;
+}
+
+void RegHive::markTouched(const RegKeyNode& node, const QString& name)
+{
+    if (!m_sections.empty())
+        m_touched.insert(QString::number(node.birth) + u':' + folded(name));
 }
 
 long RegHive::queryValue(const QString& subKey, const QString& name, RegValue* value) const
@@ -261,21 +399,25 @@ long RegHive::queryValue(const QString& subKey, const QString& name, RegValue* v
     if (found == node->values.end())
         return RegStatus::FileNotFound;
     if (value)
-        *value = found->second;
+        *value = found->value;
     return RegStatus::Success;
 }
 
 long RegHive::setValue(const QString& subKey, const QString& name, const RegValue& value)
 {
-    if (!storableName(subKey) || !storableName(name))
+    const QStringList path = splitPath(subKey);
+    if (!storableName(subKey) || !storableName(name) || !storablePath(path))
         return RegStatus::InvalidData;
-    RegKeyNode& node = ensure(splitPath(subKey));
+    RegKeyNode& node = ensure(path, false);
     const auto found = findValue(node, name);
     if (found == node.values.end()) {
-        node.values.emplace_back(name, value);
+        append(node.values, node.valueIndex, RegValueEntry{name, value, 0, true});
+        markTouched(node, name);
         ++m_revision;
-    } else if (found->second.type != value.type || found->second.data != value.data) {
-        found->second = value;
+    } else if (found->value.type != value.type || found->value.data != value.data) {
+        found->value = value;
+        found->changed = true;
+        markTouched(node, name);
         ++m_revision;
     }
     return RegStatus::Success;
@@ -290,6 +432,8 @@ long RegHive::deleteValue(const QString& subKey, const QString& name)
     if (found == node->values.end())
         return RegStatus::FileNotFound;
     node->values.erase(found);
+    reindex(node->values, node->valueIndex);
+    markTouched(*node, name);
     ++m_revision;
     return RegStatus::Success;
 }
@@ -301,9 +445,15 @@ bool RegHive::keyExists(const QString& subKey) const
 
 long RegHive::createKey(const QString& subKey)
 {
-    if (!storableName(subKey))
+    const QStringList path = splitPath(subKey);
+    if (!storableName(subKey) || !storablePath(path))
         return RegStatus::InvalidData;
-    ensure(splitPath(subKey));
+    RegKeyNode& node = ensure(path, false);
+    if (node.implicit) {
+        // It now needs a section of its own should its subkeys go.
+        node.implicit = false;
+        ++m_revision;
+    }
     return RegStatus::Success;
 }
 
@@ -319,7 +469,19 @@ long RegHive::deleteKey(const QString& subKey)
     const auto found = findChild(*parent, last);
     if (found == parent->children.end())
         return RegStatus::FileNotFound;
+    if (!m_sections.empty()) {
+        // The sections of the key and of its subkeys go with it.
+        std::vector<const RegKeyNode*> pending{&*found};
+        while (!pending.empty()) {
+            const RegKeyNode* node = pending.back();
+            pending.pop_back();
+            m_removed.insert(node->birth);
+            for (const RegKeyNode& child : node->children)
+                pending.push_back(&child);
+        }
+    }
     parent->children.erase(found);
+    reindex(parent->children, parent->childIndex);
     ++m_revision;
     return RegStatus::Success;
 }
@@ -328,8 +490,8 @@ QStringList RegHive::valueNames(const QString& subKey) const
 {
     QStringList names;
     if (const RegKeyNode* node = find(splitPath(subKey))) {
-        for (const auto& entry : node->values)
-            names.append(entry.first);
+        for (const RegValueEntry& entry : node->values)
+            names.append(entry.name);
     }
     return names;
 }
@@ -344,131 +506,380 @@ QStringList RegHive::subKeyNames(const QString& subKey) const
     return names;
 }
 
+bool RegHive::sameContents(const RegHive& a, const RegHive& b)
+{
+    std::vector<std::pair<const RegKeyNode*, const RegKeyNode*>> pending{{&a.m_root, &b.m_root}};
+    while (!pending.empty()) {
+        const auto [x, y] = pending.back();
+        pending.pop_back();
+        if (x->values.size() != y->values.size() || x->children.size() != y->children.size())
+            return false;
+        for (const RegValueEntry& entry : x->values) {
+            const auto other = findValue(*y, entry.name);
+            if (other == y->values.end() || other->value.type != entry.value.type ||
+                other->value.data != entry.value.data)
+                return false;
+        }
+        for (const RegKeyNode& child : x->children) {
+            const auto other = findChild(*y, child.name);
+            if (other == y->children.end())
+                return false;
+            pending.emplace_back(&child, &*other);
+        }
+    }
+    return true;
+}
+
+void RegHive::parseText(const QString& text, const QString& rootName)
+{
+    m_text = text;
+    m_sections.clear();
+    m_sections.reserve(size_t(text.count(u'[')) + 1);
+    m_sections.push_back(Section{});
+    m_sections.back().preamble = true;
+    bool newlineSeen = false;
+    bool inHive = false;           // the current key belongs to this hive
+    RegKeyNode* current = nullptr; // the key of the current section
+
+    // The keys of the last header, from the root down, with their names in the file: headers
+    // that follow each other mostly share their parents, found again here without a search.
+    // Only the parents of a new key are ever reused, and adding a key moves none of them.
+    std::vector<RegKeyNode*> lastNodes;
+    QList<QStringView> lastPath;
+
+    auto addLine = [this](const Line& line) { m_sections.back().lines.push_back(line); };
+    const QStringView all(m_text);
+
+    qsizetype from = 0;
+    QString joined; // a logical line made of several physical ones
+    while (from < all.size()) {
+        // One logical line: values may continue on the next line after a trailing backslash
+        // (wrapped hex data).
+        Line line;
+        line.from = from;
+        QStringView content;
+        joined.clear();
+        bool several = false;
+        for (;;) {
+            const qsizetype nl = all.indexOf(u'\n', from);
+            const qsizetype end = nl < 0 ? all.size() : nl + 1;
+            const QStringView physical = all.sliced(from, end - from);
+            if (!newlineSeen && nl >= 0) {
+                m_newline =
+                    physical.endsWith(u"\r\n") ? QStringLiteral("\r\n") : QStringLiteral("\n");
+                newlineSeen = true;
+            }
+            const QStringView piece = withoutLineEnd(physical).trimmed();
+            from = end;
+            if (!several) {
+                content = piece;
+            } else {
+                joined += piece;
+                content = joined;
+            }
+            if (content.startsWith(u'[') || !content.endsWith(u'\\'))
+                break;
+            content.chop(1);
+            if (from >= all.size())
+                break;
+            if (!several) {
+                joined = content.toString();
+                several = true;
+            } else {
+                joined.chop(1);
+            }
+        }
+        line.size = from - line.from;
+
+        if (content.isEmpty() || content.startsWith(u';')) {
+            addLine(line);
+            continue;
+        }
+        if (content.startsWith(u'[')) {
+            const qsizetype close = content.lastIndexOf(u']');
+            QStringView keyText = close < 0 ? QStringView() : content.sliced(1, close - 1);
+            const bool remove = keyText.startsWith(u'-');
+            if (remove)
+                keyText = keyText.sliced(1);
+            QList<QStringView> path = keyText.split(u'\\', Qt::SkipEmptyParts);
+            inHive = close >= 0 && !path.isEmpty() && rootMatches(path.first(), rootName) &&
+                     !keyText.contains(QChar(0)) && storablePath(path.mid(1));
+            if (!inHive) {
+                addLine(line);
+                continue;
+            }
+            path.removeFirst();
+            if (remove) {
+                // Earlier sections of the key stay in the file as they were; they are dead
+                // text now, since this line deletes what they made.
+                if (!path.isEmpty()) {
+                    QStringList names;
+                    for (QStringView part : std::as_const(path))
+                        names.append(part.toString());
+                    (void)deleteKey(names.join(u'\\'));
+                }
+                lastNodes.clear();
+                lastPath.clear();
+                inHive = false;
+                addLine(line);
+                continue;
+            }
+            // The shared parents of the last header, then the rest found or made.
+            qsizetype same = 0;
+            while (same < path.size() && same < lastPath.size() &&
+                   sameName(path[same], lastPath[same]))
+                ++same;
+            if (same == path.size() && same == lastPath.size()) {
+                current = lastNodes.back();
+            } else {
+                lastNodes.resize(size_t(same) + 1);
+                if (same == 0)
+                    lastNodes[0] = &m_root;
+                RegKeyNode* node = lastNodes.back();
+                for (qsizetype i = same; i < path.size(); ++i) {
+                    const auto child = findChild(*node, path[i]);
+                    if (child != node->children.end()) {
+                        node = &*child;
+                    } else {
+                        RegKeyNode added;
+                        added.name = path[i].toString();
+                        added.birth = ++m_births;
+                        added.implicit = true;
+                        append(node->children, node->childIndex, std::move(added));
+                        node = &node->children.back();
+                    }
+                    lastNodes.push_back(node);
+                }
+                current = node;
+                lastPath = path;
+            }
+            current->implicit = false;
+            Section section;
+            section.birth = current->birth;
+            section.lines.reserve(8);
+            section.lines.push_back(line);
+            m_sections.push_back(std::move(section));
+            continue;
+        }
+        if (!inHive) {
+            addLine(line);
+            continue;
+        }
+
+        qsizetype pos = 0;
+        QString name;
+        if (content.startsWith(u'@')) {
+            pos = 1;
+        } else if (!readQuoted(content, pos, &name)) {
+            addLine(line);
+            continue;
+        }
+        skipBlanks(content, pos);
+        if (pos >= content.size() || content[pos] != u'=' || !storableName(name)) {
+            addLine(line);
+            continue;
+        }
+        ++pos;
+        const QStringView data = content.sliced(pos).trimmed();
+        if (data == u"-") {
+            const auto found = findValue(*current, name);
+            if (found != current->values.end()) {
+                current->values.erase(found);
+                reindex(current->values, current->valueIndex);
+            }
+            line.valueLine = true;
+            addLine(line);
+            continue;
+        }
+        RegValue value;
+        if (!parseData(data, &value)) {
+            addLine(line);
+            continue;
+        }
+        line.valueLine = true;
+        line.item = ++m_items;
+        const auto found = findValue(*current, name);
+        if (found == current->values.end()) {
+            append(current->values, current->valueIndex,
+                   RegValueEntry{std::move(name), std::move(value), line.item, false});
+        } else {
+            found->value = std::move(value);
+            found->item = line.item;
+        }
+        addLine(line);
+    }
+    // What the file said was read, not done by the program.
+    m_removed.clear();
+    m_touched.clear();
+}
+
+QString RegHive::canonicalText(const QString& rootName) const
+{
+    const QString& nl = m_newline;
+    QString out = kSignature + nl + nl;
+    walkKeys(m_root, rootName, [&](const RegKeyNode& node, const QStringList& path) {
+        if (&node != &m_root || !node.values.empty())
+            out += keyBlock(node, path, nl);
+    });
+    return out;
+}
+
+QString RegHive::layoutText(const QString& rootName) const
+{
+    const QString& nl = m_newline;
+    QString out;
+    out.reserve(m_text.size() + 1024);
+    auto startLine = [&out, &nl] {
+        if (!out.isEmpty() && !out.endsWith(u'\n'))
+            out += nl;
+    };
+    auto newValues = [&](const RegKeyNode& node) {
+        for (const RegValueEntry& entry : node.values) {
+            if (entry.item == 0) {
+                startLine();
+                out += valueLine(entry.name, entry.value, nl) + nl;
+            }
+        }
+    };
+
+    // The keys alive by birth, and the values read from the file by the line that gave them.
+    QHash<quint64, const RegKeyNode*> keys;
+    QHash<int, const RegValueEntry*> items;
+    keys.reserve(qsizetype(m_births) + 1);
+    items.reserve(m_items);
+    std::vector<const RegKeyNode*> walk{&m_root};
+    while (!walk.empty()) {
+        const RegKeyNode* node = walk.back();
+        walk.pop_back();
+        keys.insert(node->birth, node);
+        for (const RegValueEntry& entry : node->values) {
+            if (entry.item != 0)
+                items.insert(entry.item, &entry);
+        }
+        for (const RegKeyNode& child : node->children)
+            walk.push_back(&child);
+    }
+
+    // Which key each section belongs to, and the last section of each key (where its new
+    // values go). A section of a key the file itself deleted later has none and stays as it
+    // was; a section of a key the program deleted goes.
+    std::vector<const RegKeyNode*> owner(m_sections.size(), nullptr);
+    QHash<const RegKeyNode*, size_t> lastSection;
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        const Section& s = m_sections[i];
+        if (s.preamble || m_removed.contains(s.birth))
+            continue;
+        if (const RegKeyNode* node = keys.value(s.birth)) {
+            owner[i] = node;
+            lastSection[node] = i;
+        }
+    }
+
+    if (m_sections.size() == 1 && m_sections.front().lines.empty())
+        out += kSignature + nl + nl;
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        const Section& s = m_sections[i];
+        if (!s.preamble && m_removed.contains(s.birth))
+            continue;
+        const RegKeyNode* node = owner[i];
+        if (!node) {
+            for (const Line& line : s.lines)
+                out += lineText(line);
+            continue;
+        }
+        size_t insertAfter = 0;
+        for (size_t j = 1; j < s.lines.size(); ++j) {
+            if (s.lines[j].valueLine)
+                insertAfter = j;
+        }
+        const bool lastOfKey = lastSection.value(node) == i;
+        for (size_t j = 0; j < s.lines.size(); ++j) {
+            const Line& line = s.lines[j];
+            const QStringView text = lineText(line);
+            if (line.item == 0) {
+                out += text;
+            } else if (const RegValueEntry* entry = items.value(line.item)) {
+                if (entry->changed) {
+                    startLine();
+                    out += valueLine(entry->name, entry->value, nl);
+                    if (text.endsWith(u'\n'))
+                        out += nl;
+                } else {
+                    out += text;
+                }
+            } else if (!m_touched.contains(QString::number(node->birth) + u':' +
+                                           folded(valueNameOf(text)))) {
+                // A line the file itself overrode or deleted later: harmless, kept.
+                out += text;
+            }
+            if (j == insertAfter && lastOfKey)
+                newValues(*node);
+        }
+    }
+
+    // Keys without a section in the file, at the end, each before its subkeys.
+    walkKeys(m_root, rootName, [&](const RegKeyNode& node, const QStringList& path) {
+        const bool needed = &node == &m_root
+                                ? !node.values.empty()
+                                : !node.implicit || !node.values.empty() || node.children.empty();
+        if (!needed || lastSection.contains(&node))
+            return;
+        startLine();
+        if (!out.isEmpty() && !out.endsWith(nl + nl))
+            out += nl;
+        out += keyBlock(node, path, nl);
+    });
+    return out;
+}
+
+QByteArray RegHive::encoded(const QString& text) const
+{
+    switch (m_encoding) {
+    case Encoding::Utf8Bom:
+        return QByteArray("\xef\xbb\xbf") + text.toUtf8();
+    case Encoding::Utf16LE:
+        return QByteArray("\xff\xfe") + QByteArray(QStringEncoder(QStringEncoder::Utf16LE)(text));
+    case Encoding::Utf16BE:
+        return QByteArray("\xfe\xff") + QByteArray(QStringEncoder(QStringEncoder::Utf16BE)(text));
+    case Encoding::Utf8:
+        break;
+    }
+    return text.toUtf8();
+}
+
 QByteArray RegHive::toRegFile(const QString& rootName) const
 {
-    QString out = QStringLiteral("Windows Registry Editor Version 5.00\n\n");
-    writeKey(m_root, rootName, true, out);
-    return out.toUtf8();
+    if (m_sections.empty())
+        return encoded(canonicalText(rootName));
+    const QString text = layoutText(rootName);
+    // The text kept from the file must not change what the hive holds (a deletion line the
+    // file had, say); should it, the hive is written in the program's own form instead.
+    RegHive check;
+    check.parseText(text, rootName);
+    if (sameContents(check, *this))
+        return encoded(text);
+    qCDebug(lcGlasspane) << "the hand-written form of the" << rootName
+                         << "hive could not be kept; it is written anew";
+    return encoded(canonicalText(rootName));
 }
 
 RegHive RegHive::fromRegFile(const QByteArray& bytes, const QString& rootName)
 {
     RegHive hive;
-    const QStringList rawLines = decodeFile(bytes).split(u'\n');
-
-    // Values may continue on the next line after a trailing backslash (wrapped hex data).
-    QStringList lines;
-    QString pending;
-    bool continuing = false;
-    for (QString line : rawLines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        line = line.trimmed();
-        if (continuing)
-            pending += line;
-        else
-            pending = line;
-        continuing = !pending.startsWith(u'[') && pending.endsWith(u'\\');
-        if (continuing) {
-            pending.chop(1);
-            continue;
-        }
-        lines.append(pending);
+    QString text;
+    if (bytes.startsWith("\xff\xfe")) {
+        hive.m_encoding = Encoding::Utf16LE;
+        text = QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
+    } else if (bytes.startsWith("\xfe\xff")) {
+        hive.m_encoding = Encoding::Utf16BE;
+        text = QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.mid(2));
+    } else if (bytes.startsWith("\xef\xbb\xbf")) {
+        hive.m_encoding = Encoding::Utf8Bom;
+        text = QString::fromUtf8(bytes.mid(3));
+    } else {
+        text = QString::fromUtf8(bytes);
     }
-    if (continuing)
-        lines.append(pending);
-
-    QStringList current; // path of the key being read
-    bool inHive = false; // the current key belongs to this hive
-    for (const QString& line : std::as_const(lines)) {
-        if (line.isEmpty() || line.startsWith(u';'))
-            continue;
-        if (line.startsWith(u'[')) {
-            const qsizetype close = line.lastIndexOf(u']');
-            if (close < 0) {
-                inHive = false;
-                continue;
-            }
-            QString keyText = line.mid(1, close - 1);
-            const bool remove = keyText.startsWith(u'-');
-            if (remove)
-                keyText.remove(0, 1);
-            QStringList path = splitPath(keyText);
-            inHive = !path.isEmpty() && rootMatches(path.first(), rootName);
-            if (!inHive)
-                continue;
-            path.removeFirst();
-            if (remove) {
-                if (!path.isEmpty())
-                    (void)hive.deleteKey(path.join(u'\\'));
-                inHive = false;
-                continue;
-            }
-            hive.ensure(path);
-            current = path;
-            continue;
-        }
-        if (!inHive)
-            continue;
-
-        qsizetype pos = 0;
-        QString name;
-        if (line.startsWith(u'@')) {
-            pos = 1;
-        } else if (!readQuoted(line, pos, &name)) {
-            continue;
-        }
-        skipBlanks(line, pos);
-        if (pos >= line.size() || line[pos] != u'=')
-            continue;
-        ++pos;
-        skipBlanks(line, pos);
-        const QString subKey = current.join(u'\\');
-        const QStringView data = QStringView(line).mid(pos).trimmed();
-
-        RegValue value;
-        if (data.startsWith(u'"')) {
-            QString text;
-            qsizetype at = pos;
-            if (!readQuoted(line, at, &text))
-                continue;
-            value.type = RegType::String;
-            value.data = regStringData(text);
-        } else if (data == u"-") {
-            (void)hive.deleteValue(subKey, name);
-            continue;
-        } else if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
-            bool ok = false;
-            const QStringView digits = data.mid(6).trimmed();
-            const quint32 number = digits.toUInt(&ok, 16);
-            if (!ok || digits.size() > 8)
-                continue;
-            value.type = RegType::DWord;
-            value.data.resize(4);
-            qToLittleEndian(number, value.data.data());
-        } else if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
-            const qsizetype colon = data.indexOf(u':');
-            if (colon < 0)
-                continue;
-            const QStringView kind = data.mid(3, colon - 3).trimmed();
-            if (kind.isEmpty()) {
-                value.type = RegType::Binary;
-            } else if (kind.startsWith(u'(') && kind.endsWith(u')')) {
-                bool ok = false;
-                const quint32 type = kind.mid(1, kind.size() - 2).toUInt(&ok, 16);
-                if (!ok)
-                    continue;
-                value.type = RegType(type);
-            } else {
-                continue;
-            }
-            if (!parseHexBytes(data.mid(colon + 1), &value.data))
-                continue;
-        } else {
-            continue;
-        }
-        (void)hive.setValue(subKey, name, value);
-    }
+    hive.parseText(text, rootName);
     return hive;
 }
 

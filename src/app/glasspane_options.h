@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace glasspane {
+
+// A word of glasspane's command line that looks like an option but is none: a first word
+// beginning with '-' that is no switch ("-C"), or any word beginning with "--" other than
+// --help and --version; "" when there is none. A first word "--" ends the options: it is
+// taken out and the rest stands as it is.
+QString UnknownOption(QStringList& arguments);
+
+// "" when pictures can be saved in folder (made when missing), else why not.
+QString ScreenshotFolderProblem(const QString& folder);
+
+} // namespace glasspane
