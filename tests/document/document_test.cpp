@@ -89,7 +89,7 @@ void DocumentTest::pageSections()
 void DocumentTest::pageValuesAndDefaults()
 {
     DocumentFixture f;
-    QFile::copy(QFINDTESTDATA("document_test.cpp"), f.program.resourceFolder + "/res.html");
+    QVERIFY(writeFileBytes(f.program.resourceFolder + "/res.html", "<html></html>"));
     const QString p = f.write("d.gpn", "[Gpane]\nDefaultTime=20\n"
                                        "[Page1]\nURL=a.html\nTime=\nVar1CaseSensitive=maybe\n"
                                        "Cached=maybe\nSeparateProc=maybe\n"
