@@ -96,6 +96,13 @@ public:
     void SaveWindowPlacement();
     void UpdateTitle();
 
+    // Reads every option again and puts it in force: the engine's (mouse, order, times,
+    // reboot), the browser's (pop-ups, scroll bars), the update policy and the cache, the
+    // window (state, on top) and the tool bars (locks, buttons). Runs after every document
+    // load (start-up, a document reached by a link, the reload at the end of a cycle); the
+    // configuration dialog calls it after its OK has saved.
+    void ApplySettings();
+
     // Ends the program through its own path even when no Quit button is offered (the session
     // or an administrator asked it to stop).
     void requestTermination();
@@ -153,6 +160,7 @@ private:
     void tim_Timer();
     void createEngine();
     void readWindowPlacement();
+    void placeWindow();
     void applyWindowFlags();
     void saveScreenshot();
     QString commandSwitch() const;
