@@ -291,6 +291,13 @@ void frmMain::ApplySettings()
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
 
+    // The locks first: placing the window stores the tool bars' placement, locks included,
+    // which must not put the previous document's back.
+    if (m_toolBars) {
+        const ToolBarPlacement stored = ReadToolBarPlacement(settings);
+        m_toolBars->placement().ToolRunLocked = stored.ToolRunLocked;
+        m_toolBars->placement().ToolNavLocked = stored.ToolNavLocked;
+    }
     const WindowPlacement before = m_placement;
     readWindowPlacement();
     if (!m_engine)
@@ -317,9 +324,6 @@ void frmMain::ApplySettings()
     }
 
     if (m_toolBars) {
-        const ToolBarPlacement stored = ReadToolBarPlacement(settings);
-        m_toolBars->placement().ToolRunLocked = stored.ToolRunLocked;
-        m_toolBars->placement().ToolNavLocked = stored.ToolNavLocked;
         m_toolBars->ArrangeToolBars();
         // A bar the options no longer offer goes (arranging only ever shows one).
         if (!m_engine->state().NavigationMode && !m_engine->ToolRunShown())

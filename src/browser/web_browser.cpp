@@ -110,7 +110,10 @@ public:
         connect(m_page, &QWebEnginePage::newWindowRequested, &owner,
                 &WebBrowser::onNewWindowRequested);
         // A page written by its opener never navigates: it shows once it has something.
-        connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool) { reveal(); });
+        connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            if (ok)
+                reveal();
+        });
         resize(800, 600);
     }
 
@@ -119,16 +122,18 @@ public:
     // The window appears only with a page it may show; refused before that, it never does.
     void navigationDecided(bool accepted)
     {
-        if (accepted)
+        if (accepted) {
             reveal();
-        else if (!m_revealed)
+        } else if (!m_revealed) {
+            m_refused = true;
             close();
+        }
     }
 
 private:
     void reveal()
     {
-        if (!m_revealed) {
+        if (!m_revealed && !m_refused) {
             m_revealed = true;
             show();
         }
@@ -137,6 +142,7 @@ private:
     QWebEngineView* m_view;
     KioskPage* m_page;
     bool m_revealed = false;
+    bool m_refused = false;
 };
 
 WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_profile(profile)

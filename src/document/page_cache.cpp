@@ -15,6 +15,7 @@
 #include <QMimeDatabase>
 #include <QSaveFile>
 #include <QUrl>
+#include <unistd.h>
 
 namespace glasspane {
 
@@ -273,13 +274,13 @@ QString ViewableCopy(const CacheServices&, const QString& localFile)
     if (!isFileNameSuffix(suffix) || suffix == extension)
         return localFile;
 
-    // A link beside the copy, so that a copy fetched again is shown at once.
+    // Beside the copy, made afresh each time, as the copy may have been fetched again. A hard
+    // link costs nothing; the browser takes a symbolic one for the file it points to, ".tmp".
     const QString view = localFile + QLatin1Char('.') + suffix;
-    const QFileInfo link(view);
-    if (link.isSymLink() && link.symLinkTarget() == copy.absoluteFilePath())
-        return view;
     QFile::remove(view);
-    return QFile::link(copy.fileName(), view) ? view : localFile;
+    if (::link(QFile::encodeName(localFile).constData(), QFile::encodeName(view).constData()) == 0)
+        return view;
+    return CopyFile(localFile, view) ? view : localFile;
 }
 
 ValueFileFetcher ValueFileFetcherFor(CacheServices& services)

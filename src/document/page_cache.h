@@ -83,10 +83,11 @@ QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url,
 // was kept (a copy fetched by an earlier version).
 QString CachedContentType(const QString& localFile);
 
-// What the browser is given to show a cached copy as the page it is. A copy whose name ends in
-// ".tmp" (its address had no usable extension) is shown through a link beside it named after
-// its type: the type the server sent, else the one its content shows; "<copy>.html" for a page.
-// Any other copy, or one whose type cannot be told, is itself the answer.
+// What the browser is given to show a cached copy as the page it is. A copy whose name does not
+// tell its type (".tmp": its address had no usable extension, or a server-side one such as
+// ".php") is shown through a file beside it named after its type ("<copy>.html" for a page),
+// made afresh from the copy each time: the type the server sent, else for ".tmp" the one its
+// content shows. Any other copy, or one whose type cannot be told, is itself the answer.
 QString ViewableCopy(const CacheServices& services, const QString& localFile);
 
 // A ValueFileFetcher for the document: value files fetched with FetchPage.
