@@ -42,8 +42,21 @@ const char kScrollScript[] = R"((function (v) {
 constexpr int kMeasureTimeoutMs = 3000;
 // Pause before a page whose renderer died is loaded again.
 constexpr int kRendererRestartMs = 500;
-// A completed page gets this long to paint before the curtain lifts off it.
-constexpr int kCurtainLiftMs = 150;
+// The curtain lifts once the page has painted two frames since it was asked (the engine's own
+// word, asked every so often), and this long after that, for the frame to reach the screen.
+constexpr int kCurtainLiftMs = 60;
+constexpr int kPaintPollMs = 40;
+// A page that paints nothing, or nothing but white, is uncovered after this.
+constexpr int kPaintWaitMs = 2500;
+
+// Asks for two frames; the second one sets the mark that the poll reads.
+const char kPaintMarkScript[] = R"((function () {
+    window.__glasspanePainted = false;
+    requestAnimationFrame(function () {
+        requestAnimationFrame(function () { window.__glasspanePainted = true; });
+    });
+})())";
+const char kPaintPollScript[] = "window.__glasspanePainted === true";
 // A load that another replaced before it ended may end with no word of its own: once the
 // engine has been idle this long after the last end it reported, the page on screen settles it.
 constexpr int kSettleMs = 250;
@@ -71,6 +84,24 @@ QString reasonOf(const QWebEngineLoadingInfo& info)
     return info.errorString().isEmpty()
                ? QStringLiteral("the load failed")
                : QStringLiteral("the load failed (%1)").arg(info.errorString());
+}
+
+// Whether a picture of the view holds anything but white: the view shows white until the
+// engine's first frame for its present size has reached it, whatever the page has painted. (A
+// page that is white all over is told apart only by the wait running out.)
+bool showsSomething(const QImage& picture)
+{
+    if (picture.isNull())
+        return false;
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0xffffff) != 0xffffff)
+                return true;
+        }
+    }
+    return false;
 }
 
 BodyMetrics metricsFrom(const QVariant& value)
@@ -109,38 +140,47 @@ public:
         connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
         connect(m_page, &QWebEnginePage::newWindowRequested, &owner,
                 &WebBrowser::onNewWindowRequested);
-        // A page written by its opener never navigates: it shows once it has something.
+        // The window appears once its page has loaded and reached the view: never as an empty
+        // white window. Until then it stands outside the screen, where the engine paints it.
         connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-            if (ok)
-                reveal();
+            if (ok && !m_revealed && !m_refused && !isVisible()) {
+                m_place = pos();
+                move(-20000, -20000);
+                show();
+                QTimer::singleShot(kPaintPollMs, this, [this] { revealWhenPainted(kPaintPollMs); });
+            }
         });
         resize(800, 600);
     }
 
     KioskPage* page() const { return m_page; }
 
-    // The window appears only with a page it may show; refused before that, it never does.
+    // Refused before it had anything to show, the window never appears.
     void navigationDecided(bool accepted)
     {
-        if (accepted) {
-            reveal();
-        } else if (!m_revealed) {
+        if (!accepted && !m_revealed) {
             m_refused = true;
             close();
         }
     }
 
 private:
-    void reveal()
+    void revealWhenPainted(int waited)
     {
-        if (!m_revealed && !m_refused) {
-            m_revealed = true;
-            show();
+        if (m_revealed || m_refused)
+            return;
+        if (waited < kPaintWaitMs && !showsSomething(m_view->grab().toImage())) {
+            QTimer::singleShot(kPaintPollMs, this,
+                               [this, waited] { revealWhenPainted(waited + kPaintPollMs); });
+            return;
         }
+        m_revealed = true;
+        move(m_place);
     }
 
     QWebEngineView* m_view;
     KioskPage* m_page;
+    QPoint m_place;
     bool m_revealed = false;
     bool m_refused = false;
 };
@@ -396,16 +436,22 @@ void WebBrowser::ClosePopups()
 
 bool WebBrowser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view && m_curtain->isVisible()) {
-        switch (event->type()) {
-        case QEvent::Move:
-        case QEvent::Resize:
-            m_curtain->setGeometry(m_view->geometry());
-            break;
-        default:
-            break;
-        }
+    if (watched != m_view)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Resize && m_view->isVisible() && !m_curtain->isVisible()) {
+        // A view of another size is white until the engine has painted the page again (the
+        // window going full screen, say): the last picture of the page covers it meanwhile.
+        m_curtain->setPixmap(m_lastPicture);
+        if (m_lastPicture.isNull())
+            m_curtain->clear();
+        m_curtain->show();
+        m_curtain->raise();
+        if (m_goodPage && !m_programAwaiting && !m_topPending)
+            liftWhenPainted(m_generation);
     }
+    if (m_curtain->isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        m_curtain->setGeometry(m_view->geometry());
     return QObject::eventFilter(watched, event);
 }
 
@@ -424,6 +470,48 @@ void WebBrowser::raiseCurtain()
     m_curtain->setGeometry(m_view->geometry());
     m_curtain->show();
     m_curtain->raise();
+}
+
+void WebBrowser::liftWhenPainted(quint64 generation)
+{
+    m_page->runJavaScript(QString::fromLatin1(kPaintMarkScript), kWorld);
+    std::weak_ptr<int> alive = m_alive;
+    auto lift = [this, alive, generation] {
+        QTimer::singleShot(kCurtainLiftMs, this, [this, alive, generation] {
+            if (alive.expired() || generation != m_generation || m_programAwaiting)
+                return;
+            m_goodPage = true;
+            lowerCurtain();
+            if (m_view->isVisible())
+                m_lastPicture = m_view->grab();
+        });
+    };
+    // Each poll asks the page and, while it has not painted, plans the next one; the chain
+    // ends with the lift, with a newer load, or with the wait given up.
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [this, alive, generation, lift, weak = std::weak_ptr(poll)](int waited) {
+        if (alive.expired() || generation != m_generation || m_programAwaiting)
+            return;
+        if (waited > kPaintWaitMs) {
+            lift();
+            return;
+        }
+        m_page->runJavaScript(
+            QString::fromLatin1(kPaintPollScript), kWorld,
+            [this, alive, lift, waited, next = weak.lock()](const QVariant& painted) {
+                if (alive.expired() || !next)
+                    return;
+                // Painted by the page, and seen by the view (a page that is all white passes
+                // only once the wait is over).
+                if (painted.toBool() &&
+                    (!m_view->isVisible() || showsSomething(m_view->grab().toImage())))
+                    lift();
+                else
+                    QTimer::singleShot(kPaintPollMs, this,
+                                       [next, waited] { (*next)(waited + kPaintPollMs); });
+            });
+    };
+    QTimer::singleShot(kPaintPollMs, this, [poll] { (*poll)(kPaintPollMs); });
 }
 
 void WebBrowser::lowerCurtain()
@@ -658,14 +746,9 @@ void WebBrowser::completeTopLevel()
                 m_listener->DocumentComplete(location, true);
             --m_delivering;
         }
-        // Lifted once the page has had a moment to paint, unless another load came first.
-        std::weak_ptr<int> alive = m_alive;
-        QTimer::singleShot(kCurtainLiftMs, this, [this, alive, generation] {
-            if (alive.expired() || generation != m_generation || m_programAwaiting)
-                return;
-            m_goodPage = true;
-            lowerCurtain();
-        });
+        // Lifted once the page has painted, unless another load came first.
+        m_goodPage = false;
+        liftWhenPainted(generation);
         Q_EMIT topLevelDocumentComplete(location);
     });
 }

@@ -4,6 +4,7 @@
 #include "platform/browser.h"
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
@@ -104,6 +105,7 @@ private:
     void startProgramLoad(const QUrl& target);
     void raiseCurtain();
     void lowerCurtain();
+    void liftWhenPainted(quint64 generation);
     void measureBody(std::function<void(const BodyMetrics&)> done);
     void openPopup(QWebEngineNewWindowRequest& request);
 
@@ -112,6 +114,7 @@ private:
     KioskPage* m_page = nullptr;
     QLabel* m_curtain = nullptr;
     bool m_goodPage = false; // the view shows a page that completed
+    QPixmap m_lastPicture;   // of the last page that completed, as it was painted
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
     std::unique_ptr<QPrinter> m_printer;

@@ -369,11 +369,22 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 2, 15000);
         QTRY_VERIFY(!browser.curtain()->isVisible());
 
+        // A view of another size is white until the page is painted again: the last picture
+        // of the page covers it meanwhile.
+        browser.Navigate(m_server.url(QStringLiteral("/a")));
+        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 3, 15000);
+        QTRY_VERIFY(!browser.curtain()->isVisible());
+        browser.view()->resize(320, 240);
+        QVERIFY(browser.curtain()->isVisible());
+        QCOMPARE(middle(browser.curtain()->pixmap()), QColor(255, 0, 0));
+        QCOMPARE(browser.curtain()->geometry(), browser.view()->geometry());
+        QTRY_VERIFY(!browser.curtain()->isVisible());
+
         // Hidden with its window, the view has nothing to keep: black.
         window.hide();
         browser.Navigate(m_server.url(QStringLiteral("/a")));
         QVERIFY(browser.curtain()->pixmap().isNull());
-        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 3, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 4, 15000);
     }
 
     // A move to another place of the page on screen loads nothing, and completes.
@@ -409,7 +420,10 @@ private Q_SLOTS:
             // Its own window, whose navigation is checked but is not the main page's.
             QTRY_COMPARE(m_browser->popupWindows().size(), 1);
             QTRY_VERIFY(m_events.log.contains(QStringLiteral("before frame /b")));
+            // On the screen once its page has reached it (until then it stands outside).
             QTRY_VERIFY(m_browser->popupWindows().first()->isVisible());
+            QTRY_VERIFY(QGuiApplication::primaryScreen()->geometry().contains(
+                m_browser->popupWindows().first()->pos()));
             QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/popup")));
             // The program closes the windows pages opened when the show takes over.
             m_browser->ClosePopups();
