@@ -62,7 +62,7 @@ const char kPaintPollScript[] = "window.__glasspanePainted === true";
 constexpr int kSettleMs = 250;
 // A Navigate that has started no load by then (a move within the page on screen, an address
 // the engine drops without a word) is settled then.
-constexpr int kStartTimeoutMs = 3000;
+constexpr int kStartTimeoutMs = 10000;
 
 // The schemes the program's own navigations may use: the web, files, and pages made on the
 // spot. Anything else (a typo such as "htp:", a Windows drive "C:", "javascript:") is nothing
