@@ -78,6 +78,11 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("frmMainClient"));
+    // Black, never white, wherever no page has painted yet.
+    QPalette black = central->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    central->setPalette(black);
+    central->setAutoFillBackground(true);
     setCentralWidget(central);
     m_browser = std::make_unique<WebBrowser>(m_ctx.profile, central);
     // Hidden until the load sequence asks for the first page.
@@ -163,11 +168,12 @@ void frmMain::Form_Load()
 
     // 5. The tool bar pictures are loaded with the tool bars (step 17).
 
-    // 6. The document.
+    // 6. The document, and where its options live (the document may say so itself).
     const DocumentChoice choice = ChooseDocument(m_ctx.commandLine, m_documentServices);
     program.documentPath = choice.documentPath;
     program.documentName = choice.documentPath;
     doc.IsDefaultDocument = choice.isDefaultDocument;
+    settings.ReadLocations();
     if (choice.copiedFromBrowserCache) {
         SaverState saver;
         saver.IsSystemSaver = true;
@@ -197,8 +203,10 @@ void frmMain::Form_Load()
     // 13. The configuration password and the page window's names.
     m_ctx.lock.storedPassword = settings.readText(Setting::Password);
 
-    // 13-16, 19. The engine's options, the window placement and the browser's options.
+    // 13-16, 19. The engine's options, the window placement and the browser's options (read
+    // again, with everything else, once the document is loaded).
     readWindowPlacement();
+    placeWindow();
     m_navigation->settings() = ReadNavigationSettings(settings);
 
     // 17-18. The engine (it holds the display slot) and the tool bars it drives.
@@ -213,14 +221,12 @@ void frmMain::Form_Load()
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     ReadCacheSettings(settings, m_ctx.cache);
 
-    // 20. The document itself.
+    // 20. The document itself, and the options where it keeps them; the tool bars for it
+    // (without a screen-saver bar the pointer hides).
     loadCurrentDocument();
 
     // 21. Where the show starts.
     m_engine->ChooseFirstPage();
-
-    // 22. The tool bars for the loaded document; without a screen-saver bar the pointer hides.
-    m_toolBars->ArrangeToolBars();
 
     // 24. Download times from the last completed update.
     AlignDownloadTimes(doc, m_ctx.update.LastUpdate);
@@ -250,11 +256,10 @@ void frmMain::createEngine()
     engineSettings.WindowState = m_placement.WindowState;
     engineSettings.TopMost = m_placement.TopMost;
 
-    // At the end of a cycle the document is read again: the tool bars follow it.
-    EngineHooks hooks = MakeEngineHooks(m_cacheServices, m_documentServices, [this] {
-        if (m_toolBars)
-            m_toolBars->ArrangeToolBars();
-    });
+    // At the end of a cycle the document is read again: the options and the tool bars follow
+    // it.
+    EngineHooks hooks =
+        MakeEngineHooks(m_cacheServices, m_documentServices, [this] { ApplySettings(); });
 
     const EnginePorts ports{m_ctx.clock,   m_ctx.desktop, *this,          *m_browser,
                             m_ctx.system,  m_ctx.shell,   m_ctx.settings, m_ctx.document,
@@ -268,10 +273,65 @@ bool frmMain::loadCurrentDocument()
     const ProgramValues& program = m_ctx.program;
     const bool ok = LoadDocument(m_documentServices, m_ctx.document, program.documentPath,
                                  program.documentName);
+    // The options first: the order of the pages and the update times depend on them.
+    ApplySettings();
     if (m_engine)
         m_engine->AfterDocumentLoad();
     LoadUpdateBookkeeping(m_cacheServices);
     return ok;
+}
+
+void frmMain::ApplySettings()
+{
+    SettingsStore& settings = m_ctx.settings;
+    const QString sw = commandSwitch();
+
+    m_saver = ReadSaverState(settings, m_ctx.program, sw == QLatin1String("/S"));
+    m_ctx.lock.storedPassword = settings.readText(Setting::Password);
+    ReadCacheSettings(settings, m_ctx.cache);
+    ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
+    m_navigation->settings() = ReadNavigationSettings(settings);
+
+    // The locks first: placing the window stores the tool bars' placement, locks included,
+    // which must not put the previous document's back.
+    if (m_toolBars) {
+        const ToolBarPlacement stored = ReadToolBarPlacement(settings);
+        m_toolBars->placement().ToolRunLocked = stored.ToolRunLocked;
+        m_toolBars->placement().ToolNavLocked = stored.ToolNavLocked;
+    }
+    const WindowPlacement before = m_placement;
+    readWindowPlacement();
+    if (!m_engine)
+        return;
+    EngineSettings engineSettings = ReadEngineSettings(settings, m_saver);
+    engineSettings.WindowState = m_placement.WindowState;
+    engineSettings.TopMost = m_placement.TopMost;
+    m_engine->ApplySettings(engineSettings);
+
+    // The window follows once the show has begun (before, its first start applies them).
+    if (m_engine->state().EngineInitialised) {
+        if (m_placement.WindowState != before.WindowState) {
+            setMainFramed(m_placement.WindowState != 2);
+            applyWindowState(m_placement.WindowState);
+        } else if (m_placement.WindowState != 2 &&
+                   (m_placement.WindowLeft != before.WindowLeft ||
+                    m_placement.WindowTop != before.WindowTop ||
+                    m_placement.WindowWidth != before.WindowWidth ||
+                    m_placement.WindowHeight != before.WindowHeight)) {
+            placeWindow();
+        }
+        if (m_placement.TopMost != before.TopMost)
+            setMainTopmost(m_placement.TopMost);
+    }
+
+    if (m_toolBars) {
+        m_toolBars->ArrangeToolBars();
+        // A bar the options no longer offer goes (arranging only ever shows one).
+        if (!m_engine->state().NavigationMode && !m_engine->ToolRunShown())
+            m_toolBars->showToolBar(ToolBar::Run, false);
+        if (m_engine->state().NavigationMode && !m_engine->ToolNavShown())
+            m_toolBars->showToolBar(ToolBar::Nav, false);
+    }
 }
 
 void frmMain::readWindowPlacement()
@@ -290,6 +350,12 @@ void frmMain::readWindowPlacement()
 
     const QSize screen = desktop.screenSize();
     FitWindowToScreen(m_placement, screen.width() * tppX, screen.height() * tppY);
+}
+
+void frmMain::placeWindow()
+{
+    const int tppX = m_ctx.desktop.twipsPerPixelX();
+    const int tppY = m_ctx.desktop.twipsPerPixelY();
     setGeometry(m_placement.WindowLeft / tppX, m_placement.WindowTop / tppY,
                 m_placement.WindowWidth / tppX, m_placement.WindowHeight / tppY);
 }
@@ -305,8 +371,6 @@ void frmMain::openDocument(const QString& url)
     UpdateDefaultDocumentFlag(m_documentServices, m_ctx.document, program.documentPath,
                               program.documentName);
     loadCurrentDocument();
-    if (m_toolBars)
-        m_toolBars->ArrangeToolBars();
     m_engine->SetState(RunState::INIT);
     m_engine->PlayAction();
 }
@@ -373,11 +437,7 @@ void frmMain::tim_Timer()
 {
     if (!m_engine || m_processEnded)
         return;
-    const RunState before = m_engine->CurrentState();
     m_engine->EngineTick();
-    // The configuration dialog may have changed the browser's options.
-    if (before == RunState::WAITCONFIG && m_engine->CurrentState() != RunState::WAITCONFIG)
-        m_navigation->settings() = ReadNavigationSettings(m_ctx.settings);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -647,30 +707,6 @@ void frmMain::setConfigTopmost(bool topmost)
 {
     if (m_configHooks.setConfigTopmost)
         m_configHooks.setConfigTopmost(topmost);
-}
-
-void frmMain::ConfigurationKept()
-{
-    if (!m_engine)
-        return;
-    SettingsStore& settings = m_ctx.settings;
-    m_saver = ReadSaverState(settings, m_ctx.program, commandSwitch() == QLatin1String("/S"));
-    m_placement.WindowState = settings.readInt(Setting::WindowState);
-    m_placement.TopMost = settings.readBool(Setting::TopMost);
-    EngineSettings engineSettings = ReadEngineSettings(settings, m_saver);
-    engineSettings.WindowState = m_placement.WindowState;
-    engineSettings.TopMost = m_placement.TopMost;
-    m_engine->settings() = engineSettings;
-    m_engine->SetRebootTime(engineSettings.RebootTime);
-    m_navigation->settings() = ReadNavigationSettings(settings);
-    ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
-    ReadCacheSettings(settings, m_ctx.cache);
-    LoadUpdateBookkeeping(m_cacheServices);
-    if (m_toolBars) {
-        m_toolBars->placement() = ReadToolBarPlacement(settings);
-        m_toolBars->CreateToolBars();
-        m_toolBars->ArrangeToolBars();
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

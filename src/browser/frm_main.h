@@ -80,10 +80,6 @@ public:
     ~frmMain() override;
 
     void setConfigurationHooks(ConfigurationHooks hooks) { m_configHooks = std::move(hooks); }
-    // The configuration dialog kept and saved new options: everything the show reads from the
-    // settings is read again (screen-saver state, engine, browser, update and cache options,
-    // window state) and the tool bars are built anew.
-    void ConfigurationKept();
     // Saves a picture of the window into this folder each time a page has completed.
     void setScreenshotFolder(const QString& folder) { m_screenshotFolder = folder; }
     // Interval of tim; 200 ms unless a test runs the show faster.
@@ -99,6 +95,13 @@ public:
     void LayoutBrowser();
     void SaveWindowPlacement();
     void UpdateTitle();
+
+    // Reads every option again and puts it in force: the engine's (mouse, order, times,
+    // reboot), the browser's (pop-ups, scroll bars), the update policy and the cache, the
+    // window (state, on top) and the tool bars (locks, buttons). Runs after every document
+    // load (start-up, a document reached by a link, the reload at the end of a cycle); the
+    // configuration dialog calls it after its OK has saved.
+    void ApplySettings();
 
     // Ends the program through its own path even when no Quit button is offered (the session
     // or an administrator asked it to stop).
@@ -157,6 +160,7 @@ private:
     void tim_Timer();
     void createEngine();
     void readWindowPlacement();
+    void placeWindow();
     void applyWindowFlags();
     void saveScreenshot();
     QString commandSwitch() const;

@@ -34,10 +34,14 @@ void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLev
     cancel = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, m_program.resourceFolder);
     qCDebug(lcGlasspane) << (topLevel ? "navigation" : "frame navigation") << url
                          << (cancel ? "refused" : "");
+    if (topLevel)
+        m_refusal = cancel ? Refusal::Limits : Refusal::None;
 
     if (!cancel && url.right(4).toLower() == QLatin1String(".gpn")) {
         // A document: the browser never shows it as text; the show starts over with it.
         cancel = true;
+        if (topLevel)
+            m_refusal = Refusal::Document;
         if (m_hooks.openDocument)
             m_hooks.openDocument(url);
     }
@@ -99,7 +103,7 @@ void NavigationEvents::DocumentComplete(const QString&, bool topLevel)
         return;
     qCDebug(lcGlasspane) << "page complete" << m_browser.LocationURL();
     if (m_engine)
-        m_engine->displaySlot().Loaded = true;
+        m_engine->PageLoaded();
     followLocation();
     if (m_hooks.offline && m_hooks.offline())
         return;
@@ -110,6 +114,27 @@ void NavigationEvents::DocumentComplete(const QString&, bool topLevel)
     }
     if (m_hooks.recordUpdateProgress)
         m_hooks.recordUpdateProgress();
+}
+
+void NavigationEvents::NavigateError(const QString& url, bool topLevel, const QString& reason)
+{
+    if (!topLevel)
+        return;
+    QString why = reason;
+    if (reason.startsWith(QLatin1String("refused"))) {
+        const Refusal refusal = std::exchange(m_refusal, Refusal::None);
+        // Opened as a document instead: the show starts over with it.
+        if (refusal == Refusal::Document)
+            return;
+        // "refused", or "refused (a redirect to ...)".
+        if (refusal == Refusal::Limits)
+            why = QStringLiteral("outside the document's allowed addresses") +
+                  reason.mid(int(qstrlen("refused")));
+    }
+    if (m_engine)
+        m_engine->PageFailed(url, why);
+    else
+        qCDebug(lcGlasspane) << "not shown:" << url << why;
 }
 
 void NavigationEvents::RemoveScrollBars()

@@ -67,6 +67,7 @@ public:
     void NewWindow2(NewWindowTarget& target) override;
     void NavigateComplete2(const QString& url, bool topLevel) override;
     void DocumentComplete(const QString& url, bool topLevel) override;
+    void NavigateError(const QString& url, bool topLevel, const QString& reason) override;
 
 private:
     void followLocation();
@@ -78,6 +79,10 @@ private:
     NavigationHooks m_hooks;
     NavigationSettings m_settings;
     Engine* m_engine = nullptr;
+    // Why the last top-level navigation was refused here: the address limits, or a document
+    // that opens instead (which is no failure).
+    enum class Refusal { None, Limits, Document };
+    Refusal m_refusal = Refusal::None;
 };
 
 } // namespace glasspane

@@ -1,6 +1,8 @@
 #include "browser/web_browser.h"
 
 #include <QDir>
+#include <QEvent>
+#include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
@@ -40,6 +42,67 @@ const char kScrollScript[] = R"((function (v) {
 constexpr int kMeasureTimeoutMs = 3000;
 // Pause before a page whose renderer died is loaded again.
 constexpr int kRendererRestartMs = 500;
+// The curtain lifts once the page has painted two frames since it was asked (the engine's own
+// word, asked every so often), and this long after that, for the frame to reach the screen.
+constexpr int kCurtainLiftMs = 60;
+constexpr int kPaintPollMs = 40;
+// A page that paints nothing, or nothing but white, is uncovered after this.
+constexpr int kPaintWaitMs = 2500;
+
+// Asks for two frames; the second one sets the mark that the poll reads.
+const char kPaintMarkScript[] = R"((function () {
+    window.__glasspanePainted = false;
+    requestAnimationFrame(function () {
+        requestAnimationFrame(function () { window.__glasspanePainted = true; });
+    });
+})())";
+const char kPaintPollScript[] = "window.__glasspanePainted === true";
+// A load that another replaced before it ended may end with no word of its own: once the
+// engine has been idle this long after the last end it reported, the page on screen settles it.
+constexpr int kSettleMs = 250;
+// A Navigate that has started no load by then (a move within the page on screen, an address
+// the engine drops without a word) is settled then.
+constexpr int kStartTimeoutMs = 10000;
+
+// The schemes the program's own navigations may use: the web, files, and pages made on the
+// spot. Anything else (a typo such as "htp:", a Windows drive "C:", "javascript:") is nothing
+// the engine opens, and it would say nothing about it either.
+bool isOpenableScheme(const QString& scheme)
+{
+    static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
+                                        QStringLiteral("file"), QStringLiteral("about"),
+                                        QStringLiteral("data"), QStringLiteral("qrc")};
+    return schemes.contains(scheme.toLower());
+}
+
+QString reasonOf(const QWebEngineLoadingInfo& info)
+{
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        return QStringLiteral("the server answered HTTP %1").arg(info.errorCode());
+    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+        return QStringLiteral("the load stopped (%1)").arg(info.errorString());
+    return info.errorString().isEmpty()
+               ? QStringLiteral("the load failed")
+               : QStringLiteral("the load failed (%1)").arg(info.errorString());
+}
+
+// Whether a picture of the view holds anything but white: the view shows white until the
+// engine's first frame for its present size has reached it, whatever the page has painted. (A
+// page that is white all over is told apart only by the wait running out.)
+bool showsSomething(const QImage& picture)
+{
+    if (picture.isNull())
+        return false;
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0xffffff) != 0xffffff)
+                return true;
+        }
+    }
+    return false;
+}
 
 BodyMetrics metricsFrom(const QVariant& value)
 {
@@ -77,14 +140,49 @@ public:
         connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
         connect(m_page, &QWebEnginePage::newWindowRequested, &owner,
                 &WebBrowser::onNewWindowRequested);
+        // The window appears once its page has loaded and reached the view: never as an empty
+        // white window. Until then it stands outside the screen, where the engine paints it.
+        connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            if (ok && !m_revealed && !m_refused && !isVisible()) {
+                m_place = pos();
+                move(-20000, -20000);
+                show();
+                QTimer::singleShot(kPaintPollMs, this, [this] { revealWhenPainted(kPaintPollMs); });
+            }
+        });
         resize(800, 600);
     }
 
     KioskPage* page() const { return m_page; }
 
+    // Refused before it had anything to show, the window never appears.
+    void navigationDecided(bool accepted)
+    {
+        if (!accepted && !m_revealed) {
+            m_refused = true;
+            close();
+        }
+    }
+
 private:
+    void revealWhenPainted(int waited)
+    {
+        if (m_revealed || m_refused)
+            return;
+        if (waited < kPaintWaitMs && !showsSomething(m_view->grab().toImage())) {
+            QTimer::singleShot(kPaintPollMs, this,
+                               [this, waited] { revealWhenPainted(waited + kPaintPollMs); });
+            return;
+        }
+        m_revealed = true;
+        move(m_place);
+    }
+
     QWebEngineView* m_view;
     KioskPage* m_page;
+    QPoint m_place;
+    bool m_revealed = false;
+    bool m_refused = false;
 };
 
 WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_profile(profile)
@@ -97,16 +195,37 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     m_page = new KioskPage(profile, *this, m_view);
     m_view->setPage(m_page);
 
+    m_curtain = new QLabel(parentWidget);
+    m_curtain->setObjectName(QStringLiteral("curtain"));
+    m_curtain->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_curtain->setAutoFillBackground(true);
+    QPalette black = m_curtain->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_curtain->setPalette(black);
+    m_curtain->setScaledContents(true);
+    m_curtain->hide();
+    m_view->installEventFilter(this);
+
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
         if (url.isEmpty())
             return;
         // The new document has no measured body yet.
         m_metrics = BodyMetrics{};
+        if (m_topPending)
+            m_topCommitted = true;
         if (m_listener) {
             ++m_delivering;
             m_listener->NavigateComplete2(addressOf(url), true);
             --m_delivering;
+        }
+        if (m_programAwaiting && !m_topPending && url == m_programUrl) {
+            // A move within the page on screen: there is no load to wait for.
+            m_programAwaiting = false;
+            ++m_generation;
+            m_topAddress = m_programAddress;
+            m_frameDocuments.clear();
+            completeTopLevel();
         }
     });
     connect(m_page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
@@ -177,19 +296,79 @@ QUrl WebBrowser::urlOf(const QString& address)
     return QUrl::fromUserInput(text, QDir::currentPath());
 }
 
+bool WebBrowser::canOpen(const QUrl& url, QString* reason)
+{
+    QString why;
+    if (!url.isValid() || url.scheme().isEmpty())
+        why = QStringLiteral("not a valid address");
+    else if (url.scheme().size() == 1)
+        why = QStringLiteral("a Windows drive path, which this system does not have");
+    else if (!isOpenableScheme(url.scheme()))
+        why = QStringLiteral("unknown scheme \"%1:\"").arg(url.scheme());
+    if (reason)
+        *reason = why;
+    return why.isEmpty();
+}
+
 void WebBrowser::Navigate(const QString& url)
 {
     const QUrl target = urlOf(url);
-    if (m_delivering > 0) {
-        // Not from inside one of the page's own calls into the listener.
+    QString reason;
+    if (!canOpen(target, &reason)) {
+        // Said later, as any other failure is: never from inside the caller's own call.
         std::weak_ptr<int> alive = m_alive;
-        QTimer::singleShot(0, this, [this, alive, target] {
+        QTimer::singleShot(0, this, [this, alive, url, reason] {
             if (!alive.expired())
-                m_page->load(target);
+                reportError(url, reason);
         });
         return;
     }
+    m_programAddress = url;
+    m_programUrl = target;
+    m_programAwaiting = true;
+    const quint64 count = ++m_programCount;
+    raiseCurtain();
+
+    std::weak_ptr<int> alive = m_alive;
+    QTimer::singleShot(kStartTimeoutMs, this, [this, alive, count] {
+        if (alive.expired() || count != m_programCount || !m_programAwaiting)
+            return;
+        // No load began: either the page on screen already is that address, or nothing will
+        // come of it.
+        m_programAwaiting = false;
+        if (m_page->url() == m_programUrl) {
+            ++m_generation;
+            m_topAddress = m_programAddress;
+            m_frameDocuments.clear();
+            completeTopLevel();
+        } else {
+            reportError(m_programAddress, QStringLiteral("the browser did not start loading it"));
+        }
+    });
+
+    if (m_delivering > 0) {
+        // Not from inside one of the page's own calls into the listener.
+        QTimer::singleShot(0, this, [this, alive, target] {
+            if (!alive.expired())
+                startProgramLoad(target);
+        });
+        return;
+    }
+    startProgramLoad(target);
+}
+
+void WebBrowser::startProgramLoad(const QUrl& target)
+{
     m_page->load(target);
+}
+
+void WebBrowser::reportError(const QString& address, const QString& reason)
+{
+    if (!m_listener)
+        return;
+    ++m_delivering;
+    m_listener->NavigateError(address, true, reason);
+    --m_delivering;
 }
 
 void WebBrowser::GoBack()
@@ -247,6 +426,98 @@ void WebBrowser::setVisible(bool visible)
 void WebBrowser::setFocus()
 {
     m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void WebBrowser::ClosePopups()
+{
+    for (const QPointer<QWidget>& popup : std::exchange(m_popups, {}))
+        delete popup.data();
+}
+
+bool WebBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_view)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Resize && m_view->isVisible() && !m_curtain->isVisible()) {
+        // A view of another size is white until the engine has painted the page again (the
+        // window going full screen, say): the last picture of the page covers it meanwhile.
+        m_curtain->setPixmap(m_lastPicture);
+        if (m_lastPicture.isNull())
+            m_curtain->clear();
+        m_curtain->show();
+        m_curtain->raise();
+        if (m_goodPage && !m_programAwaiting && !m_topPending)
+            liftWhenPainted(m_generation);
+    }
+    if (m_curtain->isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        m_curtain->setGeometry(m_view->geometry());
+    return QObject::eventFilter(watched, event);
+}
+
+void WebBrowser::raiseCurtain()
+{
+    if (!m_curtain->isVisible()) {
+        // The page on screen, if there is one: a view never shown, or hidden with its window,
+        // has nothing worth keeping, and black is better than white.
+        QPixmap picture;
+        if (m_goodPage && m_view->isVisible())
+            picture = m_view->grab();
+        m_curtain->setPixmap(picture);
+        if (picture.isNull())
+            m_curtain->clear();
+    }
+    m_curtain->setGeometry(m_view->geometry());
+    m_curtain->show();
+    m_curtain->raise();
+}
+
+void WebBrowser::liftWhenPainted(quint64 generation)
+{
+    m_page->runJavaScript(QString::fromLatin1(kPaintMarkScript), kWorld);
+    std::weak_ptr<int> alive = m_alive;
+    auto lift = [this, alive, generation] {
+        QTimer::singleShot(kCurtainLiftMs, this, [this, alive, generation] {
+            if (alive.expired() || generation != m_generation || m_programAwaiting)
+                return;
+            m_goodPage = true;
+            lowerCurtain();
+            if (m_view->isVisible())
+                m_lastPicture = m_view->grab();
+        });
+    };
+    // Each poll asks the page and, while it has not painted, plans the next one; the chain
+    // ends with the lift, with a newer load, or with the wait given up.
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [this, alive, generation, lift, weak = std::weak_ptr(poll)](int waited) {
+        if (alive.expired() || generation != m_generation || m_programAwaiting)
+            return;
+        if (waited > kPaintWaitMs) {
+            lift();
+            return;
+        }
+        m_page->runJavaScript(
+            QString::fromLatin1(kPaintPollScript), kWorld,
+            [this, alive, lift, waited, next = weak.lock()](const QVariant& painted) {
+                if (alive.expired() || !next)
+                    return;
+                // Painted by the page, and seen by the view (a page that is all white passes
+                // only once the wait is over).
+                if (painted.toBool() &&
+                    (!m_view->isVisible() || showsSomething(m_view->grab().toImage())))
+                    lift();
+                else
+                    QTimer::singleShot(kPaintPollMs, this,
+                                       [next, waited] { (*next)(waited + kPaintPollMs); });
+            });
+    };
+    QTimer::singleShot(kPaintPollMs, this, [poll] { (*poll)(kPaintPollMs); });
+}
+
+void WebBrowser::lowerCurtain()
+{
+    m_curtain->hide();
+    m_curtain->clear();
 }
 
 void WebBrowser::measureBody(std::function<void(const BodyMetrics&)> done)
@@ -322,18 +593,49 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
         m_listener->BeforeNavigate2(addressOf(url), topLevel, cancel);
         --m_delivering;
     }
-    if (!mainView)
+    if (!mainView) {
+        if (isMainFrame) {
+            for (const QPointer<QWidget>& popup : m_popups) {
+                auto* window = static_cast<PopupWindow*>(popup.data());
+                if (window && window->page() == page)
+                    window->navigationDecided(!cancel);
+            }
+        }
         return !cancel;
+    }
 
     if (isMainFrame) {
+        const bool program = m_programAwaiting && url == m_programUrl;
         if (type == QWebEnginePage::NavigationTypeRedirect) {
             // Accepted or not, the load in progress goes on to this address or stops there.
             m_topUrl = url;
-        } else if (!cancel) {
+            if (cancel)
+                m_topRefused = true;
+        } else if (cancel) {
+            // Refused: the load under way, if any, goes on.
+            if (program) {
+                m_programAwaiting = false;
+                reportError(m_programAddress, QStringLiteral("refused"));
+                // Nothing came of it: the page on screen stays, as it was.
+                if (!m_topPending && m_goodPage)
+                    lowerCurtain();
+            } else {
+                reportError(addressOf(url), QStringLiteral("refused"));
+            }
+        } else {
+            // A load that replaces the program's own before it completed stands for it.
+            const bool inherits = !program && m_topForProgram && (m_topPending || m_topCompleting);
             ++m_generation;
             m_topPending = true;
             m_topUrl = url;
+            m_topAddress = program ? m_programAddress : inherits ? m_topAddress : addressOf(url);
+            m_topForProgram = program || inherits;
+            m_topCommitted = false;
+            m_topRefused = false;
+            m_topCompleting = false;
             m_frameDocuments.clear();
+            if (program)
+                m_programAwaiting = false;
         }
     } else if (!cancel) {
         if (m_topPending) {
@@ -369,21 +671,71 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
     if (!m_topPending || info.url() != m_topUrl) {
         if (!m_topPending)
             m_busy = false;
+        else
+            settleLater();
+        // A Navigate that the engine dropped before asking anyone.
+        if (m_programAwaiting && info.url() == m_programUrl) {
+            m_programAwaiting = false;
+            reportError(m_programAddress, reasonOf(info));
+            if (!m_topPending && m_goodPage)
+                lowerCurtain();
+        }
         return;
     }
     m_busy = false;
     m_topPending = false;
-    completeTopLevel();
+    const bool httpError = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
+                           info.errorCode() >= 400;
+    if (m_topRefused)
+        failTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_topUrl)));
+    else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus || httpError)
+        failTopLevel(reasonOf(info));
+    else
+        completeTopLevel();
+}
+
+void WebBrowser::settleLater()
+{
+    const quint64 generation = m_generation;
+    std::weak_ptr<int> alive = m_alive;
+    QTimer::singleShot(kSettleMs, this, [this, alive, generation] {
+        if (alive.expired() || generation != m_generation || !m_topPending || m_page->isLoading())
+            return;
+        // Loading stopped without a word about this load: the page on screen says how it went.
+        m_busy = false;
+        m_topPending = false;
+        if (m_page->url() == m_topUrl && !m_topRefused)
+            completeTopLevel();
+        else
+            failTopLevel(QStringLiteral("the load ended without its page"));
+    });
+}
+
+void WebBrowser::failTopLevel(const QString& reason)
+{
+    ++m_generation; // a measure still under way completes nothing
+    m_topCompleting = false;
+    m_frameDocuments.clear();
+    if (m_topCommitted) {
+        // Whatever came in its place (a server's error page) stays behind the curtain.
+        m_goodPage = false;
+    } else if (m_goodPage) {
+        // The page before is still there.
+        lowerCurtain();
+    }
+    reportError(m_topAddress, reason);
 }
 
 void WebBrowser::completeTopLevel()
 {
     const quint64 generation = m_generation;
     const QStringList frames = std::exchange(m_frameDocuments, {});
+    m_topCompleting = true;
     measureBody([this, generation, frames](const BodyMetrics& metrics) {
-        // A newer load has begun: it will complete on its own.
+        // A newer load has begun: it will complete on its own (and stands for this one).
         if (generation != m_generation)
             return;
+        m_topCompleting = false;
         m_metrics = metrics;
         const QString location = LocationURL();
         if (m_listener) {
@@ -394,6 +746,9 @@ void WebBrowser::completeTopLevel()
                 m_listener->DocumentComplete(location, true);
             --m_delivering;
         }
+        // Lifted once the page has painted, unless another load came first.
+        m_goodPage = false;
+        liftWhenPainted(generation);
         Q_EMIT topLevelDocumentComplete(location);
     });
 }
@@ -415,8 +770,17 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
         return;
     case NewWindowTarget::Main:
         if (!request.requestedUrl().isEmpty() &&
-            request.requestedUrl() != QUrl(QStringLiteral("about:blank")))
-            Navigate(addressOf(request.requestedUrl()));
+            request.requestedUrl() != QUrl(QStringLiteral("about:blank"))) {
+            // The page's doing, not the program's: should it replace the program's page before
+            // that completed, it stands for it (see navigationRequested), so the show still
+            // hears how it ended.
+            const QUrl target = request.requestedUrl();
+            std::weak_ptr<int> alive = m_alive;
+            QTimer::singleShot(0, this, [this, alive, target] {
+                if (!alive.expired())
+                    m_page->load(target);
+            });
+        }
         return;
     case NewWindowTarget::Separate:
         openPopup(request);
@@ -434,10 +798,9 @@ void WebBrowser::openPopup(QWebEngineNewWindowRequest& request)
     const QRect geometry = request.requestedGeometry();
     if (geometry.width() > 0 && geometry.height() > 0)
         popup->resize(geometry.size());
-    // The window shows the page it was asked for; its navigation comes through
-    // navigationRequested like any other.
+    // The window shows the page it was asked for once its navigation, which comes through
+    // navigationRequested like any other, is let through; refused, no window appears.
     request.openIn(popup->page());
-    popup->show();
 }
 
 } // namespace glasspane

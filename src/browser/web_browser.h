@@ -4,12 +4,14 @@
 #include "platform/browser.h"
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QPrinter;
 class QWebEngineNewWindowRequest;
 class QWebEngineLoadingInfo;
@@ -26,11 +28,19 @@ namespace glasspane {
 // - BeforeNavigate2: every navigation request of the page, main frame or frame, the program's
 //   own loads and server redirects included (a refused redirect stops the load it belongs to);
 // - NavigateComplete2: the top-level address changed (the new document is committed);
-// - DocumentComplete: when a top-level load that was let through ends (well or not), first for
-//   the frames it loaded, then for itself, after the body has been measured. Frames loaded
-//   after the page completed report at once.
+// - DocumentComplete: when a top-level load that was let through succeeds, first for the
+//   frames it loaded, then for itself, after the body has been measured. Frames loaded after
+//   the page completed report at once. A move to another place of the page on screen (an
+//   address that differs in its fragment only) completes at once.
+// - NavigateError: a top-level load that ends otherwise (refused, failed, an HTTP error
+//   status, stopped), and a Navigate to an address the engine cannot open at all;
 // - NewWindow2: the page asked for a new window; the answer sends it to a window of the
 //   program, to this view, or nowhere.
+//
+// While a load that Navigate started is under way, a curtain over the view shows the page
+// that was there before (or black when there was none), so that neither the white of a page
+// that has not painted yet nor a server's error page is ever seen; it lifts once a page has
+// completed, or at once when a failed load left the previous page in place.
 class WebBrowser final : public QObject, public Browser, private KioskPage::Owner
 {
     Q_OBJECT
@@ -42,12 +52,16 @@ public:
 
     QWebEngineView* view() const { return m_view; }
     KioskPage* page() const { return m_page; }
+    // The curtain (objectName "curtain"), a sibling above the view.
+    QLabel* curtain() const { return m_curtain; }
     // The separate pop-up windows now open.
     QList<QWidget*> popupWindows() const;
 
     // The program's address text of a URL, and back.
     static QString addressOf(const QUrl& url);
     static QUrl urlOf(const QString& address);
+    // Whether Navigate can open an address at all (its scheme), and why not.
+    static bool canOpen(const QUrl& url, QString* reason);
 
     // Browser
     void setListener(BrowserEvents* listener) override { m_listener = listener; }
@@ -63,6 +77,7 @@ public:
     bool isVisible() const override;
     void setVisible(bool visible) override;
     void setFocus() override;
+    void ClosePopups() override;
     BodyMetrics bodyMetrics() const override { return m_metrics; }
     void requestBodyMetrics(std::function<void(const BodyMetrics&)> done) override;
     void setBodyScroll(const QString& scroll) override;
@@ -78,17 +93,28 @@ Q_SIGNALS:
 private:
     class PopupWindow;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool navigationRequested(KioskPage* page, const QUrl& url, QWebEnginePage::NavigationType type,
                              bool isMainFrame) override;
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
     void completeTopLevel();
+    void failTopLevel(const QString& reason);
+    void settleLater();
+    void reportError(const QString& address, const QString& reason);
+    void startProgramLoad(const QUrl& target);
+    void raiseCurtain();
+    void lowerCurtain();
+    void liftWhenPainted(quint64 generation);
     void measureBody(std::function<void(const BodyMetrics&)> done);
     void openPopup(QWebEngineNewWindowRequest& request);
 
     QWebEngineProfile* m_profile;
     QWebEngineView* m_view = nullptr;
     KioskPage* m_page = nullptr;
+    QLabel* m_curtain = nullptr;
+    bool m_goodPage = false; // the view shows a page that completed
+    QPixmap m_lastPicture;   // of the last page that completed, as it was painted
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
     std::unique_ptr<QPrinter> m_printer;
@@ -96,9 +122,19 @@ private:
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
     bool m_busy = false;
-    bool m_topPending = false; // a top-level load was let through and has not ended
-    QUrl m_topUrl;             // its address, followed through redirects
-    quint64 m_generation = 0;  // counts the top-level loads let through
+    bool m_topPending = false;    // a top-level load was let through and has not ended
+    QUrl m_topUrl;                // its address, followed through redirects
+    QString m_topAddress;         // the address its end is reported with
+    bool m_topForProgram = false; // it is (or replaced) the load of a Navigate
+    bool m_topCommitted = false;  // its document replaced the page on screen
+    bool m_topRefused = false;    // one of its redirects was refused
+    bool m_topCompleting = false; // it ended well and its completion is on its way
+    quint64 m_generation = 0;     // counts the top-level loads let through
+    // The last Navigate, until the engine has taken it up.
+    QString m_programAddress;
+    QUrl m_programUrl;
+    bool m_programAwaiting = false;
+    quint64 m_programCount = 0;
     QStringList m_frameDocuments;
     BodyMetrics m_metrics;
     int m_delivering = 0; // inside a listener call

@@ -240,7 +240,8 @@ void ConfigurationUi::configClosed(bool accepted)
         m_documentReplaced = false;
     }
     if (accepted) {
-        window.ConfigurationKept();
+        window.ApplySettings();
+        LoadUpdateBookkeeping(window.cacheServices());
         engine->ConfigAccepted();
     } else {
         engine->ConfigCancelled();

@@ -154,6 +154,10 @@ void loadContents(DocumentServices& services, DocumentState& doc, bool expand)
     SettingsStore& settings = services.settings;
     const ProgramValues& program = services.program;
 
+    // The new document's places first: the [Gpane] values it lacks are looked for where its
+    // own parameters live, not where the previous document kept them.
+    settings.ReadLocations();
+
     doc.HomeURL = ResolvePath(settings.readText(Setting::HomeURL, QString()).trimmed(), program);
     doc.AutoHome = settings.readBool(Setting::AutoHome, false);
     doc.HomeAsSplash = settings.readBool(Setting::HomeAsSplash, false);
@@ -167,8 +171,6 @@ void loadContents(DocumentServices& services, DocumentState& doc, bool expand)
                         .ReadIni(settings.sectionOf(program.machineKeyPath),
                                  settingName(Setting::FirstPage), program.documentPath)
                         .trimmed();
-
-    settings.ReadLocations();
 
     // The lists come before the pages: expansion filters with them.
     LoadIncludeList(services, doc);

@@ -12,8 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QSaveFile>
 #include <QUrl>
+#include <unistd.h>
 
 namespace glasspane {
 
@@ -99,6 +101,39 @@ private:
 QDateTime modificationTime(const QString& path)
 {
     return QFileInfo(path).lastModified();
+}
+
+QString contentTypeFile(const QString& localFile)
+{
+    return localFile + QStringLiteral(".type");
+}
+
+// The type is kept beside the copy rather than in its name: stored caches and the program
+// lookup of separately shown pages go by the names as they are.
+void keepContentType(const QString& localFile, const QString& contentType)
+{
+    const QString media = contentType.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
+    if (media.isEmpty()) {
+        QFile::remove(contentTypeFile(localFile));
+        return;
+    }
+    QSaveFile file(contentTypeFile(localFile));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(media.toLatin1() + '\n');
+        (void)file.commit();
+    }
+}
+
+bool isFileNameSuffix(const QString& suffix)
+{
+    if (suffix.isEmpty() || suffix.size() > 16)
+        return false;
+    for (const QChar c : suffix) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') &&
+            c != QLatin1Char('_'))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -203,10 +238,49 @@ QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url,
             // Without Last-Modified the copy is as new as this fetch.
             const QDateTime remote = result.lastModified.isValid() ? result.lastModified : now;
             SetFileTimes(localFile, remote, remote, remote);
+            keepContentType(localFile, result.contentType);
         }
     }
     // Whatever the network did, the copy in the cache is the answer.
     return wantText ? ReadTextFile(localFile) : localFile;
+}
+
+QString CachedContentType(const QString& localFile)
+{
+    QFile file(contentTypeFile(localFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLatin1(file.readLine(256)).trimmed();
+}
+
+QString ViewableCopy(const CacheServices&, const QString& localFile)
+{
+    const QFileInfo copy(localFile);
+    if (!copy.isFile())
+        return localFile;
+    const QString extension = copy.suffix().toLower();
+    const QString kept = CachedContentType(localFile);
+    const QMimeDatabase mimes;
+    QMimeType type;
+    if (!kept.isEmpty()) {
+        type = mimes.mimeTypeForName(kept);
+    } else if (extension == QLatin1String("tmp")) {
+        // A copy from before types were kept: its content tells.
+        type = mimes.mimeTypeForFile(copy, QMimeDatabase::MatchContent);
+    }
+    if (!type.isValid() || type.isDefault() || type.suffixes().contains(extension))
+        return localFile;
+    const QString suffix = type.preferredSuffix();
+    if (!isFileNameSuffix(suffix) || suffix == extension)
+        return localFile;
+
+    // Beside the copy, made afresh each time, as the copy may have been fetched again. A hard
+    // link costs nothing; the browser takes a symbolic one for the file it points to, ".tmp".
+    const QString view = localFile + QLatin1Char('.') + suffix;
+    QFile::remove(view);
+    if (::link(QFile::encodeName(localFile).constData(), QFile::encodeName(view).constData()) == 0)
+        return view;
+    return CopyFile(localFile, view) ? view : localFile;
 }
 
 ValueFileFetcher ValueFileFetcherFor(CacheServices& services)

@@ -79,6 +79,17 @@ bool IsCacheableAddress(const QString& url);
 // (lines each followed by CR LF; "" when there is no file).
 QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url, bool wantText);
 
+// The type the server sent with a cached copy, kept beside it ("<copy>.type"); "" when none
+// was kept (a copy fetched by an earlier version).
+QString CachedContentType(const QString& localFile);
+
+// What the browser is given to show a cached copy as the page it is. A copy whose name does not
+// tell its type (".tmp": its address had no usable extension, or a server-side one such as
+// ".php") is shown through a file beside it named after its type ("<copy>.html" for a page),
+// made afresh from the copy each time: the type the server sent, else for ".tmp" the one its
+// content shows. Any other copy, or one whose type cannot be told, is itself the answer.
+QString ViewableCopy(const CacheServices& services, const QString& localFile);
+
 // A ValueFileFetcher for the document: value files fetched with FetchPage.
 ValueFileFetcher ValueFileFetcherFor(CacheServices& services);
 

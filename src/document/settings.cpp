@@ -81,6 +81,10 @@ QString SettingsStore::paramsLocationText(SettingsLocation location)
         return QStringLiteral("HKCU");
     case SettingsLocation::Document:
         return QStringLiteral("1");
+    // Kept automatic: written as "HKLM", a save would move the parameters to the machine key
+    // while the values themselves went to RegKeyRoot, and the next load would not find them.
+    case SettingsLocation::Automatic:
+        return QStringLiteral("0");
     default:
         return QStringLiteral("HKLM");
     }
@@ -106,9 +110,24 @@ void SettingsStore::ReadLocations()
 
 bool SettingsStore::WriteLocations()
 {
-    const bool regKey = write(Setting::RegKey, regKeyText(m_regKeyRoot));
-    const bool params = write(Setting::ParamsLocation, paramsLocationText(m_paramsLocation));
+    const bool regKey = writeLocation(Setting::RegKey, regKeyText(m_regKeyRoot));
+    const bool params =
+        writeLocation(Setting::ParamsLocation, paramsLocationText(m_paramsLocation));
     return regKey && params;
+}
+
+bool SettingsStore::writeLocation(Setting setting, const QString& text)
+{
+    const bool ok = write(setting, text);
+    // The document's own copy is read first: one that says otherwise would undo the save.
+    const QString name = settingName(setting);
+    const QString section = sectionOf(m_program.machineKeyPath);
+    if (!m_program.documentPath.isEmpty()) {
+        const QString held = m_ini.ReadIni(section, name, m_program.documentPath).trimmed();
+        if (!held.isEmpty() && held != text)
+            return m_ini.WriteIni(section, name, text, m_program.documentPath) && ok;
+    }
+    return ok;
 }
 
 void SettingsStore::EnsureProductKeys()
@@ -313,11 +332,31 @@ bool SettingsStore::writeRaw(const SettingInfo& info, const QString& value)
     case SettingPlace::Section:
     case SettingPlace::Doc:
     case SettingPlace::DocThenParams:
-        return WriteSetting(userPath(), machinePath(), name, value, m_paramsLocation);
+        return writeParameter(userPath(), machinePath(), name, value);
     case SettingPlace::HkcuNumbered:
         break;
     }
     return false;
+}
+
+bool SettingsStore::writeParameter(const QString& user, const QString& machine, const QString& name,
+                                   const QString& value)
+{
+    if (!WriteSetting(user, machine, name, value, m_paramsLocation))
+        return false;
+    if (m_paramsLocation != SettingsLocation::Automatic)
+        return true;
+    // Read back, the document comes before RegKeyRoot, and an emptied value falls through to
+    // the other root: neither may give back something else than what was just written. (A
+    // per-user copy in front of the machine key is dropped by WriteSetting.)
+    bool ok = true;
+    const QString section = sectionOf(machine);
+    if (!m_program.documentPath.isEmpty() &&
+        !m_ini.ReadIni(section, name, m_program.documentPath).trimmed().isEmpty())
+        ok = m_ini.WriteIni(section, name, QString(), m_program.documentPath);
+    if (value.isEmpty() && m_regKeyRoot == SettingsLocation::HKCU)
+        m_layer.RegDelete(quint32(RegRoot::LocalMachine), machine, name);
+    return ok;
 }
 
 QString SettingsStore::textOrDefault(const SettingInfo& info, const QString& fallback)
@@ -467,8 +506,8 @@ bool SettingsStore::write(const QString& section, Setting setting, const QString
         return false;
     if (!allowed(info))
         return true;
-    return WriteSetting(userPath(section), machinePath(section), QString::fromLatin1(info.name),
-                        value, m_paramsLocation);
+    return writeParameter(userPath(section), machinePath(section), QString::fromLatin1(info.name),
+                          value);
 }
 
 bool SettingsStore::remove(const QString& section, Setting setting)

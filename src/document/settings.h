@@ -46,8 +46,8 @@ public:
     static SettingsLocation parseRegKey(const QString& text);
     // ParamsLocation text → location: "HKCU", "HKLM", "0" → Automatic, anything else Document.
     static SettingsLocation parseParamsLocation(const QString& text);
-    // The stored forms: RegKey "HKCU"/"HKLM"; ParamsLocation "HKCU", "1" for Document, "HKLM"
-    // for anything else (Automatic included).
+    // The stored forms: RegKey "HKCU"/"HKLM"; ParamsLocation "HKCU", "HKLM", "1" for Document
+    // and "0" for Automatic.
     static QString regKeyText(SettingsLocation root);
     static QString paramsLocationText(SettingsLocation location);
 
@@ -58,7 +58,8 @@ public:
     void ReadParamsLocation();
     // LoadDocument's order: ReadRegKeyRoot, then ReadParamsLocation, from the current document.
     void ReadLocations();
-    // SaveDocument: RegKey and ParamsLocation written to RegKeyRoot in their stored forms.
+    // SaveDocument: RegKey and ParamsLocation written to RegKeyRoot in their stored forms (and
+    // over a copy in the document that says otherwise, which would be read first).
     bool WriteLocations();
     // Start-up: the product keys under HKLM and HKCU, created when missing.
     void EnsureProductKeys();
@@ -147,6 +148,11 @@ private:
     bool allowed(const SettingInfo& info) const;
     QString readRaw(const SettingInfo& info);
     bool writeRaw(const SettingInfo& info, const QString& value);
+    // A parameter (ParamsLocation) value; when automatic, also the copies that would be read
+    // back in its place.
+    bool writeParameter(const QString& user, const QString& machine, const QString& name,
+                        const QString& value);
+    bool writeLocation(Setting setting, const QString& text);
     QString textOrDefault(const SettingInfo& info, const QString& fallback);
     qint32 numberOrDefault(const SettingInfo& info, qint32 fallback);
     QString makeResourceRelative(const QString& path) const;

@@ -9,6 +9,8 @@
 
 namespace glasspane {
 
+Q_LOGGING_CATEGORY(lcShow, "glasspane.show", QtWarningMsg)
+
 QString RunStateName(RunState state)
 {
     switch (state) {
@@ -92,6 +94,17 @@ void Engine::RestorePreviousState()
 {
     if (m_state.CurrentState == RunState::FINPROG)
         m_state.CurrentState = m_state.PreviousState;
+}
+
+void Engine::ApplySettings(const EngineSettings& settings)
+{
+    // Worked out again only when it changed: a reload at 04:30:00 must not move a reboot due
+    // at 04:30 to tomorrow.
+    const bool rebootChanged = settings.RebootTime != m_settings.RebootTime ||
+                               settings.AutoReboot != m_settings.AutoReboot;
+    m_settings = settings;
+    if (rebootChanged)
+        SetRebootTime(m_settings.RebootTime);
 }
 
 void Engine::EngineTick()
@@ -180,8 +193,10 @@ void Engine::stepNavigate()
     const bool past = IsPastLastPage(m_seq.CurrentPage);
     const PageInfo info = GetPageInfo(past ? 0 : m_seq.CurrentPage);
     // Past the last page the page on screen stays and is timed again: its loaded state stands.
-    if (!past)
+    if (!past) {
         m_slot.Loaded = false;
+        m_slot.Failed = false;
+    }
     const WindowId fg = m_ports.desktop.foregroundWindow();
     if (isForeground(AppWindow::ToolRun, fg) || isForeground(AppWindow::ToolNav, fg))
         m_ports.browser.setFocus();
@@ -205,12 +220,28 @@ void Engine::stepWaitTime()
 
     if (RebootDue()) {
         Reboot();
+    } else if (m_slot.Failed && !m_slot.Loaded) {
+        // A page that cannot be shown holds nothing: the previous one stays on screen and the
+        // show goes on. Once a whole cycle failed in a row (the server is down), each page
+        // keeps its time again, so the list is not hammered at the pace of the timer.
+        if (m_seq.FailStreak < qMax(1, PageCount())) {
+            ++m_seq.FailStreak;
+            advancePage();
+        } else {
+            m_slot.Loaded = true;
+            if (m_slot.Time == 0)
+                m_slot.Time = qMax(1, m_settings.MaxTime); // tried again now and then
+        }
     } else if (m_slot.Time != 0) {
         const EngineTime t = now();
         if (passed(m_slot.StartTime, m_slot.Time, t)) {
             if (m_slot.Loaded) {
                 advancePage();
             } else if (passed(m_slot.StartTime, m_settings.MaxTime, t)) {
+                qCWarning(lcShow).noquote()
+                    << QStringLiteral("%1 did not finish loading in %2 s; the show moves on")
+                           .arg(entryName())
+                           .arg(m_settings.MaxTime);
                 if (m_hooks.resetConnectionCheck)
                     m_hooks.resetConnectionCheck();
                 advancePage();
@@ -218,6 +249,39 @@ void Engine::stepWaitTime()
         }
     }
     RefreshToolBars();
+}
+
+QString Engine::entryName() const
+{
+    const DocumentState& doc = m_ports.document;
+    const int position = m_seq.CurrentPage;
+    if (position >= 1 && position <= PageCount() && doc.PlayList[position].URL == m_slot.Url)
+        return QStringLiteral("Page %1 of the play list, %2").arg(position).arg(m_slot.Url);
+    if (m_slot.Url == m_seq.SplashUrl)
+        return QStringLiteral("The start page %1").arg(m_slot.Url);
+    return QStringLiteral("The page %1").arg(m_slot.Url);
+}
+
+void Engine::PageLoaded()
+{
+    m_slot.Loaded = true;
+    m_seq.FailStreak = 0;
+}
+
+void Engine::PageFailed(const QString& target, const QString& reason)
+{
+    if (m_slot.Loaded || m_slot.Target.isEmpty() || target != m_slot.Target) {
+        qCDebug(lcShow).noquote() << QStringLiteral("%1 not shown: %2").arg(target, reason);
+        return;
+    }
+    m_slot.Failed = true;
+    // (Said from within BrowseTo, the failure finds the show still in NAVIGATE.)
+    const bool moving = !m_state.NavigationMode && (m_state.CurrentState == RunState::WAITTIME ||
+                                                    m_state.CurrentState == RunState::NAVIGATE);
+    qCWarning(lcShow).noquote() << QStringLiteral("%1 cannot be shown: %2%3")
+                                       .arg(entryName(), reason,
+                                            moving ? QStringLiteral("; the show moves on")
+                                                   : QString());
 }
 
 void Engine::advancePage()
@@ -415,6 +479,8 @@ void Engine::EnterSaverMode()
 {
     m_state.SaverStart = now();
     m_state.NavigationMode = false;
+    // The show takes over again: windows the pages opened meanwhile go.
+    m_ports.browser.ClosePopups();
     m_ports.frontend.showToolBar(ToolBar::Nav, false);
     if (ToolRunShown()) {
         m_ports.frontend.showToolBar(ToolBar::Run, true);

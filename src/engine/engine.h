@@ -6,6 +6,7 @@
 #include "platform/desktop.h"
 
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <QPoint>
 #include <QString>
 #include <QVector>
@@ -13,6 +14,10 @@
 #include <random>
 
 namespace glasspane {
+
+// What the show could not do (a page that cannot be shown, a page that never finished):
+// warnings, on by default.
+Q_DECLARE_LOGGING_CATEGORY(lcShow)
 
 class Browser;
 class Clock;
@@ -63,9 +68,11 @@ struct EngineState
 struct DisplaySlot
 {
     QString Url;              // address last navigated to by BrowseTo
+    QString Target;           // what BrowseTo gave the browser for it (the cached copy...)
     int Time = 0;             // display time in seconds; 0 = no automatic advance
     EngineTime StartTime = 0; // when the engine started showing it
     bool Loaded = false;      // the page has finished loading
+    bool Failed = false;      // the page cannot be shown (PageFailed)
 };
 
 // The position in the play list and the shuffle of random mode.
@@ -81,6 +88,9 @@ struct PageSequence
     int RandomStep = 0; // probe direction of PickRandomPage, flips +1/-1
     qint64 ExternalPid = 0;
     bool MainHidden = false; // a "main window invisible" page hides the main window
+    // Pages skipped in a row because they could not be shown; once a whole cycle failed, the
+    // show keeps its normal pace instead of racing through the list.
+    int FailStreak = 0;
 };
 
 // What GetPageInfo says about a play-list position.
@@ -123,6 +133,8 @@ struct EngineHooks
     std::function<bool()> reloadDocument;
     // The local copy of a cached page.
     std::function<QString(const QString& url)> fetchPage;
+    // What the browser is given to show a local copy as the page it is (empty: the copy).
+    std::function<QString(const QString& localCopy)> viewableCopy;
     // A page that never loaded: make the next connection check ask the system again.
     std::function<void()> resetConnectionCheck;
 };
@@ -147,6 +159,18 @@ public:
     RunState CurrentState() const { return m_state.CurrentState; }
     // The main window's close handler refused to quit: the state before FINPROG comes back.
     void RestorePreviousState();
+    // The options read again (after a document load or the configuration dialog's OK); a new
+    // reboot time is worked out again.
+    void ApplySettings(const EngineSettings& settings);
+
+    // ---- the browser's answers about the page BrowseTo asked for ----
+    // The top-level document completed.
+    void PageLoaded();
+    // The browser could not show target (the address BrowseTo gave it): refused, unknown
+    // scheme, missing file, load failure, HTTP error... The page on screen stays, a warning
+    // names the entry and the reason, and in the show the next tick moves on. A failure of
+    // any other address (a visitor's link) is only noted.
+    void PageFailed(const QString& target, const QString& reason);
 
     // ---- user activity and modes ----
     void OnActivity();
@@ -239,6 +263,7 @@ private:
     void stepConfig();
     void stepFinProg();
     void advancePage();
+    QString entryName() const;
     void HighlightForState(RunState state);
     void MainTopmost();
     void MainNotTopmost();

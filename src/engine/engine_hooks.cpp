@@ -29,14 +29,19 @@ EngineHooks MakeEngineHooks(CacheServices& cache, DocumentServices& documents,
         PrepareDocumentSource(documents, cache.doc);
         const bool loaded =
             LoadDocument(documents, cache.doc, program.documentPath, program.documentName);
-        LoadUpdateBookkeeping(cache);
+        // The options where the document keeps them, before the update times that depend on
+        // them.
         if (afterReload)
             afterReload();
+        LoadUpdateBookkeeping(cache);
         return loaded;
     };
     auto record = std::make_shared<PageEntry>();
     hooks.fetchPage = [&cache, record](const QString& url) {
         return FetchPage(cache, *record, url, false);
+    };
+    hooks.viewableCopy = [&cache](const QString& localCopy) {
+        return ViewableCopy(cache, localCopy);
     };
     hooks.resetConnectionCheck = [&cache] { cache.cache.LastConnectionCheck = QDateTime(); };
     return hooks;

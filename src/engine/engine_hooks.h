@@ -10,9 +10,10 @@ struct CacheServices;
 struct DocumentServices;
 
 // The engine's hooks on the page cache, the update policy and the document loader. The end
-// of a cycle fetches a web document again and loads it (afterReload then runs, for what the
-// window side rebuilds after a load: tool bars); cached pages are fetched with FetchPage into a
-// working record of their own. Both services must outlive the hooks.
+// of a cycle fetches a web document again and loads it (afterReload then runs, before the
+// update bookkeeping, for what the window side reads again after a load: the options, the
+// tool bars); cached pages are fetched with FetchPage into a working record of their own and
+// shown through ViewableCopy. Both services must outlive the hooks.
 EngineHooks MakeEngineHooks(CacheServices& cache, DocumentServices& documents,
                             std::function<void()> afterReload = {});
 

@@ -203,23 +203,35 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
         m_slot.Loaded = true;
     } else {
         m_slot.Url = address;
+        // Whatever called: this page has yet to load (a page shown while paused included).
+        m_slot.Loaded = false;
+        m_slot.Failed = false;
+        // A new page of the show: the windows the last one opened do not stay over it.
+        if (!m_state.NavigationMode)
+            browser.ClosePopups();
         if (m_hooks.updateDue)
             m_hooks.updateDue();
         if (!browser.Silent())
             browser.setSilent(true);
         QStringList command;
+        auto navigate = [&](const QString& target) {
+            m_slot.Target = target;
+            browser.Navigate(target);
+        };
         if (!cached) {
-            browser.Navigate(address);
+            navigate(address);
         } else {
             QString local = m_hooks.fetchPage ? m_hooks.fetchPage(address) : address;
             if (local.isEmpty())
                 local = address;
             if (!separate) {
-                browser.Navigate(local);
+                // The copy as the page it is: a copy named ".tmp" is shown as the type the
+                // server sent, while the program lookup below goes by the copy's own name.
+                navigate(m_hooks.viewableCopy ? m_hooks.viewableCopy(local) : local);
             } else {
                 command = m_ports.shell.openCommand(local);
                 m_slot.Loaded = true;
-                browser.Navigate(m_ports.program.resourceFolder + QStringLiteral("/black.html"));
+                navigate(m_ports.program.resourceFolder + QStringLiteral("/black.html"));
             }
         }
         if (m_seq.ExternalPid != 0) {
@@ -229,6 +241,8 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
         if (!command.isEmpty())
             m_seq.ExternalPid = m_ports.system.startProcess(command.first(), command.mid(1));
     }
+    if (m_slot.Loaded)
+        m_seq.FailStreak = 0; // shown without loading anything
     if (hide) {
         m_ports.frontend.setMainVisible(false);
         m_seq.MainHidden = true;

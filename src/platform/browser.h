@@ -39,9 +39,21 @@ public:
     virtual void NewWindow2(NewWindowTarget& target) = 0;
     // The top-level page has committed to a new address (LocationURL is that address now).
     virtual void NavigateComplete2(const QString& url, bool topLevel) = 0;
-    // Once per document: for the frames of a page first, the top-level document last. A failed
-    // or refused top-level load completes too, so that the show never waits for it forever.
+    // Once per document that loaded: for the frames of a page first, the top-level document
+    // last.
     virtual void DocumentComplete(const QString& url, bool topLevel) = 0;
+    // A top-level load ended without a document to show: refused (here or by a redirect), an
+    // address the browser cannot open, a missing file, a network failure, an HTTP error status,
+    // a download, a stop. url is the address given to Browser::Navigate while that call's load
+    // (or one that replaced it before it completed) was under way, else the address of the
+    // navigation that failed. The page shown before stays on screen. Every Navigate ends in
+    // DocumentComplete or NavigateError, except where a later navigation replaces its load.
+    virtual void NavigateError(const QString& url, bool topLevel, const QString& reason)
+    {
+        Q_UNUSED(url);
+        Q_UNUSED(topLevel);
+        Q_UNUSED(reason);
+    }
 };
 
 // The browser shown in the main window.
@@ -73,6 +85,8 @@ public:
     virtual void setVisible(bool visible) = 0;
     // Gives the keyboard focus to the page.
     virtual void setFocus() = 0;
+    // Closes the windows that pages opened.
+    virtual void ClosePopups() {}
 
     // The body of the top-level document as measured just before its DocumentComplete was
     // delivered (the measure is asynchronous in the engine, so it is taken once, then kept).

@@ -34,6 +34,7 @@ struct DownloadResult
     bool notModified = false; // 304
     QDateTime lastModified;   // invalid when the server gave none
     qint64 bytes = 0;         // body bytes received
+    QString contentType;      // the Content-Type the server sent with a 2xx body ("" if none)
     QString error;            // a short reason when !ok
 };
 

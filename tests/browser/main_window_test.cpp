@@ -5,168 +5,20 @@
 // The engine runs on a settable clock and is ticked by the test, so a page's display time
 // passes at once and only the pages' real loading takes time.
 
-#include "browser/frm_main.h"
-#include "browser/qt_desktop.h"
 #include "browser/termination_signals.h"
-#include "browser/web_browser.h"
-#include "browser/web_engine_setup.h"
 #include "browser/webengine_test_main.h"
-#include "document/ini_files.h"
-#include "document/paths.h"
-#include "document/program_values.h"
-#include "document/settings.h"
-#include "document/update_policy.h"
-#include "platform/linux/curl_internet.h"
-#include "platform/online_state.h"
-#include "support/fake_shares.h"
-#include "support/fake_shell.h"
-#include "support/fake_system.h"
-#include "support/http_test_server.h"
-#include "support/memory_registry.h"
-#include "support/settable_clock.h"
+#include "program_rig.h"
 
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
 #include <csignal>
 
 using namespace glasspane;
 
-namespace {
-
-HttpTestServer::Route html(const QByteArray& body)
-{
-    HttpTestServer::Route route;
-    route.body = body;
-    route.headers = {{"Content-Type", "text/html; charset=utf-8"}};
-    return route;
-}
-
-QByteArray page(const QByteArray& text, const QByteArray& extra = {})
-{
-    return "<!DOCTYPE html><html><body><p>" + text + "</p>" + extra + "</body></html>";
-}
-
-// The objects main() owns, on a private folder, the in-memory registry and a settable clock.
-struct Program
-{
-    Program()
-        : shell(dir.path()), settings(registry, ini, values, system), internet(online),
-          drives(shares), profile(&online)
-    {
-        values.productVersionText = QStringLiteral("Glasspane 4.35 (https://glasspane.example/)");
-        values.resourceFolder = dir.filePath(QStringLiteral("runtime/Gpane"));
-        values.startFolder = dir.path() + QLatin1Char('/');
-        values.windowsFolder = dir.filePath(QStringLiteral("machine/"));
-        values.programPath = QStringLiteral("/usr/bin/glasspane");
-        values.exeName = QStringLiteral("GLASSPANE");
-        settings.setRegKeyRoot(SettingsLocation::HKCU);
-    }
-
-    // Writes the document and opens the window on it.
-    frmMain& open(const QByteArray& document)
-    {
-        const QString path = dir.filePath(QStringLiteral("shows/show one.gpn"));
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(document);
-        file.close();
-        return openWith(path);
-    }
-    frmMain& openWith(const QString& commandLine)
-    {
-        MainWindowContext context{values,   registry, ini,   settings,          system,     shell,
-                                  internet, &online,  clock, desktop,           drives,     doc,
-                                  cache,    update,   lock,  profile.profile(), commandLine};
-        window = std::make_unique<frmMain>(context);
-        window->Form_Load();
-        // The test drives the engine itself.
-        window->tim()->stop();
-        window->show();
-        return *window;
-    }
-
-    Engine& engine() { return *window->engine(); }
-    WebBrowser& browser() { return window->browser(); }
-
-    // Ticks the engine (200 ms of the settable clock each) while the pages load for real,
-    // until the condition holds or 30 seconds have passed.
-    bool runUntil(const std::function<bool()>& condition)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > 30000) {
-                qWarning() << "gave up at" << browser().LocationURL() << "loaded"
-                           << engine().displaySlot().Loaded << "busy" << browser().Busy() << "slot"
-                           << engine().displaySlot().Url << "state"
-                           << RunStateName(engine().CurrentState());
-                return false;
-            }
-            clock.advanceMs(200);
-            engine().EngineTick();
-            QTest::qWait(10);
-        }
-        return true;
-    }
-    bool showing(const QString& url)
-    {
-        return runUntil([&] {
-            return browser().LocationURL() == url && engine().displaySlot().Loaded &&
-                   !browser().Busy();
-        });
-    }
-    QVariant evaluate(const QString& script)
-    {
-        QVariant result;
-        bool done = false;
-        browser().page()->runJavaScript(script, [&](const QVariant& v) {
-            result = v;
-            done = true;
-        });
-        QElapsedTimer timer;
-        timer.start();
-        while (!done && timer.elapsed() < 10000)
-            QTest::qWait(10);
-        return result;
-    }
-
-    QTemporaryDir dir;
-    SettableClock clock;
-    FakeShell shell;
-    FakeSystem system;
-    FakeShares shares;
-    MemoryRegistry registry;
-    IniFiles ini;
-    ProgramValues values;
-    SettingsStore settings;
-    CurlGlobal curl;
-    OnlineState online;
-    CurlInternet internet;
-    NetworkDrives drives;
-    QtDesktop desktop;
-    DocumentState doc;
-    CacheState cache;
-    UpdateState update;
-    PasswordLock lock;
-    BrowserProfile profile;
-    std::unique_ptr<frmMain> window;
-};
-
-// The paths of the pages the server was asked for, in order, without the browser's extras.
-QStringList pagesServed(const HttpTestServer& server)
-{
-    QStringList paths;
-    for (const HttpTestServer::Request& request : server.requests()) {
-        const QString target = QString::fromUtf8(request.target);
-        if (!target.endsWith(QLatin1String(".ico")))
-            paths << target;
-    }
-    return paths;
-}
-
-} // namespace
+using test::html;
+using test::page;
+using test::pagesServed;
+using Program = test::ProgramRig;
 
 class MainWindowTest : public QObject
 {

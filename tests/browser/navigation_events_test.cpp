@@ -121,6 +121,30 @@ private Q_SLOTS:
         QVERIFY(rig.opened.isEmpty());
     }
 
+    // A page of the show that the address limits refuse cannot be shown, for that reason, and
+    // the show moves on; a document that opens instead is no failure.
+    void refusedPagesOfTheShow()
+    {
+        Rig rig;
+        const QString site = QStringLiteral("http://127.0.0.1:1/site/");
+        rig.setPages({{QStringLiteral("http://127.0.0.1:1/outside"), 10},
+                      {site + QStringLiteral("next.gpn"), 10},
+                      {site + QStringLiteral("a"), 10}});
+        rig.doc.IncludeList = {site};
+        rig.startShow();
+        QTest::ignoreMessage(QtWarningMsg,
+                             "Page 1 of the play list, http://127.0.0.1:1/outside cannot be "
+                             "shown: outside the document's allowed addresses; the show moves on");
+        rig.tick(2);
+        QCOMPARE(rig.page(), 1);
+        rig.tick();
+        QCOMPARE(rig.page(), 2);
+        rig.tick();
+        QCOMPARE(rig.opened, QStringList{site + QStringLiteral("next.gpn")});
+        rig.tick(5);
+        QCOMPARE(rig.page(), 2);
+    }
+
     // The address box and the caption follow top-level navigations only.
     void addressBoxFollowsTopLevel()
     {

@@ -9,8 +9,10 @@
 #include "support/http_test_server.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QTcpServer>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
@@ -60,6 +62,11 @@ public:
         if (topLevel)
             ++topCompletions;
     }
+    void NavigateError(const QString& url, bool topLevel, const QString& reason) override
+    {
+        log << QStringLiteral("error %1 %2").arg(topLevel ? u"top" : u"frame", path(url));
+        errors << qMakePair(url, reason);
+    }
 
     // The path of a served page, the whole address otherwise.
     static QString path(const QString& url)
@@ -81,7 +88,15 @@ public:
     QStringList refuse;
     NewWindowTarget newWindow = NewWindowTarget::Separate;
     int topCompletions = 0;
+    QList<QPair<QString, QString>> errors; // address, reason
 };
+
+// The colour in the middle of a picture.
+QColor middle(const QPixmap& picture)
+{
+    const QImage image = picture.toImage();
+    return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+}
 
 } // namespace
 
@@ -119,7 +134,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        m_server.setRoute(QStringLiteral("/a"), html("<html><body>A</body></html>"));
+        m_server.setRoute(QStringLiteral("/a"),
+                          html("<html><body style='background:#f00'>A</body></html>"));
         m_server.setRoute(QStringLiteral("/b"), html("<html><body>B</body></html>"));
         m_server.setRoute(QStringLiteral("/frames"),
                           html("<html><frameset cols='50%,50%'><frame src='/fa'>"
@@ -148,6 +164,20 @@ private Q_SLOTS:
         download.headers = {{"Content-Type", "application/octet-stream"},
                             {"Content-Disposition", "attachment; filename=x.bin"}};
         m_server.setRoute(QStringLiteral("/download"), download);
+        for (int status : {404, 500}) {
+            HttpTestServer::Route error = html("<html><body>error page</body></html>");
+            error.status = status;
+            m_server.setRoute(QStringLiteral("/status%1").arg(status), error);
+        }
+        // A page that opens a window while it loads, for an address that fails.
+        m_server.setRoute(QStringLiteral("/opener"),
+                          html("<html><body>opener<script>window.onload=function(){window.open('/"
+                               "status404')}</script>"
+                               "</body></html>"));
+        m_server.setRoute(
+            QStringLiteral("/openerOk"),
+            html("<html><body>opener<script>window.onload=function(){window.open('/b')}</script>"
+                 "</body></html>"));
 
         m_profile = std::make_unique<BrowserProfile>(&m_online);
         m_window = std::make_unique<QWidget>();
@@ -160,6 +190,7 @@ private Q_SLOTS:
     void init()
     {
         m_events.log.clear();
+        m_events.errors.clear();
         m_events.refuse.clear();
         m_events.newWindow = NewWindowTarget::Separate;
         m_online.setOffline(false);
@@ -208,7 +239,8 @@ private Q_SLOTS:
         QCOMPARE(m_events.lines(QStringLiteral("complete top")).size(), 1);
     }
 
-    // A refused navigation leaves the page as it was and completes nothing.
+    // A refused navigation leaves the page as it was and ends in one error, with the address
+    // it was asked for.
     void refusedNavigation()
     {
         load(QStringLiteral("/a"));
@@ -216,28 +248,155 @@ private Q_SLOTS:
         m_events.refuse = {QStringLiteral("/forbidden")};
         const int requests = m_server.requestCount(QStringLiteral("/forbidden"));
         m_browser->Navigate(m_server.url(QStringLiteral("/forbidden")));
-        QTRY_COMPARE(m_events.log, QStringList{QStringLiteral("before top /forbidden refused")});
+        const QStringList expected{QStringLiteral("before top /forbidden refused"),
+                                   QStringLiteral("error top /forbidden")};
+        QTRY_COMPARE(m_events.log, expected);
         QTest::qWait(500);
-        QCOMPARE(m_events.log, QStringList{QStringLiteral("before top /forbidden refused")});
+        QCOMPARE(m_events.log, expected);
+        QCOMPARE(m_events.errors.last().second, QStringLiteral("refused"));
         QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
         QCOMPARE(m_server.requestCount(QStringLiteral("/forbidden")), requests);
         QVERIFY(!m_browser->Busy());
+        QTRY_VERIFY(!m_browser->curtain()->isVisible());
     }
 
-    // A server redirect is a navigation of its own: refused, it stops the load (which still
-    // completes, so the show does not wait for it), and the forbidden page is never fetched.
+    // A server redirect is a navigation of its own: refused, it stops the load, which ends in
+    // an error for the address that was asked for, and the forbidden page is never fetched.
     void refusedRedirect()
     {
         load(QStringLiteral("/a"));
         m_events.log.clear();
         m_events.refuse = {QStringLiteral("/forbidden")};
         const int requests = m_server.requestCount(QStringLiteral("/forbidden"));
-        load(QStringLiteral("/redirect"));
+        const QString redirect = m_server.url(QStringLiteral("/redirect"));
+        m_browser->Navigate(redirect);
+        QTRY_COMPARE(m_events.lines(QStringLiteral("error")),
+                     QStringList{QStringLiteral("error top /redirect")});
         QCOMPARE(m_events.lines(QStringLiteral("before")),
                  (QStringList{QStringLiteral("before top /redirect"),
                               QStringLiteral("before top /forbidden refused")}));
+        QCOMPARE(m_events.errors.last().first, redirect);
+        QVERIFY(m_events.errors.last().second.startsWith(QLatin1String("refused (a redirect")));
+        QVERIFY(m_events.lines(QStringLiteral("complete")).isEmpty());
         QCOMPARE(m_server.requestCount(QStringLiteral("/forbidden")), requests);
         QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
+    }
+
+    // Every way a load can end without a page: one error with the address given to Navigate
+    // and a reason, nothing completed, and the page before still what is seen, either live or
+    // on the curtain (a server's error page replaced it underneath).
+    void failuresEndInOneError_data()
+    {
+        QTest::addColumn<QString>("address"); // "/path" on the test server
+        QTest::addColumn<QString>("reason");  // a part of the reason
+        QTest::newRow("HTTP 404") << "/status404"
+                                  << "HTTP 404";
+        QTest::newRow("HTTP 500") << "/status500"
+                                  << "HTTP 500";
+        QTest::newRow("download") << "/download"
+                                  << "stopped";
+        QTest::newRow("connection refused") << "http://127.0.0.1:<closed>/x"
+                                            << "failed";
+        QTest::newRow("missing file") << "/nonexistent/glasspane/a.html"
+                                      << "FILE_NOT_FOUND";
+        QTest::newRow("unknown scheme") << "htp://127.0.0.1/x"
+                                        << "unknown scheme \"htp:\"";
+        QTest::newRow("Windows path") << "C:\\Kiosk\\a.html"
+                                      << "Windows drive";
+        QTest::newRow("script") << "javascript:alert(1)"
+                                << "unknown scheme";
+    }
+    void failuresEndInOneError()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, reason);
+        if (address.startsWith(u'/') && !address.startsWith(QLatin1String("/nonexistent")))
+            address = m_server.url(address);
+        if (address.contains(QLatin1String("<closed>"))) {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            address.replace(QLatin1String("<closed>"), QString::number(closed.serverPort()));
+        }
+        m_browser->setSilent(true);
+        load(QStringLiteral("/a"));
+        QTRY_VERIFY(!m_browser->curtain()->isVisible());
+        m_events.log.clear();
+        m_events.errors.clear();
+        const int completions = m_events.topCompletions;
+
+        m_browser->Navigate(address);
+        QTRY_COMPARE_WITH_TIMEOUT(m_events.errors.size(), 1, 15000);
+        QCOMPARE(m_events.errors.first().first, address);
+        QVERIFY2(m_events.errors.first().second.contains(reason),
+                 qPrintable(m_events.errors.first().second));
+        QTest::qWait(500);
+        QCOMPARE(m_events.errors.size(), 1);
+        QCOMPARE(m_events.topCompletions, completions);
+        QVERIFY(!m_browser->Busy());
+        const QColor red(255, 0, 0);
+        if (m_browser->curtain()->isVisible()) {
+            QCOMPARE(middle(m_browser->curtain()->pixmap()), red);
+            QCOMPARE(m_browser->curtain()->geometry(), m_browser->view()->geometry());
+        } else {
+            QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a")));
+            QCOMPARE(middle(m_browser->view()->grab()), red);
+        }
+
+        // The next page that loads lifts the curtain.
+        load(QStringLiteral("/b"));
+        QTRY_VERIFY(!m_browser->curtain()->isVisible());
+    }
+
+    // While a page loads, the one before stays in sight; before any page, black.
+    void curtainDuringLoad()
+    {
+        QWidget window;
+        window.resize(300, 200);
+        WebBrowser browser(m_profile->profile(), &window);
+        browser.view()->resize(300, 200);
+        Recorder events;
+        browser.setListener(&events);
+        window.show();
+        browser.Navigate(m_server.url(QStringLiteral("/a")));
+        QVERIFY(browser.curtain()->isVisible());
+        QCOMPARE(middle(browser.curtain()->grab()), QColor(Qt::black));
+        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 1, 15000);
+        QTRY_VERIFY(!browser.curtain()->isVisible());
+
+        browser.Navigate(m_server.url(QStringLiteral("/b")));
+        QVERIFY(browser.curtain()->isVisible());
+        QCOMPARE(middle(browser.curtain()->pixmap()), QColor(255, 0, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 2, 15000);
+        QTRY_VERIFY(!browser.curtain()->isVisible());
+
+        // A view of another size is white until the page is painted again: the last picture
+        // of the page covers it meanwhile.
+        browser.Navigate(m_server.url(QStringLiteral("/a")));
+        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 3, 15000);
+        QTRY_VERIFY(!browser.curtain()->isVisible());
+        browser.view()->resize(320, 240);
+        QVERIFY(browser.curtain()->isVisible());
+        QCOMPARE(middle(browser.curtain()->pixmap()), QColor(255, 0, 0));
+        QCOMPARE(browser.curtain()->geometry(), browser.view()->geometry());
+        QTRY_VERIFY(!browser.curtain()->isVisible());
+
+        // Hidden with its window, the view has nothing to keep: black.
+        window.hide();
+        browser.Navigate(m_server.url(QStringLiteral("/a")));
+        QVERIFY(browser.curtain()->pixmap().isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(events.topCompletions == 4, 15000);
+    }
+
+    // A move to another place of the page on screen loads nothing, and completes.
+    void moveWithinThePageCompletes()
+    {
+        load(QStringLiteral("/a"));
+        m_events.log.clear();
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(m_server.url(QStringLiteral("/a#there")));
+        QTRY_COMPARE(m_events.topCompletions, before + 1);
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a#there")));
+        QVERIFY(m_events.errors.isEmpty());
     }
 
     void newWindowPolicy_data()
@@ -261,7 +420,14 @@ private Q_SLOTS:
             // Its own window, whose navigation is checked but is not the main page's.
             QTRY_COMPARE(m_browser->popupWindows().size(), 1);
             QTRY_VERIFY(m_events.log.contains(QStringLiteral("before frame /b")));
+            // On the screen once its page has reached it (until then it stands outside).
+            QTRY_VERIFY(m_browser->popupWindows().first()->isVisible());
+            QTRY_VERIFY(QGuiApplication::primaryScreen()->geometry().contains(
+                m_browser->popupWindows().first()->pos()));
             QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/popup")));
+            // The program closes the windows pages opened when the show takes over.
+            m_browser->ClosePopups();
+            QVERIFY(m_browser->popupWindows().isEmpty());
             break;
         case NewWindowTarget::Main:
             QTRY_COMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/b")));
@@ -275,6 +441,38 @@ private Q_SLOTS:
             QVERIFY(!m_events.log.contains(QStringLiteral("before top /b")));
             break;
         }
+    }
+
+    // A pop-up whose address is refused opens no window at all.
+    void refusedPopupOpensNoWindow()
+    {
+        m_browser->ClosePopups();
+        m_events.refuse = {QStringLiteral("/b")};
+        load(QStringLiteral("/popup"));
+        QTRY_VERIFY(m_events.log.contains(QStringLiteral("before frame /b refused")));
+        QTRY_VERIFY(m_browser->popupWindows().isEmpty());
+        QTest::qWait(300);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible() || w == m_window.get(), qPrintable(w->objectName()));
+    }
+
+    // A page that opens a window while it loads, shown in the main view: the pop-up's page
+    // stands for the page that opened it, so how it ends is how that page ends.
+    void popupInTheMainViewEndsForItsOpener()
+    {
+        m_events.newWindow = NewWindowTarget::Main;
+        const QString opener = m_server.url(QStringLiteral("/opener"));
+        m_browser->Navigate(opener);
+        QTRY_COMPARE_WITH_TIMEOUT(m_events.errors.size(), 1, 15000);
+        QCOMPARE(m_events.errors.first().first, opener);
+        QVERIFY(m_events.errors.first().second.contains(QLatin1String("HTTP 404")));
+
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(m_server.url(QStringLiteral("/openerOk")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), m_server.url(QStringLiteral("/b")),
+                                  15000);
+        QTRY_VERIFY(m_events.topCompletions > before);
+        QCOMPARE(m_events.errors.size(), 1);
     }
 
     // The body is measured before the page completes; "no" hides the page's vertical scroll
@@ -445,9 +643,10 @@ private Q_SLOTS:
 
         m_online.setOffline(false);
         errors.clear();
-        const int before = m_events.topCompletions;
+        const int before = m_events.topCompletions + int(m_events.errors.size());
         m_browser->Navigate(other);
-        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions + int(m_events.errors.size()) > before,
+                                 15000);
         QVERIFY(!errors.contains(-20));
         disconnect(connection);
     }

@@ -357,7 +357,7 @@ private Q_SLOTS:
         (homeIsTest ? f.doc.HomeURL : f.cache.TestURL) = address;
         f.net.setConnectedFlags(flags);
         if (status >= 0)
-            f.net.setResponse(address, {status, "x", {}, false, true});
+            f.net.setResponse(address, {status, "x", {}, false, true, {}});
         f.net.setOffline(true);
         QCOMPARE(TestConnection(f.services), connected);
         QCOMPARE(f.net.requests().size(), probed ? 1 : 0);
@@ -439,18 +439,102 @@ private Q_SLOTS:
         QVERIFY(!SetFileTimes(f.dir.filePath(QStringLiteral("missing")), {}, {}, kModified));
     }
 
+    // A copy is shown as the type the server sent, kept beside it; its own name stays as it
+    // is (stored caches and the program lookup of separate pages go by it). Copies fetched
+    // before types were kept are told by their content when their name says nothing.
+    void copiesShownAsTheirType_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("type"); // as sent; "" none
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("view"); // appended to the copy's path; "" the copy itself
+        const QByteArray html = "<!DOCTYPE html><html><body>x</body></html>";
+        QTest::newRow("query") << "http://h/page?id=3"
+                               << "text/html; charset=utf-8" << html << ".html";
+        QTest::newRow("folder") << "http://h/dir/"
+                                << "TEXT/HTML" << html << ".html";
+        QTest::newRow("picture") << "http://h/photo"
+                                 << "image/png" << QByteArray("\x89PNG\r\n\x1a\n") << ".png";
+        QTest::newRow("text") << "http://h/notes?x"
+                              << "text/plain" << QByteArray("notes") << ".txt";
+        QTest::newRow("named well") << "http://h/page.html"
+                                    << "text/html" << html << "";
+        QTest::newRow("server-side name") << "http://h/page.php"
+                                          << "text/html" << html << ".html";
+        QTest::newRow("no type, a page") << "http://h/old?id=1"
+                                         << "" << html << ".html";
+        QTest::newRow("no type, bytes") << "http://h/blob?id=1"
+                                        << "" << QByteArray("\x01\x02\x03\x04") << "";
+        QTest::newRow("unknown type") << "http://h/what?id=1"
+                                      << "application/x-glasspane-nothing" << html << "";
+    }
+    void copiesShownAsTheirType()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, type);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, view);
+        CacheFixture f;
+        FakeInternet::Response response;
+        response.body = body;
+        response.contentType = type;
+        f.net.setResponse(url, response);
+        PageEntry entry;
+        const QString copy = FetchPage(f.services, entry, url, false);
+        QCOMPARE(copy, f.cacheFile(url));
+        const QString shown = ViewableCopy(f.services, copy);
+        QCOMPARE(shown, copy + view);
+        QCOMPARE(readFileBytes(shown), body);
+        if (!view.isEmpty()) {
+            QVERIFY(!QFileInfo(shown).isSymLink()); // the browser would go by the copy's name
+            // Fetched again, the same name shows the new copy.
+            response.body = body + "<!-- 2 -->";
+            f.net.setResponse(url, response);
+            f.clock.advanceSecs(60);
+            FetchPage(f.services, entry, url, false);
+            QCOMPARE(ViewableCopy(f.services, copy), shown);
+            QCOMPARE(readFileBytes(shown), response.body);
+        }
+    }
+
+    // A server that stops sending a type leaves none behind.
+    void keptTypeFollowsTheServer()
+    {
+        CacheFixture f;
+        const QString url = QStringLiteral("http://h/page?id=3");
+        FakeInternet::Response response;
+        response.body = "<p>x</p>";
+        response.contentType = QStringLiteral("text/plain");
+        f.net.setResponse(url, response);
+        PageEntry entry;
+        const QString copy = FetchPage(f.services, entry, url, false);
+        QCOMPARE(CachedContentType(copy), QStringLiteral("text/plain"));
+        response.contentType.clear();
+        response.body = "<p>y</p>";
+        f.net.setResponse(url, response);
+        f.clock.advanceSecs(60);
+        FetchPage(f.services, entry, url, false);
+        QCOMPARE(CachedContentType(copy), QString());
+    }
+
     // The real downloader against a server on this machine.
     void throughLocalServer()
     {
         HttpTestServer server;
         LocalInternet internet;
         CacheFixture f(&internet);
-        server.setPage(QStringLiteral("/page.html"), "<p>one</p>", kModified);
+        HttpTestServer::Route page;
+        page.body = "<p>one</p>";
+        page.lastModified = kModified;
+        page.headers = {{"Content-Type", "text/html; charset=utf-8"}};
+        server.setRoute(QStringLiteral("/page.html"), page);
         const QString url = server.url(QStringLiteral("/page.html"));
         PageEntry entry;
 
         QCOMPARE(FetchPage(f.services, entry, url, true), QStringLiteral("<p>one</p>\r\n"));
         QCOMPARE(mtime(entry.LocalFile), kModified);
+        // The type the server sent is kept with the copy.
+        QCOMPARE(CachedContentType(entry.LocalFile), QStringLiteral("text/html"));
         f.clock.advanceSecs(60);
         FetchPage(f.services, entry, url, false);
         QCOMPARE(server.requests().size(), 2);
@@ -465,7 +549,8 @@ private Q_SLOTS:
         broken.mode = HttpTestServer::Mode::CloseMidBody;
         server.setRoute(QStringLiteral("/page.html"), broken);
         QCOMPARE(FetchPage(f.services, entry, url, true), QStringLiteral("<p>one</p>\r\n"));
-        QCOMPARE(QDir(f.cacheFolder()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(f.cacheFolder()).entryList({QStringLiteral("*.html")}, QDir::Files).size(),
+                 1);
 
         // Off-line by policy with a copy: the server hears nothing.
         f.update.UpdateScheme = AlwaysOffline;

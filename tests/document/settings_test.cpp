@@ -192,8 +192,8 @@ void SettingsTest::writtenBackForms_data()
     QTest::newRow("absent is document") << ""
                                         << "1"
                                         << "HKLM" << false;
-    QTest::newRow("automatic written as HKLM") << "0"
-                                               << "HKLM"
+    QTest::newRow("automatic stays automatic") << "0"
+                                               << "0"
                                                << "HKLM" << false;
     QTest::newRow("hkcu") << "hkcu "
                           << "HKCU"

@@ -19,6 +19,12 @@ private Q_SLOTS:
     void threePageShowAdvancesOnlyOnceLoaded();
     void pageThatNeverLoadsIsLeftAfterMaxTime();
     void pageWithTimeZeroStays();
+    void pageThatCannotBeShownIsSkippedAtOnce();
+    void failureOfAnotherAddressChangesNothing();
+    void wholeCycleFailingKeepsTheNormalPace();
+    void failureWhilePausedOrBrowsingStays();
+    void popupsCloseWhenTheShowTakesOver();
+    void settingsAppliedAgainKeepADueReboot();
     void endOfNonLoopingListEndsProgram();
     void splashPageShownOnce();
     void configSwitchShowsStartPage();
@@ -162,6 +168,168 @@ void EngineTest::pageWithTimeZeroStays()
     rig.engine->NextAction();
     rig.tick();
     QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://b/"));
+}
+
+// The previous page stays on screen (nothing else is navigated), a warning names the entry and
+// the reason, and the next tick moves on, long before the page's time or MaxTime.
+void EngineTest::pageThatCannotBeShownIsSkippedAtOnce()
+{
+    EngineRig rig;
+    rig.setPages({{"http://a/", 10}, {"http://bad/", 30}, {"http://c/", 10}});
+    rig.options.MaxTime = 300;
+    rig.start();
+    rig.tick(2);
+    rig.browser.completeLoad();
+    rig.runSeconds(10.4);
+    QCOMPARE(rig.page(), 2);
+    rig.tick();
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://bad/"));
+    const int navigations = rig.browser.navigateCalls;
+
+    QTest::ignoreMessage(QtWarningMsg, "Page 2 of the play list, http://bad/ cannot be shown: "
+                                       "the server answered HTTP 404; the show moves on");
+    rig.browser.failLoad(QStringLiteral("the server answered HTTP 404"));
+    QCOMPARE(rig.browser.navigateCalls, navigations);
+    rig.tick();
+    QCOMPARE(rig.page(), 3);
+    rig.tick();
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://c/"));
+}
+
+// Only the page the show asked for counts: a visitor's link that fails moves nothing.
+void EngineTest::failureOfAnotherAddressChangesNothing()
+{
+    EngineRig rig;
+    rig.setPages({{"http://a/", 10}, {"http://b/", 10}});
+    rig.start();
+    rig.tick(2);
+    rig.engine->PageFailed(QStringLiteral("http://elsewhere/"), QStringLiteral("refused"));
+    rig.tick(5);
+    QCOMPARE(rig.page(), 1);
+    // Nor does a failure of the page after it completed.
+    rig.browser.completeLoad();
+    rig.engine->PageFailed(QStringLiteral("http://a/"), QStringLiteral("stopped"));
+    rig.runSeconds(5);
+    QCOMPARE(rig.page(), 1);
+    rig.runSeconds(5.4);
+    QCOMPARE(rig.page(), 2);
+}
+
+// A server that is down: one cycle is skipped through at once, then every page keeps its time
+// (a page without one, MaxTime), so the pages are asked for at the show's own pace; the first
+// page that loads brings the quick skipping back.
+void EngineTest::wholeCycleFailingKeepsTheNormalPace()
+{
+    EngineRig rig;
+    rig.setPages({{"http://a/", 20}, {"http://b/", 0}, {"http://c/", 20}});
+    rig.options.MaxTime = 60;
+    rig.start();
+    // The page asked for cannot be had: the server is down.
+    auto down = [&rig] {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be shown"));
+        rig.browser.failLoad(QStringLiteral("down"));
+    };
+    rig.tick(2);
+    down(); // a
+    rig.tick(2);
+    down(); // b
+    rig.tick(2);
+    down(); // c
+    rig.tick(2);
+    QCOMPARE(rig.page(), 1);
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://a/"));
+
+    // A whole cycle failed: now a keeps its 20 seconds.
+    down();
+    rig.runSeconds(19.8);
+    QCOMPARE(rig.page(), 1);
+    rig.runSeconds(0.6);
+    QCOMPARE(rig.page(), 2);
+    // b has no time of its own: tried again after MaxTime, not never.
+    rig.tick();
+    down();
+    rig.runSeconds(59.8);
+    QCOMPARE(rig.page(), 2);
+    rig.runSeconds(0.6);
+    QCOMPARE(rig.page(), 3);
+
+    // c loads: the next failure is skipped at once again.
+    rig.tick();
+    rig.browser.completeLoad();
+    rig.runSeconds(20.4);
+    QCOMPARE(rig.page(), 1);
+    rig.tick();
+    down();
+    rig.tick();
+    QCOMPARE(rig.page(), 2);
+}
+
+void EngineTest::failureWhilePausedOrBrowsingStays()
+{
+    EngineRig rig;
+    rig.setPages({{"http://a/", 10}, {"http://b/", 10}, {"http://c/", 10}});
+    rig.start();
+    rig.tick(2);
+    rig.browser.completeLoad();
+    rig.engine->PauseAction();
+    rig.tick();
+    rig.engine->NextAction(); // shows b while paused
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://b/"));
+    QTest::ignoreMessage(QtWarningMsg, "Page 2 of the play list, http://b/ cannot be shown: down");
+    rig.browser.failLoad(QStringLiteral("down"));
+    rig.runSeconds(30);
+    QCOMPARE(rig.page(), 2);
+    QCOMPARE(rig.state(), RunState::WAITSAVER);
+
+    // The help page of navigation mode fails: the visitor stays where they are.
+    rig.engine->ShowHelp();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("documentation.html cannot be shown"));
+    rig.browser.failLoad(QStringLiteral("missing"));
+    rig.tick(3);
+    QCOMPARE(rig.page(), 2);
+    QVERIFY(rig.engine->state().NavigationMode);
+}
+
+// Windows the pages opened go when the show shows its next page or takes over from a visitor,
+// not while the visitor browses.
+void EngineTest::popupsCloseWhenTheShowTakesOver()
+{
+    EngineRig rig;
+    rig.setPages({{"http://a/", 10}, {"http://b/", 10}});
+    rig.start();
+    rig.tick(2);
+    const int afterFirst = rig.browser.closePopupsCalls;
+    QVERIFY(afterFirst > 0);
+    rig.browser.completeLoad();
+    rig.engine->SwitchToNavigation();
+    rig.engine->ShowHelp();
+    QCOMPARE(rig.browser.closePopupsCalls, afterFirst);
+    rig.engine->PlayAction();
+    QCOMPARE(rig.browser.closePopupsCalls, afterFirst + 1);
+}
+
+// The options read again after each load do not move a reboot that is due; a new reboot time
+// does.
+void EngineTest::settingsAppliedAgainKeepADueReboot()
+{
+    EngineRig rig;
+    rig.clock.set(QDateTime(QDate(2024, 3, 5), QTime(4, 29, 59)));
+    rig.options.AutoReboot = true;
+    rig.options.RebootTime = QStringLiteral("04:30");
+    rig.start();
+    const QDateTime due = rig.engine->RebootAt();
+    QCOMPARE(due, QDateTime(QDate(2024, 3, 5), QTime(4, 30)));
+    rig.clock.set(QDateTime(QDate(2024, 3, 5), QTime(4, 30, 1)));
+    rig.engine->ApplySettings(rig.options);
+    QCOMPARE(rig.engine->RebootAt(), due);
+    QVERIFY(rig.engine->RebootDue());
+
+    EngineSettings later = rig.options;
+    later.RebootTime = QStringLiteral("05:00");
+    later.RandomMode = true;
+    rig.engine->ApplySettings(later);
+    QCOMPARE(rig.engine->RebootAt(), QDateTime(QDate(2024, 3, 5), QTime(5, 0)));
+    QVERIFY(rig.engine->settings().RandomMode);
 }
 
 void EngineTest::endOfNonLoopingListEndsProgram()

@@ -198,6 +198,7 @@ void SequencingTest::externalProgramPage()
     rig.doc.PlayList[1].Cached = true;
     rig.doc.PlayList[1].SeparateProc = true;
     rig.shell.setOpenCommand("mp4", {"/usr/bin/player", "--fs", "%f"});
+    rig.viewSuffix = QStringLiteral(".html"); // the program goes by the copy itself
     rig.start();
     rig.tick(2);
     QCOMPARE(rig.fetched, QStringList{"http://x/clip.mp4"});
@@ -249,9 +250,11 @@ void SequencingTest::cachedPageInBrowser()
     rig.setPages({{"http://x/page.html", 3}});
     rig.doc.PlayList[1].Cached = true;
     rig.doc.PlayList[1].SeparateProc = false;
+    rig.viewSuffix = QStringLiteral(".html");
     rig.start();
     rig.tick(2);
-    QCOMPARE(rig.browser.lastNavigation(), rig.dir.path() + "/cache/1.mp4");
+    // The copy as the page it is.
+    QCOMPARE(rig.browser.lastNavigation(), rig.dir.path() + "/cache/1.mp4.html");
     QVERIFY(rig.system.started().isEmpty());
     QVERIFY(!rig.engine->displaySlot().Loaded);
     QVERIFY(rig.browser.Silent());

@@ -193,6 +193,11 @@ void XdgShellTest::noDefaultApplication()
     QVERIFY(XdgShell::defaultApplication("application/x-glasspane-nothing").isEmpty());
     XdgShell shell;
     QVERIFY(shell.openCommand(QString()).isEmpty());
+    // File types go by the name, as they were registered: a cached copy named ".tmp" finds
+    // no program, although its text would have one.
+    const QString copy = m_root.path() + "/cache/0123456789abcdef0123456789abcdef.tmp";
+    QVERIFY(writeFileBytes(copy, "hello\n"));
+    QVERIFY(shell.openCommand(copy).isEmpty());
 }
 
 void XdgShellTest::recentDocumentsKeepOtherEntries()

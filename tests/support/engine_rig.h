@@ -45,6 +45,8 @@ struct EngineRig : public BrowserEvents
     int connectionResets = 0;
     bool offlineAtEndOfCycle = false;
     QStringList fetched;
+    // Appended to a cached copy's path to make what the browser is given to show it.
+    QString viewSuffix;
     // Runs when the document is reloaded at the end of a cycle.
     std::function<void()> onReload;
 
@@ -97,6 +99,7 @@ struct EngineRig : public BrowserEvents
             return dir.path() + QStringLiteral("/cache/") + QString::number(fetched.size()) +
                    QStringLiteral(".mp4");
         };
+        h.viewableCopy = [this](const QString& copy) { return copy + viewSuffix; };
         h.resetConnectionCheck = [this] { ++connectionResets; };
         return h;
     }
@@ -138,7 +141,12 @@ struct EngineRig : public BrowserEvents
     void DocumentComplete(const QString&, bool topLevel) override
     {
         if (topLevel && engine)
-            engine->displaySlot().Loaded = true;
+            engine->PageLoaded();
+    }
+    void NavigateError(const QString& url, bool topLevel, const QString& reason) override
+    {
+        if (topLevel && engine)
+            engine->PageFailed(url, reason);
     }
 };
 

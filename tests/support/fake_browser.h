@@ -13,7 +13,9 @@ namespace glasspane {
 //   browser.setListener(&events);
 //   browser.Navigate("http://a/");         // recorded; BeforeNavigate2 delivered
 //   browser.completeLoad();                // NavigateComplete2 and DocumentComplete, top level
+//   browser.failLoad("HTTP 404");          // or NavigateError for the address asked for
 //   browser.autoComplete = true;           // every Navigate completes at once
+// A navigation the listener refuses ends in NavigateError "refused", as the real one does.
 class FakeBrowser final : public Browser
 {
 public:
@@ -28,8 +30,11 @@ public:
         bool cancel = false;
         if (m_listener)
             m_listener->BeforeNavigate2(url, true, cancel);
-        if (cancel)
+        if (cancel) {
+            if (m_listener)
+                m_listener->NavigateError(url, true, QStringLiteral("refused"));
             return;
+        }
         m_pending = url;
         m_busy = true;
         if (autoComplete)
@@ -52,6 +57,7 @@ public:
     bool isVisible() const override { return m_visible; }
     void setVisible(bool visible) override { m_visible = visible; }
     void setFocus() override { ++focusCalls; }
+    void ClosePopups() override { ++closePopupsCalls; }
 
     BodyMetrics bodyMetrics() const override { return metrics; }
     void requestBodyMetrics(std::function<void(const BodyMetrics&)> done) override
@@ -81,6 +87,15 @@ public:
             m_listener->DocumentComplete(m_location, true);
         }
     }
+    // Ends the pending navigation without a page: the page before stays.
+    void failLoad(const QString& reason)
+    {
+        if (!m_busy)
+            return;
+        m_busy = false;
+        if (m_listener)
+            m_listener->NavigateError(m_pending, true, reason);
+    }
     // The address last asked for, loaded or not.
     QString pending() const { return m_pending; }
     QString lastNavigation() const { return m_requested; }
@@ -99,6 +114,7 @@ public:
     int stopCalls = 0;
     int refreshCalls = 0;
     int focusCalls = 0;
+    int closePopupsCalls = 0;
     QString bodyScroll;
 
 private:

@@ -48,6 +48,7 @@ DownloadResult FakeInternet::download(const DownloadRequest& request)
         return result;
     }
     result.bytes = r.body.size();
+    result.contentType = r.contentType;
     if (!request.discardBody && !request.targetFile.isEmpty() && !r.body.isEmpty()) {
         QSaveFile file(request.targetFile);
         if (!file.open(QIODevice::WriteOnly) || file.write(r.body) != r.body.size() ||

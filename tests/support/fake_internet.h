@@ -31,6 +31,7 @@ public:
         QDateTime lastModified;            // invalid: no Last-Modified header
         bool fail = false;                 // no response at all (connection refused)
         bool honourIfModifiedSince = true; // answer 304 when not newer
+        QString contentType;               // sent with a 2xx body
     };
 
     struct Recorded

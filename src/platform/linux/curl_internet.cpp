@@ -199,6 +199,9 @@ DownloadResult CurlInternet::download(const DownloadRequest& request)
         return result;
     }
     result.bytes = transfer.bytes;
+    char* contentType = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
+        result.contentType = QString::fromLatin1(contentType);
     if (transfer.file && !transfer.file->commit()) {
         result.error = QStringLiteral("cannot write %1").arg(request.targetFile);
         return result;

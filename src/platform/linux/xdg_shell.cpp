@@ -589,7 +589,11 @@ QStringList XdgShell::openCommand(const QString& filePath)
     if (filePath.isEmpty())
         return {};
     const QString file = QFileInfo(filePath).absoluteFilePath();
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(file);
+    // By the name alone, as file types are registered: a cached copy named ".tmp" finds no
+    // program, whatever it holds.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+    if (type.isDefault())
+        return {};
     const QString desktop = defaultApplication(type.name());
     if (desktop.isEmpty())
         return {};
