@@ -99,6 +99,7 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     hooks.updateTitle = [this] { UpdateTitle(); };
     hooks.offline = [this] { return m_ctx.online && m_ctx.online->isOffline(); };
     hooks.recordUpdateProgress = [this] { RecordUpdateProgress(m_cacheServices); };
+    hooks.cacheFolder = [this] { return CachePath(m_cacheServices); };
     m_navigation = std::make_unique<NavigationEvents>(*m_browser, m_ctx.document, m_ctx.program,
                                                       m_ctx.clock, std::move(hooks));
     m_browser->setListener(m_navigation.get());

@@ -28,6 +28,10 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true); // OnNewWindow decides
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+    // A local page reads no other site's data. Which local files it reaches is the profile's
+    // decision (BrowserProfile::localRequestAllowed): turning LocalContentCanAccessFileUrls off
+    // would also take every local page's own pictures away.
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
 
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {

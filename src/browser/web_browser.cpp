@@ -1,5 +1,8 @@
 #include "browser/web_browser.h"
 
+#include "document/restriction.h"
+#include "platform/log.h"
+
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -180,6 +183,12 @@ QUrl WebBrowser::urlOf(const QString& address)
 void WebBrowser::Navigate(const QString& url)
 {
     const QUrl target = urlOf(url);
+    // An address that would run script in the page on screen (javascript:) or show the engine's
+    // own pages is never loaded, whoever asks: no navigation event would see it.
+    if (!IsNavigableAddress(addressOf(target))) {
+        qCDebug(lcGlasspane) << "navigation refused" << url;
+        return;
+    }
     if (m_delivering > 0) {
         // Not from inside one of the page's own calls into the listener.
         std::weak_ptr<int> alive = m_alive;

@@ -1,5 +1,6 @@
 #include "browser/web_engine_setup.h"
 
+#include "document/restriction.h"
 #include "platform/online_state.h"
 
 #include <QByteArrayList>
@@ -63,6 +64,9 @@ public:
         if (m_online && m_online->isOffline() &&
             !BrowserProfile::reachableOffline(info.requestUrl()))
             info.block(true);
+        else if (!BrowserProfile::localRequestAllowed(info.requestUrl(), info.firstPartyUrl(),
+                                                      info.resourceType()))
+            info.block(true);
     }
 
 private:
@@ -99,6 +103,17 @@ bool BrowserProfile::reachableOffline(const QUrl& url)
     const QString host = url.host();
     return host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost") ||
            host == QLatin1String("::1");
+}
+
+bool BrowserProfile::localRequestAllowed(const QUrl& url, const QUrl& firstParty, int resourceType)
+{
+    if (!url.isLocalFile() || resourceType == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+        return true;
+    if (resourceType == QWebEngineUrlRequestInfo::ResourceTypeXhr || !firstParty.isLocalFile())
+        return false;
+    const QString page = CanonicalForm(firstParty.toLocalFile()).text;
+    const QString folder = page.left(page.lastIndexOf(u'/') + 1);
+    return !folder.isEmpty() && CanonicalForm(url.toLocalFile()).text.startsWith(folder);
 }
 
 } // namespace glasspane
