@@ -3,6 +3,7 @@
 #include "app/gpane_cache_name.h"
 #include "app/gpane_playlist.h"
 #include "engine/start_up.h"
+#include "platform/linux/linux_system.h"
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,8 @@ void printUsage(QTextStream& stream)
 
 int main(int argc, char** argv)
 {
+    // Nothing the program creates is writable by others, whatever the session's umask.
+    RestrictFileCreationMask();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gpane"));
     QTextStream out(stdout);

@@ -156,9 +156,6 @@ void frmMain::Form_Load()
     // Linux has no system-wide screen-saver-running flag and no script debugger to turn off.
 
     // 3-4. The embedded files, in a folder of the user's own.
-    QDir().mkpath(program.resourceFolder);
-    QFile::setPermissions(program.resourceFolder,
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_resourceIndex = ExtractEmbeddedFiles(program.resourceFolder);
 
     // 5. The tool bar pictures are loaded with the tool bars (step 17).
