@@ -432,6 +432,9 @@ void ToolBars::showToolBar(ToolBar bar, bool show)
     QWidget* w = window(bar);
     if (!w)
         return;
+    if (show != w->isVisible())
+        qCDebug(lcGlasspane) << (bar == ToolBar::Nav ? "navigation" : "screen-saver")
+                             << "tool bar" << (show ? "shown" : "hidden");
     if (show) {
         w->show();
         keepAbove();
