@@ -1,5 +1,7 @@
 #include "browser/kiosk_page.h"
 
+#include "platform/log.h"
+
 #include <QCoreApplication>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
@@ -69,6 +71,7 @@ bool KioskPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bo
 QStringList KioskPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&)
 {
     // A file dialog would let visitors browse the kiosk's disk.
+    qCDebug(lcGlasspane) << "file chooser refused";
     return {};
 }
 

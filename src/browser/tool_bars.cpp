@@ -433,8 +433,8 @@ void ToolBars::showToolBar(ToolBar bar, bool show)
     if (!w)
         return;
     if (show != w->isVisible())
-        qCDebug(lcGlasspane) << (bar == ToolBar::Nav ? "navigation" : "screen-saver")
-                             << "tool bar" << (show ? "shown" : "hidden");
+        qCDebug(lcGlasspane) << (bar == ToolBar::Nav ? "navigation" : "screen-saver") << "tool bar"
+                             << (show ? "shown" : "hidden");
     if (show) {
         w->show();
         keepAbove();

@@ -1,6 +1,7 @@
 #include "browser/web_engine_setup.h"
 
 #include "document/restriction.h"
+#include "platform/log.h"
 #include "platform/online_state.h"
 
 #include <QByteArrayList>
@@ -84,7 +85,10 @@ BrowserProfile::BrowserProfile(const OnlineState* online, QObject* parent)
     m_profile->setSpellCheckEnabled(false);
     m_profile->setUrlRequestInterceptor(m_interceptor.get());
     connect(m_profile, &QWebEngineProfile::downloadRequested, this,
-            [](QWebEngineDownloadRequest* download) { download->cancel(); });
+            [](QWebEngineDownloadRequest* download) {
+                qCDebug(lcGlasspane) << "download refused" << download->url().toString();
+                download->cancel();
+            });
 }
 
 BrowserProfile::~BrowserProfile()

@@ -76,9 +76,10 @@ struct Kiosk
         QStringList keys = {};
     };
 
-    // [Gpane] keys, the pages, the limits and more sections.
+    // [Gpane] keys, the pages, the limits and more sections. limits: the include and exclude
+    // lists; a document without them leaves visitors free to go anywhere on the web.
     QString writeDocument(const QStringList& gpane, const QList<Page>& pages,
-                          const QStringList& more = {})
+                          const QStringList& more = {}, bool limits = true)
     {
         QStringList text{QStringLiteral("[Gpane]")};
         text << gpane;
@@ -86,8 +87,10 @@ struct Kiosk
             text << QStringLiteral("[Page%1]").arg(i + 1)
                  << QStringLiteral("URL=") + pages.at(i).url << QStringLiteral("DefaultTime=No")
                  << QStringLiteral("Time=%1").arg(pages.at(i).seconds) << pages.at(i).keys;
-        text << QStringLiteral("[Include1]") << QStringLiteral("URL=%1/show/").arg(base)
-             << QStringLiteral("[Exclude1]") << QStringLiteral("URL=%1/show/private/").arg(base);
+        if (limits)
+            text << QStringLiteral("[Include1]") << QStringLiteral("URL=%1/show/").arg(base)
+                 << QStringLiteral("[Exclude1]")
+                 << QStringLiteral("URL=%1/show/private/").arg(base);
         text << more;
         return process.writeFile(QStringLiteral("show.gpn"), lines(text));
     }
@@ -160,6 +163,7 @@ private Q_SLOTS:
     void cachedCopyReadsNoFile();
     void showOpensItsOwnDocuments();
     void keysAndMouse();
+    void noOtherProgramWithoutLimits();
     void filesAndFolders();
 };
 
@@ -345,6 +349,7 @@ void EscapeTest::scriptedNavigation()
             return;
     }
     k.verifyHeld();
+    QVERIFY(k.process.waitForLog(QRegularExpression(QStringLiteral("download refused"))));
     QDirIterator files(k.process.home(), {QStringLiteral("kiosk-download*")}, QDir::Files,
                        QDirIterator::Subdirectories);
     QVERIFY(!files.hasNext());
@@ -415,9 +420,11 @@ void EscapeTest::keysAndMouse()
         QStringLiteral("/show/keys.html"),
         html(QStringLiteral(
                  "<html><body style='margin:0;background:#486'>"
-                 "<a href='%1/outside.html' style='display:block;height:300px;background:#ccc'>"
+                 "<a href='%1/outside.html' style='display:block;height:150px;background:#ccc'>"
                  "outside</a>"
-                 "<input type='file' style='display:block;width:100%;height:200px'>"
+                 "<a href='mailto:visitor@example.com' style='display:block;height:75px'>mail</a>"
+                 "<a href='ssh://127.0.0.1/' style='display:block;height:75px'>program</a>"
+                 "<label style='display:block;height:200px'><input type='file'>choose</label>"
                  "<a href='/show/after.html' style='display:block;height:200px;background:#cfc'>"
                  "after</a></body></html>")
                  .arg(k.base)));
@@ -433,7 +440,7 @@ void EscapeTest::keysAndMouse()
         before << w.id;
     before.sort();
 
-    const QPoint outside(640, 150);
+    const QPoint outside(640, 75);
     const QPoint fileInput(640, 400);
     QVERIFY(KioskProcess::moveMouse(QPoint(640, 750)));
     const QStringList combinations{"Escape",       "alt+F4",       "ctrl+w",
@@ -455,7 +462,13 @@ void EscapeTest::keysAndMouse()
     QVERIFY(KioskProcess::click(outside, 1, QStringLiteral("ctrl")));
     QVERIFY(KioskProcess::click(outside, 1, QStringLiteral("shift")));
     QVERIFY(KioskProcess::click(outside, 1));
+    // Links that the desktop would hand to another program.
+    QVERIFY(KioskProcess::click(QPoint(640, 190), 1));
+    QVERIFY(KioskProcess::click(QPoint(640, 265), 1));
+    qsizetype mark = k.process.log().size();
     QVERIFY(KioskProcess::click(fileInput, 1));
+    QVERIFY(k.process.waitForLog(QRegularExpression(QStringLiteral("file chooser refused")),
+                                 KioskProcess::Wait, mark));
     k.process.saveScreen(QStringLiteral("after-keys-and-mouse.png"));
     // The events before it were handled once the page answers this last click.
     QVERIFY(KioskProcess::click(QPoint(640, 600), 1));
@@ -467,7 +480,39 @@ void EscapeTest::keysAndMouse()
     after.sort();
     QCOMPARE(after, before);
     k.verifyHeld();
-    qInfo("key combinations held: %lld; mouse actions held: 6", qint64(combinations.size()));
+    qInfo("key combinations held: %lld; mouse actions held: 8", qint64(combinations.size()));
+    k.stop();
+}
+
+// Without include or exclude lists visitors may go anywhere on the web, but a link never hands
+// them to another program of the desktop (a mail program, a terminal, a remote session).
+void EscapeTest::noOtherProgramWithoutLimits()
+{
+    Kiosk k(QStringLiteral("programs"));
+    const QStringList schemes{QStringLiteral("mailto:visitor@example.com"),
+                              QStringLiteral("ssh://127.0.0.1/"),
+                              QStringLiteral("vnc://127.0.0.1/"), QStringLiteral("tel:123")};
+    QString links;
+    for (const QString& scheme : schemes)
+        links +=
+            QStringLiteral("<a href='%1' style='display:block;height:150px'>%1</a>").arg(scheme);
+    k.server.setRoute(QStringLiteral("/show/links.html"),
+                      html(QStringLiteral("<body style='margin:0'>") + links));
+    const QString doc =
+        k.writeDocument({}, {{k.base + QStringLiteral("/show/links.html"), 600}}, {}, false);
+    QVERIFY(k.process.start({doc}));
+    QVERIFY(k.pageComplete(QStringLiteral("/show/links.html")));
+    for (qsizetype i = 0; i < schemes.size(); ++i) {
+        const qsizetype mark = k.process.log().size();
+        QVERIFY(KioskProcess::click(QPoint(640, int(75 + 150 * i))));
+        const QRegularExpression refused(QStringLiteral("refused"));
+        QVERIFY2(k.process.waitFor([&] {
+            return k.process.logged(refused, mark) || !k.process.launched().isEmpty();
+        }),
+                 qPrintable(schemes.at(i)));
+        QCOMPARE(k.process.launched(), QStringList());
+    }
+    k.verifyHeld();
     k.stop();
 }
 
