@@ -199,7 +199,10 @@ void RemoveEmbeddedFiles(const ResourceIndex& index, const QString& resourceFold
         QFile::remove(resourceFolder + kDocument);
     for (auto folder = index.madeFolders.crbegin(); folder != index.madeFolders.crend(); ++folder)
         QDir().rmdir(*folder);
-    QDir().rmdir(resourceFolder);
+    // The folder goes when it is left empty, unless nothing was extracted into it (it was not
+    // made ours then).
+    if (!index.writtenFiles.isEmpty())
+        QDir().rmdir(resourceFolder);
 }
 
 } // namespace glasspane

@@ -40,7 +40,7 @@ struct ResourceIndex
     // whether Gpane.GPN was there before.
     QStringList writtenFiles;
     QStringList madeFolders;
-    bool documentWasThere = false;
+    bool documentWasThere = true;
 };
 
 // Reads an index file: header line, then one row per line (the index's trailing NUL bytes make

@@ -177,6 +177,19 @@ private Q_SLOTS:
         QCOMPARE(readFileBytes(mine + QStringLiteral("/index.html")), QByteArray("MINE"));
     }
 
+    // A file standing at the folder's name is no folder of ours: nothing is extracted, and the
+    // clean-up leaves the file alone.
+    void fileAtTheFolderName()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        writeFile(folder, "MINE");
+        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        QVERIFY(index.writtenFiles.isEmpty());
+        RemoveEmbeddedFiles(index, folder);
+        QCOMPARE(readFileBytes(folder), QByteArray("MINE"));
+    }
+
     // In a folder left by an earlier run, links at the names of files and sub-folders are not
     // written through, and what this run did not write stays after the clean-up.
     void leftoverFolder()
