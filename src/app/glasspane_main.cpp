@@ -25,6 +25,9 @@ using namespace glasspane;
 
 int main(int argc, char** argv)
 {
+    // Nothing the program creates is writable by others, whatever the session's umask.
+    RestrictFileCreationMask();
+
     initLog(QStringLiteral("glasspane"));
     // The grammar sees the words as they were given, before Qt takes out options of its own.
     QStringList arguments;

@@ -4,6 +4,7 @@
 #include "app/gpane_check.h"
 #include "app/gpane_playlist.h"
 #include "engine/start_up.h"
+#include "platform/linux/linux_system.h"
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -61,6 +62,8 @@ void printUsage(QTextStream& stream)
 
 int main(int argc, char** argv)
 {
+    // Nothing the program creates is writable by others, whatever the session's umask.
+    RestrictFileCreationMask();
     initLog(QStringLiteral("gpane"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gpane"));

@@ -1,6 +1,8 @@
 #include "browser/embedded_files.h"
 
 #include "document/text.h"
+#include "platform/linux/linux_system.h"
+#include "platform/log.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +21,8 @@ namespace {
 
 const QString kTab = QStringLiteral("\t");
 const QString kSlash = QStringLiteral("/");
+// The built-in document, when one is kept there.
+const QString kDocument = QStringLiteral("/Gpane.GPN");
 
 // Names written on Windows use '\'.
 QString withSlashes(QString path)
@@ -64,10 +68,12 @@ bool ExtractResource(qint32 nameId, const QString& nameText, qint32 typeId, cons
     if (!resource.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = resource.readAll();
-    // A fresh file, never through whatever (a link, say) had the name before.
+    // A fresh file, never through whatever (a link, say) had the name before: NewOnly fails
+    // rather than follow one put there in between.
     QFile::remove(fileName);
     QFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
         return false;
     return out.write(bytes) == bytes.size();
 }
@@ -147,15 +153,25 @@ void FixResourceFileNames(ResourceIndex& index, const QString& resourceFolder)
 
 ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder)
 {
-    ExtractResource(kEmbeddedIndexId, QString(), kEmbeddedType, QString(),
-                    resourceFolder + QStringLiteral("/res.txt"));
-    return ExtractIndexedFiles(resourceFolder);
+    if (!MakeOwnFolder(resourceFolder)) {
+        qCWarning(lcGlasspane) << "the resource folder is not a folder of ours; nothing extracted:"
+                               << resourceFolder;
+        return ResourceIndex();
+    }
+    const QString indexFile = resourceFolder + QStringLiteral("/res.txt");
+    const bool indexWritten =
+        ExtractResource(kEmbeddedIndexId, QString(), kEmbeddedType, QString(), indexFile);
+    ResourceIndex index = ExtractIndexedFiles(resourceFolder);
+    if (indexWritten)
+        index.writtenFiles.prepend(indexFile);
+    return index;
 }
 
 ResourceIndex ExtractIndexedFiles(const QString& resourceFolder)
 {
     ResourceIndex index = ReadResourceIndex(resourceFolder + QStringLiteral("/res.txt"));
     FixResourceFileNames(index, resourceFolder);
+    index.documentWasThere = QFileInfo::exists(resourceFolder + kDocument);
 
     const qint32 baseFields = fieldCount(resourceFolder + kSlash);
     for (int r = 0; r < index.rows.size(); ++r) {
@@ -163,43 +179,30 @@ ResourceIndex ExtractIndexedFiles(const QString& resourceFolder)
         if (name.isEmpty())
             continue;
         const QString folder = folderPart(name);
-        if (fieldCount(folder) > baseFields)
-            QDir().mkpath(folder);
+        if (fieldCount(folder) > baseFields &&
+            !MakeFoldersBelow(resourceFolder, folder, &index.madeFolders))
+            continue;
         const ResourceIndex::Row& row = index.rows.at(r);
-        ExtractResource(ToLong(row.at(index.NAMEID), 0), row.at(index.NAMESTR), kEmbeddedType,
-                        QString(), name);
+        if (ExtractResource(ToLong(row.at(index.NAMEID), 0), row.at(index.NAMESTR), kEmbeddedType,
+                            QString(), name))
+            index.writtenFiles.append(name);
     }
     return index;
 }
 
 void RemoveEmbeddedFiles(const ResourceIndex& index, const QString& resourceFolder)
 {
-    auto removeFile = [](const QString& path) {
-        // Read-only files go too.
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        QFile::remove(path);
-    };
-    for (int r = 0; r < index.rows.size(); ++r) {
-        const QString name = index.fileName(r);
-        if (!name.isEmpty())
-            removeFile(name);
-    }
-    removeFile(resourceFolder + QStringLiteral("/res.txt"));
-    removeFile(resourceFolder + QStringLiteral("/Gpane.GPN"));
-
-    const qint32 baseFields = fieldCount(resourceFolder + kSlash);
-    for (int r = 0; r < index.rows.size(); ++r) {
-        const QString name = index.fileName(r);
-        if (name.isEmpty())
-            continue;
-        QString folder = folderPart(name);
-        while (fieldCount(folder) > baseFields) {
-            QDir().rmdir(folder);
-            folder.chop(1);
-            folder = folderPart(folder);
-        }
-    }
-    QDir().rmdir(resourceFolder);
+    // Removing a link removes the link: nothing is followed. A file's own mode does not matter.
+    for (const QString& file : index.writtenFiles)
+        QFile::remove(file);
+    if (!index.documentWasThere)
+        QFile::remove(resourceFolder + kDocument);
+    for (auto folder = index.madeFolders.crbegin(); folder != index.madeFolders.crend(); ++folder)
+        QDir().rmdir(*folder);
+    // The folder goes when it is left empty, unless nothing was extracted into it (it was not
+    // made ours then).
+    if (!index.writtenFiles.isEmpty())
+        QDir().rmdir(resourceFolder);
 }
 
 } // namespace glasspane

@@ -12,8 +12,9 @@ inline constexpr qint32 kEmbeddedType = 10;
 inline constexpr qint32 kEmbeddedIndexId = 101;
 
 // Loads one embedded resource (by nameText when not empty, else by nameId; in typeText when not
-// empty, else typeId) and writes its bytes to fileName, replacing the file. Nothing is written
-// when the resource does not exist. False when nothing was written.
+// empty, else typeId) and writes its bytes to fileName, replacing the file (a link standing
+// there is replaced, never written through). Nothing is written when the resource does not
+// exist. False when nothing was written.
 bool ExtractResource(qint32 nameId, const QString& nameText, qint32 typeId, const QString& typeText,
                      const QString& fileName);
 
@@ -33,6 +34,13 @@ struct ResourceIndex
     int FILENAME = 0;
 
     QString fileName(int row) const { return rows.at(row).at(FILENAME); }
+
+    // What this run wrote, for the clean-up, which removes nothing else: the files (res.txt
+    // among them) and the folders it made below the resource folder, parents first; and
+    // whether Gpane.GPN was there before.
+    QStringList writtenFiles;
+    QStringList madeFolders;
+    bool documentWasThere = true;
 };
 
 // Reads an index file: header line, then one row per line (the index's trailing NUL bytes make
@@ -45,14 +53,16 @@ ResourceIndex ReadResourceIndex(const QString& indexFile);
 void FixResourceFileNames(ResourceIndex& index, const QString& resourceFolder);
 
 // Reads resourceFolder/res.txt and extracts every file it lists (creating the sub-folders it
-// names). Errors are ignored; the index is returned for the clean-up.
+// names, never through a link). Errors are ignored; the index is returned for the clean-up.
 ResourceIndex ExtractIndexedFiles(const QString& resourceFolder);
-// Writes resource 101 to resourceFolder/res.txt, then ExtractIndexedFiles. resourceFolder must
-// exist.
+// Makes resourceFolder a folder of the user's own that nobody else may enter (a link standing
+// at that name is removed, never followed), writes resource 101 to resourceFolder/res.txt,
+// then ExtractIndexedFiles. Nothing is extracted when the folder cannot be made so.
 ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder);
 
-// Deletes what ExtractEmbeddedFiles wrote, res.txt, the built-in document Gpane.GPN, the
-// sub-folders and, when it is then empty, resourceFolder itself. Errors are ignored.
+// Deletes what the extraction wrote (res.txt included), the built-in document Gpane.GPN when
+// it was not there before, the sub-folders it made and, when it is then empty, resourceFolder
+// itself. What another run or someone else put there stays. Errors are ignored.
 void RemoveEmbeddedFiles(const ResourceIndex& index, const QString& resourceFolder);
 
 } // namespace glasspane

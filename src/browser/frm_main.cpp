@@ -105,6 +105,7 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     hooks.updateTitle = [this] { UpdateTitle(); };
     hooks.offline = [this] { return m_ctx.online && m_ctx.online->isOffline(); };
     hooks.recordUpdateProgress = [this] { RecordUpdateProgress(m_cacheServices); };
+    hooks.cacheFolder = [this] { return CachePath(m_cacheServices); };
     m_navigation = std::make_unique<NavigationEvents>(*m_browser, m_ctx.document, m_ctx.program,
                                                       m_ctx.clock, std::move(hooks));
     m_browser->setListener(m_navigation.get());
@@ -161,9 +162,6 @@ void frmMain::Form_Load()
     // Linux has no system-wide screen-saver-running flag and no script debugger to turn off.
 
     // 3-4. The embedded files, in a folder of the user's own.
-    QDir().mkpath(program.resourceFolder);
-    QFile::setPermissions(program.resourceFolder,
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_resourceIndex = ExtractEmbeddedFiles(program.resourceFolder);
 
     // 5. The tool bar pictures are loaded with the tool bars (step 17).

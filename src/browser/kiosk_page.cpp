@@ -1,5 +1,7 @@
 #include "browser/kiosk_page.h"
 
+#include "platform/log.h"
+
 #include <QCoreApplication>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
@@ -28,6 +30,10 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true); // OnNewWindow decides
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+    // A local page reads no other site's data. Which local files it reaches is the profile's
+    // decision (BrowserProfile::localRequestAllowed): turning LocalContentCanAccessFileUrls off
+    // would also take every local page's own pictures away.
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
 
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {
@@ -65,6 +71,7 @@ bool KioskPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bo
 QStringList KioskPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&)
 {
     // A file dialog would let visitors browse the kiosk's disk.
+    qCDebug(lcGlasspane) << "file chooser refused";
     return {};
 }
 

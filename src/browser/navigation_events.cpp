@@ -31,19 +31,25 @@ void NavigationEvents::BeforeNavigate2(const QString& url, bool topLevel, bool& 
 
 void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLevel, bool& cancel)
 {
-    cancel = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, m_program.resourceFolder);
+    cancel = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, localPages());
     qCDebug(lcGlasspane) << (topLevel ? "navigation" : "frame navigation") << url
                          << (cancel ? "refused" : "");
     if (topLevel)
         m_refusal = cancel ? Refusal::Limits : Refusal::None;
 
-    if (!cancel && url.right(4).toLower() == QLatin1String(".gpn")) {
+    if (!cancel && IsDocumentAddress(url)) {
         // A document: the browser never shows it as text; the show starts over with it.
         cancel = true;
-        if (topLevel)
-            m_refusal = Refusal::Document;
-        if (m_hooks.openDocument)
-            m_hooks.openDocument(url);
+        if (!documentAllowed(url)) {
+            qCDebug(lcGlasspane) << "document refused: the show limits navigation" << url;
+            if (topLevel)
+                m_refusal = Refusal::Limits;
+        } else {
+            if (topLevel)
+                m_refusal = Refusal::Document;
+            if (m_hooks.openDocument)
+                m_hooks.openDocument(url);
+        }
     }
 
     if (!cancel && topLevel && m_browser.isVisible() && m_hooks.addressText &&
@@ -64,6 +70,23 @@ void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLev
             return;
     }
     m_engine->NoteActivity();
+}
+
+LocalPages NavigationEvents::localPages() const
+{
+    return LocalPages{m_program.resourceFolder,
+                      m_hooks.cacheFolder ? m_hooks.cacheFolder() : QString()};
+}
+
+// A new document brings its own lists. While the document limits navigation, only the show
+// itself (a page or the home page it asked for, or the cached copy of one) opens another
+// document; one reached by a visitor or by a page's link, script, redirect or frame is refused.
+bool NavigationEvents::documentAllowed(const QString& url) const
+{
+    if (!RestrictsNavigation(m_doc.IncludeList, m_doc.ExcludeList))
+        return true;
+    return (m_engine && SameAddress(url, m_engine->displaySlot().Url)) ||
+           IsPageCacheCopy(url, localPages().cacheFolder);
 }
 
 void NavigationEvents::NewWindow2(NewWindowTarget& target)

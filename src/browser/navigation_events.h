@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/restriction.h"
 #include "platform/browser.h"
 
 #include <QDateTime>
@@ -43,6 +44,8 @@ struct NavigationHooks
     std::function<bool()> offline;
     // RecordUpdateProgress of the update policy.
     std::function<void()> recordUpdateProgress;
+    // The page cache's folder, whose copies of the show's pages pass the include list.
+    std::function<QString()> cacheFolder;
 };
 
 // The handlers of the browser's four events: the address restriction, documents opened by
@@ -71,6 +74,8 @@ public:
 
 private:
     void followLocation();
+    LocalPages localPages() const;
+    bool documentAllowed(const QString& url) const;
 
     Browser& m_browser;
     DocumentState& m_doc;

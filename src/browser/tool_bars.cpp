@@ -2,6 +2,7 @@
 
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
+#include "browser/web_browser.h"
 #include "document/document.h"
 #include "document/program_values.h"
 #include "document/settings.h"
@@ -431,6 +432,9 @@ void ToolBars::showToolBar(ToolBar bar, bool show)
     QWidget* w = window(bar);
     if (!w)
         return;
+    if (show != w->isVisible())
+        qCDebug(lcGlasspane) << (bar == ToolBar::Nav ? "navigation" : "screen-saver") << "tool bar"
+                             << (show ? "shown" : "hidden");
     if (show) {
         w->show();
         keepAbove();
@@ -582,8 +586,30 @@ void ToolBars::clickButton(ToolBar bar, int index)
     focusBrowser();
 }
 
+bool ToolBars::typedAddressRefused(const QString& text) const
+{
+    // An empty box hands its empty text on: it loads nothing.
+    if (text.trimmed().isEmpty())
+        return false;
+    // The address as the browser will load it, so that no spelling differs from what is tested.
+    const QString address = WebBrowser::addressOf(WebBrowser::urlOf(text));
+    const DocumentState& doc = m_ports.document;
+    if (IsRestricted(address, doc.IncludeList, doc.ExcludeList, m_ports.program.resourceFolder))
+        return true;
+    // A document would replace the lists that limit the visitor.
+    return IsDocumentAddress(address) && RestrictsNavigation(doc.IncludeList, doc.ExcludeList);
+}
+
 void ToolBars::browseTyped(const QString& text, int time)
 {
+    if (typedAddressRefused(text)) {
+        qCDebug(lcGlasspane) << "typed address refused" << text;
+        // The box shows the page on screen again; the address is not offered again.
+        if (m_toolNav)
+            m_toolNav->txtURL()->setEditText(m_ports.browser.LocationURL());
+        focusBrowser();
+        return;
+    }
     if (m_engine)
         (void)m_engine->BrowseTo(text, time, false, false, true);
     // Typed addresses are offered again in the list, the latest first.

@@ -121,7 +121,9 @@ private:
     void applyLayout();
     void toolNavResized();
     void buttonMoved(ToolBar bar);
+    // A typed address goes to the show unless the document's lists refuse it.
     void browseTyped(const QString& text, int time);
+    bool typedAddressRefused(const QString& text) const;
     void focusBrowser();
     ToolBarFrame frameOf(ToolBar bar) const;
     QSize screenTwips() const;

@@ -1,5 +1,8 @@
 #include "browser/web_browser.h"
 
+#include "document/restriction.h"
+#include "platform/log.h"
+
 #include <QDir>
 #include <QEvent>
 #include <QLabel>
@@ -314,7 +317,12 @@ void WebBrowser::Navigate(const QString& url)
 {
     const QUrl target = urlOf(url);
     QString reason;
-    if (!canOpen(target, &reason)) {
+    // An address that would run script in the page on screen (javascript:) or show the engine's
+    // own pages is never loaded, whoever asks: no navigation event would see it.
+    if (canOpen(target, &reason) && !IsNavigableAddress(addressOf(target)))
+        reason = QStringLiteral("an address that shows no page (\"%1:\")").arg(target.scheme());
+    if (!reason.isEmpty()) {
+        qCDebug(lcGlasspane) << "navigation refused" << url << reason;
         // Said later, as any other failure is: never from inside the caller's own call.
         std::weak_ptr<int> alive = m_alive;
         QTimer::singleShot(0, this, [this, alive, url, reason] {

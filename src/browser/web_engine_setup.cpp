@@ -1,5 +1,7 @@
 #include "browser/web_engine_setup.h"
 
+#include "document/restriction.h"
+#include "platform/log.h"
 #include "platform/online_state.h"
 
 #include <QByteArrayList>
@@ -63,6 +65,9 @@ public:
         if (m_online && m_online->isOffline() &&
             !BrowserProfile::reachableOffline(info.requestUrl()))
             info.block(true);
+        else if (!BrowserProfile::localRequestAllowed(info.requestUrl(), info.firstPartyUrl(),
+                                                      info.resourceType()))
+            info.block(true);
     }
 
 private:
@@ -80,7 +85,10 @@ BrowserProfile::BrowserProfile(const OnlineState* online, QObject* parent)
     m_profile->setSpellCheckEnabled(false);
     m_profile->setUrlRequestInterceptor(m_interceptor.get());
     connect(m_profile, &QWebEngineProfile::downloadRequested, this,
-            [](QWebEngineDownloadRequest* download) { download->cancel(); });
+            [](QWebEngineDownloadRequest* download) {
+                qCDebug(lcGlasspane) << "download refused" << download->url().toString();
+                download->cancel();
+            });
 }
 
 BrowserProfile::~BrowserProfile()
@@ -99,6 +107,17 @@ bool BrowserProfile::reachableOffline(const QUrl& url)
     const QString host = url.host();
     return host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost") ||
            host == QLatin1String("::1");
+}
+
+bool BrowserProfile::localRequestAllowed(const QUrl& url, const QUrl& firstParty, int resourceType)
+{
+    if (!url.isLocalFile() || resourceType == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+        return true;
+    if (resourceType == QWebEngineUrlRequestInfo::ResourceTypeXhr || !firstParty.isLocalFile())
+        return false;
+    const QString page = CanonicalForm(firstParty.toLocalFile()).text;
+    const QString folder = page.left(page.lastIndexOf(u'/') + 1);
+    return !folder.isEmpty() && CanonicalForm(url.toLocalFile()).text.startsWith(folder);
 }
 
 } // namespace glasspane

@@ -31,6 +31,12 @@ public:
 
     // Whether a request for this address is sent while the process is off-line.
     static bool reachableOffline(const QUrl& url);
+    // Whether a request for url, of this resource type (QWebEngineUrlRequestInfo::ResourceType),
+    // made for the page at firstParty, may go ahead. A local file is loaded as a page (the
+    // navigation checks decide), or by a local page from its own folder or below (its
+    // pictures, styles, frames); never by a web page, and never by a script (XMLHttpRequest,
+    // fetch), so that no page reads the kiosk's files.
+    static bool localRequestAllowed(const QUrl& url, const QUrl& firstParty, int resourceType);
 
 private:
     class Interceptor;

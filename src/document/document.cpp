@@ -80,23 +80,6 @@ QVector<ToolButton> makeButtons(const char* const* names, int count)
     return buttons;
 }
 
-bool inResourceFolder(const QString& url, const QString& resourceFolder)
-{
-    if (resourceFolder.isEmpty())
-        return false;
-    QString folder = LowerLocalPath(resourceFolder);
-    while (folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    if (folder.isEmpty())
-        return false;
-    QString address = LowerLocalPath(url);
-    if (address.startsWith(QLatin1String("file://")))
-        address = address.mid(7);
-    // "<folder>/../x" is not a page of the folder.
-    address = QDir::cleanPath(address);
-    return address.startsWith(folder + QLatin1Char('/')) || address == folder;
-}
-
 QString aboutAddress(const char* path)
 {
     return QStringLiteral("    ") + QString::fromLatin1(kMakerSiteAddress) +
@@ -502,27 +485,6 @@ bool WriteButtons(DocumentServices& services, const QVector<ToolButton>& buttons
         put(section, Setting::Position, button.Position != i, QString::number(button.Position));
     }
     return ok;
-}
-
-bool IsRestricted(const QString& url, const QStringList& includeList,
-                  const QStringList& excludeList, const QString& resourceFolder)
-{
-    const QString address = LowerLocalPath(url);
-    bool result = false;
-    if (!includeList.isEmpty() && !inResourceFolder(url, resourceFolder)) {
-        result = true;
-        for (const QString& prefix : includeList) {
-            if (!prefix.isEmpty() && address.startsWith(LowerLocalPath(prefix))) {
-                result = false;
-                break;
-            }
-        }
-    }
-    for (const QString& prefix : excludeList) {
-        if (!prefix.isEmpty() && address.startsWith(LowerLocalPath(prefix)))
-            return true;
-    }
-    return result;
 }
 
 // Says a problem with the document on the log, once for as long as it lasts.

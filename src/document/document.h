@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/restriction.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -247,11 +249,5 @@ void ReadButtons(DocumentServices& services, QVector<ToolButton>& buttons, int f
 // to its built-in state had stored before.
 [[nodiscard]] bool WriteButtons(DocumentServices& services, const QVector<ToolButton>& buttons,
                                 int first, int last, const QString& toolbarWord);
-
-// True when navigation to url is forbidden: the include list is not empty and no include
-// prefix matches (pages of resourceFolder pass this test), or an exclude prefix matches.
-// Prefixes compare without regard to case, '/' and '\' alike.
-bool IsRestricted(const QString& url, const QStringList& includeList,
-                  const QStringList& excludeList, const QString& resourceFolder);
 
 } // namespace glasspane

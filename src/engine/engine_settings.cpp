@@ -29,7 +29,6 @@ EngineSettings ReadEngineSettings(SettingsStore& settings, const SaverState& sav
     s.AutoLogin = settings.readBool(Setting::AutoLogin);
     s.NTDomain = settings.readText(Setting::NTDomain);
     s.NTLogin = settings.readText(Setting::NTLogin);
-    s.NTPassword = settings.readText(Setting::NTPassword);
     return s;
 }
 

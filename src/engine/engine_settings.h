@@ -38,8 +38,7 @@ struct EngineSettings
     bool ForceReboot = false;
     bool AutoLogin = false;
     QString NTDomain;
-    QString NTLogin;
-    QString NTPassword;
+    QString NTLogin; // the logon password is never read: nothing here may hold it
 };
 
 // Reads every value above from the settings store. ScreenSaveTimeOut, ScreenSaveMinTime and

@@ -1,6 +1,5 @@
 #include "engine/reboot.h"
 
-#include "document/registry_layer.h"
 #include "document/settings.h"
 #include "document/text.h"
 #include "engine/engine.h"
@@ -52,29 +51,6 @@ QDateTime ComputeRebootAt(const QString& rebootTime, const QDateTime& now)
     return at;
 }
 
-bool WriteAutoLogon(RegistryLayer& registry, const EngineSettings& settings)
-{
-    if (!settings.AutoLogin)
-        return true;
-    const QString key = QString::fromLatin1(kWinlogonKey);
-    bool ok = registry.RegWrite(RegRoot::LocalMachine, key, QStringLiteral("AutoAdminLogon"),
-                                QStringLiteral("1"));
-    ok = registry.RegWrite(RegRoot::LocalMachine, key, QStringLiteral("DontDisplayLastUserName"),
-                           QStringLiteral("0")) &&
-         ok;
-    const std::pair<const char*, const QString*> values[] = {
-        {"DefaultDomainName", &settings.NTDomain},
-        {"DefaultUserName", &settings.NTLogin},
-        {"DefaultPassword", &settings.NTPassword},
-    };
-    for (const auto& [name, value] : values) {
-        if (!value->isEmpty())
-            ok = registry.RegWrite(RegRoot::LocalMachine, key, QString::fromLatin1(name), *value) &&
-                 ok;
-    }
-    return ok;
-}
-
 // ---------------------------------------------------------------------------------------------
 
 void Engine::SetRebootTime(const QString& rebootTime)
@@ -93,8 +69,9 @@ void Engine::Reboot()
 {
     m_ports.browser.Stop();
     SetState(RunState::FINPROG);
-    if (GetPlatform(m_ports.system) == 2)
-        (void)WriteAutoLogon(m_ports.settings.registryLayer(), m_settings);
+    // No logon values are written: the Windows logon key means nothing here, and writing the
+    // password there would leave it in clear text on disk. Logging the kiosk account on after
+    // the restart is the display manager's work.
     // The program ends through FINPROG whether or not the system carries the reboot out.
     (void)m_ports.system.reboot(m_settings.ForceReboot);
 }

@@ -5,13 +5,7 @@
 
 namespace glasspane {
 
-class RegistryLayer;
 class System;
-struct EngineSettings;
-
-// The key under HKEY_LOCAL_MACHINE that makes the system log an account on by itself.
-inline constexpr const char* kWinlogonKey =
-    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
 // 1 Windows 95/98, 2 the NT family, 3 an older version, 0 another system; Linux answers 2.
 int GetPlatform(const System& system);
@@ -20,9 +14,5 @@ int GetPlatform(const System& system);
 // modulo 60, so "25:70" is 01:10; unreadable parts count 0): today at that time, or tomorrow
 // when that is already past.
 QDateTime ComputeRebootAt(const QString& rebootTime, const QDateTime& now);
-
-// The automatic-logon values, written only when AutoLogin is on; the domain, user and password
-// only when not empty, so an empty one leaves what is stored. False when a write failed.
-bool WriteAutoLogon(RegistryLayer& registry, const EngineSettings& settings);
 
 } // namespace glasspane

@@ -1,9 +1,11 @@
 #include "browser/embedded_files.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace glasspane;
 
@@ -17,9 +19,7 @@ QByteArray resourceBytes(const QString& id)
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY(writeFileBytes(path, bytes));
 }
 
 QStringList filesUnder(const QString& folder)
@@ -131,8 +131,9 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("x.gif"))));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("y.gif"))));
 
+        // The index was not written by this run: it stays, with the folder.
         RemoveEmbeddedFiles(index, folder);
-        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(filesUnder(folder), QStringList{QStringLiteral("res.txt")});
     }
 
     // Letter case tells folders apart here: the folder's name in other letters is elsewhere.
@@ -149,8 +150,95 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("GPANE/z.gif"))));
         QVERIFY(QFileInfo::exists(folder + QStringLiteral("/kept.gif")));
         RemoveEmbeddedFiles(index, folder);
-        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(filesUnder(folder), QStringList{QStringLiteral("res.txt")});
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("GPANE"))));
+    }
+
+    // A link at the folder's name is replaced by a folder of our own, never followed: the
+    // files it pointed at keep their bytes and mode, and the clean-up leaves them.
+    void linkedFolderIsNotFollowed()
+    {
+        QTemporaryDir dir;
+        const QString mine = dir.filePath(QStringLiteral("mine"));
+        writeFile(mine + QStringLiteral("/index.html"), "MINE");
+        QVERIFY(QFile::setPermissions(mine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                QFile::ReadOther | QFile::ExeOther));
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        QVERIFY(QFile::link(mine, folder));
+
+        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        QVERIFY(!QFileInfo(folder).isSymLink());
+        QCOMPARE(filesUnder(folder).size(), 131);
+        QCOMPARE(filesUnder(mine), QStringList{QStringLiteral("index.html")});
+        QCOMPARE(readFileBytes(mine + QStringLiteral("/index.html")), QByteArray("MINE"));
+        QVERIFY(QFileInfo(mine).permissions() & QFile::ReadOther);
+        RemoveEmbeddedFiles(index, folder);
+        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(readFileBytes(mine + QStringLiteral("/index.html")), QByteArray("MINE"));
+    }
+
+    // A file standing at the folder's name is no folder of ours: nothing is extracted, and the
+    // clean-up leaves the file alone.
+    void fileAtTheFolderName()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        writeFile(folder, "MINE");
+        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        QVERIFY(index.writtenFiles.isEmpty());
+        RemoveEmbeddedFiles(index, folder);
+        QCOMPARE(readFileBytes(folder), QByteArray("MINE"));
+    }
+
+    // In a folder left by an earlier run, links at the names of files and sub-folders are not
+    // written through, and what this run did not write stays after the clean-up.
+    void leftoverFolder()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        writeFile(dir.filePath(QStringLiteral("victim.txt")), "MINE");
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("elsewhere"))));
+        writeFile(folder + QStringLiteral("/notes.txt"), "kept");
+        writeFile(folder + QStringLiteral("/Gpane.GPN"), "[Gpane]\r\n");
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("victim.txt")),
+                            folder + QStringLiteral("/index.html")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere")),
+                            folder + QStringLiteral("/sub")));
+        writeFile(folder + QStringLiteral("/res.txt"),
+                  "FileName\tNameID\r\nindex.html\t102\r\nsub\\x.gif\t234\r\n\0\0"_qba);
+
+        const ResourceIndex index = ExtractIndexedFiles(folder);
+        QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("victim.txt"))), QByteArray("MINE"));
+        QVERIFY(!QFileInfo(folder + QStringLiteral("/index.html")).isSymLink());
+        QCOMPARE(readFileBytes(folder + QStringLiteral("/index.html")),
+                 resourceBytes(QStringLiteral("102")));
+        QVERIFY(QDir(dir.filePath(QStringLiteral("elsewhere"))).isEmpty());
+
+        RemoveEmbeddedFiles(index, folder);
+        QCOMPARE(filesUnder(folder),
+                 (QStringList{QStringLiteral("Gpane.GPN"), QStringLiteral("notes.txt"),
+                              QStringLiteral("res.txt"), QStringLiteral("sub")}));
+        QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("victim.txt"))), QByteArray("MINE"));
+    }
+
+    // Whatever the session's umask, the folder is the user's alone and nobody else may write
+    // the files.
+    void modesUnderAnOpenUmask()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Gpane"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        const mode_t saved = ::umask(0);
+        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        ::umask(saved);
+        // Owner bits only, in QFile's encoding of the mode.
+        QCOMPARE(int(QFileInfo(folder).permissions()) & 0x7077, 0x7000);
+        const QFileDevice::Permissions file =
+            QFileInfo(folder + QStringLiteral("/index.html")).permissions();
+        QVERIFY(file & QFile::ReadOwner);
+        QVERIFY(!(file & (QFile::WriteGroup | QFile::WriteOther)));
+        RemoveEmbeddedFiles(index, folder);
     }
 
     void indexWithoutFileNameExtractsNothing()

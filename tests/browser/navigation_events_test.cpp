@@ -22,6 +22,7 @@ struct Rig : EngineRig
                   [this] { ++titleUpdates; },
                   [this] { return offline; },
                   [this] { ++progressRecords; },
+                  [this] { return cacheFolder; },
               })
     {
         browser.setListener(&nav);
@@ -46,6 +47,7 @@ struct Rig : EngineRig
     int titleUpdates = 0;
     bool offline = false;
     int progressRecords = 0;
+    QString cacheFolder = QStringLiteral("/home/k/.cache/glasspane");
 };
 
 } // namespace
@@ -75,6 +77,14 @@ private Q_SLOTS:
         QTest::newRow("excluded folder")
             << site << QStringList{QStringLiteral("http://127.0.0.1:1/site/private/")}
             << "http://127.0.0.1:1/site/private/x" << true;
+        QTest::newRow("excluded folder spelled otherwise")
+            << site << QStringList{QStringLiteral("http://127.0.0.1:1/site/private/")}
+            << "http://127.0.0.1:1/site//private%2Fx" << true;
+        QTest::newRow("script address")
+            << QStringList() << QStringList() << "javascript:alert(1)" << true;
+        QTest::newRow("cached copy passes the include list")
+            << site << QStringList()
+            << "/home/k/.cache/glasspane/0123456789abcdef0123456789abcdef.html" << false;
     }
     void restriction()
     {
@@ -143,6 +153,49 @@ private Q_SLOTS:
         QCOMPARE(rig.opened, QStringList{site + QStringLiteral("next.gpn")});
         rig.tick(5);
         QCOMPARE(rig.page(), 2);
+    }
+
+    // While the document limits navigation, a document reached by a visitor or by a page
+    // would lift every limit: only the show's own documents open.
+    void documentsWhileRestricted_data()
+    {
+        QTest::addColumn<QStringList>("include");
+        QTest::addColumn<QStringList>("exclude");
+        QTest::addColumn<QString>("reachedBy");
+        QTest::addColumn<bool>("opened");
+        const QStringList site{QStringLiteral("http://127.0.0.1:1/")};
+        const QStringList none;
+        QTest::newRow("visitor's link") << site << none << "visitor" << false;
+        QTest::newRow("page's own link or redirect") << site << none << "page" << false;
+        QTest::newRow("exclude list alone limits too")
+            << none << QStringList{"http://ads."} << "visitor" << false;
+        QTest::newRow("the show's page") << site << none << "show" << true;
+        QTest::newRow("the show's cached copy") << site << none << "cache" << true;
+        QTest::newRow("no limits: visitor's link") << none << none << "visitor" << true;
+    }
+    void documentsWhileRestricted()
+    {
+        QFETCH(QStringList, include);
+        QFETCH(QStringList, exclude);
+        QFETCH(QString, reachedBy);
+        QFETCH(bool, opened);
+        Rig rig;
+        Engine& engine = rig.startShow();
+        rig.doc.IncludeList = include;
+        rig.doc.ExcludeList = exclude;
+        QString url = QStringLiteral("http://127.0.0.1:1/next.gpn");
+        if (reachedBy == u"visitor") {
+            engine.EnterNavigationMode();
+            QVERIFY(rig.refused(url));
+        } else if (reachedBy == u"page") {
+            QVERIFY(rig.refused(url));
+        } else if (reachedBy == u"show") {
+            engine.BrowseTo(url, 10, false, false, true);
+        } else {
+            url = rig.cacheFolder + QStringLiteral("/0123456789abcdef0123456789abcdef.gpn");
+            QVERIFY(rig.refused(url));
+        }
+        QCOMPARE(rig.opened, opened ? QStringList{url} : QStringList());
     }
 
     // The address box and the caption follow top-level navigations only.

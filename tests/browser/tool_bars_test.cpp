@@ -360,6 +360,54 @@ private Q_SLOTS:
         QCOMPARE(box->count(), 4);
     }
 
+    // A typed address the document's lists refuse never reaches the show: the box shows the
+    // page on screen again and the address is not kept among the typed ones.
+    void typedAddressRefused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        const char* const refused[] = {
+            "javascript:alert(1)",
+            " JavaScript:fetch('http://kiosk.example/x')",
+            "data:text/html,<script>alert(1)</script>",
+            "view-source:http://kiosk.example/",
+            "chrome://gpu",
+            "http://kiosk.example//private/x.html",
+            "http://kiosk.example/private%2Fx.html",
+            "http://other.example/",
+            "/etc/passwd",
+            "file:///etc/passwd",
+            "http://kiosk.example/other-show.gpn",
+        };
+        for (const char* text : refused)
+            QTest::newRow(text) << QString::fromLatin1(text) << true;
+        QTest::newRow("included page") << "http://kiosk.example/a.html" << false;
+        QTest::newRow("included page without a scheme") << "kiosk.example/a.html" << false;
+    }
+    void typedAddressRefused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        ToolBarRig rig;
+        rig.registry.setString(RegRoot::CurrentUser, kTypedUrls, "url1", "http://one/");
+        rig.setPages({"http://kiosk.example/a.html"});
+        rig.doc.IncludeList = {QStringLiteral("http://kiosk.example/")};
+        rig.doc.ExcludeList = {QStringLiteral("http://kiosk.example/private/")};
+        rig.start();
+        rig.browser.autoComplete = true;
+        rig.browser.completeLoad();
+        rig.engine->EnterNavigationMode();
+        QComboBox* box = rig.nav().findChild<QComboBox*>("txtURL");
+        const int before = rig.browser.navigateCalls;
+
+        box->setEditText(typed);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QCOMPARE(rig.browser.navigateCalls, before + (refused ? 0 : 1));
+        QCOMPARE(box->currentText(), refused ? rig.browser.LocationURL() : typed);
+        QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kTypedUrls, "url1"),
+                 refused ? QStringLiteral("http://one/") : typed);
+    }
+
     void lockStyleAndPlacement()
     {
         ToolBarRig rig;

@@ -7,12 +7,14 @@
 #include "browser/webengine_test_main.h"
 #include "platform/online_state.h"
 #include "support/http_test_server.h"
+#include "support/test_files.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
@@ -97,6 +99,51 @@ QColor middle(const QPixmap& picture)
     const QImage image = picture.toImage();
     return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
 }
+
+// The page writes into its title what each attempt gave once all have ended: "ok" for an
+// attempt that read the secret, "no" for one that did not. The secrets lie beside the page's
+// folder; its own picture and frame lie in it.
+const char kProbePage[] = R"(<!DOCTYPE html><html><head><title>running</title></head><body>
+<img id="pic" src="pic.gif">
+<iframe id="frame" src="../other.html"></iframe>
+<iframe id="own" src="own.html"></iframe>
+<script>
+var results = {};
+var names = ['xhr', 'ownXhr', 'fetch', 'frame', 'network', 'own', 'picture'];
+function report(name, value) {
+  results[name] = value;
+  if (Object.keys(results).length == names.length)
+    document.title = names.map(function (k) { return k + '=' + results[k]; }).join(' ');
+}
+function got(text) { return text && text.indexOf('SECRET') >= 0 ? 'ok' : 'no'; }
+function read(name, path) {
+  try {
+    var x = new XMLHttpRequest();
+    x.open('GET', path, false);
+    x.send();
+    report(name, got(x.responseText));
+  } catch (e) { report(name, 'no'); }
+}
+read('xhr', '../secret.txt');
+read('ownXhr', 'own.html');
+fetch('../secret.txt').then(function (r) { return r.text(); })
+  .then(function (t) { report('fetch', got(t)); }, function () { report('fetch', 'no'); });
+fetch('%1', {mode: 'no-cors'}).then(function () { report('network', 'ok'); },
+                                   function () { report('network', 'no'); });
+function frameText(id) {
+  try { return got(document.getElementById(id).contentDocument.body.textContent); }
+  catch (e) { return 'no'; }
+}
+window.onload = function () {
+  report('frame', frameText('frame'));
+  report('own', frameText('own'));
+  report('picture', document.getElementById('pic').naturalWidth);
+};
+</script></body></html>)";
+
+// A 1x1 GIF.
+const QByteArray kGif =
+    QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
 
 } // namespace
 
@@ -649,6 +696,27 @@ private Q_SLOTS:
                                  15000);
         QVERIFY(!errors.contains(-20));
         disconnect(connection);
+    }
+
+    // A local page (the built-in help, a cached copy, the administrator's own file) shows its
+    // own pictures and frames, but no script of it reads a file and nothing reaches the network.
+    void localPageReadsNoOtherFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFileBytes(dir.filePath("secret.txt"), "SECRET"));
+        QVERIFY(writeFileBytes(dir.filePath("other.html"), "<html><body>SECRET</body></html>"));
+        QVERIFY(writeFileBytes(dir.filePath("page/own.html"), "<html><body>SECRET</body></html>"));
+        QVERIFY(writeFileBytes(dir.filePath("page/pic.gif"), kGif));
+        QVERIFY(writeFileBytes(
+            dir.filePath("page/probe.html"),
+            QString::fromLatin1(kProbePage).arg(m_server.url(QStringLiteral("/exfil"))).toUtf8()));
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(dir.filePath("page/probe.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions > before, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_browser->page()->title() != QLatin1String("running"), 15000);
+        QCOMPARE(m_browser->page()->title(),
+                 QStringLiteral("xhr=no ownXhr=no fetch=no frame=no network=no own=ok picture=1"));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/exfil")), 0);
     }
 
     void reachableOffline_data()

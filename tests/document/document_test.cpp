@@ -34,8 +34,6 @@ private Q_SLOTS:
     void failedSaveIsReported();
     void buttonsWriteOnlyDifferences();
     void buttonsReadBack();
-    void isRestricted_data();
-    void isRestricted();
     void loadUpdatesRecentLists();
     void newDocumentResets();
 };
@@ -529,44 +527,6 @@ void DocumentTest::buttonsReadBack()
     QCOMPARE(g.doc.ToolNavButtons.at(ToolNavPrint).Name, QString("Print"));
     QCOMPARE(g.doc.ToolRunButtons.size(), 8);
     QCOMPARE(g.doc.ToolNavButtons.size(), 11);
-}
-
-void DocumentTest::isRestricted_data()
-{
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QStringList>("include");
-    QTest::addColumn<QStringList>("exclude");
-    QTest::addColumn<bool>("restricted");
-    const QStringList inc{"C:\\Pages\\"};
-    const QStringList exc{"C:\\Pages\\Private\\"};
-    QTest::newRow("no lists") << "http://x/" << QStringList() << QStringList() << false;
-    QTest::newRow("include any case") << "c:\\pages\\index.html" << inc << exc << false;
-    QTest::newRow("exclude wins") << "C:\\Pages\\Private\\x.html" << inc << exc << true;
-    QTest::newRow("outside include") << "http://x/" << inc << exc << true;
-    QTest::newRow("separators alike") << "C:/pages/a.html" << inc << QStringList() << false;
-    QTest::newRow("resource passes include")
-        << "/res/Gpane/index.html" << inc << QStringList() << false;
-    QTest::newRow("resource as file url")
-        << "file:///res/Gpane/index.html" << inc << QStringList() << false;
-    QTest::newRow("resource still excluded")
-        << "/res/Gpane/index.html" << inc << QStringList{"/res/gpane/"} << true;
-    QTest::newRow("resource folder left by ..")
-        << "file:///res/Gpane/../secret/x.html" << inc << QStringList() << true;
-    QTest::newRow("resource folder name prefix only")
-        << "/res/GpaneOther/x.html" << inc << QStringList() << true;
-    QTest::newRow("empty entries ignored")
-        << "http://x/" << QStringList{""} << QStringList{""} << true;
-    QTest::newRow("exclude only") << "http://ads.x/" << QStringList() << QStringList{"HTTP://ADS."}
-                                  << true;
-}
-
-void DocumentTest::isRestricted()
-{
-    QFETCH(QString, url);
-    QFETCH(QStringList, include);
-    QFETCH(QStringList, exclude);
-    QFETCH(bool, restricted);
-    QCOMPARE(IsRestricted(url, include, exclude, "/res/Gpane"), restricted);
 }
 
 void DocumentTest::loadUpdatesRecentLists()

@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace glasspane;
@@ -16,6 +17,8 @@ class LinuxSystemTest : public QObject
 
 private Q_SLOTS:
     void folders();
+    void fileCreationMask_data();
+    void fileCreationMask();
     void rebootRunsTheCommandNeverDBus();
     void startAndTerminate();
     void terminateKillsWhatIgnoresSigterm();
@@ -37,6 +40,27 @@ void LinuxSystemTest::folders()
     qunsetenv("GLASSPANE_MACHINE_DIR");
     QCOMPARE(system.machineFolder(), QStringLiteral("/etc/glasspane/"));
     qputenv("GLASSPANE_MACHINE_DIR", saved);
+}
+
+// Group and world write are always taken away; a stricter mask stays as it is.
+void LinuxSystemTest::fileCreationMask_data()
+{
+    QTest::addColumn<int>("session");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("open") << 0000 << 0022;
+    QTest::newRow("group write") << 0002 << 0022;
+    QTest::newRow("private") << 0077 << 0077;
+    QTest::newRow("group read only") << 0027 << 0027;
+}
+
+void LinuxSystemTest::fileCreationMask()
+{
+    QFETCH(int, session);
+    QFETCH(int, expected);
+    const mode_t saved = ::umask(mode_t(session));
+    RestrictFileCreationMask();
+    const mode_t now = ::umask(saved);
+    QCOMPARE(int(now), expected);
 }
 
 void LinuxSystemTest::rebootRunsTheCommandNeverDBus()

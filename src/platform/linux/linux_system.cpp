@@ -15,6 +15,8 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -51,6 +53,66 @@ QString linuxMachineFolder()
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder;
+}
+
+void RestrictFileCreationMask()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask | 022);
+}
+
+namespace {
+
+// A folder of ours, seen without following a link.
+bool isOwnFolder(const QByteArray& path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+}
+
+} // namespace
+
+bool MakeOwnFolder(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(QDir::cleanPath(path));
+    struct stat st;
+    // Only the link goes; whatever it points at is left alone.
+    if (::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::unlink(name.constData()))
+        return false;
+    if (::mkdir(name.constData(), 0700) != 0 && errno == ENOENT) {
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+            return false;
+        (void)::mkdir(name.constData(), 0700);
+    }
+    // Checked and closed through a descriptor opened without following a link, so that the
+    // name cannot be swapped in between.
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+                    ::fchmod(fd, 0700) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool MakeFoldersBelow(const QString& base, const QString& path, QStringList* created)
+{
+    const QString top = QDir::cleanPath(base);
+    const QString target = QDir::cleanPath(path);
+    if (target != top && !target.startsWith(top + u'/'))
+        return false;
+    QString folder = top;
+    for (const QString& part : target.mid(top.size()).split(u'/', Qt::SkipEmptyParts)) {
+        folder += u'/' + part;
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), 0700) == 0) {
+            if (created)
+                created->append(folder);
+        } else if (errno != EEXIST || !isOwnFolder(name)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 LinuxSystem::LinuxSystem() : m_startFolder(QDir::currentPath()) {}
