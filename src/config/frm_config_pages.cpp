@@ -225,7 +225,7 @@ void frmConfig::buildMenus(QMenuBar* bar)
     connect(m_mnuHelp.at(0), &QAction::triggered, this, [this] { m_ctx.host.showHelp(); });
     for (int i = 2; i <= 4; ++i)
         connect(m_mnuHelp.at(i), &QAction::triggered, this,
-                [this, i] { m_ctx.dialogs.helpCommand(this, i); });
+                [this, i] { helpCommand(i); });
 }
 
 // ---- the pages
@@ -706,7 +706,7 @@ QWidget* frmConfig::buildAbout()
     l->addSpacing(12);
     l->addLayout(row({cmdPassword}));
 
-    connect(cmdGpane, &QPushButton::clicked, this, [this] { m_ctx.dialogs.helpCommand(this, -1); });
+    connect(cmdGpane, &QPushButton::clicked, this, [this] { helpCommand(HelpItem::Site); });
     connect(cmdPassword, &QPushButton::clicked, this, &frmConfig::cmdPassword_Click);
     return page(12, {box});
 }

@@ -517,11 +517,8 @@ void FrmConfigTest::webDocumentIsSavedElsewhere()
     frmConfig& dialog = rig.open();
 
     // File > Open from the Web: the address typed in the location box.
-    rig.modal.expect([&](QDialog& box) {
-        box.findChild<QLineEdit*>()->setText(address);
-        box.accept();
-        return box.result();
-    });
+    rig.modal.expect(ScriptedRunner::fill({{QStringLiteral("txtLoc"), address}},
+                                          QStringLiteral("cmdOK")));
     rig.action("mnuFile2")->trigger();
     QCOMPARE(rig.program.documentSource, DocumentSource::Web);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Glasspane - ") + address);
