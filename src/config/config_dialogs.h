@@ -69,8 +69,7 @@ public:
     // of the current document when it came from the web.
     virtual QString chooseLocation(const DialogContext& context, const QString& current);
     // A HelpItem; options give the e-mail fields of the contact request.
-    virtual void helpCommand(const DialogContext& context, int item,
-                             const ProgramOptions& options);
+    virtual void helpCommand(const DialogContext& context, int item, const ProgramOptions& options);
 };
 
 } // namespace glasspane

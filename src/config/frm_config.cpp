@@ -952,9 +952,9 @@ void frmConfig::addressProperties(bool include)
     const int p = list->currentRow();
     if (p < 0)
         return;
-    if (m_ctx.dialogs.editProperties(
-            dialogContext(), include ? PropertiesMode::Include : PropertiesMode::Exclude, p,
-            m_lists))
+    if (m_ctx.dialogs.editProperties(dialogContext(),
+                                     include ? PropertiesMode::Include : PropertiesMode::Exclude, p,
+                                     m_lists))
         MarkChanged();
     refillAddresses(include, p);
 }

@@ -224,8 +224,7 @@ void frmConfig::buildMenus(QMenuBar* bar)
                                 QStringLiteral("mnuHelp%1").arg(i)));
     connect(m_mnuHelp.at(0), &QAction::triggered, this, [this] { m_ctx.host.showHelp(); });
     for (int i = 2; i <= 4; ++i)
-        connect(m_mnuHelp.at(i), &QAction::triggered, this,
-                [this, i] { helpCommand(i); });
+        connect(m_mnuHelp.at(i), &QAction::triggered, this, [this, i] { helpCommand(i); });
 }
 
 // ---- the pages

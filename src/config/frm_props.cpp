@@ -84,12 +84,12 @@ frmProps::frmProps(int mode, int index, WorkingLists& lists, Surroundings surrou
     // follow the top part directly.
     const bool page = m_mode == PropertiesMode::Page;
     m_lower->setVisible(page);
-    showAll({m_lblURL, m_txtURL, m_cmdBrowseFile}, m_mode >= PropertiesMode::Page &&
-                                                       m_mode <= PropertiesMode::Exclude);
+    showAll({m_lblURL, m_txtURL, m_cmdBrowseFile},
+            m_mode >= PropertiesMode::Page && m_mode <= PropertiesMode::Exclude);
     showAll({m_chkDefaultTime, m_lblTime, m_txtTime, m_updTime, m_lblTime2}, page);
     m_chkVisible->setVisible(m_mode >= PropertiesMode::ToolRunButton);
-    showAll(m_buttonFields, m_mode == PropertiesMode::ToolRunButton ||
-                                m_mode == PropertiesMode::ToolNavButton);
+    showAll(m_buttonFields,
+            m_mode == PropertiesMode::ToolRunButton || m_mode == PropertiesMode::ToolNavButton);
     setMinimumWidth(560);
     if (page)
         setMinimumHeight(560);
@@ -172,7 +172,7 @@ QWidget* frmProps::buildTop(QGroupBox* frame)
     lblHelpTip->setBuddy(m_txtHelpTip);
     QPushButton* cmdBrowse = button(QStringLiteral("&Browse..."), "cmdBrowse", top);
     QPushButton* cmdBrowseDown = button(QStringLiteral("B&rowse..."), "cmdBrowseDown", top);
-    m_buttonFields = {lblFileName, m_txtFileName, cmdBrowse,     lblFileDown,
+    m_buttonFields = {lblFileName,   m_txtFileName, cmdBrowse,  lblFileDown,
                       m_txtFileDown, cmdBrowseDown, lblHelpTip, m_txtHelpTip};
 
     auto* grid = new QGridLayout(top);
@@ -200,9 +200,8 @@ QWidget* frmProps::buildTop(QGroupBox* frame)
     grid->addWidget(m_txtHelpTip, 6, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 
-    connect(m_cmdBrowseFile, &QPushButton::clicked, this, [this] {
-        browse(m_txtURL, QStringLiteral("Load File"), kHtmlFilter, false);
-    });
+    connect(m_cmdBrowseFile, &QPushButton::clicked, this,
+            [this] { browse(m_txtURL, QStringLiteral("Load File"), kHtmlFilter, false); });
     connect(cmdBrowse, &QPushButton::clicked, this, [this] {
         browse(m_txtFileName, QStringLiteral("Load Picture"), kPictureFilter, false);
     });
@@ -250,18 +249,16 @@ QWidget* frmProps::buildVariable(QGroupBox* frame)
     m_txtVar1SourceFile = textBox("txtVar1SourceFile", 1024, lower);
     m_cmdVar1SourceFile = button(QStringLiteral("B&rowse..."), "cmdVar1SourceFile", lower);
     m_txtVar1ParamFile = linesBox("txtVar1ParamFile", lower);
-    m_lblVar1ParamFile =
-        label(QStringLiteral("Search &patterns in the value file:") + kNewLineHint,
-              "lblVar1ParamFile", lower);
+    m_lblVar1ParamFile = label(QStringLiteral("Search &patterns in the value file:") + kNewLineHint,
+                               "lblVar1ParamFile", lower);
     m_lblVar1ParamFile->setBuddy(m_txtVar1ParamFile);
-    m_chkVar1CaseSensitive = checkBox(QStringLiteral("&Case sensitive"), "chkVar1CaseSensitive",
-                                      lower);
+    m_chkVar1CaseSensitive =
+        checkBox(QStringLiteral("&Case sensitive"), "chkVar1CaseSensitive", lower);
     m_lblFavorites = label(QString(), "lblFavorites", lower);
     m_lblFavorites->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_chkVar1SubDirectories =
         checkBox(QStringLiteral("&Sub-directories"), "chkVar1SubDirectories", lower);
-    m_chkCached =
-        checkBox(QStringLiteral("&Create a local copy of this page"), "chkCached", lower);
+    m_chkCached = checkBox(QStringLiteral("&Create a local copy of this page"), "chkCached", lower);
     m_lblCachedLabel = label(QStringLiteral("Cached file:"), "lblCachedLabel", lower);
     m_lblCached = label(QString(), "lblCached", lower);
     m_lblCached->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -282,13 +279,13 @@ QWidget* frmProps::buildVariable(QGroupBox* frame)
     range->addWidget(m_txtVar1SourceTo);
     range->addStretch(1);
     grid->addLayout(range, row++, 0, 1, 3);
-    grid->addWidget(m_txtVar1SourceList, row, 0, 1, 3);
-    grid->setRowStretch(row++, 1);
+    m_listRow = row;
+    grid->addWidget(m_txtVar1SourceList, row++, 0, 1, 3);
     grid->addWidget(m_txtVar1SourceFile, row, 0, 1, 2);
     grid->addWidget(m_cmdVar1SourceFile, row++, 2);
     grid->addWidget(m_lblVar1ParamFile, row++, 0, 1, 3);
-    grid->addWidget(m_txtVar1ParamFile, row, 0, 1, 3);
-    grid->setRowStretch(row++, 1);
+    m_patternRow = row;
+    grid->addWidget(m_txtVar1ParamFile, row++, 0, 1, 3);
     grid->addWidget(m_chkVar1CaseSensitive, row++, 0, 1, 3);
     grid->addWidget(m_lblFavorites, row++, 0, 1, 3);
     grid->addWidget(m_chkVar1SubDirectories, row++, 0, 1, 3);
@@ -296,9 +293,9 @@ QWidget* frmProps::buildVariable(QGroupBox* frame)
     grid->addWidget(m_lblCachedLabel, row, 0, Qt::AlignTop);
     grid->addWidget(m_lblCached, row++, 1, 1, 2);
     grid->addWidget(m_chkSeparateProc, row++, 0, 1, 3);
-    // What is left of the height stays below the fields.
-    grid->setRowStretch(row, 1);
+    m_endRow = row;
     grid->setColumnStretch(1, 1);
+    m_variableGrid = grid;
 
     connect(m_cboVar1Type, &QComboBox::activated, this, [this](int index) {
         m_type = m_cboVar1Type->itemData(index).toInt();
@@ -430,6 +427,10 @@ void frmProps::LayoutVariableFields(int type)
     m_lblVar1ValueList->setText(caption);
     m_lblVar1ValueList->setBuddy(buddy);
     m_lblVar1ValueList->setVisible(!caption.isEmpty());
+    // A multi-line box takes the height left; without one it stays below the fields.
+    m_variableGrid->setRowStretch(m_listRow, type == VarList ? 1 : 0);
+    m_variableGrid->setRowStretch(m_patternRow, type == VarFile ? 1 : 0);
+    m_variableGrid->setRowStretch(m_endRow, type == VarList || type == VarFile ? 0 : 1);
     m_chkCached->setVisible(m_mode == PropertiesMode::Page && type == VarNone);
     ShowCachedFile();
 }
@@ -463,14 +464,13 @@ void frmProps::enableButtonFields()
         w->setEnabled(m_chkVisible->isChecked());
 }
 
-void frmProps::browse(QLineEdit* box, const QString& title, const QString& filter,
-                      bool folderOnly)
+void frmProps::browse(QLineEdit* box, const QString& title, const QString& filter, bool folderOnly)
 {
     const QFileInfo current(box->text());
-    const QString start = current.isAbsolute() && current.exists()
-                              ? (current.isDir() ? current.absoluteFilePath()
-                                                 : current.absolutePath())
-                              : QString();
+    const QString start =
+        current.isAbsolute() && current.exists()
+            ? (current.isDir() ? current.absoluteFilePath() : current.absolutePath())
+            : QString();
     const QString chosen = ChooseFileToOpen(m_surroundings.runner, this, title, filter, start);
     if (chosen.isEmpty())
         return;

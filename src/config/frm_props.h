@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -78,6 +79,10 @@ private:
 
     QGroupBox* m_frmFrame = nullptr;
     QWidget* m_lower = nullptr; // the page's fields below the address and time
+    QGridLayout* m_variableGrid = nullptr;
+    int m_listRow = 0;
+    int m_patternRow = 0;
+    int m_endRow = 0;
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdCancel = nullptr;
     // Address and time

@@ -39,6 +39,15 @@
 
 namespace glasspane {
 
+// Where tests save pictures of the dialogs: $GLASSPANE_TEST_BINARY_DIR/screenshots.
+inline QString screenshotFolder()
+{
+    const QByteArray base = qgetenv("GLASSPANE_TEST_BINARY_DIR");
+    QDir dir(base.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(base));
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots"));
+}
+
 // Runs no modal loop: each dialog goes to the next handler queued, which answers it. What was
 // shown is recorded; a dialog nobody expected is rejected and noted.
 class ScriptedRunner final : public ModalRunner
@@ -91,7 +100,7 @@ public:
                 return int(QDialog::Rejected);
             }
             files->selectFile(path);
-            static_cast<QDialog*>(files)->accept(); // QFileDialog checks the name
+            files->QDialog::accept(); // not QFileDialog::accept, which checks the name
             return files->result();
         };
     }
