@@ -65,18 +65,17 @@ frmPageList::frmPageList(int mode, WorkingLists& lists, qint32 defaultTime,
     layout->addWidget(m_frmText, 1);
     layout->addLayout(buttons);
     resize(560, 420);
+    Form_Activate();
 }
 
 void frmPageList::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!m_loaded)
-        Form_Activate();
+    m_txtList->setFocus();
 }
 
 void frmPageList::Form_Activate()
 {
-    m_loaded = true;
     const bool edit = m_mode == PageListMode::Edit;
     m_txtList->setReadOnly(!edit);
     m_cmdOK->setVisible(edit);
@@ -97,7 +96,6 @@ void frmPageList::Form_Activate()
         m_txtList->setPlainText(PlayListText(playList, &lines));
         m_frmText->setTitle(DisplayPageListCaption(lines));
     }
-    m_txtList->setFocus();
 }
 
 void frmPageList::cmdOK_Click()

@@ -37,7 +37,6 @@ private:
     WorkingLists& m_lists;
     const qint32 m_defaultTime;
     const ExpansionContext& m_expansion;
-    bool m_loaded = false;
 
     QGroupBox* m_frmText = nullptr;
     QPlainTextEdit* m_txtList = nullptr;

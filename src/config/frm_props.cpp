@@ -93,6 +93,7 @@ frmProps::frmProps(int mode, int index, WorkingLists& lists, Surroundings surrou
     setMinimumWidth(560);
     if (page)
         setMinimumHeight(560);
+    Form_Activate();
     adjustSize();
 }
 
@@ -316,8 +317,11 @@ QWidget* frmProps::buildVariable(QGroupBox* frame)
 void frmProps::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!m_loaded)
-        Form_Activate();
+    // A failure to focus is of no consequence.
+    if (m_mode <= PropertiesMode::Exclude)
+        m_txtURL->setFocus();
+    else
+        m_chkVisible->setFocus();
 }
 
 ToolButton* frmProps::editedButton()
@@ -329,7 +333,6 @@ ToolButton* frmProps::editedButton()
 
 void frmProps::Form_Activate()
 {
-    m_loaded = true;
     switch (m_mode) {
     case PropertiesMode::Include:
     case PropertiesMode::Exclude: {
@@ -383,10 +386,6 @@ void frmProps::Form_Activate()
         break;
     }
     enableButtonFields();
-    if (m_mode <= PropertiesMode::Exclude)
-        m_txtURL->setFocus();
-    else
-        m_chkVisible->setFocus();
 }
 
 void frmProps::LayoutVariableFields(int type)

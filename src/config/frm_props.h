@@ -55,6 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The fields from the entry, as each showing starts.
     void Form_Activate();
     QWidget* buildTop(QGroupBox* frame);
     QWidget* buildVariable(QGroupBox* frame);
@@ -74,7 +75,6 @@ private:
     WorkingLists& m_lists;
     Surroundings m_surroundings;
     int m_type = 0; // the variable kind shown
-    bool m_loaded = false;
     bool m_syncing = false;
 
     QGroupBox* m_frmFrame = nullptr;
