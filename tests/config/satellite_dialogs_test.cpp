@@ -81,9 +81,9 @@ void SatelliteDialogsTest::pageListEdited()
     QCOMPARE(found, QStringLiteral("http://one.example/\nhttp://list.example/$$.html\n"));
     QCOMPARE(caption, QStringLiteral("&Edit page list"));
     QVERIFY(dialog.configChanged());
-    QCOMPARE(items(rig.find<QListWidget>("lstPageList")),
-             (QStringList{"http://list.example/$$.html", "HTTP://ONE.EXAMPLE/",
-                          "http://new.example/"}));
+    QCOMPARE(
+        items(rig.find<QListWidget>("lstPageList")),
+        (QStringList{"http://list.example/$$.html", "HTTP://ONE.EXAMPLE/", "http://new.example/"}));
     const WorkingLists& lists = dialog.workingLists();
     QCOMPARE(lists.pages.at(0).Var1Source, QStringLiteral("a|b|c|"));
     QCOMPARE(lists.pages.at(1).Time, 10); // a new page: the default time
@@ -220,7 +220,8 @@ void SatelliteDialogsTest::insertedPageIsPlayed()
     QVERIFY(LoadDocument(rig.services, reloaded, path, path));
     QCOMPARE(reloaded.pageCount(), 3);
     QCOMPARE(reloaded.PageList.at(2).URL, QStringLiteral("$$"));
-    QCOMPARE(reloaded.PageList.at(2).Var1Source, QStringLiteral("http://x.example/1|http://x.example/2|"));
+    QCOMPARE(reloaded.PageList.at(2).Var1Source,
+             QStringLiteral("http://x.example/1|http://x.example/2|"));
 
     // What the administrators' tool says the show plays.
     const QString gpane =
