@@ -1,6 +1,7 @@
 #include "config/frm_props.h"
 
 #include "config/config_dialogs.h"
+#include "config/control_builders.h"
 #include "config/modal_runner.h"
 #include "config/select_all_on_focus.h"
 #include "document/page_variables.h"
@@ -97,15 +98,6 @@ frmProps::frmProps(int mode, int index, WorkingLists& lists, Surroundings surrou
     adjustSize();
 }
 
-QLineEdit* frmProps::textBox(const char* name, int maxLength, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setMaxLength(maxLength);
-    SelectAllOnFocus(box);
-    return box;
-}
-
 QPlainTextEdit* frmProps::linesBox(const char* name, QWidget* parent)
 {
     auto* box = new QPlainTextEdit(parent);
@@ -117,42 +109,18 @@ QPlainTextEdit* frmProps::linesBox(const char* name, QWidget* parent)
     return box;
 }
 
-QPushButton* frmProps::button(const QString& caption, const char* name, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* frmProps::label(const QString& caption, const char* name, QWidget* parent)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QCheckBox* frmProps::checkBox(const QString& caption, const char* name, QWidget* parent)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
 QWidget* frmProps::buildTop(QGroupBox* frame)
 {
     auto* top = new QWidget(frame);
-    m_txtURL = textBox("txtURL", 1024, top);
-    m_lblURL = label(QStringLiteral("&Address :"), "lblURL", top);
-    m_lblURL->setBuddy(m_txtURL);
-    m_cmdBrowseFile = button(QStringLiteral("&Browse file..."), "cmdBrowseFile", top);
+    m_txtURL = NamedTextBox(top, "txtURL", 1024);
+    m_lblURL = NamedLabel(top, QStringLiteral("&Address :"), "lblURL", m_txtURL);
+    m_cmdBrowseFile = NamedButton(top, QStringLiteral("&Browse file..."), "cmdBrowseFile");
 
-    m_chkDefaultTime = checkBox(QStringLiteral("&Use default time"), "chkDefaultTime", top);
-    m_txtTime = textBox("txtTime", 3, top);
+    m_chkDefaultTime = NamedCheckBox(top, QStringLiteral("&Use default time"), "chkDefaultTime");
+    m_txtTime = NamedTextBox(top, "txtTime", 3);
     m_txtTime->setAlignment(Qt::AlignRight);
     m_txtTime->setFixedWidth(m_txtTime->fontMetrics().horizontalAdvance(u'0') * 4 + 16);
-    m_lblTime = label(QStringLiteral("&Time :"), "lblTime", top);
-    m_lblTime->setBuddy(m_txtTime);
+    m_lblTime = NamedLabel(top, QStringLiteral("&Time :"), "lblTime", m_txtTime);
     // The spinner runs opposite to the number, so that its up arrow adds a second.
     m_updTime = new QScrollBar(Qt::Vertical, top);
     m_updTime->setObjectName(QStringLiteral("updTime"));
@@ -161,18 +129,17 @@ QWidget* frmProps::buildTop(QGroupBox* frame)
     m_updTime->setFixedSize(16, m_txtTime->sizeHint().height());
     m_updTime->setFocusPolicy(Qt::NoFocus);
 
-    m_chkVisible = checkBox(QStringLiteral("&Visible"), "chkVisible", top);
-    m_txtFileName = textBox("txtFileName", 1024, top);
-    m_txtFileDown = textBox("txtFileDown", 1024, top);
-    m_txtHelpTip = textBox("txtHelpTip", 1024, top);
-    QLabel* lblFileName = label(QStringLiteral("&Picture file:"), "lblFileName", top);
-    lblFileName->setBuddy(m_txtFileName);
-    QLabel* lblFileDown = label(QStringLiteral("&Down picture file:"), "lblFileDown", top);
-    lblFileDown->setBuddy(m_txtFileDown);
-    QLabel* lblHelpTip = label(QStringLiteral("&Help Tip:"), "lblHelpTip", top);
-    lblHelpTip->setBuddy(m_txtHelpTip);
-    QPushButton* cmdBrowse = button(QStringLiteral("&Browse..."), "cmdBrowse", top);
-    QPushButton* cmdBrowseDown = button(QStringLiteral("B&rowse..."), "cmdBrowseDown", top);
+    m_chkVisible = NamedCheckBox(top, QStringLiteral("&Visible"), "chkVisible");
+    m_txtFileName = NamedTextBox(top, "txtFileName", 1024);
+    m_txtFileDown = NamedTextBox(top, "txtFileDown", 1024);
+    m_txtHelpTip = NamedTextBox(top, "txtHelpTip", 1024);
+    QLabel* lblFileName =
+        NamedLabel(top, QStringLiteral("&Picture file:"), "lblFileName", m_txtFileName);
+    QLabel* lblFileDown =
+        NamedLabel(top, QStringLiteral("&Down picture file:"), "lblFileDown", m_txtFileDown);
+    QLabel* lblHelpTip = NamedLabel(top, QStringLiteral("&Help Tip:"), "lblHelpTip", m_txtHelpTip);
+    QPushButton* cmdBrowse = NamedButton(top, QStringLiteral("&Browse..."), "cmdBrowse");
+    QPushButton* cmdBrowseDown = NamedButton(top, QStringLiteral("B&rowse..."), "cmdBrowseDown");
     m_buttonFields = {lblFileName,   m_txtFileName, cmdBrowse,  lblFileDown,
                       m_txtFileDown, cmdBrowseDown, lblHelpTip, m_txtHelpTip};
 
@@ -185,7 +152,7 @@ QWidget* frmProps::buildTop(QGroupBox* frame)
     auto* time = new QHBoxLayout;
     time->addWidget(m_txtTime);
     time->addWidget(m_updTime);
-    m_lblTime2 = label(QStringLiteral("seconds"), "lblTime2", top);
+    m_lblTime2 = NamedLabel(top, QStringLiteral("seconds"), "lblTime2");
     time->addWidget(m_lblTime2);
     time->addStretch(1);
     grid->addWidget(m_lblTime, 2, 0);
@@ -238,34 +205,36 @@ QWidget* frmProps::buildVariable(QGroupBox* frame)
     m_cboVar1Type->setObjectName(QStringLiteral("cboVar1Type"));
     for (const auto& [caption, code] : kVariableKinds)
         m_cboVar1Type->addItem(caption, code);
-    QLabel* lblVar1Type = label(QStringLiteral("&Variable type:"), "lblVar1Type", lower);
-    lblVar1Type->setBuddy(m_cboVar1Type);
+    QLabel* lblVar1Type =
+        NamedLabel(lower, QStringLiteral("&Variable type:"), "lblVar1Type", m_cboVar1Type);
 
-    m_lblVar1ValueList = label(QString(), "lblVar1ValueList", lower);
-    m_txtVar1SourceFrom = textBox("txtVar1SourceFrom", 9, lower);
-    m_txtVar1SourceTo = textBox("txtVar1SourceTo", 9, lower);
-    m_lblVar1SourceTo = label(QStringLiteral("Range &end value:"), "lblVar1SourceTo", lower);
-    m_lblVar1SourceTo->setBuddy(m_txtVar1SourceTo);
+    m_lblVar1ValueList = NamedLabel(lower, QString(), "lblVar1ValueList");
+    m_txtVar1SourceFrom = NamedTextBox(lower, "txtVar1SourceFrom", 9);
+    m_txtVar1SourceTo = NamedTextBox(lower, "txtVar1SourceTo", 9);
+    m_lblVar1SourceTo = NamedLabel(lower, QStringLiteral("Range &end value:"), "lblVar1SourceTo",
+                                   m_txtVar1SourceTo);
     m_txtVar1SourceList = linesBox("txtVar1SourceList", lower);
-    m_txtVar1SourceFile = textBox("txtVar1SourceFile", 1024, lower);
-    m_cmdVar1SourceFile = button(QStringLiteral("B&rowse..."), "cmdVar1SourceFile", lower);
+    m_txtVar1SourceFile = NamedTextBox(lower, "txtVar1SourceFile", 1024);
+    m_cmdVar1SourceFile = NamedButton(lower, QStringLiteral("B&rowse..."), "cmdVar1SourceFile");
     m_txtVar1ParamFile = linesBox("txtVar1ParamFile", lower);
-    m_lblVar1ParamFile = label(QStringLiteral("Search &patterns in the value file:") + kNewLineHint,
-                               "lblVar1ParamFile", lower);
+    m_lblVar1ParamFile =
+        NamedLabel(lower, QStringLiteral("Search &patterns in the value file:") + kNewLineHint,
+                   "lblVar1ParamFile");
     m_lblVar1ParamFile->setBuddy(m_txtVar1ParamFile);
     m_chkVar1CaseSensitive =
-        checkBox(QStringLiteral("&Case sensitive"), "chkVar1CaseSensitive", lower);
-    m_lblFavorites = label(QString(), "lblFavorites", lower);
+        NamedCheckBox(lower, QStringLiteral("&Case sensitive"), "chkVar1CaseSensitive");
+    m_lblFavorites = NamedLabel(lower, QString(), "lblFavorites");
     m_lblFavorites->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_chkVar1SubDirectories =
-        checkBox(QStringLiteral("&Sub-directories"), "chkVar1SubDirectories", lower);
-    m_chkCached = checkBox(QStringLiteral("&Create a local copy of this page"), "chkCached", lower);
-    m_lblCachedLabel = label(QStringLiteral("Cached file:"), "lblCachedLabel", lower);
-    m_lblCached = label(QString(), "lblCached", lower);
+        NamedCheckBox(lower, QStringLiteral("&Sub-directories"), "chkVar1SubDirectories");
+    m_chkCached =
+        NamedCheckBox(lower, QStringLiteral("&Create a local copy of this page"), "chkCached");
+    m_lblCachedLabel = NamedLabel(lower, QStringLiteral("Cached file:"), "lblCachedLabel");
+    m_lblCached = NamedLabel(lower, QString(), "lblCached");
     m_lblCached->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_lblCached->setWordWrap(true);
     m_chkSeparateProc =
-        checkBox(QStringLiteral("&Run as a separate process"), "chkSeparateProc", lower);
+        NamedCheckBox(lower, QStringLiteral("&Run as a separate process"), "chkSeparateProc");
 
     auto* grid = new QGridLayout(lower);
     grid->setContentsMargins(0, 8, 0, 0);

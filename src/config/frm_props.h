@@ -59,11 +59,8 @@ private:
     void Form_Activate();
     QWidget* buildTop(QGroupBox* frame);
     QWidget* buildVariable(QGroupBox* frame);
-    QLineEdit* textBox(const char* name, int maxLength, QWidget* parent);
+    // A multi-line box in which Enter presses OK.
     QPlainTextEdit* linesBox(const char* name, QWidget* parent);
-    QPushButton* button(const QString& caption, const char* name, QWidget* parent);
-    QLabel* label(const QString& caption, const char* name, QWidget* parent);
-    QCheckBox* checkBox(const QString& caption, const char* name, QWidget* parent);
     void browse(QLineEdit* box, const QString& title, const QString& filter, bool folderOnly);
     void enableTime();
     void enableButtonFields();
