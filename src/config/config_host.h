@@ -47,6 +47,8 @@ public:
     virtual void showCursorFully() = 0;
     // The system's screen-saver state as the program read it.
     virtual SaverState saverState() const = 0;
+    // The folder of the page cache.
+    virtual QString cacheFolder() const = 0;
 
     // ---- the show ----
     // The play list was rebuilt from the pages: the random order follows it.

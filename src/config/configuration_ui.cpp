@@ -8,6 +8,7 @@
 #include "browser/web_browser.h"
 #include "config/config_dialogs.h"
 #include "config/frm_password.h"
+#include "document/page_cache.h"
 #include "document/page_variables.h"
 #include "engine/program_options.h"
 
@@ -185,6 +186,11 @@ void ConfigurationUi::showCursorFully()
 SaverState ConfigurationUi::saverState() const
 {
     return m_show.window().saverState();
+}
+
+QString ConfigurationUi::cacheFolder() const
+{
+    return CachePath(m_show.window().cacheServices());
 }
 
 void ConfigurationUi::playListRebuilt()

@@ -45,6 +45,7 @@ public:
     void saveWindowPlacement() override;
     void showCursorFully() override;
     SaverState saverState() const override;
+    QString cacheFolder() const override;
     void playListRebuilt() override;
     void rebuildToolBars() override;
     void afterSave() override;

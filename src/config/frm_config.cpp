@@ -721,6 +721,19 @@ int frmConfig::runModal(QDialog& dialog)
     return m_runner->exec(dialog);
 }
 
+DialogContext frmConfig::dialogContext()
+{
+    return DialogContext{this, *m_runner, m_ctx.documents, m_ctx.host, m_ctx.system};
+}
+
+void frmConfig::helpCommand(int item)
+{
+    // The contact request sends the address as the About tab holds it now.
+    if (item == HelpItem::Download)
+        KeepEMail(m_options, form());
+    m_ctx.dialogs.helpCommand(dialogContext(), item, m_options);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The password, the favourites
 
@@ -792,7 +805,7 @@ QString frmConfig::chooseLocation()
     const ProgramValues& program = m_ctx.documents.program;
     const QString current =
         program.documentSource == DocumentSource::Web ? program.documentName : QString();
-    return m_ctx.dialogs.chooseLocation(this, *m_runner, current);
+    return m_ctx.dialogs.chooseLocation(dialogContext(), current);
 }
 
 QString frmConfig::chooseSaveAsPath(const QString& proposedPath)
@@ -876,8 +889,7 @@ void frmConfig::pageProperties()
     const int p = m_lstPageList->currentRow();
     if (p < 0)
         return;
-    if (m_ctx.dialogs.editProperties(this, *m_runner, PropertiesMode::Page, p, m_lists,
-                                     m_ctx.doc.DefaultTime)) {
+    if (m_ctx.dialogs.editProperties(dialogContext(), PropertiesMode::Page, p, m_lists)) {
         MarkChanged();
         m_viewStepper.reset();
     }
@@ -886,7 +898,8 @@ void frmConfig::pageProperties()
 
 void frmConfig::editPageList(int mode)
 {
-    if (m_ctx.dialogs.editPageList(this, *m_runner, mode, m_lists, m_ctx.doc.DefaultTime)) {
+    if (m_ctx.dialogs.editPageList(dialogContext(), mode, m_lists, m_ctx.doc.DefaultTime,
+                                   expansion())) {
         MarkChanged();
         m_viewStepper.reset();
         refillPages(InitialPageSelection(
@@ -939,9 +952,9 @@ void frmConfig::addressProperties(bool include)
     const int p = list->currentRow();
     if (p < 0)
         return;
-    if (m_ctx.dialogs.editProperties(this, *m_runner,
+    if (m_ctx.dialogs.editProperties(dialogContext(),
                                      include ? PropertiesMode::Include : PropertiesMode::Exclude, p,
-                                     m_lists, m_ctx.doc.DefaultTime))
+                                     m_lists))
         MarkChanged();
     refillAddresses(include, p);
 }
@@ -992,7 +1005,7 @@ void frmConfig::toolProperties(ToolBar bar)
     if (!run)
         mode = p >= m_lists.toolNav.size() ? PropertiesMode::ToolNavAddressBox
                                            : PropertiesMode::ToolNavButton;
-    if (m_ctx.dialogs.editProperties(this, *m_runner, mode, p, m_lists, m_ctx.doc.DefaultTime))
+    if (m_ctx.dialogs.editProperties(dialogContext(), mode, p, m_lists))
         MarkChanged();
     refillTools(bar, p);
 }

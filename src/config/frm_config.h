@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/config_dialogs.h"
 #include "config/modal_runner.h"
 #include "document/page_variables.h"
 #include "engine/config_form.h"
@@ -154,6 +155,10 @@ private:
     void spinnerMoved(NumberBox& box);
     void selectTabFromMenu(int n);
     int runModal(QDialog& dialog);
+    // The satellite dialogs over this one, their modal children through its runner.
+    DialogContext dialogContext();
+    // A Help menu item or the About tab's site button (HelpItem).
+    void helpCommand(int item);
 
     // ---- list editors ----
     void pageSelected();

@@ -3,6 +3,7 @@
 
 #include "config/config_dialogs.h"
 #include "config/config_host.h"
+#include "config/control_builders.h"
 #include "config/frm_config.h"
 #include "config/select_all_on_focus.h"
 #include "config/tab_header_strip.h"
@@ -85,36 +86,22 @@ QHBoxLayout* row(const QList<QWidget*>& widgets, bool stretch = true)
 
 QLineEdit* frmConfig::textBox(const char* name, int maxLength)
 {
-    auto* box = new QLineEdit(this);
-    box->setObjectName(QLatin1String(name));
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
-    SelectAllOnFocus(box);
-    return box;
+    return NamedTextBox(this, name, maxLength);
 }
 
 QCheckBox* frmConfig::checkBox(const QString& caption, const char* name)
 {
-    auto* box = new QCheckBox(caption, this);
-    box->setObjectName(QLatin1String(name));
-    return box;
+    return NamedCheckBox(this, caption, name);
 }
 
 QLabel* frmConfig::label(const QString& caption, const char* name, QWidget* buddy)
 {
-    auto* l = new QLabel(caption, this);
-    l->setObjectName(QLatin1String(name));
-    if (buddy)
-        l->setBuddy(buddy);
-    return l;
+    return NamedLabel(this, caption, name, buddy);
 }
 
 QPushButton* frmConfig::button(const QString& caption, const char* name)
 {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
+    return NamedButton(this, caption, name);
 }
 
 frmConfig::NumberBox& frmConfig::numberBox(const char* textName, const char* spinnerName,
@@ -224,8 +211,7 @@ void frmConfig::buildMenus(QMenuBar* bar)
                                 QStringLiteral("mnuHelp%1").arg(i)));
     connect(m_mnuHelp.at(0), &QAction::triggered, this, [this] { m_ctx.host.showHelp(); });
     for (int i = 2; i <= 4; ++i)
-        connect(m_mnuHelp.at(i), &QAction::triggered, this,
-                [this, i] { m_ctx.dialogs.helpCommand(this, i); });
+        connect(m_mnuHelp.at(i), &QAction::triggered, this, [this, i] { helpCommand(i); });
 }
 
 // ---- the pages
@@ -706,7 +692,7 @@ QWidget* frmConfig::buildAbout()
     l->addSpacing(12);
     l->addLayout(row({cmdPassword}));
 
-    connect(cmdGpane, &QPushButton::clicked, this, [this] { m_ctx.dialogs.helpCommand(this, -1); });
+    connect(cmdGpane, &QPushButton::clicked, this, [this] { helpCommand(HelpItem::Site); });
     connect(cmdPassword, &QPushButton::clicked, this, &frmConfig::cmdPassword_Click);
     return page(12, {box});
 }

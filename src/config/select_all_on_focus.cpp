@@ -2,34 +2,41 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 namespace glasspane {
 
 namespace {
 
-class SelectAllFilter final : public QObject
+template <typename Box> class SelectAllFilter final : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit SelectAllFilter(Box* box) : QObject(box), m_box(box) {}
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusIn) {
-            // After the box has placed the caret for a click.
-            auto* box = static_cast<QLineEdit*>(watched);
-            QTimer::singleShot(0, box, &QLineEdit::selectAll);
-        }
+        // After the box has placed the caret for a click.
+        if (event->type() == QEvent::FocusIn)
+            QTimer::singleShot(0, m_box, &Box::selectAll);
         return false;
     }
+
+private:
+    Box* m_box;
 };
 
 } // namespace
 
 void SelectAllOnFocus(QLineEdit* box)
 {
-    box->installEventFilter(new SelectAllFilter(box));
+    box->installEventFilter(new SelectAllFilter<QLineEdit>(box));
+}
+
+void SelectAllOnFocus(QPlainTextEdit* box)
+{
+    box->installEventFilter(new SelectAllFilter<QPlainTextEdit>(box));
 }
 
 } // namespace glasspane

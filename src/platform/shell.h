@@ -29,6 +29,15 @@ public:
     virtual QStringList openCommand(const QString& filePath) = 0;
     // Opens an address or file with the desktop's default program. False when nothing started.
     virtual bool openExternally(const QString& urlOrPath) = 0;
+    // The command of the desktop's default program for a MIME type ("text/html"), split into
+    // program and arguments, with argument (an address or a file) as exactly one of them.
+    // Empty when no program is known.
+    virtual QStringList typeCommand(const QString& mimeType, const QString& argument)
+    {
+        Q_UNUSED(mimeType);
+        Q_UNUSED(argument);
+        return {};
+    }
 };
 
 } // namespace glasspane

@@ -39,6 +39,15 @@
 
 namespace glasspane {
 
+// Where tests save pictures of the dialogs: $GLASSPANE_TEST_BINARY_DIR/screenshots.
+inline QString screenshotFolder()
+{
+    const QByteArray base = qgetenv("GLASSPANE_TEST_BINARY_DIR");
+    QDir dir(base.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(base));
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots"));
+}
+
 // Runs no modal loop: each dialog goes to the next handler queued, which answers it. What was
 // shown is recorded; a dialog nobody expected is rejected and noted.
 class ScriptedRunner final : public ModalRunner
@@ -91,7 +100,7 @@ public:
                 return int(QDialog::Rejected);
             }
             files->selectFile(path);
-            static_cast<QDialog*>(files)->accept(); // QFileDialog checks the name
+            files->QDialog::accept(); // not QFileDialog::accept, which checks the name
             return files->result();
         };
     }
@@ -163,6 +172,7 @@ public:
     void saveWindowPlacement() override { ++placements; }
     void showCursorFully() override {}
     SaverState saverState() const override { return saver; }
+    QString cacheFolder() const override { return QStringLiteral("/cache/glasspane"); }
     void playListRebuilt() override {}
     void rebuildToolBars() override { ++rebuilds; }
     void afterSave() override { ++saves; }
@@ -171,17 +181,21 @@ public:
     void configClosed(bool accepted) override { closed.append(accepted); }
 };
 
-// The properties and page list dialogs, recorded; they change nothing unless told to.
+// The properties dialog, recorded; it changes nothing unless told to, or is the real one when
+// realProperties is set. The other dialogs are the real ones.
 class RecordingDialogs final : public ConfigDialogs
 {
 public:
     QList<QPair<int, int>> properties; // mode, index
     std::function<bool(int mode, int index, WorkingLists&)> onProperties;
+    bool realProperties = false;
 
-    bool editProperties(QWidget*, ModalRunner&, int mode, int index, WorkingLists& lists,
-                        qint32) override
+    bool editProperties(const DialogContext& context, int mode, int index,
+                        WorkingLists& lists) override
     {
         properties.append({mode, index});
+        if (realProperties)
+            return ConfigDialogs::editProperties(context, mode, index, lists);
         return onProperties ? onProperties(mode, index, lists) : false;
     }
 };

@@ -34,14 +34,6 @@ const QByteArray kShow = "[Gpane]\r\n"
                          "\r\n[Page2]\r\nURL=http://shown.example/page.html\r\n"
                          "\r\n[Page3]\r\nURL=http://three.example/\r\n";
 
-QString screenshotFolder()
-{
-    const QByteArray base = qgetenv("GLASSPANE_TEST_BINARY_DIR");
-    QDir dir(base.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(base));
-    dir.mkpath(QStringLiteral("screenshots"));
-    return dir.filePath(QStringLiteral("screenshots"));
-}
-
 QStringList items(const QListWidget* list)
 {
     QStringList texts;
@@ -517,11 +509,8 @@ void FrmConfigTest::webDocumentIsSavedElsewhere()
     frmConfig& dialog = rig.open();
 
     // File > Open from the Web: the address typed in the location box.
-    rig.modal.expect([&](QDialog& box) {
-        box.findChild<QLineEdit*>()->setText(address);
-        box.accept();
-        return box.result();
-    });
+    rig.modal.expect(
+        ScriptedRunner::fill({{QStringLiteral("txtLoc"), address}}, QStringLiteral("cmdOK")));
     rig.action("mnuFile2")->trigger();
     QCOMPARE(rig.program.documentSource, DocumentSource::Web);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Glasspane - ") + address);

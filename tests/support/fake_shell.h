@@ -64,6 +64,17 @@ public:
     }
     const QStringList& openCommandCalls() const { return m_openCommandCalls; }
 
+    // The default program of a MIME type; the argument is appended to it.
+    void setTypeCommand(const QString& mimeType, const QStringList& command)
+    {
+        m_typeCommands.insert(mimeType, command);
+    }
+    QStringList typeCommand(const QString& mimeType, const QString& argument) override
+    {
+        const QStringList command = m_typeCommands.value(mimeType);
+        return command.isEmpty() ? command : command + QStringList{argument};
+    }
+
     bool openExternally(const QString& urlOrPath) override
     {
         m_opened.append(urlOrPath);
@@ -78,6 +89,7 @@ private:
     QStringList m_recent;
     QHash<QString, QStringList> m_commands;
     QStringList m_openCommandCalls;
+    QHash<QString, QStringList> m_typeCommands;
     QStringList m_opened;
     bool m_openExternallyResult = true;
 };

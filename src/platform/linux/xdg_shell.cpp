@@ -600,6 +600,14 @@ QStringList XdgShell::openCommand(const QString& filePath)
     return desktopCommand(desktop, file);
 }
 
+QStringList XdgShell::typeCommand(const QString& mimeType, const QString& argument)
+{
+    if (argument.isEmpty())
+        return {};
+    const QString desktop = defaultApplication(mimeType);
+    return desktop.isEmpty() ? QStringList() : desktopCommand(desktop, argument);
+}
+
 bool XdgShell::openExternally(const QString& urlOrPath)
 {
     if (urlOrPath.isEmpty())

@@ -14,6 +14,7 @@ public:
     void addRecentDocument(const QString& path) override;
     QStringList openCommand(const QString& filePath) override;
     bool openExternally(const QString& urlOrPath) override;
+    QStringList typeCommand(const QString& mimeType, const QString& argument) override;
 
     // The MIME type recent documents are filed under.
     static constexpr const char* RecentMimeType = "application/gpane4";
