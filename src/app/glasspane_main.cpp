@@ -10,6 +10,7 @@
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/linux/gio_shares.h"
+#include "platform/linux/linux_display_power.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/reg_hive_registry.h"
 #include "platform/linux/single_instance.h"
@@ -113,7 +114,9 @@ int main(int argc, char** argv)
                          [] { QCoreApplication::exit(0); });
         return app.exec();
     }
-    ShowApplication show({system, shell, registry, shares, clock, values}, commandLine);
+    LinuxDisplayPower displayPower;
+    ShowApplication show({system, shell, registry, shares, clock, values, &displayPower},
+                         commandLine);
     show.window().setScreenshotFolder(screenshots);
     // The password and configuration dialogs on the show's windows.
     ModalRunner modal;

@@ -1,6 +1,9 @@
 #include "browser/show_application.h"
 
 #include "document/program_values.h"
+#include "engine/start_up.h"
+
+#include <QTimer>
 
 namespace glasspane {
 
@@ -45,11 +48,23 @@ ShowApplication::ShowApplication(const PlatformParts& platformParts, const QStri
     m_window = std::make_unique<frmMain>(context);
     QObject::connect(&termination, &TerminationSignals::terminationRequested, m_window.get(),
                      &frmMain::requestTermination);
+
+    if (platform.displayPower) {
+        // Run as the screen saver, the desktop blanked the screen itself.
+        const bool saverRun = ParseCommandLine(commandLine).mode == RunMode::ScreenSaver;
+        m_stayAwake = std::make_unique<StayAwake>(*platform.displayPower, platform.clock, saverRun);
+        frmMain* window = m_window.get();
+        StayAwake* awake = m_stayAwake.get();
+        QObject::connect(window->tim(), &QTimer::timeout, window,
+                         [window, awake] { awake->update(window->engine()); });
+        QObject::connect(window, &frmMain::processEnded, window, [awake] { awake->release(); });
+    }
 }
 
 ShowApplication::~ShowApplication()
 {
     m_window.reset();
+    m_stayAwake.reset();
 }
 
 void ShowApplication::start()

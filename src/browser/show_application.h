@@ -11,6 +11,7 @@
 #include "document/settings.h"
 #include "document/update_policy.h"
 #include "engine/frontend.h"
+#include "engine/stay_awake.h"
 #include "platform/linux/curl_internet.h"
 #include "platform/online_state.h"
 
@@ -20,6 +21,7 @@
 namespace glasspane {
 
 class Clock;
+class DisplayPower;
 class Registry;
 class Shares;
 class Shell;
@@ -35,6 +37,8 @@ struct PlatformParts
     Shares& shares;
     const Clock& clock;
     ProgramValues& program;
+    // Kept awake while the show runs; none: the display is left to the desktop.
+    DisplayPower* displayPower = nullptr;
 };
 
 // Removes "--screenshots FOLDER" from the arguments and returns the folder ("" when absent).
@@ -52,7 +56,8 @@ public:
     ShowApplication& operator=(const ShowApplication&) = delete;
 
     // The load sequence, the caption, and the window on screen; the timer drives the show from
-    // here on. SIGTERM and SIGINT end it like the Quit button.
+    // here on, and keeps the display awake while it plays. SIGTERM and SIGINT end it like the
+    // Quit button.
     void start();
 
     frmMain& window() { return *m_window; }
@@ -74,6 +79,7 @@ public:
 
 private:
     std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<StayAwake> m_stayAwake;
 };
 
 } // namespace glasspane
