@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QTextStream>
+#include <QThread>
 #include <cstdio>
 
 using namespace glasspane;
@@ -90,11 +91,29 @@ int main(int argc, char** argv)
     GioShares shares;
     SystemClock clock;
 
-    // A second start raises the running copy and shows nothing; the preview runs beside it.
+    // A second start raises the running copy and shows nothing, or hands it the document it
+    // was given; the preview runs beside it.
     SingleInstance instance(shell.folder(Shell::Folder::Temp));
-    if (request.mode != RunMode::Preview && instance.FindPreviousInstance()) {
-        qCDebug(lcGlasspane) << "another copy runs; asked it to come to the front";
-        return 0;
+    if (request.mode != RunMode::Preview) {
+        const ControlRequest handOver = HandOverRequest(request, system.currentFolder());
+        if (instance.FindPreviousInstance(handOver)) {
+            qCDebug(lcGlasspane) << "another copy runs; handed it" << handOver.command
+                                 << handOver.argument;
+            ControlAnswer answer = instance.lastAnswer();
+            // Still loading its window: ask again for a moment.
+            for (int retry = 0; retry < 25 && answer.kind == ControlAnswer::Kind::Busy; ++retry) {
+                QThread::msleep(200);
+                if (SingleInstance::send(instance.socketPath(), handOver, &answer) !=
+                    SingleInstance::Delivery::Answered)
+                    break;
+            }
+            if (answer.kind == ControlAnswer::Kind::Ok)
+                return 0;
+            err << "glasspane: the running copy did not take "
+                << (handOver.argument.isEmpty() ? QStringLiteral("the request") : handOver.argument)
+                << ": " << answer.message << '\n';
+            return 1;
+        }
     }
 
     ProgramValues values;
@@ -122,6 +141,8 @@ int main(int argc, char** argv)
     ModalRunner modal;
     ConfigDialogs dialogs;
     ConfigurationUi configuration(show, dialogs, modal);
+    instance.setHandler(
+        [&show](const ControlRequest& request) { return show.control().handle(request); });
     QObject::connect(&instance, &SingleInstance::raiseRequested, &show.window(), [&show] {
         show.window().raise();
         show.window().activateWindow();

@@ -1,8 +1,12 @@
 #include "browser/show_application.h"
 
+#include "browser/web_browser.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
+#include "platform/clock.h"
+#include "platform/linux/process_memory.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace glasspane {
@@ -49,11 +53,28 @@ ShowApplication::ShowApplication(const PlatformParts& platformParts, const QStri
     QObject::connect(&termination, &TerminationSignals::terminationRequested, m_window.get(),
                      &frmMain::requestTermination);
 
+    // Run as the screen saver, the desktop blanked the screen itself.
+    const bool saverRun = ParseCommandLine(commandLine).mode == RunMode::ScreenSaver;
+    frmMain* window = m_window.get();
+    ShowControlHooks hooks;
+    hooks.engine = [window] { return window->engine(); };
+    hooks.reloadPage = [window] { window->browser().Refresh(); };
+    hooks.openDocument = [window](const QString& document) {
+        QTimer::singleShot(0, window, [window, document] { window->openDocument(document); });
+    };
+    hooks.raise = [window] {
+        window->raise();
+        window->activateWindow();
+    };
+    hooks.memory = [] {
+        const ProcessTreeMemoryUse use = ProcessTreeMemory(QCoreApplication::applicationPid());
+        return MemoryUse{use.ownKb, use.descendantsKb, use.descendants};
+    };
+    m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, document,
+                                              platform.clock.now(), saverRun);
+
     if (platform.displayPower) {
-        // Run as the screen saver, the desktop blanked the screen itself.
-        const bool saverRun = ParseCommandLine(commandLine).mode == RunMode::ScreenSaver;
         m_stayAwake = std::make_unique<StayAwake>(*platform.displayPower, platform.clock, saverRun);
-        frmMain* window = m_window.get();
         StayAwake* awake = m_stayAwake.get();
         QObject::connect(window->tim(), &QTimer::timeout, window,
                          [window, awake] { awake->update(window->engine()); });

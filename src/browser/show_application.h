@@ -11,6 +11,7 @@
 #include "document/settings.h"
 #include "document/update_policy.h"
 #include "engine/frontend.h"
+#include "engine/show_control.h"
 #include "engine/stay_awake.h"
 #include "platform/linux/curl_internet.h"
 #include "platform/online_state.h"
@@ -61,6 +62,8 @@ public:
     void start();
 
     frmMain& window() { return *m_window; }
+    // The administrators' commands (gpane status, next, open...) on this show.
+    ShowControl& control() { return *m_control; }
 
     PlatformParts platform;
     IniFiles ini;
@@ -80,6 +83,7 @@ public:
 private:
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<StayAwake> m_stayAwake;
+    std::unique_ptr<ShowControl> m_control;
 };
 
 } // namespace glasspane

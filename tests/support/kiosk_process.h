@@ -48,10 +48,17 @@ public:
     // The folder of this run's pictures.
     QString screenshotFolder() const { return m_screenshots; }
 
+    // $GLASSPANE_PROGRAM: the glasspane program.
+    static QString program();
+    // The environment the program runs in: the home's folders, the stand-ins first on PATH,
+    // no session bus. A second copy started with it meets the first.
+    QProcessEnvironment environment() const;
+
     // Starts $GLASSPANE_PROGRAM (the glasspane program) with these arguments. openUmask: under
     // umask 000, as a careless session would start it. False when it did not start.
     [[nodiscard]] bool start(const QStringList& arguments, bool openUmask = false);
     bool running() const;
+    qint64 processId() const { return m_process.processId(); }
 
     // Waits until a line of the program's log from line `from` on matches; false when the
     // program ended or timeoutMs passed first.
