@@ -147,6 +147,13 @@ int main(int argc, char** argv)
         show.window().raise();
         show.window().activateWindow();
     });
-    show.start();
+    // Run by a screen-saver host, the show goes into the window it was given.
+    quint32 hostWindow = 0;
+    if (request.mode == RunMode::ScreenSaver) {
+        hostWindow = quint32(request.previewParent);
+        if (hostWindow == 0)
+            hostWindow = SaverWindowFromEnvironment(qEnvironmentVariable("XSCREENSAVER_WINDOW"));
+    }
+    show.start(hostWindow);
     return app.exec();
 }

@@ -1,10 +1,12 @@
 #include "browser/show_application.h"
 
+#include "browser/foreign_window.h"
 #include "browser/web_browser.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/clock.h"
 #include "platform/linux/process_memory.h"
+#include "platform/log.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -88,10 +90,20 @@ ShowApplication::~ShowApplication()
     m_stayAwake.reset();
 }
 
-void ShowApplication::start()
+void ShowApplication::start(quintptr hostWindow)
 {
     m_window->Form_Load();
     m_window->UpdateTitle();
+    if (hostWindow != 0) {
+        if (EmbedIntoForeignWindow(*m_window, hostWindow)) {
+            auto* host = new ForeignHost(*m_window, hostWindow);
+            QObject::connect(host, &ForeignHost::hostClosed, m_window.get(),
+                             &frmMain::requestTermination);
+            return;
+        }
+        qCWarning(lcGlasspane) << "no window" << Qt::hex << hostWindow
+                               << "to show in; the show takes the screen";
+    }
     m_window->show();
 }
 

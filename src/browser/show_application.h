@@ -58,8 +58,9 @@ public:
 
     // The load sequence, the caption, and the window on screen; the timer drives the show from
     // here on, and keeps the display awake while it plays. SIGTERM and SIGINT end it like the
-    // Quit button.
-    void start();
+    // Quit button. hostWindow: another program's X11 window to show in (a screen-saver host's);
+    // the show then fills it, and ends when it goes. 0: a window of its own.
+    void start(quintptr hostWindow = 0);
 
     frmMain& window() { return *m_window; }
     // The administrators' commands (gpane status, next, open...) on this show.
