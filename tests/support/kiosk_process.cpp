@@ -88,6 +88,7 @@ QProcessEnvironment KioskProcess::environment() const
         {"XDG_DATA_HOME", homePath(QStringLiteral("data"))},
         {"XDG_RUNTIME_DIR", homePath(QStringLiteral("runtime"))},
         {"GLASSPANE_MACHINE_DIR", homePath(QStringLiteral("machine"))},
+        {"GLASSPANE_DM_CONFIG_DIR", homePath(QStringLiteral("dm"))},
         {"GLASSPANE_REBOOT_COMMAND", QStringLiteral("true")},
         {"QTWEBENGINE_DISABLE_SANDBOX", QStringLiteral("1")},
         {"QTWEBENGINE_CHROMIUM_FLAGS", QString::fromLatin1(kChromiumFlags)},

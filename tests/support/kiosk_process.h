@@ -23,11 +23,12 @@ namespace glasspane {
 //   kiosk.saveScreen("after-ctrl-n.png");
 //   QVERIFY(kiosk.stop() >= 0);                         // SIGTERM, and how long it took
 //
-// The home holds HOME, the XDG folders (config/, cache/, data/, runtime/ of mode 0700) and the
-// machine folder (machine/), as every test of the project gets, and bin/, put first on PATH,
-// with stand-ins for the desktop's launchers (xdg-open and the like) that record each call
-// instead of starting anything. The program runs with --verbose, so that its log can be waited
-// for, and --screenshots, so that each page it completes is saved as a picture.
+// The home holds HOME, the XDG folders (config/, cache/, data/, runtime/ of mode 0700), the
+// machine folder (machine/) and the display managers' configuration folder (dm/, named only), as
+// every test of the project gets, and bin/, put first on PATH, with stand-ins for the desktop's
+// launchers (xdg-open and the like) that record each call instead of starting anything. The program
+// runs with --verbose, so that its log can be waited for, and --screenshots, so that each page it
+// completes is saved as a picture.
 class KioskProcess
 {
 public:
