@@ -105,13 +105,30 @@ void NavigationEvents::NewWindow2(NewWindowTarget& target)
     }
 }
 
-void NavigationEvents::followLocation()
+void NavigationEvents::showLocation()
 {
     if (m_hooks.setAddressText)
         m_hooks.setAddressText(m_browser.LocationURL());
     if (m_hooks.updateTitle)
         m_hooks.updateTitle();
+}
+
+void NavigationEvents::followLocation()
+{
+    showLocation();
     RemoveScrollBars();
+}
+
+// A page's own address change loads nothing, so it is neither a page of the show (no new
+// time, no completion) nor a visitor's doing (a page that rewrites its address every second
+// would keep navigation mode from ever timing out). Its address passes the same test as every
+// navigation, so that no address outside the limits is ever given as the page on screen.
+void NavigationEvents::AddressChanged(const QString& url, bool& refuse)
+{
+    refuse = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, localPages());
+    qCDebug(lcGlasspane) << "address changed" << url << (refuse ? "refused" : "");
+    if (!refuse)
+        showLocation();
 }
 
 void NavigationEvents::NavigateComplete2(const QString&, bool topLevel)

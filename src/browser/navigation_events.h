@@ -71,9 +71,11 @@ public:
     void NavigateComplete2(const QString& url, bool topLevel) override;
     void DocumentComplete(const QString& url, bool topLevel) override;
     void NavigateError(const QString& url, bool topLevel, const QString& reason) override;
+    void AddressChanged(const QString& url, bool& refuse) override;
 
 private:
     void followLocation();
+    void showLocation();
     LocalPages localPages() const;
     bool documentAllowed(const QString& url) const;
 
