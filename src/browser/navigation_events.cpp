@@ -54,7 +54,7 @@ void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLev
 
     if (!cancel && topLevel && m_browser.isVisible() && m_hooks.addressText &&
         m_hooks.setAddressText && m_hooks.addressText().compare(url, Qt::CaseInsensitive) != 0) {
-        m_hooks.setAddressText(url);
+        setAddressBox(url);
         if (m_hooks.updateTitle)
             m_hooks.updateTitle();
     }
@@ -105,17 +105,19 @@ void NavigationEvents::NewWindow2(NewWindowTarget& target)
     }
 }
 
-void NavigationEvents::showLocation()
+void NavigationEvents::setAddressBox(const QString& text)
 {
-    if (m_hooks.setAddressText)
-        m_hooks.setAddressText(m_browser.LocationURL());
-    if (m_hooks.updateTitle)
-        m_hooks.updateTitle();
+    if (!m_hooks.setAddressText)
+        return;
+    m_hooks.setAddressText(text);
+    m_addressBoxText = text;
 }
 
 void NavigationEvents::followLocation()
 {
-    showLocation();
+    setAddressBox(m_browser.LocationURL());
+    if (m_hooks.updateTitle)
+        m_hooks.updateTitle();
     RemoveScrollBars();
 }
 
@@ -127,8 +129,10 @@ void NavigationEvents::AddressChanged(const QString& url, bool& refuse)
 {
     refuse = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, localPages());
     qCDebug(lcGlasspane) << "address changed" << url << (refuse ? "refused" : "");
-    if (!refuse)
-        showLocation();
+    // The address box follows, unless a visitor is typing in it (a page may change its address
+    // every second); the caption and the scroll bar stay as the document has them.
+    if (!refuse && (!m_hooks.addressText || m_hooks.addressText() == m_addressBoxText))
+        setAddressBox(m_browser.LocationURL());
 }
 
 void NavigationEvents::NavigateComplete2(const QString&, bool topLevel)

@@ -75,7 +75,7 @@ public:
 
 private:
     void followLocation();
-    void showLocation();
+    void setAddressBox(const QString& text);
     LocalPages localPages() const;
     bool documentAllowed(const QString& url) const;
 
@@ -86,6 +86,8 @@ private:
     NavigationHooks m_hooks;
     NavigationSettings m_settings;
     Engine* m_engine = nullptr;
+    // What the events last put in the address box.
+    QString m_addressBoxText;
     // Why the last top-level navigation was refused here: the address limits, or a document
     // that opens instead (which is no failure).
     enum class Refusal { None, Limits, Document };

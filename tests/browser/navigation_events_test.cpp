@@ -338,6 +338,11 @@ private Q_SLOTS:
         QCOMPARE(engine.state().LastActivity, activity);
         QCOMPARE(rig.progressRecords, progress);
         QVERIFY(rig.opened.isEmpty());
+
+        // What a visitor is typing in the box stays.
+        rig.addressBox = QStringLiteral("http://127.0.0.1:1/site/typ");
+        rig.browser.changeAddress(app + QStringLiteral("/view9"));
+        QCOMPARE(rig.addressBox, QStringLiteral("http://127.0.0.1:1/site/typ"));
     }
 
     void scrollBar_data()
