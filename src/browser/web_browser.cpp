@@ -673,7 +673,10 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
             ++m_generation;
             m_topPending = true;
             m_topUrl = url;
-            m_commitUrl = url;
+            // The page on screen's own address again: its document arrives without a new
+            // address, so nothing marks its arrival, and what changes the address from then on
+            // is the page.
+            m_commitUrl = url == m_page->url() ? QUrl() : url;
             m_topAddress = program ? m_programAddress : inherits ? m_topAddress : addressOf(url);
             m_topForProgram = program || inherits;
             m_topCommitted = inherits && m_topCommitted;

@@ -514,6 +514,25 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_browser->curtain()->isVisible());
     }
 
+    // The page on screen asked for again, which gives itself another address this time while
+    // it loads: it completes too.
+    void samePageAgainCompletes()
+    {
+        m_server.setRoute(QStringLiteral("/again"),
+                          html("<html><body>again<script>var n = +(sessionStorage.n || 0) + 1;"
+                               "sessionStorage.n = n;"
+                               "if (n % 2 == 0) history.replaceState(null, '', '#even');"
+                               "</script></body></html>"));
+        load(QStringLiteral("/a"));
+        m_browser->page()->runJavaScript(QStringLiteral("sessionStorage.clear()"));
+        load(QStringLiteral("/again"));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/again")));
+        m_events.errors.clear();
+        load(QStringLiteral("/again"));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/again#even")));
+        QVERIFY(m_events.errors.isEmpty());
+    }
+
     // A deck shown slide by slide: each move to another slide is checked and completes once
     // the page is there, without loading anything; a refused one leaves the slide shown.
     void deckShownSlideBySlide()
