@@ -35,6 +35,7 @@ public:
     {
         return m_real.download(request);
     }
+    void setClosing(bool closing) override { m_real.setClosing(closing); }
     bool isOffline() const override { return m_real.isOffline(); }
     void setOffline(bool offline) override { m_real.setOffline(offline); }
     int connectedState() override { return flags; }
