@@ -139,8 +139,11 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
             // The adapter replaces the file only with a whole, non-empty body, so a failed
             // fetch leaves the last copy in use.
             request.targetFile = LocalPath(localCopy);
+            // Bounded as the options of its last copy say (the document may hold them).
+            program.documentPath = localCopy;
             request.maxSeconds = services.settings.readLong(Setting::MaxTime);
             request.maxBytes = MaxDownloadBytes(services.settings);
+            program.documentPath = path;
             MakeDirTree(FolderOf(request.targetFile));
             // The window may handle its events while the document arrives: until then the
             // program's values still describe the document in use.

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <functional>
 
 namespace glasspane {
 
@@ -63,6 +64,10 @@ public:
     int networkCalls() const;
     int requestCount(const QString& url) const;
     void clearRequests() { m_requests.clear(); }
+
+    // Runs inside every download() before it answers, as the events a real download lets
+    // through while it waits.
+    std::function<void(const DownloadRequest&)> whileDownloading;
 
     // What connectedState() answers.
     void setConnectedFlags(int flags) { m_flags = flags; }
