@@ -442,6 +442,16 @@ void frmMain::tim_Timer()
 {
     if (!m_engine || m_processEnded)
         return;
+    // The step runs outside the timer's own event: Qt holds a timer back while its handler
+    // runs, and a step may wait for a download while the timer is to go on ticking.
+    QMetaObject::invokeMethod(
+        this, [this] { engineStep(); }, Qt::QueuedConnection);
+}
+
+void frmMain::engineStep()
+{
+    if (!m_engine || m_processEnded)
+        return;
     m_engine->EngineTick();
     // Quitting (also asked for while a download holds the engine) waits for no server; should
     // the close handler refuse, downloads go on.

@@ -160,6 +160,7 @@ protected:
 
 private:
     void tim_Timer();
+    void engineStep();
     void createEngine();
     void readWindowPlacement();
     void placeWindow();
