@@ -93,6 +93,9 @@ ShowApplication::~ShowApplication()
 void ShowApplication::start(quintptr hostWindow)
 {
     m_window->Form_Load();
+    // Ended while the document was fetched: nothing to show.
+    if (m_window->unloaded())
+        return;
     m_window->UpdateTitle();
     if (hostWindow != 0) {
         if (EmbedIntoForeignWindow(*m_window, hostWindow)) {
