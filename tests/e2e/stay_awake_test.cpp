@@ -87,13 +87,15 @@ void StayAwakeTest::screenSaverNeverBlanksTheShow()
     x.setTimeOut(kTimeOutSeconds);
     QVERIFY(x.saverComesOnWithin(kTimeOutSeconds * 1000 + 5000));
 
+    // The show starts on the blanked screen (a kiosk's show started again after the screen
+    // saver came on) and brings the screen back without any input.
     RunningShow show(QStringLiteral("stay-awake"));
     const QString doc = show.writeDocument(QStringLiteral("show.gpn"), {"/one", "/two"}, 3);
     QVERIFY(show.process.start({doc}));
     QVERIFY(show.pageComplete(QStringLiteral("/one")));
+    QVERIFY(show.process.waitFor([&] { return !x.saverOn(); }));
 
     // Twenty seconds of the show, four time-outs of the screen saver, without any input.
-    x.reset();
     QDeadlineTimer show20(20000);
     int samples = 0;
     while (!show20.hasExpired()) {

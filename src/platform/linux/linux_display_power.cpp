@@ -93,6 +93,10 @@ void LinuxDisplayPower::setX11(bool awake)
         // Counted by the server per connection: one suspension at most, lifted once.
         if (awake != m_suspended) {
             XScreenSaverSuspend(display, awake ? True : False);
+            // A screen already blanked (the show restarted after the saver came on) shows the
+            // show again: suspending alone would keep it blank for good.
+            if (awake)
+                XResetScreenSaver(display);
             XFlush(display);
             m_suspended = awake;
         }
