@@ -270,7 +270,9 @@ void Engine::PageLoaded()
 
 void Engine::PageFailed(const QString& target, const QString& reason)
 {
-    if (m_slot.Loaded || m_slot.Target.isEmpty() || target != m_slot.Target) {
+    // A load stopped because the program ends (a reboot, a quit) says nothing of the page.
+    if (m_slot.Loaded || m_slot.Target.isEmpty() || target != m_slot.Target ||
+        m_state.CurrentState == RunState::FINPROG) {
         qCDebug(lcShow).noquote() << QStringLiteral("%1 not shown: %2").arg(target, reason);
         return;
     }

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void pageWithTimeZeroStays();
     void pageThatCannotBeShownIsSkippedAtOnce();
     void failureOfAnotherAddressChangesNothing();
+    void loadStoppedByTheEndIsNoFailure();
     void wholeCycleFailingKeepsTheNormalPace();
     void failureWhilePausedOrBrowsingStays();
     void popupsCloseWhenTheShowTakesOver();
@@ -213,6 +214,18 @@ void EngineTest::failureOfAnotherAddressChangesNothing()
     QCOMPARE(rig.page(), 1);
     rig.runSeconds(5.4);
     QCOMPARE(rig.page(), 2);
+}
+
+// The program ending stops the load under way: no warning that the page cannot be shown.
+void EngineTest::loadStoppedByTheEndIsNoFailure()
+{
+    EngineRig rig;
+    rig.setPages({{"http://a/", 10}});
+    rig.start();
+    rig.tick(2);
+    rig.engine->SetState(RunState::FINPROG);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("cannot be shown")));
+    rig.engine->PageFailed(QStringLiteral("http://a/"), QStringLiteral("the load stopped"));
 }
 
 // A server that is down: one cycle is skipped through at once, then every page keeps its time
