@@ -22,18 +22,6 @@ namespace {
 
 const QString kPipe = QStringLiteral("|");
 
-// The items of a "|"-list as TokenNext walks them: a trailing separator ends the list, empty
-// items in between count.
-QStringList splitPipeList(const QString& list)
-{
-    if (list.isEmpty())
-        return {};
-    QStringList items = list.split(kPipe);
-    if (list.endsWith(kPipe))
-        items.removeLast();
-    return items;
-}
-
 QString readLocalText(const QString& source, const ExpansionContext& context)
 {
     if (IsNetworkPath(source))
@@ -183,7 +171,7 @@ QString ReplaceAll(const QString& text, const QString& find, const QString& repl
 QVector<ValuePattern> ParsePatterns(const QString& patternList)
 {
     QVector<ValuePattern> pairs;
-    for (QString pattern : splitPipeList(patternList)) {
+    for (QString pattern : SplitList(patternList, QLatin1Char('|'))) {
         pattern.replace(QLatin1String("{Pipe}"), kPipe);
         const qsizetype mark = pattern.indexOf(QLatin1String("$$"));
         if (pattern.isEmpty() || mark < 0)
@@ -383,7 +371,7 @@ QStringList GetVariableValues(PageEntry& page, const ExpansionContext& context)
     case VarRange:
         return rangeValues(page);
     case VarList:
-        return capped(splitPipeList(page.Var1Source), page);
+        return capped(SplitList(page.Var1Source, QLatin1Char('|')), page);
     case VarFile: {
         const QString text = context.fetchValueFile
                                  ? context.fetchValueFile(page, page.Var1Source)

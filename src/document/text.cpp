@@ -10,11 +10,29 @@ namespace glasspane {
 
 namespace {
 
+// text equals the ASCII word without regard to case. A character beyond ASCII may still fold
+// onto one of the word's letters; Qt decides those.
+bool equalsWord(QStringView text, QLatin1StringView word)
+{
+    if (text.size() != word.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80)
+            return text.compare(word, Qt::CaseInsensitive) == 0;
+        const char16_t w = char16_t(word[i].unicode());
+        const auto fold = [](char16_t x) { return x >= u'A' && x <= u'Z' ? x + 32 : x; };
+        if (fold(c) != fold(w))
+            return false;
+    }
+    return true;
+}
+
 bool isOneOf(const QString& text, std::initializer_list<QLatin1StringView> words)
 {
-    const QString t = text.trimmed();
+    const QStringView t = QStringView(text).trimmed();
     for (QLatin1StringView w : words) {
-        if (t.compare(w, Qt::CaseInsensitive) == 0)
+        if (equalsWord(t, w))
             return true;
     }
     return false;
@@ -22,9 +40,29 @@ bool isOneOf(const QString& text, std::initializer_list<QLatin1StringView> words
 
 template <typename T> T toInteger(const QString& text, T defaultValue)
 {
-    const QString t = text.trimmed();
+    const QStringView t = QStringView(text).trimmed();
     if (t.isEmpty())
         return defaultValue;
+    // Plain decimal numbers, nearly all that documents hold, without the general parser.
+    const bool negative = t.front() == QLatin1Char('-');
+    const QStringView digits = negative ? t.sliced(1) : t;
+    if (!digits.isEmpty() && digits.size() <= 9) {
+        qint64 v = 0;
+        bool plain = true;
+        for (QChar c : digits) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                plain = false;
+                break;
+            }
+            v = v * 10 + (c.unicode() - u'0');
+        }
+        if (plain) {
+            v = negative ? -v : v;
+            if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+                return defaultValue;
+            return static_cast<T>(v);
+        }
+    }
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v))
@@ -113,6 +151,16 @@ qint32 TokenCount(const QString& list, const QString& separator)
          at = work.indexOf(separator, at + separator.size()))
         ++count;
     return count;
+}
+
+QStringList SplitList(const QString& list, QChar separator)
+{
+    if (list.isEmpty())
+        return {};
+    QStringList items = list.split(separator);
+    if (list.endsWith(separator))
+        items.removeLast(); // the end mark, not an item
+    return items;
 }
 
 QString TokenAt(const QString& list, int n, const QString& separator)

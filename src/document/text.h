@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace glasspane {
 
@@ -37,6 +38,8 @@ void TokenStart(const QString& list, const QString& separator, QString& work, in
 QString TokenNext(const QString& work, int& position, const QString& separator);
 // The number of items; 0 when list or separator is empty.
 qint32 TokenCount(const QString& list, const QString& separator);
+// Every item of list as a TokenNext walk gives them, at once.
+QStringList SplitList(const QString& list, QChar separator);
 // Item n (1-based); "" when there are fewer items or list or separator is empty.
 QString TokenAt(const QString& list, int n, const QString& separator);
 

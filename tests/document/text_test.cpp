@@ -59,6 +59,8 @@ private Q_SLOTS:
         QTest::newRow("negative fraction") << "-2.5" << 0 << -3 << qint64(-3);
         QTest::newRow("letters") << "abc" << 7 << 7 << qint64(7);
         QTest::newRow("number then letters") << "12abc" << 7 << 7 << qint64(7);
+        QTest::newRow("leading zeros") << "0012" << 0 << 12 << qint64(12);
+        QTest::newRow("minus alone") << "-" << 4 << 4 << qint64(4);
         QTest::newRow("empty") << "" << 9 << 9 << qint64(9);
         QTest::newRow("blank") << "   " << 9 << 9 << qint64(9);
         QTest::newRow("16-bit max") << "32767" << 0 << 32767 << qint64(32767);
