@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -312,6 +313,58 @@ QByteArray EncodeTextFile(const QString& text, TextFormat& format)
 QString DecodeText(const QByteArray& bytes)
 {
     return DecodeTextFile(bytes).text;
+}
+
+namespace {
+
+// Each line of the units from..end, without the CR of a CR LF end, followed by CR LF; find(at)
+// gives the next LF at or after at, or -1. Value files may hold millions of lines: the line
+// ends are found at memory speed and the lines copied whole.
+template <typename Text, typename Unit, typename Find>
+Text withCrLf(const Unit* units, qsizetype size, Find find)
+{
+    Text out(size + size / 8 + 2, Qt::Uninitialized); // room for the CRs of most files
+    auto* to = reinterpret_cast<Unit*>(out.data());
+    for (qsizetype from = 0; from < size;) {
+        qsizetype end = find(from);
+        const qsizetype next = end < 0 ? size : end + 1;
+        if (end < 0)
+            end = size;
+        if (end > from && units[end - 1] == Unit('\r'))
+            --end;
+        const qsizetype written = to - reinterpret_cast<const Unit*>(out.constData());
+        if (written + (end - from) + 2 > out.size()) {
+            // Many short lines: room for the rest of them, however short.
+            out.resize(written + 2 * (size - from) + 2);
+            to = reinterpret_cast<Unit*>(out.data()) + written;
+        }
+        to = std::copy(units + from, units + end, to);
+        *to++ = Unit('\r');
+        *to++ = Unit('\n');
+        from = next;
+    }
+    out.truncate(to - reinterpret_cast<const Unit*>(out.constData()));
+    return out;
+}
+
+} // namespace
+
+QString DecodeTextLines(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const QString text = DecodeText(bytes.toByteArray());
+        return withCrLf<QString>(reinterpret_cast<const char16_t*>(text.constData()), text.size(),
+                                 [&text](qsizetype from) { return FindUnit(text, u'\n', from); });
+    }
+    // UTF-8 and Windows-1252 hold CR and LF as single bytes of their own: the lines are settled
+    // before decoding, and the text is decoded once, into its final place.
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    const QByteArray lines = withCrLf<QByteArray>(data, size, [data, size](qsizetype from) {
+        const void* lf = std::memchr(data + from, '\n', size_t(size - from));
+        return lf ? static_cast<const char*>(lf) - data : qsizetype(-1);
+    });
+    return DecodeText(lines);
 }
 
 } // namespace glasspane
