@@ -4,7 +4,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
           libgl-dev libxcb1-dev xvfb xauth xdotool curl python3 dbus fonts-dejavu-core
           # to check an installation and build the Debian package
-          desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file)
+          desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file
+          # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

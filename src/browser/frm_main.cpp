@@ -16,6 +16,7 @@
 #include "engine/start_up.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/internet.h"
 #include "platform/online_state.h"
 #include "platform/system.h"
 
@@ -37,8 +38,9 @@ namespace {
 
 constexpr int kTimerIntervalMs = 200;
 // After a termination request, the clean-up runs directly when the engine has not ended the
-// program by then (a modal dialog may hold its state machine).
-constexpr int kTerminationGraceMs = 3000;
+// program by then (a modal dialog may hold its state machine): well within the two seconds a
+// session gives a program to stop.
+constexpr int kTerminationGraceMs = 1000;
 // A page gets this long to paint before its picture is taken.
 constexpr int kScreenshotDelayMs = 400;
 
@@ -189,6 +191,9 @@ void frmMain::Form_Load()
     doc.PageList = {PageEntry()};
     doc.PlayList = {PlayEntry()};
     PrepareDocumentSource(m_documentServices, doc);
+    // Ended while the document was on its way: nothing more is set up.
+    if (m_processEnded)
+        return abandonLoad();
     if (!FileExists(program.documentPath))
         (void)WriteDefaultDocument(m_documentServices, doc, program.documentPath);
 
@@ -222,6 +227,8 @@ void frmMain::Form_Load()
     // 20. The document itself, and the options where it keeps them; the tool bars for it
     // (without a screen-saver bar the pointer hides).
     loadCurrentDocument();
+    if (m_processEnded)
+        return abandonLoad();
 
     // 21. Where the show starts.
     m_engine->ChooseFirstPage();
@@ -435,7 +442,21 @@ void frmMain::tim_Timer()
 {
     if (!m_engine || m_processEnded)
         return;
+    // The step runs outside the timer's own event: Qt holds a timer back while its handler
+    // runs, and a step may wait for a download while the timer is to go on ticking.
+    QMetaObject::invokeMethod(
+        this, [this] { engineStep(); }, Qt::QueuedConnection);
+}
+
+void frmMain::engineStep()
+{
+    if (!m_engine || m_processEnded)
+        return;
     m_engine->EngineTick();
+    // Quitting (also asked for while a download holds the engine) waits for no server; should
+    // the close handler refuse, downloads go on.
+    m_ctx.internet.setClosing(m_terminating || m_processEnded ||
+                              m_engine->CurrentState() == RunState::FINPROG);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -461,6 +482,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 void frmMain::requestTermination()
 {
     m_terminating = true;
+    // A download in progress ends now, and none starts any more.
+    m_ctx.internet.setClosing(true);
     if (m_engine && !m_processEnded) {
         m_engine->SetState(RunState::FINPROG);
         // Should the engine be held (a modal dialog), end without it.
@@ -547,6 +570,7 @@ void frmMain::endProcess()
     if (m_processEnded)
         return;
     m_processEnded = true;
+    m_ctx.internet.setClosing(true);
     m_tim->stop();
     // Also when the window refused to close but the engine ends anyway: nothing extracted
     // stays behind.
@@ -554,6 +578,14 @@ void frmMain::endProcess()
     hide();
     Q_EMIT processEnded();
     QCoreApplication::exit(0);
+}
+
+void frmMain::abandonLoad()
+{
+    RemoveEmbeddedFiles(m_resourceIndex, m_ctx.program.resourceFolder);
+    m_unloaded = true;
+    // The main loop has yet to begin: it ends as soon as it does.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
 // ---------------------------------------------------------------------------------------------

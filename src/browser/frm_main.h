@@ -86,7 +86,9 @@ public:
     void setTimerInterval(int ms);
 
     // The load sequence: extracts the embedded files, chooses and loads the document, reads the
-    // settings, builds the tool bars, places the window and asks for the first page.
+    // settings, builds the tool bars, places the window and asks for the first page. Ended
+    // midway (a termination request while a download waited), it stops, cleans up and leaves
+    // the window unloaded().
     void Form_Load();
     // The clean-up: other windows, network drives, update bookkeeping, on-line state, the
     // extracted files. Runs once.
@@ -158,6 +160,7 @@ protected:
 
 private:
     void tim_Timer();
+    void engineStep();
     void createEngine();
     void readWindowPlacement();
     void placeWindow();
@@ -165,6 +168,9 @@ private:
     void saveScreenshot();
     QString commandSwitch() const;
     bool loadCurrentDocument();
+    // The program ended during Form_Load: the extracted files go and the main loop ends as soon
+    // as it begins.
+    void abandonLoad();
 
     MainWindowContext m_ctx;
     ConfigurationHooks m_configHooks;

@@ -54,7 +54,7 @@ void NavigationEvents::HandleBeforeNavigate(int, const QString& url, bool topLev
 
     if (!cancel && topLevel && m_browser.isVisible() && m_hooks.addressText &&
         m_hooks.setAddressText && m_hooks.addressText().compare(url, Qt::CaseInsensitive) != 0) {
-        m_hooks.setAddressText(url);
+        setAddressBox(url);
         if (m_hooks.updateTitle)
             m_hooks.updateTitle();
     }
@@ -105,13 +105,34 @@ void NavigationEvents::NewWindow2(NewWindowTarget& target)
     }
 }
 
+void NavigationEvents::setAddressBox(const QString& text)
+{
+    if (!m_hooks.setAddressText)
+        return;
+    m_hooks.setAddressText(text);
+    m_addressBoxText = text;
+}
+
 void NavigationEvents::followLocation()
 {
-    if (m_hooks.setAddressText)
-        m_hooks.setAddressText(m_browser.LocationURL());
+    setAddressBox(m_browser.LocationURL());
     if (m_hooks.updateTitle)
         m_hooks.updateTitle();
     RemoveScrollBars();
+}
+
+// A page's own address change loads nothing, so it is neither a page of the show (no new
+// time, no completion) nor a visitor's doing (a page that rewrites its address every second
+// would keep navigation mode from ever timing out). Its address passes the same test as every
+// navigation, so that no address outside the limits is ever given as the page on screen.
+void NavigationEvents::AddressChanged(const QString& url, bool& refuse)
+{
+    refuse = IsRestricted(url, m_doc.IncludeList, m_doc.ExcludeList, localPages());
+    qCDebug(lcGlasspane) << "address changed" << url << (refuse ? "refused" : "");
+    // The address box follows, unless a visitor is typing in it (a page may change its address
+    // every second); the caption and the scroll bar stay as the document has them.
+    if (!refuse && (!m_hooks.addressText || m_hooks.addressText() == m_addressBoxText))
+        setAddressBox(m_browser.LocationURL());
 }
 
 void NavigationEvents::NavigateComplete2(const QString&, bool topLevel)

@@ -71,9 +71,11 @@ public:
     void NavigateComplete2(const QString& url, bool topLevel) override;
     void DocumentComplete(const QString& url, bool topLevel) override;
     void NavigateError(const QString& url, bool topLevel, const QString& reason) override;
+    void AddressChanged(const QString& url, bool& refuse) override;
 
 private:
     void followLocation();
+    void setAddressBox(const QString& text);
     LocalPages localPages() const;
     bool documentAllowed(const QString& url) const;
 
@@ -84,6 +86,8 @@ private:
     NavigationHooks m_hooks;
     NavigationSettings m_settings;
     Engine* m_engine = nullptr;
+    // What the events last put in the address box.
+    QString m_addressBoxText;
     // Why the last top-level navigation was refused here: the address limits, or a document
     // that opens instead (which is no failure).
     enum class Refusal { None, Limits, Document };

@@ -55,6 +55,9 @@ ShowApplication::~ShowApplication()
 void ShowApplication::start()
 {
     m_window->Form_Load();
+    // Ended while the document was fetched: nothing to show.
+    if (m_window->unloaded())
+        return;
     m_window->UpdateTitle();
     m_window->show();
 }

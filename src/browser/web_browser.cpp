@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -60,6 +62,11 @@ const char kPaintMarkScript[] = R"((function () {
     });
 })())";
 const char kPaintPollScript[] = "window.__glasspanePainted === true";
+// Puts an address back on the document's present history entry, keeping the page's state.
+const char kPutBackScript[] = R"((function (u) {
+    try { history.replaceState(history.state, '', u); }
+    catch (e) { try { history.replaceState(null, '', u); } catch (e2) {} }
+})(%1))";
 // A load that another replaced before it ended may end with no word of its own: once the
 // engine has been idle this long after the last end it reported, the page on screen settles it.
 constexpr int kSettleMs = 250;
@@ -210,27 +217,7 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     m_view->installEventFilter(this);
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
-    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-        if (url.isEmpty())
-            return;
-        // The new document has no measured body yet.
-        m_metrics = BodyMetrics{};
-        if (m_topPending)
-            m_topCommitted = true;
-        if (m_listener) {
-            ++m_delivering;
-            m_listener->NavigateComplete2(addressOf(url), true);
-            --m_delivering;
-        }
-        if (m_programAwaiting && !m_topPending && url == m_programUrl) {
-            // A move within the page on screen: there is no load to wait for.
-            m_programAwaiting = false;
-            ++m_generation;
-            m_topAddress = m_programAddress;
-            m_frameDocuments.clear();
-            completeTopLevel();
-        }
-    });
+    connect(m_page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
     connect(m_page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
@@ -334,6 +321,7 @@ void WebBrowser::Navigate(const QString& url)
     m_programAddress = url;
     m_programUrl = target;
     m_programAwaiting = true;
+    m_programChecked = false;
     const quint64 count = ++m_programCount;
     raiseCurtain();
 
@@ -354,20 +342,60 @@ void WebBrowser::Navigate(const QString& url)
         }
     });
 
-    if (m_delivering > 0) {
-        // Not from inside one of the page's own calls into the listener.
-        QTimer::singleShot(0, this, [this, alive, target] {
+    if (m_delivering > 0 || movesWithinPage(target)) {
+        // Not from inside one of the page's own calls into the listener, and a move within the
+        // page, which is checked before it is made, not from inside the caller's own call.
+        QTimer::singleShot(0, this, [this, alive, target, count] {
             if (!alive.expired())
-                startProgramLoad(target);
+                startProgramLoad(target, count);
         });
         return;
     }
-    startProgramLoad(target);
+    startProgramLoad(target, count);
 }
 
-void WebBrowser::startProgramLoad(const QUrl& target)
+void WebBrowser::startProgramLoad(const QUrl& target, quint64 count)
 {
+    // A later Navigate took its place meanwhile.
+    if (count != m_programCount || !m_programAwaiting)
+        return;
+    if (movesWithinPage(target)) {
+        // No load begins for a move within the page on screen, so the engine asks nobody
+        // about it: the program's own move is checked (and logged) here like any navigation.
+        bool cancel = false;
+        if (m_listener) {
+            ++m_delivering;
+            m_listener->BeforeNavigate2(addressOf(target), true, cancel);
+            --m_delivering;
+        }
+        if (count != m_programCount)
+            return;
+        if (cancel) {
+            dropProgram(QStringLiteral("refused"));
+            return;
+        }
+        m_programChecked = true;
+    }
     m_page->load(target);
+}
+
+bool WebBrowser::movesWithinPage(const QUrl& target) const
+{
+    // An address that differs from the document's own in its fragment only takes the page
+    // there without a load.
+    const QUrl current = m_page->url();
+    return target.hasFragment() && !current.isEmpty() && target != current &&
+           target.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment);
+}
+
+void WebBrowser::dropProgram(const QString& reason)
+{
+    m_programAwaiting = false;
+    m_programChecked = false;
+    reportError(m_programAddress, reason);
+    // Nothing came of it: the page on screen stays, as it was.
+    if (!m_topPending && m_goodPage)
+        lowerCurtain();
 }
 
 void WebBrowser::reportError(const QString& address, const QString& reason)
@@ -403,7 +431,11 @@ void WebBrowser::Refresh()
 
 QString WebBrowser::LocationURL() const
 {
-    const QUrl url = m_page->url();
+    QUrl url = m_page->url();
+    // A refused address the page gave itself is never the page's address, not even until it
+    // has been put back.
+    if (!m_refusedUrl.isEmpty() && url == m_refusedUrl && !m_allowedUrl.isEmpty())
+        url = m_allowedUrl;
     return url.isEmpty() ? QString() : addressOf(url);
 }
 
@@ -595,8 +627,10 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
     // Pages of the program's pop-up windows pass the same checks, but are not the top level
     // of the main view.
     const bool topLevel = mainView && isMainFrame;
+    // A move within the page that the engine made a load after all was checked already.
+    const bool checked = topLevel && m_programChecked && m_programAwaiting && url == m_programUrl;
     bool cancel = false;
-    if (m_listener) {
+    if (m_listener && !checked) {
         ++m_delivering;
         m_listener->BeforeNavigate2(addressOf(url), topLevel, cancel);
         --m_delivering;
@@ -614,36 +648,45 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
 
     if (isMainFrame) {
         const bool program = m_programAwaiting && url == m_programUrl;
-        if (type == QWebEnginePage::NavigationTypeRedirect) {
+        // The engine calls a server's redirect and a script's navigation while the page loads
+        // both redirects; only the first belongs to the navigation let through last, before its
+        // document arrived. The second is the page's own navigation.
+        const bool redirect = type == QWebEnginePage::NavigationTypeRedirect && m_topPending &&
+                              !m_commitUrl.isEmpty();
+        if (redirect) {
             // Accepted or not, the load in progress goes on to this address or stops there.
             m_topUrl = url;
             if (cancel)
                 m_topRefused = true;
+            else
+                m_commitUrl = url;
         } else if (cancel) {
             // Refused: the load under way, if any, goes on.
-            if (program) {
-                m_programAwaiting = false;
-                reportError(m_programAddress, QStringLiteral("refused"));
-                // Nothing came of it: the page on screen stays, as it was.
-                if (!m_topPending && m_goodPage)
-                    lowerCurtain();
-            } else {
+            if (program)
+                dropProgram(QStringLiteral("refused"));
+            else
                 reportError(addressOf(url), QStringLiteral("refused"));
-            }
         } else {
-            // A load that replaces the program's own before it completed stands for it.
+            // A load that replaces the program's own before it completed stands for it; the
+            // document it leaves stays on screen until its own arrives.
             const bool inherits = !program && m_topForProgram && (m_topPending || m_topCompleting);
             ++m_generation;
             m_topPending = true;
             m_topUrl = url;
+            // The page on screen's own address again: its document arrives without a new
+            // address, so nothing marks its arrival, and what changes the address from then on
+            // is the page.
+            m_commitUrl = url == m_page->url() ? QUrl() : url;
             m_topAddress = program ? m_programAddress : inherits ? m_topAddress : addressOf(url);
             m_topForProgram = program || inherits;
-            m_topCommitted = false;
+            m_topCommitted = inherits && m_topCommitted;
             m_topRefused = false;
             m_topCompleting = false;
             m_frameDocuments.clear();
-            if (program)
+            if (program) {
                 m_programAwaiting = false;
+                m_programChecked = false;
+            }
         }
     } else if (!cancel) {
         if (m_topPending) {
@@ -682,12 +725,8 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
         else
             settleLater();
         // A Navigate that the engine dropped before asking anyone.
-        if (m_programAwaiting && info.url() == m_programUrl) {
-            m_programAwaiting = false;
-            reportError(m_programAddress, reasonOf(info));
-            if (!m_topPending && m_goodPage)
-                lowerCurtain();
-        }
+        if (m_programAwaiting && info.url() == m_programUrl)
+            dropProgram(reasonOf(info));
         return;
     }
     m_busy = false;
@@ -695,11 +734,89 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
     const bool httpError = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
                            info.errorCode() >= 400;
     if (m_topRefused)
-        failTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_topUrl)));
+        endTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_topUrl)));
     else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus || httpError)
-        failTopLevel(reasonOf(info));
+        endTopLevel(reasonOf(info));
     else
+        endTopLevel(QString());
+}
+
+void WebBrowser::onUrlChanged(const QUrl& url)
+{
+    if (url.isEmpty())
+        return;
+    if (!m_commitUrl.isEmpty() && url == m_commitUrl) {
+        // The document of the navigation let through last has arrived.
+        m_commitUrl.clear();
+        m_allowedUrl = url;
+        m_refusedUrl.clear();
+        // The new document has no measured body yet.
+        m_metrics = BodyMetrics{};
+        if (m_topPending)
+            m_topCommitted = true;
+        if (m_listener) {
+            ++m_delivering;
+            m_listener->NavigateComplete2(addressOf(url), true);
+            --m_delivering;
+        }
+        return;
+    }
+    // No document arrived: the one on screen has another address. A load under way whose
+    // document it is ends with that address.
+    if (m_topPending && m_commitUrl.isEmpty())
+        m_topUrl = url;
+    if (m_programAwaiting && url == m_programUrl) {
+        // The program's own move within the page on screen: there is no load to wait for.
+        m_programAwaiting = false;
+        m_programChecked = false;
+        m_allowedUrl = url;
+        m_refusedUrl.clear();
+        if (m_listener) {
+            ++m_delivering;
+            m_listener->NavigateComplete2(addressOf(url), true);
+            --m_delivering;
+        }
+        m_topAddress = m_programAddress;
+        if (m_topPending) {
+            // The page has not finished loading: its load ends for this move too.
+            m_topForProgram = true;
+            return;
+        }
+        ++m_generation;
+        m_frameDocuments.clear();
         completeTopLevel();
+        return;
+    }
+    pageAddressChanged(url);
+}
+
+void WebBrowser::pageAddressChanged(const QUrl& url)
+{
+    if (url == m_allowedUrl) {
+        // Back where it was let through last (a refused address put back, say).
+        m_refusedUrl.clear();
+        return;
+    }
+    bool refuse = false;
+    if (m_listener) {
+        ++m_delivering;
+        m_listener->AddressChanged(addressOf(url), refuse);
+        --m_delivering;
+    }
+    if (!refuse) {
+        m_allowedUrl = url;
+        m_refusedUrl.clear();
+        return;
+    }
+    m_refusedUrl = url;
+    if (m_allowedUrl.isEmpty())
+        return;
+    // Nothing was loaded, so nothing is left: the document gets its address back, which its
+    // own scripts then see too (a reload or a router reads it).
+    const QString address =
+        QString::fromUtf8(QJsonDocument(QJsonArray{m_allowedUrl.toString(QUrl::FullyEncoded)})
+                              .toJson(QJsonDocument::Compact));
+    m_page->runJavaScript(QString::fromLatin1(kPutBackScript).arg(address), kWorld);
 }
 
 void WebBrowser::settleLater()
@@ -707,16 +824,47 @@ void WebBrowser::settleLater()
     const quint64 generation = m_generation;
     std::weak_ptr<int> alive = m_alive;
     QTimer::singleShot(kSettleMs, this, [this, alive, generation] {
-        if (alive.expired() || generation != m_generation || !m_topPending || m_page->isLoading())
+        if (alive.expired() || generation != m_generation || !m_topPending)
             return;
+        if (m_page->isLoading()) {
+            // Its end may yet come; until it does, it is asked again.
+            settleLater();
+            return;
+        }
         // Loading stopped without a word about this load: the page on screen says how it went.
         m_busy = false;
         m_topPending = false;
-        if (m_page->url() == m_topUrl && !m_topRefused)
-            completeTopLevel();
-        else
-            failTopLevel(QStringLiteral("the load ended without its page"));
+        endTopLevel(m_page->url() == m_topUrl && !m_topRefused
+                        ? QString()
+                        : QStringLiteral("the load ended without its page"));
     });
+}
+
+void WebBrowser::endTopLevel(const QString& failure)
+{
+    if (failure.isEmpty()) {
+        m_commitUrl.clear();
+        completeTopLevel();
+        return;
+    }
+    if (m_topForProgram && m_topCommitted && !m_commitUrl.isEmpty()) {
+        // The page's own navigation (a script's, while it loaded) came to nothing, refused
+        // here or by the engine: the program's page it meant to leave is still what is shown,
+        // and its load ends as that page's once it has stopped loading.
+        qCDebug(lcGlasspane).noquote()
+            << QStringLiteral("the page's own navigation to %1 ended without a page (%2); "
+                              "the page stays")
+                   .arg(addressOf(m_topUrl), failure);
+        m_commitUrl.clear();
+        m_busy = true;
+        m_topPending = true;
+        m_topUrl = m_page->url();
+        m_topRefused = false;
+        settleLater();
+        return;
+    }
+    m_commitUrl.clear();
+    failTopLevel(failure);
 }
 
 void WebBrowser::failTopLevel(const QString& reason)

@@ -27,13 +27,19 @@ namespace glasspane {
 // How the events map onto the engine's signals:
 // - BeforeNavigate2: every navigation request of the page, main frame or frame, the program's
 //   own loads and server redirects included (a refused redirect stops the load it belongs to);
-// - NavigateComplete2: the top-level address changed (the new document is committed);
+// - NavigateComplete2: a new top-level document is committed;
 // - DocumentComplete: when a top-level load that was let through succeeds, first for the
 //   frames it loaded, then for itself, after the body has been measured. Frames loaded after
-//   the page completed report at once. A move to another place of the page on screen (an
-//   address that differs in its fragment only) completes at once.
+//   the page completed report at once. A Navigate to another place of the page on screen (an
+//   address that differs in its fragment only) loads nothing: it is checked with
+//   BeforeNavigate2 before it is made, and completes once the page has moved there.
+// - AddressChanged: the page changed its own address without a load (history.pushState or
+//   replaceState, a fragment); a load under way is not disturbed by it and still completes,
+//   whatever address the page gave itself meanwhile. A refused address is put back.
 // - NavigateError: a top-level load that ends otherwise (refused, failed, an HTTP error
-//   status, stopped), and a Navigate to an address the engine cannot open at all;
+//   status, stopped), and a Navigate to an address the engine cannot open at all. A page of
+//   the program's whose own navigation (a script's, during its load) ended without a page
+//   stays what is shown: that load completes as the page it was.
 // - NewWindow2: the page asked for a new window; the answer sends it to a window of the
 //   program, to this view, or nowhere.
 //
@@ -97,12 +103,17 @@ private:
     bool navigationRequested(KioskPage* page, const QUrl& url, QWebEnginePage::NavigationType type,
                              bool isMainFrame) override;
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    void onUrlChanged(const QUrl& url);
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
     void completeTopLevel();
+    void endTopLevel(const QString& failure);
     void failTopLevel(const QString& reason);
     void settleLater();
     void reportError(const QString& address, const QString& reason);
-    void startProgramLoad(const QUrl& target);
+    void startProgramLoad(const QUrl& target, quint64 count);
+    bool movesWithinPage(const QUrl& target) const;
+    void dropProgram(const QString& reason);
+    void pageAddressChanged(const QUrl& url);
     void raiseCurtain();
     void lowerCurtain();
     void liftWhenPainted(quint64 generation);
@@ -126,15 +137,22 @@ private:
     QUrl m_topUrl;                // its address, followed through redirects
     QString m_topAddress;         // the address its end is reported with
     bool m_topForProgram = false; // it is (or replaced) the load of a Navigate
-    bool m_topCommitted = false;  // its document replaced the page on screen
+    bool m_topCommitted = false;  // a document of it (or of the load it replaced) is on screen
     bool m_topRefused = false;    // one of its redirects was refused
     bool m_topCompleting = false; // it ended well and its completion is on its way
     quint64 m_generation = 0;     // counts the top-level loads let through
+    // The top-level navigation let through last whose document has not arrived yet.
+    QUrl m_commitUrl;
     // The last Navigate, until the engine has taken it up.
     QString m_programAddress;
     QUrl m_programUrl;
     bool m_programAwaiting = false;
+    bool m_programChecked = false; // its BeforeNavigate2 was delivered before it was made
     quint64 m_programCount = 0;
+    // The last address of the document on screen that was let through, and an address the
+    // page gave itself that was refused (and is being put back).
+    QUrl m_allowedUrl;
+    QUrl m_refusedUrl;
     QStringList m_frameDocuments;
     BodyMetrics m_metrics;
     int m_delivering = 0; // inside a listener call

@@ -2,6 +2,7 @@
 
 #include "document/busy_scope.h"
 #include "document/ini_files.h"
+#include "document/page_cache.h"
 #include "document/page_variables.h"
 #include "document/paths.h"
 #include "document/registry_layer.h"
@@ -127,9 +128,7 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
     const QString path = program.documentPath;
     const QDateTime now = services.clock.now();
     if (IsWebAddress(path)) {
-        program.documentName = path;
-        program.documentSource = DocumentSource::Web;
-        program.documentPath =
+        const QString localCopy =
             DocumentsFolder(services.registry, services.shell) + kCachedDocumentName;
         Internet* internet = services.internet;
         if (internet && (!canGoOnline || canGoOnline())) {
@@ -139,8 +138,15 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
             request.url = path;
             // The adapter replaces the file only with a whole, non-empty body, so a failed
             // fetch leaves the last copy in use.
-            request.targetFile = LocalPath(program.documentPath);
+            request.targetFile = LocalPath(localCopy);
+            // Bounded as the options of its last copy say (the document may hold them).
+            program.documentPath = localCopy;
+            request.maxSeconds = services.settings.readLong(Setting::MaxTime);
+            request.maxBytes = MaxDownloadBytes(services.settings);
+            program.documentPath = path;
             MakeDirTree(FolderOf(request.targetFile));
+            // The window may handle its events while the document arrives: until then the
+            // program's values still describe the document in use.
             const DownloadResult result = internet->download(request);
             if (result.ok && !result.notModified && result.bytes > 0) {
                 doc.PlayList[0].LastDownload = now;
@@ -151,9 +157,12 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
                        "is used",
                        qUtf8Printable(path), qUtf8Printable(result.error));
             }
-            (void)services.ini.FlushIni(program.documentPath);
+            (void)services.ini.FlushIni(localCopy);
             internet->setOffline(wasOffline);
         }
+        program.documentName = path;
+        program.documentSource = DocumentSource::Web;
+        program.documentPath = localCopy;
         return;
     }
 

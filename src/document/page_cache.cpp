@@ -1,5 +1,6 @@
 #include "document/page_cache.h"
 
+#include "document/page_variables.h"
 #include "document/paths.h"
 #include "document/program_values.h"
 #include "document/settings.h"
@@ -15,6 +16,7 @@
 #include <QMimeDatabase>
 #include <QSaveFile>
 #include <QUrl>
+#include <optional>
 #include <unistd.h>
 
 namespace glasspane {
@@ -98,6 +100,16 @@ private:
     bool m_wasOffline;
 };
 
+// A request for url within the bounds of every download: MaxTime seconds, MaxDownloadSize.
+DownloadRequest boundedRequest(const CacheServices& services, const QString& url)
+{
+    DownloadRequest request;
+    request.url = url;
+    request.maxSeconds = services.update.MaxTime;
+    request.maxBytes = services.cache.MaxDownloadBytes;
+    return request;
+}
+
 QDateTime modificationTime(const QString& path)
 {
     return QFileInfo(path).lastModified();
@@ -144,6 +156,12 @@ void ReadCacheSettings(SettingsStore& settings, CacheState& cache)
     cache.CachePath = settings.readText(Setting::CachePath, QString());
     cache.TestURL = settings.readText(Setting::TestURL);
     cache.TestURLIsHomePage = settings.readBool(Setting::TestURLIsHomePage);
+    cache.MaxDownloadBytes = MaxDownloadBytes(settings);
+}
+
+qint64 MaxDownloadBytes(SettingsStore& settings)
+{
+    return qint64(settings.readLong(Setting::MaxDownloadSize)) * 1024 * 1024;
 }
 
 QString CachePath(const CacheServices& services)
@@ -223,13 +241,15 @@ QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url,
         (CheckConnection(services) || services.update.ForceReconnect)) {
         OnlineForAWhile online(services.internet);
         QDir().mkpath(folder);
-        DownloadRequest request;
-        request.url = url;
+        DownloadRequest request = boundedRequest(services, url);
         request.targetFile = localFile;
         if (exists)
             request.ifModifiedSince = modificationTime(localFile);
         const DownloadResult result = services.internet.download(request);
         const QDateTime now = services.clock.now();
+        if (!result.ok && result.error != QLatin1String("offline"))
+            qCInfo(lcDocument, "%s could not be fetched (%s); the copy in the cache stays",
+                   qUtf8Printable(url), qUtf8Printable(result.error));
         if (result.ok && result.notModified) {
             // A confirmed current copy counts as fetched, or the update would never end.
             entry.LastDownload = now;
@@ -296,6 +316,30 @@ bool CanFetchDocument(CacheServices& services)
     return CheckConnection(services) || services.update.ForceReconnect;
 }
 
+namespace {
+
+// The test address probed; empty when the program cut the probe short or refused it.
+std::optional<bool> probeConnection(CacheServices& services)
+{
+    const QString url =
+        services.cache.TestURLIsHomePage ? services.doc.HomeURL : services.cache.TestURL;
+    if (isLocalTestAddress(url))
+        return true;
+    // The maker's address is a reserved name: asking it would only ever fail.
+    if (QUrl(url).host().compare(QLatin1String("glasspane.example"), Qt::CaseInsensitive) == 0)
+        return services.internet.connectedState() != 0;
+    OnlineForAWhile online(services.internet);
+    DownloadRequest request = boundedRequest(services, url);
+    request.discardBody = true;
+    const DownloadResult result = services.internet.download(request);
+    if (result.abandoned)
+        return std::nullopt;
+    // Any answer of the server shows that the network is there.
+    return result.ok || result.status > 0;
+}
+
+} // namespace
+
 bool CheckConnection(CacheServices& services)
 {
     CacheState& cache = services.cache;
@@ -306,6 +350,7 @@ bool CheckConnection(CacheServices& services)
         cache.LastConnectionCheck < next)
         cache.LastConnectionCheck = QDateTime();
     if (!cache.LastConnectionCheck.isValid()) {
+        const bool previous = cache.Connected;
         cache.LastConnectionCheck = now;
         const int flags = services.internet.connectedState();
         cache.ConnectionFlags = flags;
@@ -315,28 +360,22 @@ bool CheckConnection(CacheServices& services)
             test = (flags & ConnectionFlag::ModemBusy) != 0;
         else
             test = (flags & (ConnectionFlag::Lan | ConnectionFlag::Proxy)) != 0;
-        if (test)
-            cache.Connected = TestConnection(services);
+        if (test) {
+            if (const std::optional<bool> answer = probeConnection(services)) {
+                cache.Connected = *answer;
+            } else {
+                // No answer: the last one stands, and the next request asks again.
+                cache.Connected = previous;
+                cache.LastConnectionCheck = QDateTime();
+            }
+        }
     }
     return cache.Connected;
 }
 
 bool TestConnection(CacheServices& services)
 {
-    const QString url =
-        services.cache.TestURLIsHomePage ? services.doc.HomeURL : services.cache.TestURL;
-    if (isLocalTestAddress(url))
-        return true;
-    // The maker's address is a reserved name: asking it would only ever fail.
-    if (QUrl(url).host().compare(QLatin1String("glasspane.example"), Qt::CaseInsensitive) == 0)
-        return services.internet.connectedState() != 0;
-    OnlineForAWhile online(services.internet);
-    DownloadRequest request;
-    request.url = url;
-    request.discardBody = true;
-    const DownloadResult result = services.internet.download(request);
-    // Any answer of the server shows that the network is there.
-    return result.ok || result.status > 0;
+    return probeConnection(services).value_or(services.cache.Connected);
 }
 
 bool GetFileTimes(const QString& path, QDateTime* created, QDateTime* accessed, QDateTime* written)

@@ -24,6 +24,7 @@ struct CacheState
     QString CachePath;                  // the configured folder otherwise
     QString TestURL = QStringLiteral("https://glasspane.example/");
     bool TestURLIsHomePage = false;
+    qint64 MaxDownloadBytes = 200 * 1024 * 1024; // MaxDownloadSize, in bytes
 
     // When the connection was last checked; invalid: check at the next request.
     QDateTime LastConnectionCheck;
@@ -48,8 +49,11 @@ struct CacheServices
     std::function<bool()> userIsInteractive;
 };
 
-// Reads CachePathIsWindowsTemp, CachePath, TestURL and TestURLIsHomePage.
+// Reads CachePathIsWindowsTemp, CachePath, TestURL, TestURLIsHomePage and MaxDownloadSize.
 void ReadCacheSettings(SettingsStore& settings, CacheState& cache);
+
+// The most bytes one download may bring: the MaxDownloadSize setting, in megabytes.
+qint64 MaxDownloadBytes(SettingsStore& settings);
 
 // The cache folder, without a trailing separator: the user's cache folder when
 // CachePathIsWindowsTemp is on (or no folder is configured), else CachePath.
@@ -75,8 +79,9 @@ bool IsCacheableAddress(const QString& url);
 // folder is fetched again when the update policy lets the program go on-line (or there is no
 // copy yet) and the server has a newer one; entry.LocalFile gets the copy's path and
 // entry.LastDownload the time the copy was fetched or confirmed current. "file://" addresses
-// and paths are read where they are. Returns the local path, or with wantText the file's text
-// (lines each followed by CR LF; "" when there is no file).
+// and paths are read where they are. A download is bounded by MaxTime seconds and
+// MaxDownloadSize; one cut short keeps the copy as it was. Returns the local path, or with
+// wantText the file's text (lines each followed by CR LF; "" when there is no file).
 QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url, bool wantText);
 
 // The type the server sent with a cached copy, kept beside it ("<copy>.type"); "" when none
@@ -103,7 +108,8 @@ bool CanFetchDocument(CacheServices& services);
 bool CheckConnection(CacheServices& services);
 // Probes the test address (the home page with TestURLIsHomePage). Local addresses and files
 // need no network; the maker's reserved address is never probed: the system's own
-// connectivity answers for it.
+// connectivity answers for it. A probe the program itself cut short or refused (it is ending,
+// another download is waiting) leaves the last answer standing.
 bool TestConnection(CacheServices& services);
 
 // File times in local time. A time that the file system cannot keep (creation) is left out.

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 namespace glasspane {
@@ -145,16 +146,25 @@ int defaultPort(const QString& scheme)
     return scheme == u"https" ? 443 : 80;
 }
 
-QString canonicalHost(const QString& host)
+QString hostForm(const QString& host)
 {
     // QUrl decodes escapes, applies IDNA and reads every IPv4 spelling ("0x7f.1", "2130706433").
+    // A name it refuses keeps its escapes but those of unreserved characters: decoded, an
+    // escaped '/' or ':' would make another address of it.
     const QUrl url(QStringLiteral("http://") + host + QStringLiteral("/"));
-    QString h = url.isValid() && !url.host().isEmpty() ? url.host(QUrl::FullyEncoded)
-                                                       : settleEscapes(host, Escapes::DecodeAll);
-    h = h.toLower();
-    // "evil.example." is the same host as "evil.example".
-    if (h.size() > 1 && h.endsWith(u'.'))
-        h.chop(1);
+    const QString h = url.isValid() && !url.host().isEmpty()
+                          ? url.host(QUrl::FullyEncoded)
+                          : settleEscapes(host, Escapes::DecodeUnreserved);
+    return h.toLower();
+}
+
+QString canonicalHost(const QString& host)
+{
+    QString h = hostForm(host);
+    // "evil.example." is the same host as "evil.example", and "127.1." the same as
+    // "127.0.0.1": the name is read again without its final dots.
+    while (h.size() > 1 && h.endsWith(u'.'))
+        h = hostForm(h.chopped(1));
     return h;
 }
 
@@ -165,6 +175,10 @@ struct Form
     CanonicalAddress address;
     // A prefix that ends inside the host or port: its host may not be complete.
     bool openAuthority = false;
+    // An exclude prefix that ends in the host may name a whole host in another spelling
+    // ("http://evil.example.", "http://2130706433"): the start of that host's addresses in its
+    // canonical form ("http://127.0.0.1:").
+    QString wholeHost;
 };
 
 Form webForm(const QString& scheme, QString rest, Prefix prefix)
@@ -200,12 +214,20 @@ Form webForm(const QString& scheme, QString rest, Prefix prefix)
     form.address.kind = Kind::Web;
     form.address.scheme = scheme;
     form.openAuthority = prefix == Prefix::Include && tail.isEmpty();
-    if (prefix == Prefix::Exclude && tail.isEmpty()) {
-        // A partial host ("http://ads.") stays as written, so that it forbids what it names.
-        form.address.text =
-            (scheme + QStringLiteral("://") + settleEscapes(host, Escapes::DecodeAll) +
-             (hasPort ? QStringLiteral(":") + port : QString()))
-                .toLower();
+    if (prefix == Prefix::Exclude && tail.isEmpty() && !hasPort) {
+        // A partial host ("http://ads.") stays as written, so that it forbids what it names;
+        // international names in their ASCII form, as the hosts of addresses are compared. (A
+        // port after it ends the host: that prefix is read as a whole address.)
+        QString written = settleEscapes(host, Escapes::DecodeAll);
+        if (std::any_of(written.cbegin(), written.cend(),
+                        [](QChar c) { return c.unicode() > 127; })) {
+            const QByteArray ace = QUrl::toAce(written);
+            if (!ace.isEmpty())
+                written = QString::fromLatin1(ace);
+        }
+        form.address.text = (scheme + QStringLiteral("://") + written).toLower();
+        if (!host.isEmpty())
+            form.wholeHost = scheme + QStringLiteral("://") + canonicalHost(host) + u':';
         return form;
     }
 
@@ -324,7 +346,10 @@ CanonicalAddress fileUrlForm(QString rest)
     if (path.size() >= 3 && path.at(0) == u'/' && isAsciiAlpha(path.at(1)) &&
         (path.at(2) == u':' || path.at(2) == u'|') && (path.size() == 3 || path.at(3) == u'/'))
         path = path.mid(1, 1) + u':' + path.mid(3);
-    CanonicalAddress a = pathForm(path.isEmpty() ? QStringLiteral("/") : path);
+    // "file:etc/passwd" is "/etc/passwd", as browsers read it.
+    if (!path.startsWith(u'/') && !isDrivePath(path))
+        path.prepend(u'/');
+    CanonicalAddress a = pathForm(path);
     a.text += suffix;
     return a;
 }
@@ -365,14 +390,14 @@ Form canonicalForm(const QString& address, Prefix prefix)
     const Classified c = classify(s);
     switch (c.reading) {
     case Reading::Share:
-        return Form{shareFormOf(s.mid(2)), false};
+        return Form{shareFormOf(s.mid(2)), false, {}};
     case Reading::Path:
-        return Form{pathForm(s), false};
+        return Form{pathForm(s), false, {}};
     case Reading::Relative: {
         // No scheme: a relative address, compared as written.
         CanonicalAddress a;
         a.text = QString(s).replace(u'\\', u'/').toLower();
-        return Form{a, false};
+        return Form{a, false, {}};
     }
     default:
         break;
@@ -382,23 +407,25 @@ Form canonicalForm(const QString& address, Prefix prefix)
     if (c.reading == Reading::Web)
         return webForm(scheme, rest, prefix);
     if (c.reading == Reading::FileUrl)
-        return Form{fileUrlForm(rest), false};
+        return Form{fileUrlForm(rest), false, {}};
     if (c.reading == Reading::SmbUrl) {
         QString below = rest;
         while (below.startsWith(u'/') || below.startsWith(u'\\'))
             below.remove(0, 1);
-        return Form{shareFormOf(settleEscapes(below, Escapes::DecodeAll)), false};
+        return Form{shareFormOf(settleEscapes(below, Escapes::DecodeAll)), false, {}};
     }
     CanonicalAddress a;
     a.scheme = scheme;
     a.text = scheme + u':' + rest.toLower();
-    return Form{a, false};
+    return Form{a, false, {}};
 }
 
 bool matches(const Form& address, const Form& prefix)
 {
     const QString& text = address.address.text;
     const QString& start = prefix.address.text;
+    if (!prefix.wholeHost.isEmpty() && text.startsWith(prefix.wholeHost))
+        return true;
     if (start.isEmpty() || !text.startsWith(start))
         return false;
     if (!prefix.openAuthority || text.size() == start.size())

@@ -68,6 +68,9 @@ constexpr std::array kSettings{
     row(Setting::CachePathIsWindowsTemp, "CachePathIsWindowsTemp", P::Auto, T::Bool, 1, "",
         F::ReadOnly),
     row(Setting::CachePath, "CachePath", P::Auto, T::Text, 0, "", F::ReadOnly),
+    // 200 MB; at most 1 TB, so that the byte count stays within 64 bits with room to spare.
+    row(Setting::MaxDownloadSize, "MaxDownloadSize", P::Auto, T::Int32, 200, "", F::ReadOnly, 1,
+        1024 * 1024),
     row(Setting::LastUpdateOccuredDate, "LastUpdateOccuredDate", P::Auto, T::Text, 0, "",
         F::DefaultDocumentOnly),
     row(Setting::LastUpdateOccuredTime, "LastUpdateOccuredTime", P::Auto, T::Text, 0, "",

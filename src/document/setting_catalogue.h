@@ -52,6 +52,7 @@ enum class Setting {
     TestURLIsHomePage,
     CachePathIsWindowsTemp,
     CachePath,
+    MaxDownloadSize, // megabytes
     LastUpdateOccuredDate,
     LastUpdateOccuredTime,
     UpdateASAPDate,

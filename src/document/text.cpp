@@ -303,7 +303,9 @@ QByteArray EncodeTextFile(const QString& text, TextFormat& format)
     const QByteArray mark = format.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     if (format.encoding == TextEncoding::Windows1252) {
         QByteArray bytes;
-        if (EncodeWindows1252(text, bytes))
+        // Bytes that would also read as UTF-8 (say "Ã©", which is "é" there, once the bytes that
+        // are not UTF-8 have gone) would be read back as other text: then UTF-8 it is.
+        if (EncodeWindows1252(text, bytes) && DecodeTextFile(bytes).text == text)
             return mark + bytes;
         format.encoding = TextEncoding::Utf8;
     }

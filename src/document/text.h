@@ -100,7 +100,8 @@ struct DecodedText
 // are valid UTF-8, Windows-1252 otherwise.
 DecodedText DecodeTextFile(const QByteArray& bytes);
 // The text stored in format, byte-order mark included. A Windows-1252 file given a character
-// the code page lacks becomes UTF-8 (format is updated) rather than lose it.
+// the code page lacks, or whose bytes would read back as other text (being valid UTF-8),
+// becomes UTF-8 (format is updated) rather than lose it.
 QByteArray EncodeTextFile(const QString& text, TextFormat& format);
 // DecodeTextFile's text.
 QString DecodeText(const QByteArray& bytes);

@@ -222,6 +222,9 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
             navigate(address);
         } else {
             QString local = m_hooks.fetchPage ? m_hooks.fetchPage(address) : address;
+            // The window goes on while a page is fetched: a page shown meanwhile stays.
+            if (m_slot.Url != address)
+                return true;
             if (local.isEmpty())
                 local = address;
             if (!separate) {

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace glasspane {
 
@@ -80,7 +81,7 @@ QString JoinArguments(const QStringList& arguments)
 {
     QStringList words;
     for (const QString& a : arguments) {
-        if (a.isEmpty() || a.contains(u' ') || a.contains(u'\t'))
+        if (a.isEmpty() || std::any_of(a.cbegin(), a.cend(), [](QChar c) { return c.isSpace(); }))
             words.append(u'"' + a + u'"');
         else
             words.append(a);

@@ -46,7 +46,8 @@ QString CommandLineSwitch(const QString& commandLine);
 StartupRequest ParseCommandLine(const QString& commandLine);
 
 // The arguments of a program (without the program's name) as one command line: joined by
-// single blanks, each word holding a blank or tab (or empty) put in double quotes.
+// single blanks, each word holding white space of any kind (or empty) put in double quotes, so
+// that the grammar, which trims the line, gives a document's name back whole.
 QString JoinArguments(const QStringList& arguments);
 
 // Fills the values fixed at start-up: product text, folders, program path and name.

@@ -37,11 +37,23 @@ public:
     virtual void BeforeNavigate2(const QString& url, bool topLevel, bool& cancel) = 0;
     // The page asks for a new window. target starts as Separate.
     virtual void NewWindow2(NewWindowTarget& target) = 0;
-    // The top-level page has committed to a new address (LocationURL is that address now).
+    // The top-level page has committed to a new address (LocationURL is that address now), or
+    // has moved within the document on screen to the address Browser::Navigate asked for.
     virtual void NavigateComplete2(const QString& url, bool topLevel) = 0;
     // Once per document that loaded: for the frames of a page first, the top-level document
-    // last.
+    // last. A Navigate that moves within the document on screen (another fragment) completes
+    // too, once the page has moved there: BeforeNavigate2, NavigateComplete2, DocumentComplete.
     virtual void DocumentComplete(const QString& url, bool topLevel) = 0;
+    // The top-level page changed its own address without loading anything (history.pushState
+    // or replaceState, a move to a fragment by the page or a visitor, back or forward within
+    // it): the document on screen stays, nothing is fetched, and no DocumentComplete follows.
+    // Setting refuse puts the address the document had before back (LocationURL keeps saying
+    // that one meanwhile); the page's content is the same either way.
+    virtual void AddressChanged(const QString& url, bool& refuse)
+    {
+        Q_UNUSED(url);
+        Q_UNUSED(refuse);
+    }
     // A top-level load ended without a document to show: refused (here or by a redirect), an
     // address the browser cannot open, a missing file, a network failure, an HTTP error status,
     // a download, a stop. url is the address given to Browser::Navigate while that call's load

@@ -16,6 +16,10 @@ constexpr int Offline = 0x20;
 constexpr int Configured = 0x40;
 } // namespace ConnectionFlag
 
+// The bounds of a download when its caller names none: five minutes, 200 MB.
+inline constexpr int kDefaultDownloadSeconds = 300;
+inline constexpr qint64 kDefaultDownloadBytes = 200 * 1024 * 1024;
+
 struct DownloadRequest
 {
     QString url;
@@ -25,6 +29,10 @@ struct DownloadRequest
     QDateTime ifModifiedSince;
     // Read and discard the body (a connection test).
     bool discardBody = false;
+    // The transfer fails, keeping the old copy, once it has taken this long in all (redirects
+    // included) or its body grows beyond maxBytes. 0 or less: the default.
+    int maxSeconds = kDefaultDownloadSeconds;
+    qint64 maxBytes = kDefaultDownloadBytes;
 };
 
 struct DownloadResult
@@ -36,6 +44,9 @@ struct DownloadResult
     qint64 bytes = 0;         // body bytes received
     QString contentType;      // the Content-Type the server sent with a 2xx body ("" if none)
     QString error;            // a short reason when !ok
+    // Ended or refused by the program itself (it is ending, or another download is still
+    // waiting): this says nothing about the network.
+    bool abandoned = false;
 };
 
 // Addresses that need no network: this machine and local files. They stay reachable while
@@ -56,7 +67,13 @@ class Internet
 public:
     virtual ~Internet() = default;
 
+    // Returns once the transfer has ended. Transfers run one at a time: one asked for while
+    // another is still waiting is refused at once (abandoned), and its caller keeps the copy
+    // it has. An adapter may let the calling thread handle its events meanwhile.
     virtual DownloadResult download(const DownloadRequest& request) = 0;
+    // While closing, the download in progress ends at once and every new one is refused, both
+    // as abandoned: the program is ending and waits for no server.
+    virtual void setClosing(bool closing) = 0;
 
     virtual bool isOffline() const = 0;
     virtual void setOffline(bool offline) = 0;

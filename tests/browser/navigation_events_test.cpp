@@ -299,6 +299,52 @@ private Q_SLOTS:
         QCOMPARE(rig.progressRecords, 1);
     }
 
+    // A page's own address change passes the same test as a navigation, but it is no page of
+    // the show (nothing completes), no visitor's doing (a page that rewrites its address every
+    // second would keep navigation mode alive for good) and opens no document.
+    void pageAddressChanges_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("another view") << "http://127.0.0.1:1/site/app/view2" << true;
+        QTest::newRow("a fragment") << "http://127.0.0.1:1/site/app#/3" << true;
+        QTest::newRow("a document's address") << "http://127.0.0.1:1/site/next.gpn" << true;
+        QTest::newRow("outside the include list") << "http://127.0.0.1:1/other/" << false;
+        QTest::newRow("excluded, spelled otherwise")
+            << "http://127.0.0.1:1/site//private%2Fx" << false;
+    }
+    void pageAddressChanges()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, allowed);
+        Rig rig;
+        const QString app = QStringLiteral("http://127.0.0.1:1/site/app");
+        rig.setPages({{app, 5}});
+        rig.doc.IncludeList = {QStringLiteral("http://127.0.0.1:1/site/")};
+        rig.doc.ExcludeList = {QStringLiteral("http://127.0.0.1:1/site/private/")};
+        rig.browser.autoComplete = true;
+        Engine& engine = rig.startShow();
+        rig.runSeconds(3); // past the splash page
+        QCOMPARE(rig.browser.LocationURL(), app);
+        engine.displaySlot().Loaded = false;
+        engine.EnterNavigationMode();
+        rig.clock.advanceSecs(30);
+        const qint64 activity = engine.state().LastActivity;
+        const int progress = rig.progressRecords;
+
+        QCOMPARE(rig.browser.changeAddress(url), allowed);
+        QCOMPARE(rig.addressBox, allowed ? url : app);
+        QVERIFY(!engine.displaySlot().Loaded);
+        QCOMPARE(engine.state().LastActivity, activity);
+        QCOMPARE(rig.progressRecords, progress);
+        QVERIFY(rig.opened.isEmpty());
+
+        // What a visitor is typing in the box stays.
+        rig.addressBox = QStringLiteral("http://127.0.0.1:1/site/typ");
+        rig.browser.changeAddress(app + QStringLiteral("/view9"));
+        QCOMPARE(rig.addressBox, QStringLiteral("http://127.0.0.1:1/site/typ"));
+    }
+
     void scrollBar_data()
     {
         QTest::addColumn<int>("mode");

@@ -69,12 +69,21 @@ public:
         log << QStringLiteral("error %1 %2").arg(topLevel ? u"top" : u"frame", path(url));
         errors << qMakePair(url, reason);
     }
+    void AddressChanged(const QString& url, bool& cancel) override
+    {
+        for (const QString& part : refuse) {
+            if (url.contains(part))
+                cancel = true;
+        }
+        log << QStringLiteral("address %1%2").arg(path(url), cancel ? u" refused" : u"");
+    }
 
-    // The path of a served page, the whole address otherwise.
+    // The path, query and fragment of a served page, the whole address otherwise.
     static QString path(const QString& url)
     {
         const QUrl u(url);
-        return u.host() == u"127.0.0.1" ? u.path() : url;
+        return u.host() == u"127.0.0.1" ? u.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority)
+                                        : url;
     }
     QStringList lines(const QString& prefix) const
     {
@@ -140,6 +149,18 @@ window.onload = function () {
   report('picture', document.getElementById('pic').naturalWidth);
 };
 </script></body></html>)";
+
+// A deck of four slides driven by its address's fragment, as slide-show libraries do: slide 0
+// writes its address as "#/" while the page loads and whenever it is shown again.
+const char kDeckPage[] = R"(<!DOCTYPE html><html><head><script>
+function show() {
+  var m = /^#\/(\d*)/.exec(location.hash), n = m && m[1] ? +m[1] : 0;
+  document.title = 'slide ' + n;
+  if (n === 0 && location.hash !== '#/') history.replaceState(null, '', '#/');
+}
+show();
+window.addEventListener('hashchange', show);
+</script></head><body style="background:#48c">deck</body></html>)";
 
 // A 1x1 GIF.
 const QByteArray kGif =
@@ -444,6 +465,222 @@ private Q_SLOTS:
         QTRY_COMPARE(m_events.topCompletions, before + 1);
         QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/a#there")));
         QVERIFY(m_events.errors.isEmpty());
+    }
+
+    // Whatever the page does to its own address while it loads, its load completes once, with
+    // no error; the address changes are reported as such, and the last one is the page's.
+    void loadCompletesWhateverAddressThePageGaveItself_data()
+    {
+        QTest::addColumn<QString>("script"); // run while the page loads
+        QTest::addColumn<QString>("location");
+        QTest::newRow("replaceState") << "history.replaceState(null, '', '#/')"
+                                      << "/rewrite#/";
+        QTest::newRow("pushState twice")
+            << "history.pushState(null, '', '/view/1'); history.pushState({a: 1}, '', '/view/2')"
+            << "/view/2";
+        QTest::newRow("fragment") << "location.hash = 'set'"
+                                  << "/rewrite#set";
+        QTest::newRow("after onload") << "window.onload = function () {"
+                                         " history.replaceState(null, '', '?after') }"
+                                      << "/rewrite?after";
+    }
+    void loadCompletesWhateverAddressThePageGaveItself()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, location);
+        // The picture keeps the page loading for a while after its script ran.
+        HttpTestServer::Route picture;
+        picture.body = kGif;
+        picture.headers = {{"Content-Type", "image/gif"}};
+        picture.delayMs = 300;
+        m_server.setRoute(QStringLiteral("/slow.gif"), picture);
+        m_server.setRoute(QStringLiteral("/rewrite"),
+                          html("<html><head><script>" + script.toUtf8() +
+                               "</script></head><body>rewrite<img src='/slow.gif'></body></html>"));
+        load(QStringLiteral("/a"));
+        m_events.log.clear();
+        m_events.errors.clear();
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(m_server.url(QStringLiteral("/rewrite#/0")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_events.topCompletions, before + 1, 15000);
+        QCOMPARE(m_browser->LocationURL(), m_server.url(location));
+        QVERIFY(m_events.log.contains(QStringLiteral("address ") + location));
+        QCOMPARE(m_events.lines(QStringLiteral("navigated")),
+                 QStringList{QStringLiteral("navigated top /rewrite#/0")});
+        QTest::qWait(300);
+        QCOMPARE(m_events.topCompletions, before + 1);
+        QVERIFY(m_events.errors.isEmpty());
+        QVERIFY(!m_browser->Busy());
+        QTRY_VERIFY(!m_browser->curtain()->isVisible());
+    }
+
+    // The page on screen asked for again, which gives itself another address this time while
+    // it loads: it completes too.
+    void samePageAgainCompletes()
+    {
+        m_server.setRoute(QStringLiteral("/again"),
+                          html("<html><body>again<script>var n = +(sessionStorage.n || 0) + 1;"
+                               "sessionStorage.n = n;"
+                               "if (n % 2 == 0) history.replaceState(null, '', '#even');"
+                               "</script></body></html>"));
+        load(QStringLiteral("/a"));
+        m_browser->page()->runJavaScript(QStringLiteral("sessionStorage.clear()"));
+        load(QStringLiteral("/again"));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/again")));
+        m_events.errors.clear();
+        load(QStringLiteral("/again"));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/again#even")));
+        QVERIFY(m_events.errors.isEmpty());
+    }
+
+    // A deck shown slide by slide: each move to another slide is checked and completes once
+    // the page is there, without loading anything; a refused one leaves the slide shown.
+    void deckShownSlideBySlide()
+    {
+        m_server.setRoute(QStringLiteral("/deck"), html(kDeckPage));
+        load(QStringLiteral("/a"));
+        const int requests = m_server.requestCount(QStringLiteral("/deck"));
+        load(QStringLiteral("/deck#/0"));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/deck#/")));
+        for (const QString& slide :
+             {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("0")}) {
+            m_events.log.clear();
+            const int before = m_events.topCompletions;
+            m_browser->Navigate(m_server.url(QStringLiteral("/deck#/") + slide));
+            QTRY_COMPARE_WITH_TIMEOUT(m_events.topCompletions, before + 1, 15000);
+            QCOMPARE(m_browser->page()->title(), QStringLiteral("slide ") + slide);
+            // (Slide 0 also puts its address back to "#/" meanwhile.)
+            QCOMPARE(m_events.log.filter(QRegularExpression(QStringLiteral("^(?!address)"))),
+                     (QStringList{QStringLiteral("before top /deck#/") + slide,
+                                  QStringLiteral("navigated top /deck#/") + slide,
+                                  QStringLiteral("complete top /deck#/") +
+                                      (slide == u"0" ? QString() : slide)}));
+            QTRY_VERIFY(!m_browser->curtain()->isVisible());
+        }
+        // Slide 0 put its own address back to "#/".
+        QTRY_COMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/deck#/")));
+        QCOMPARE(m_server.requestCount(QStringLiteral("/deck")), requests + 1);
+        QVERIFY(m_events.errors.isEmpty());
+
+        m_browser->Navigate(m_server.url(QStringLiteral("/deck#/1")));
+        QTRY_COMPARE(m_browser->page()->title(), QStringLiteral("slide 1"));
+        m_events.log.clear();
+        m_events.refuse = {QStringLiteral("#/2")};
+        const int before = m_events.topCompletions;
+        m_browser->Navigate(m_server.url(QStringLiteral("/deck#/2")));
+        QTRY_COMPARE(m_events.errors.size(), 1);
+        QCOMPARE(m_events.errors.first(),
+                 qMakePair(m_server.url(QStringLiteral("/deck#/2")), QStringLiteral("refused")));
+        QTest::qWait(300);
+        QCOMPARE(m_browser->page()->title(), QStringLiteral("slide 1"));
+        QCOMPARE(m_events.topCompletions, before);
+        QTRY_VERIFY(!m_browser->curtain()->isVisible());
+    }
+
+    // A page that changes its address after it loaded (a dashboard switching views) has each
+    // change checked, never completes again, and a refused address is put back in the page
+    // itself; meanwhile the page's address stays the last one allowed.
+    void pageAddressChangesAfterLoad()
+    {
+        m_server.setRoute(QStringLiteral("/spa"),
+                          html("<html><body>spa<script>var i = 0; var t = setInterval(function () {"
+                               "  if (++i <= 3) history.pushState({view: i}, '', '/spa/view' + i);"
+                               "  else { history.pushState(null, '', '/forbidden/x');"
+                               "         clearInterval(t); }"
+                               "}, 100);</script></body></html>"));
+        m_events.refuse = {QStringLiteral("/forbidden")};
+        load(QStringLiteral("/spa"));
+        const int completions = m_events.topCompletions;
+        QTRY_VERIFY(m_events.log.contains(QStringLiteral("address /forbidden/x refused")));
+        QCOMPARE(
+            m_events.lines(QStringLiteral("address")),
+            (QStringList{QStringLiteral("address /spa/view1"), QStringLiteral("address /spa/view2"),
+                         QStringLiteral("address /spa/view3"),
+                         QStringLiteral("address /forbidden/x refused")}));
+        QCOMPARE(m_browser->LocationURL(), m_server.url(QStringLiteral("/spa/view3")));
+        QTRY_COMPARE(evaluate(QStringLiteral("location.pathname")).toString(),
+                     QStringLiteral("/spa/view3"));
+        // The page's own state stays with its entry.
+        QCOMPARE(evaluate(QStringLiteral("history.length > 3")).toBool(), true);
+        QTest::qWait(300);
+        QCOMPARE(m_events.topCompletions, completions);
+        QVERIFY(m_events.errors.isEmpty());
+        QCOMPARE(m_events.lines(QStringLiteral("before")),
+                 QStringList{QStringLiteral("before top /spa")});
+        QCOMPARE(m_server.requestCount(QStringLiteral("/forbidden/x")), 0);
+    }
+
+    // A page of the program's whose own script navigates while it loads: when that navigation
+    // comes to nothing (refused here or by the engine, or failed), the page it meant to leave
+    // is what is shown, and it completes; when it brings another document (an error page),
+    // the program's page fails.
+    void pagesOwnNavigationDuringLoad_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("local"); // the page is a local file, as a cached copy is
+        QTest::addColumn<bool>("completes");
+        QTest::newRow("refused here, while parsing")
+            << "location = '<server>/forbidden'" << false << true;
+        QTest::newRow("refused here, in onload")
+            << "window.onload = function () { location = '<server>/forbidden' }" << false << true;
+        QTest::newRow("refused by the engine: a local page to the web")
+            << "window.onload = function () { location = '<server>/b' }" << true << true;
+        QTest::newRow("connection refused")
+            << "window.onload = function () { location = 'http://127.0.0.1:<closed>/x' }" << false
+            << true;
+        QTest::newRow("an HTTP error page in its place")
+            << "window.onload = function () { location = '<server>/status404' }" << false << false;
+    }
+    void pagesOwnNavigationDuringLoad()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, local);
+        QFETCH(bool, completes);
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        script.replace(QLatin1String("<closed>"), QString::number(closed.serverPort()));
+        closed.close();
+        script.replace(QLatin1String("<server>"), m_server.url(QString()));
+        const QByteArray body = "<html><body style='background:#0f0'>own<script>" +
+                                script.toUtf8() + "</script></body></html>";
+        QTemporaryDir dir;
+        QString address = m_server.url(QStringLiteral("/own-navigation"));
+        if (local) {
+            address = dir.filePath(QStringLiteral("copy.html"));
+            QVERIFY(writeFileBytes(address, body));
+        } else {
+            m_server.setRoute(QStringLiteral("/own-navigation"), html(body));
+        }
+        m_browser->setSilent(true);
+        load(QStringLiteral("/a"));
+        m_events.log.clear();
+        m_events.errors.clear();
+        m_events.refuse = {QStringLiteral("/forbidden")};
+        const int before = m_events.topCompletions;
+
+        m_browser->Navigate(address);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_events.topCompletions > before ||
+                !m_events.lines(QStringLiteral("error top ") + Recorder::path(address)).isEmpty(),
+            15000);
+        QTest::qWait(500);
+        QStringList programErrors;
+        for (const auto& [url, reason] : std::as_const(m_events.errors)) {
+            if (url == address)
+                programErrors << reason;
+        }
+        if (completes) {
+            QCOMPARE(m_events.topCompletions, before + 1);
+            QCOMPARE(programErrors, QStringList());
+            QCOMPARE(m_browser->LocationURL(), address);
+            QTRY_VERIFY(!m_browser->curtain()->isVisible());
+            QCOMPARE(middle(m_browser->view()->grab()), QColor(0, 255, 0));
+        } else {
+            QCOMPARE(m_events.topCompletions, before);
+            QCOMPARE(programErrors.size(), 1);
+            QVERIFY2(programErrors.first().contains(QLatin1String("HTTP 404")),
+                     qPrintable(programErrors.first()));
+        }
     }
 
     void newWindowPolicy_data()

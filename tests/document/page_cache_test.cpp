@@ -35,6 +35,7 @@ public:
     {
         return m_real.download(request);
     }
+    void setClosing(bool closing) override { m_real.setClosing(closing); }
     bool isOffline() const override { return m_real.isOffline(); }
     void setOffline(bool offline) override { m_real.setOffline(offline); }
     int connectedState() override { return flags; }
@@ -156,6 +157,42 @@ private Q_SLOTS:
         QCOMPARE(f.cache.CachePath, QStringLiteral("/var/cache/kiosk"));
         QVERIFY(f.cache.TestURLIsHomePage);
         QCOMPARE(f.cache.TestURL, QStringLiteral("https://glasspane.example/"));
+        QCOMPARE(f.cache.MaxDownloadBytes, 200 * 1024 * 1024);
+        f.registry.setString(RegRoot::CurrentUser, "Software\\Qorvath\\Glasspane",
+                             "MaxDownloadSize", "5");
+        ReadCacheSettings(f.settings, f.cache);
+        QCOMPARE(f.cache.MaxDownloadBytes, 5 * 1024 * 1024);
+    }
+
+    // Every download carries the bounds: MaxTime seconds and MaxDownloadSize.
+    void downloadsAreBounded()
+    {
+        CacheFixture f;
+        f.update.MaxTime = 42;
+        f.cache.MaxDownloadBytes = 5 * 1024 * 1024;
+        f.cache.TestURL = QStringLiteral("http://probe.test/");
+        f.net.setPage(f.cache.TestURL, "ok");
+        PageEntry entry;
+        FetchPage(f.services, entry, QStringLiteral("http://h/a.html"), false);
+        (void)TestConnection(f.services);
+        // A web document: as the options of its last copy say.
+        f.registry.setString(RegRoot::CurrentUser, "Software\\Qorvath\\Glasspane",
+                             "MaxDownloadSize", "7");
+        DocumentServices documents{f.ini,   f.settings, f.program, f.shell, f.registry,
+                                   f.clock, &f.net,     {},        {},      {}};
+        QVERIFY(writeFileBytes(DocumentsFolder(f.registry, f.shell) + "Cached.GPN",
+                               "[Gpane]\r\nMaxTime=43\r\n"));
+        f.program.documentPath = QStringLiteral("http://h/show.gpn");
+        PrepareDocumentSource(documents, f.doc);
+
+        const auto& requests = f.net.requests();
+        QCOMPARE(requests.size(), 4); // the connection check, the page, the probe, the document
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(requests[i].request.maxSeconds, 42);
+            QCOMPARE(requests[i].request.maxBytes, 5 * 1024 * 1024);
+        }
+        QCOMPARE(requests[3].request.maxSeconds, 43);
+        QCOMPARE(requests[3].request.maxBytes, 7 * 1024 * 1024);
     }
 
     void fetchesIntoTheCache()
@@ -204,21 +241,46 @@ private Q_SLOTS:
         QVERIFY(entry.LocalFile.endsWith(CacheFileName(url)));
     }
 
+    // While a web document is on its way (the window handles its events meanwhile), the
+    // program's values still name the document in use.
+    void webDocumentSettlesOnceFetched()
+    {
+        CacheFixture f;
+        DocumentServices documents{f.ini,   f.settings, f.program, f.shell, f.registry,
+                                   f.clock, &f.net,     {},        {},      {}};
+        f.program.documentName = QStringLiteral("/srv/old.gpn");
+        f.program.documentSource = DocumentSource::File;
+        f.program.documentPath = QStringLiteral("http://h/new.gpn");
+        f.net.setPage(f.program.documentPath, "[Gpane]\n");
+        QString during;
+        f.net.whileDownloading = [&](const DownloadRequest&) {
+            during = f.program.documentName + u' ' + QString::number(int(f.program.documentSource));
+        };
+        PrepareDocumentSource(documents, f.doc);
+        QCOMPARE(during, QStringLiteral("/srv/old.gpn %1").arg(int(DocumentSource::File)));
+        QCOMPARE(f.program.documentName, QStringLiteral("http://h/new.gpn"));
+        QCOMPARE(f.program.documentSource, DocumentSource::Web);
+        QVERIFY(f.program.documentPath.endsWith(QStringLiteral("/Cached.GPN")));
+    }
+
     // Failures keep the copy, and its text is still the answer.
     void failuresKeepTheCopy_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("fail");
-        QTest::newRow("no answer") << 0 << QByteArray() << true;
-        QTest::newRow("404") << 404 << QByteArray("not here") << false;
-        QTest::newRow("empty body") << 200 << QByteArray() << false;
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("no answer") << 0 << QByteArray() << true << false;
+        QTest::newRow("404") << 404 << QByteArray("not here") << false << false;
+        QTest::newRow("empty body") << 200 << QByteArray() << false << false;
+        QTest::newRow("program closing") << 200 << QByteArray("new") << false << true;
     }
     void failuresKeepTheCopy()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(bool, fail);
+        QFETCH(bool, closing);
         CacheFixture f;
         const QString url = QStringLiteral("http://www.example.com/v.txt");
         f.net.setPage(url, "kept");
@@ -231,6 +293,7 @@ private Q_SLOTS:
         r.body = body;
         r.fail = fail;
         f.net.setResponse(url, r);
+        f.net.setClosing(closing);
         f.clock.advanceSecs(60);
         QCOMPARE(FetchPage(f.services, entry, url, true), QStringLiteral("kept\r\n"));
         QCOMPARE(f.net.networkCalls(), 2);
@@ -389,6 +452,20 @@ private Q_SLOTS:
         QCOMPARE(f.net.networkCalls(), 2);
         QVERIFY(!CheckConnection(f.services)); // checked after the due time: stands
         QCOMPARE(f.net.networkCalls(), 2);
+
+        // A probe the program cut short says nothing about the network: the last answer
+        // stands, and the next request asks again.
+        f.net.setPage(f.cache.TestURL, "ok");
+        f.cache.LastConnectionCheck = QDateTime();
+        f.net.setClosing(true);
+        QVERIFY(!CheckConnection(f.services));
+        QVERIFY(!f.cache.LastConnectionCheck.isValid());
+        f.net.setClosing(false);
+        QVERIFY(CheckConnection(f.services));
+        f.cache.LastConnectionCheck = QDateTime();
+        f.net.setClosing(true);
+        QVERIFY(CheckConnection(f.services));
+        QVERIFY(TestConnection(f.services));
     }
 
     void checkConnectionModem_data()

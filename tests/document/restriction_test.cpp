@@ -119,6 +119,25 @@ void RestrictionTest::isRestricted_data()
     row("partial host excluded", "http://ads.example/", none, {"HTTP://ADS."}, true);
     row("partial host does not match a path", "http://x.example/ads.", none, {"http://ads."},
         false);
+    // An exclude prefix that ends in the host also forbids that host in any other spelling.
+    const QStringList evil{QStringLiteral("http://evil.example.")};
+    row("excluded host with its final dot", "http://evil.example/x", none, evil, true);
+    row("excluded host with its final dot, address too", "http://evil.example./x", none, evil,
+        true);
+    row("excluded host as a number", "http://127.0.0.1/x", none, {"http://2130706433"}, true);
+    row("excluded international host", QString::fromUtf8("http://bücher.example/x"), none,
+        {QString::fromUtf8("http://Bücher.example")}, true);
+    row("excluded international host, address in ASCII", "http://xn--bcher-kva.example/x", none,
+        {QString::fromUtf8("http://bücher.example")}, true);
+    row("excluded host and port, port spelled oddly", "http://evil.example:8080/x", none,
+        {"http://evil.example:08080"}, true);
+    row("excluded host and port, final dot", "http://evil.example:8080/x", none,
+        {"http://evil.example.:8080"}, true);
+    row("short host with a final dot", "http://127.1./private/x", none,
+        {"http://127.0.0.1/private/"}, true);
+    // Escapes that would make another address of a host a server refuses stay escapes.
+    row("escaped slash in a refused host", "http://kiosk.example%3A80%2Fshow%2F/x",
+        {"http://kiosk.example/show/"}, none, true);
 
     // Schemes that show no page, with or without lists.
     const char* const schemes[][2] = {
@@ -157,6 +176,7 @@ void RestrictionTest::isRestricted_data()
     row("path out by dot-dot", "/srv/kiosk/../secret.txt", kiosk, none, true);
     row("file address out by encoded slashes", "file:///srv/kiosk%2F..%2Fsecret.txt", kiosk, none,
         true);
+    row("file address without slashes", "file:etc/passwd", none, {"/etc/"}, true);
     row("prefix as a file address", "/srv/kiosk/a.html", {"file:///srv/kiosk/"}, none, false);
     row("drive path in any case", "c:\\pages\\index.html", {"C:\\Pages\\"}, none, false);
     row("drive path excluded", "C:/pages/private/x.html", {"C:\\Pages\\"}, {"C:\\Pages\\Private\\"},

@@ -214,6 +214,28 @@ private Q_SLOTS:
         QVERIFY(!EncodeWindows1252(QStringLiteral(u"ł"), back));
         QVERIFY(!EncodeWindows1252(QString(QChar(0x80)), back));
     }
+
+    // A file kept in Windows-1252 is written so that it reads back as the same text: when its
+    // bytes would also read as UTF-8 (its other non-ASCII characters gone, "Ã©" is C3 A9, "é" in
+    // UTF-8), it becomes UTF-8.
+    void encodingReadsBack_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("staysWindows1252");
+        QTest::newRow("plain ASCII") << QStringLiteral("[A]\r\nx=1\r\n") << true;
+        QTest::newRow("a byte UTF-8 lacks") << QStringLiteral(u"x=café\r\n") << true;
+        QTest::newRow("pairs that read as UTF-8") << QStringLiteral(u"x=PrÐ«c Ã©\r\n") << false;
+        QTest::newRow("a character the code page lacks") << QStringLiteral(u"x=ł\r\n") << false;
+    }
+    void encodingReadsBack()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, staysWindows1252);
+        TextFormat format{TextEncoding::Windows1252, false};
+        const QByteArray bytes = EncodeTextFile(text, format);
+        QCOMPARE(DecodeText(bytes), text);
+        QCOMPARE(format.encoding == TextEncoding::Windows1252, staysWindows1252);
+    }
 };
 
 QTEST_GUILESS_MAIN(TextTest)

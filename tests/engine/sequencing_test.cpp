@@ -24,6 +24,7 @@ private Q_SLOTS:
     void externalProgramPage();
     void externalProgramWithoutOpenCommand();
     void cachedPageInBrowser();
+    void pageAskedForDuringFetchWins();
     void splashPageInfo_data();
     void splashPageInfo();
     void defaultTimeOfEntries();
@@ -258,6 +259,24 @@ void SequencingTest::cachedPageInBrowser()
     QVERIFY(rig.system.started().isEmpty());
     QVERIFY(!rig.engine->displaySlot().Loaded);
     QVERIFY(rig.browser.Silent());
+}
+
+// While a cached page is fetched the window goes on; a page asked for meanwhile (Home) is the
+// one that stays on screen.
+void SequencingTest::pageAskedForDuringFetchWins()
+{
+    EngineRig rig;
+    rig.setPages({{"http://x/page.html", 3}});
+    rig.doc.PlayList[1].Cached = true;
+    rig.doc.PlayList[1].SeparateProc = false;
+    rig.doc.HomeURL = QStringLiteral("http://x/home.html");
+    rig.start();
+    rig.duringFetch = [&rig] { rig.engine->GoHome(); };
+    rig.tick(2);
+    QCOMPARE(rig.fetched, QStringList{"http://x/page.html"});
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://x/home.html"));
+    QCOMPARE(rig.engine->displaySlot().Url, QStringLiteral("http://x/home.html"));
+    QCOMPARE(rig.engine->displaySlot().Target, QStringLiteral("http://x/home.html"));
 }
 
 void SequencingTest::splashPageInfo_data()

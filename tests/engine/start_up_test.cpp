@@ -19,6 +19,7 @@ private Q_SLOTS:
     void parseCommandLine();
     void joinArguments_data();
     void joinArguments();
+    void argumentsRoundTrip_data();
     void argumentsRoundTrip();
     void programValues();
     void programValuesWithoutTempFolder();
@@ -104,12 +105,24 @@ void StartUpTest::joinArguments()
     QCOMPARE(JoinArguments(arguments), line);
 }
 
+void StartUpTest::argumentsRoundTrip_data()
+{
+    QTest::addColumn<QString>("argument");
+    // What a file manager passes for a double-clicked document.
+    QTest::newRow("blank and semicolon") << "/media/usb stick/Shows/a;b.gpn";
+    // White space that trimming the line would take off the name.
+    QTest::newRow("line feed at the end") << "/srv/show.gpn\n";
+    QTest::newRow("carriage return first") << "\r/srv/show.gpn";
+    QTest::newRow("no-break space at the end") << "/srv/show.gpn\u00a0";
+    QTest::newRow("switch and line feed") << "/S\n";
+}
+
 void StartUpTest::argumentsRoundTrip()
 {
-    // What a file manager passes for a double-clicked document reaches the grammar intact.
-    const StartupRequest r = ParseCommandLine(JoinArguments({"/media/usb stick/Shows/a;b.gpn"}));
+    QFETCH(QString, argument);
+    const StartupRequest r = ParseCommandLine(JoinArguments({argument}));
     QCOMPARE(r.mode, RunMode::Document);
-    QCOMPARE(r.documentPath, QStringLiteral("/media/usb stick/Shows/a;b.gpn"));
+    QCOMPARE(r.documentPath, argument);
 }
 
 void StartUpTest::programValues()

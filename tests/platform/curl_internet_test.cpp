@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace glasspane;
 
@@ -114,41 +115,133 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("maxSeconds");
+        QTest::addColumn<qint64>("maxBytes");
         QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("error");
         using M = HttpTestServer::Mode;
-        QTest::newRow("404") << 404 << QByteArray("Not here") << int(M::Normal) << false;
-        QTest::newRow("500") << 500 << QByteArray("Oops") << int(M::Normal) << false;
+        const int s = kDefaultDownloadSeconds;
+        const qint64 b = kDefaultDownloadBytes;
+        const QByteArray big(100'000, 'x');
+        QTest::newRow("404") << 404 << QByteArray("Not here") << int(M::Normal) << s << b << false
+                             << "HTTP status 404";
+        QTest::newRow("500") << 500 << QByteArray("Oops") << int(M::Normal) << s << b << false
+                             << "HTTP status 500";
         QTest::newRow("closed mid-body")
-            << 200 << QByteArray(100'000, 'x') << int(M::CloseMidBody) << false;
-        QTest::newRow("stalled") << 200 << QByteArray("never sent") << int(M::Stall) << false;
-        QTest::newRow("empty body") << 200 << QByteArray() << int(M::Normal) << true;
+            << 200 << big << int(M::CloseMidBody) << s << b << false << "";
+        QTest::newRow("stalled") << 200 << QByteArray("never sent") << int(M::Stall) << s << b
+                                 << false << "";
+        QTest::newRow("empty body")
+            << 200 << QByteArray() << int(M::Normal) << s << b << true << "";
+        // A drip feed passes the stall bound; the time bound of the whole transfer ends it.
+        QTest::newRow("drip feed past the time bound")
+            << 200 << big << int(M::Drip) << 2 << b << false << "took longer than 2 s";
+        QTest::newRow("endless body past the size bound")
+            << 200 << big << int(M::Endless) << s << qint64(300'000) << false
+            << "larger than 300000 bytes";
+        QTest::newRow("announced length past the size bound")
+            << 200 << big << int(M::Normal) << s << qint64(99'999) << false
+            << "larger than 99999 bytes";
+        QTest::newRow("length at the size bound")
+            << 200 << big << int(M::Normal) << s << qint64(100'000) << true << "";
     }
     void failuresKeepTheOldCopy()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(int, mode);
+        QFETCH(int, maxSeconds);
+        QFETCH(qint64, maxBytes);
         QFETCH(bool, ok);
+        QFETCH(QString, error);
         HttpTestServer::Route route;
         route.status = status;
         route.body = body;
         route.mode = HttpTestServer::Mode(mode);
+        route.dripMs = 100;
         m_server.setRoute(QStringLiteral("/x"), route);
         QVERIFY(writeFileBytes(target(), OldCopy));
 
         QElapsedTimer timer;
         timer.start();
-        const DownloadResult r = m_net.download({m_server.url("/x"), target(), {}, false});
-        // The stall bound is one second; anything near the test's own time-out means no bound.
+        const DownloadResult r =
+            m_net.download({m_server.url("/x"), target(), {}, false, maxSeconds, maxBytes});
+        // The bounds are seconds; anything near the test's own time-out means no bound.
         QVERIFY(timer.elapsed() < 20'000);
         QCOMPARE(r.ok, ok);
         QCOMPARE(r.status, status);
+        QVERIFY(!r.abandoned);
         if (!ok)
             QVERIFY(!r.error.isEmpty());
+        if (!error.isEmpty())
+            QCOMPARE(r.error, error);
+        if (ok && !body.isEmpty())
+            QCOMPARE(readFileBytes(target()), body);
         else
-            QCOMPARE(r.bytes, 0);
+            QCOMPARE(readFileBytes(target()), OldCopy);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"page.html"});
+    }
+
+    // Closing cuts the download in progress at once, and refuses new ones until it is over.
+    // Meanwhile the caller's thread goes on with its events.
+    void closingCutsTheDownload()
+    {
+        HttpTestServer::Route drip;
+        drip.body = QByteArray(100'000, 'x');
+        drip.mode = HttpTestServer::Mode::Drip;
+        m_server.setRoute(QStringLiteral("/drip"), drip);
+        m_server.setPage(QStringLiteral("/a"), "a");
+        QVERIFY(writeFileBytes(target(), OldCopy));
+
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            // Cut once the body has begun to arrive.
+            if (++ticks == 5)
+                m_net.setClosing(true);
+        });
+        ticker.start(100);
+        QElapsedTimer timer;
+        timer.start();
+        DownloadResult r = m_net.download({m_server.url("/drip"), target(), {}, false});
+        ticker.stop();
+        QVERIFY(timer.elapsed() < 20'000); // the time bound is 300 s
+        QCOMPARE(ticks, 5);
+        QVERIFY(!r.ok);
+        QVERIFY(r.abandoned);
         QCOMPARE(readFileBytes(target()), OldCopy);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"page.html"});
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"page.html"});
+
+        m_server.clearRequests();
+        r = m_net.download({m_server.url("/a"), target(), {}, false});
+        QVERIFY(r.abandoned);
+        QVERIFY(m_server.requests().isEmpty());
+        m_net.setClosing(false);
+        r = m_net.download({m_server.url("/a"), target(), {}, false});
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(readFileBytes(target()), QByteArray("a"));
+    }
+
+    // A download asked for while another one waits (from an event handled meanwhile) is
+    // refused at once; the first one goes on.
+    void oneDownloadAtATime()
+    {
+        HttpTestServer::Route slow;
+        slow.body = "slow";
+        slow.delayMs = 500;
+        m_server.setRoute(QStringLiteral("/slow"), slow);
+        m_server.setPage(QStringLiteral("/a"), "a");
+        DownloadResult inner;
+        QTimer::singleShot(50, this, [&] {
+            inner = m_net.download({m_server.url("/a"), m_dir.filePath("a"), {}, false});
+        });
+        const DownloadResult outer = m_net.download({m_server.url("/slow"), target(), {}, false});
+        QVERIFY2(outer.ok, qPrintable(outer.error));
+        QCOMPARE(readFileBytes(target()), QByteArray("slow"));
+        QVERIFY(inner.abandoned);
+        QCOMPARE(m_server.requestCount(QStringLiteral("/a")), 0);
     }
 
     void followsRedirectsWithinBound()

@@ -67,6 +67,8 @@ private Q_SLOTS:
     void roundTripOfAllTypes();
     void handWrittenFileInOtherCase();
     void continuationLinesAndDeletions();
+    void headerOfTheRootAlone_data();
+    void headerOfTheRootAlone();
     void handWrittenTextIsKept_data();
     void handWrittenTextIsKept();
     void deletionLinesStayTrue();
@@ -211,6 +213,27 @@ void RegHiveRegistryTest::continuationLinesAndDeletions()
     QCOMPARE(v.data, QByteArray("\x01\x02\x03\x04"));
     QCOMPARE(registry.valueNames(RegRoot::CurrentUser, "A"), QStringList{"Bin"});
     QVERIFY(!registry.keyExists(RegRoot::CurrentUser, "A\\Old"));
+}
+
+// A header that names the root itself, first in the file or after a deletion, holds the
+// root's own values.
+void RegHiveRegistryTest::headerOfTheRootAlone_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("first header") << QByteArray("[HKEY_CURRENT_USER]\n\"a\"=\"b\"\n");
+    QTest::newRow("after a deletion") << QByteArray("[HKEY_CURRENT_USER\\K]\n\"x\"=\"y\"\n"
+                                                    "[-HKEY_CURRENT_USER\\K]\n"
+                                                    "[HKEY_CURRENT_USER]\n\"a\"=\"b\"\n");
+}
+
+void RegHiveRegistryTest::headerOfTheRootAlone()
+{
+    QFETCH(QByteArray, file);
+    const RegHive hive = RegHive::fromRegFile(file, "HKEY_CURRENT_USER");
+    RegValue v;
+    QCOMPARE(hive.queryValue(QString(), "a", &v), RegStatus::Success);
+    QCOMPARE(regStringText(v.data), QString("b"));
+    QCOMPARE(hive.toRegFile("HKEY_CURRENT_USER"), file);
 }
 
 // A hive as an administrator keeps it by hand: a header comment, blank lines, CRLF, odd

@@ -18,6 +18,7 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <utility>
 
 namespace glasspane {
 
@@ -49,6 +50,8 @@ struct EngineRig : public BrowserEvents
     QString viewSuffix;
     // Runs when the document is reloaded at the end of a cycle.
     std::function<void()> onReload;
+    // Runs inside fetchPage, as the events the window handles while a download waits.
+    std::function<void()> duringFetch;
 
     EngineRig()
     {
@@ -96,6 +99,8 @@ struct EngineRig : public BrowserEvents
         };
         h.fetchPage = [this](const QString& url) -> QString {
             fetched.append(url);
+            if (duringFetch)
+                std::exchange(duringFetch, {})();
             return dir.path() + QStringLiteral("/cache/") + QString::number(fetched.size()) +
                    QStringLiteral(".mp4");
         };

@@ -14,6 +14,7 @@ namespace glasspane {
 //   browser.Navigate("http://a/");         // recorded; BeforeNavigate2 delivered
 //   browser.completeLoad();                // NavigateComplete2 and DocumentComplete, top level
 //   browser.failLoad("HTTP 404");          // or NavigateError for the address asked for
+//   browser.changeAddress("http://a/v2");  // the page's own pushState: AddressChanged
 //   browser.autoComplete = true;           // every Navigate completes at once
 // A navigation the listener refuses ends in NavigateError "refused", as the real one does.
 class FakeBrowser final : public Browser
@@ -95,6 +96,19 @@ public:
         m_busy = false;
         if (m_listener)
             m_listener->NavigateError(m_pending, true, reason);
+    }
+    // The page changes its own address without a load (history.pushState); a refused one is
+    // put back. True when it was let through.
+    bool changeAddress(const QString& url)
+    {
+        const QString before = m_location;
+        m_location = url;
+        bool refuse = false;
+        if (m_listener)
+            m_listener->AddressChanged(url, refuse);
+        if (refuse)
+            m_location = before;
+        return !refuse;
     }
     // The address last asked for, loaded or not.
     QString pending() const { return m_pending; }

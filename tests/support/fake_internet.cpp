@@ -22,6 +22,13 @@ DownloadResult FakeInternet::download(const DownloadRequest& request)
     DownloadResult result;
     const bool blocked = isOffline() && !isLocalAddress(request.url);
     m_requests.append({request, blocked});
+    if (whileDownloading)
+        whileDownloading(request);
+    if (m_closing) {
+        result.abandoned = true;
+        result.error = QStringLiteral("cancelled: the program is ending");
+        return result;
+    }
     if (blocked) {
         result.error = QStringLiteral("offline");
         return result;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <functional>
 
 namespace glasspane {
 
@@ -20,7 +21,8 @@ namespace glasspane {
 // when not empty), If-Modified-Since earns a 304 when the page is not newer (unless
 // honourIfModifiedSince is off), unknown addresses fail, and while off-line every address but
 // 127.0.0.1, localhost and file: fails with "offline" without being answered (it is still
-// recorded in requests(), with blockedOffline set).
+// recorded in requests(), with blockedOffline set). While closing (setClosing) every download
+// is refused as abandoned.
 class FakeInternet final : public Internet
 {
 public:
@@ -63,6 +65,10 @@ public:
     int requestCount(const QString& url) const;
     void clearRequests() { m_requests.clear(); }
 
+    // Runs inside every download() before it answers, as the events a real download lets
+    // through while it waits.
+    std::function<void(const DownloadRequest&)> whileDownloading;
+
     // What connectedState() answers.
     void setConnectedFlags(int flags) { m_flags = flags; }
     int connectedStateCalls() const { return m_connectedStateCalls; }
@@ -73,6 +79,9 @@ public:
     const QString& userAgent() const { return m_agent; }
 
     DownloadResult download(const DownloadRequest& request) override;
+    // While closing every download is refused as abandoned (and still recorded).
+    void setClosing(bool closing) override { m_closing = closing; }
+    bool closing() const { return m_closing; }
     bool isOffline() const override { return m_state.isOffline(); }
     void setOffline(bool offline) override
     {
@@ -94,6 +103,7 @@ private:
     QString m_agent;
     int m_flags = ConnectionFlag::Lan;
     int m_connectedStateCalls = 0;
+    bool m_closing = false;
 };
 
 } // namespace glasspane

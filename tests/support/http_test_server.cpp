@@ -77,6 +77,7 @@ private:
         bool closeAfter = false;
         QByteArray body; // what is left to send
         qint64 sent = 0;
+        bool endless = false; // the body is sent over and over
     };
 
     void accept()
@@ -181,8 +182,11 @@ private:
             head += "Last-Modified: " + HttpTestServer::httpDate(route.lastModified) + "\r\n";
         for (const auto& h : route.headers)
             head += h.first + ": " + h.second + "\r\n";
-        if (status != 304 && status != 204)
+        const bool endless = route.mode == HttpTestServer::Mode::Endless && withBody;
+        if (status != 304 && status != 204 && !endless)
             head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
+        // Without a length the body ends only with the connection.
+        it->closeAfter = it->closeAfter || endless;
         head += it->closeAfter ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
         head += "\r\n";
         socket->write(head);
@@ -194,9 +198,22 @@ private:
             socket->write(route.body.left(route.body.size() / 2));
             socket->disconnectFromHost();
             return;
+        case HttpTestServer::Mode::Drip: {
+            // Fast enough to pass any "no byte for a while" bound, never done in practice.
+            auto* timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket,
+                             [socket, body = route.body, sent = qsizetype(0)]() mutable {
+                                 if (sent < body.size())
+                                     socket->write(body.constData() + sent++, 1);
+                             });
+            timer->start(qMax(1, route.dripMs));
+            return;
+        }
+        case HttpTestServer::Mode::Endless:
         case HttpTestServer::Mode::Normal:
             break;
         }
+        it->endless = endless && !route.body.isEmpty();
         it->body = withBody ? route.body : QByteArray();
         it->sent = 0;
         it->streaming = true;
@@ -209,6 +226,11 @@ private:
         auto it = m_connections.find(socket);
         if (it == m_connections.end() || !it->streaming)
             return;
+        if (it->endless) {
+            while (socket->bytesToWrite() < 4 * ChunkSize)
+                socket->write(it->body);
+            return;
+        }
         while (it->sent < it->body.size() && socket->bytesToWrite() < 4 * ChunkSize) {
             const qint64 n = qMin(ChunkSize, it->body.size() - it->sent);
             socket->write(it->body.constData() + it->sent, n);

@@ -34,6 +34,8 @@ public:
         Normal,       // the whole response
         CloseMidBody, // headers with the full Content-Length, half the body, then close
         Stall,        // headers, then nothing at all until the client gives up
+        Drip,         // headers with the full Content-Length, then one byte every dripMs
+        Endless,      // headers without a length, then the body over and over, for good
     };
 
     struct Route
@@ -45,7 +47,8 @@ public:
         // Answer 304 when If-Modified-Since is not older than lastModified.
         bool honourIfModifiedSince = true;
         Mode mode = Mode::Normal;
-        int delayMs = 0; // wait this long before answering
+        int delayMs = 0;  // wait this long before answering
+        int dripMs = 200; // Drip: the pause between two bytes
     };
 
     struct Request

@@ -2,6 +2,10 @@
 
 #include "platform/internet.h"
 
+#include <atomic>
+#include <memory>
+#include <mutex>
+
 namespace glasspane {
 
 class OnlineState;
@@ -29,10 +33,14 @@ struct CurlTimeouts
     int maxRedirects = 10;
 };
 
-// Internet on libcurl. Each download is synchronous: it returns when the body has arrived, the
-// server gave up, or the connection stalled beyond the time-outs below. The body goes to a
-// temporary file beside the target, which replaces the target only when a 2xx response arrived
-// whole with a non-empty body. Proxies come from the usual environment variables.
+// Internet on libcurl. A download runs in a thread of its own; the caller waits for it, and on
+// the application's thread keeps handling its events meanwhile (the window paints, timers
+// tick, termination is answered). It returns when the body has arrived, the server gave up,
+// the connection stalled beyond the time-outs below, the request's time or size bound was
+// reached, or the program began closing. The body goes to a temporary file beside the target,
+// which replaces the target only when a 2xx response arrived whole with a non-empty body; the
+// temporary file goes however the transfer ends. Proxies come from the usual environment
+// variables.
 class CurlInternet final : public Internet
 {
 public:
@@ -43,16 +51,22 @@ public:
     ~CurlInternet() override;
 
     DownloadResult download(const DownloadRequest& request) override;
+    void setClosing(bool closing) override;
     bool isOffline() const override;
     void setOffline(bool offline) override;
     int connectedState() override;
     void setUserAgent(const QString& agent) override { m_agent = agent.toUtf8(); }
+
+    struct Job;
 
 private:
     OnlineState& m_state;
     Timeouts m_timeouts;
     QByteArray m_agent;
     bool m_networkInformationTried = false;
+    std::atomic<bool> m_closing{false};
+    std::mutex m_mutex;             // guards m_current
+    std::shared_ptr<Job> m_current; // the download in progress
 };
 
 } // namespace glasspane

@@ -629,7 +629,9 @@ void RegHive::parseText(const QString& text, const QString& rootName)
             while (same < path.size() && same < lastPath.size() &&
                    sameName(path[same], lastPath[same]))
                 ++same;
-            if (same == path.size() && same == lastPath.size()) {
+            // (No last header yet, or one that deleted its key: nothing to share, not even the
+            // root, which a header of the root alone names.)
+            if (!lastNodes.empty() && same == path.size() && same == lastPath.size()) {
                 current = lastNodes.back();
             } else {
                 lastNodes.resize(size_t(same) + 1);

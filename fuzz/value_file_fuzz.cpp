@@ -1,0 +1,94 @@
+// The value-file scan: the texts found between the patterns' prefixes and suffixes must be
+// exactly those of the plain scan that the fast one stands for (the earliest prefix wins, the
+// earlier pattern on a tie, repeated values dropped, at most maxValues of them).
+
+#include "document/page_variables.h"
+#include "fuzz_check.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+using namespace glasspane;
+using namespace glasspane::fuzz;
+
+namespace {
+
+// Case folded one UTF-16 unit at a time, surrogates as they are.
+QString folded(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (!c.isSurrogate())
+            c = c.toCaseFolded();
+    }
+    return out;
+}
+
+QStringList plainScan(const QString& text, const QVector<ValuePattern>& patterns,
+                      bool caseSensitive, int maxValues)
+{
+    const QString hay = caseSensitive ? text : folded(text);
+    QVector<ValuePattern> pairs = patterns;
+    if (!caseSensitive) {
+        for (ValuePattern& p : pairs) {
+            p.prefix = folded(p.prefix);
+            p.suffix = folded(p.suffix);
+        }
+    }
+    auto find = [&](const QString& needle, qsizetype from) -> qsizetype {
+        return from > hay.size() ? -1 : hay.indexOf(needle, from);
+    };
+    QStringList values;
+    if (text.isEmpty() || maxValues <= 0)
+        return values;
+    qsizetype p = 0;
+    for (;;) {
+        qsizetype bestStart = -1, bestValue = 0, bestEnd = 0;
+        int best = -1;
+        for (int j = 0; j < pairs.size(); ++j) {
+            const ValuePattern& pair = pairs[j];
+            const qsizetype s = pair.prefix.isEmpty() ? p : find(pair.prefix, p);
+            if (s < 0)
+                continue;
+            const qsizetype v = s + pair.prefix.size();
+            const qsizetype e = find(pair.suffix.isEmpty() ? pair.prefix : pair.suffix, v);
+            if (e < 0)
+                continue;
+            if (best < 0 || s < bestStart) {
+                best = j;
+                bestStart = s;
+                bestValue = v;
+                bestEnd = e;
+            }
+        }
+        if (best < 0)
+            break;
+        const QString value = text.mid(bestValue, bestEnd - bestValue);
+        if (!values.contains(value)) {
+            values.append(value);
+            if (values.size() >= maxValues)
+                break;
+        }
+        p = bestEnd + pairs[best].suffix.size();
+    }
+    return values;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzedDataProvider provider(data, size);
+    const bool caseSensitive = provider.ConsumeBool();
+    const int maxValues = provider.ConsumeIntegralInRange(1, 40);
+    const std::string patternBytes = provider.ConsumeRandomLengthString(64);
+    const std::string textBytes = provider.ConsumeRemainingBytesAsString();
+    const QString patternList = textOf(QByteArray::fromStdString(patternBytes));
+    const QString text = textOf(QByteArray::fromStdString(textBytes));
+
+    const QVector<ValuePattern> patterns = ParsePatterns(patternList);
+    for (const ValuePattern& p : patterns)
+        FUZZ_CHECK(!p.prefix.isEmpty() || !p.suffix.isEmpty(), show(patternList));
+    const QStringList values = ScanValueFile(text, patterns, caseSensitive, maxValues);
+    FUZZ_EQUAL(values, plainScan(text, patterns, caseSensitive, maxValues));
+    return 0;
+}
