@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace glasspane {
 
@@ -319,14 +320,17 @@ QString DecodeText(const QByteArray& bytes)
 
 namespace {
 
-// Each line of the units from..end, without the CR of a CR LF end, followed by CR LF; find(at)
-// gives the next LF at or after at, or -1. Value files may hold millions of lines: the line
-// ends are found at memory speed and the lines copied whole.
-template <typename Text, typename Unit, typename Find>
-Text withCrLf(const Unit* units, qsizetype size, Find find)
+// Each line of units[0..size), without the CR of a CR LF end, followed by CR LF, into out;
+// find(at) gives the next LF at or after at, or -1; copy(begin, end, to) puts one line's units
+// in place and gives the end of what it wrote, or nullptr when the line cannot be read (false
+// then). Value files may hold millions of lines: the line ends are found at memory speed and
+// the lines copied whole. A line never grows in the copy.
+template <typename Text, typename Unit, typename Find, typename Copy>
+bool withCrLf(Text& out, const Unit* units, qsizetype size, Find find, Copy copy)
 {
-    Text out(size + size / 8 + 2, Qt::Uninitialized); // room for the CRs of most files
-    auto* to = reinterpret_cast<Unit*>(out.data());
+    using Out = std::remove_pointer_t<decltype(copy(units, units, nullptr))>;
+    out = Text(size + size / 8 + 2, Qt::Uninitialized); // room for the CRs of most files
+    auto* to = reinterpret_cast<Out*>(out.data());
     for (qsizetype from = 0; from < size;) {
         qsizetype end = find(from);
         const qsizetype next = end < 0 ? size : end + 1;
@@ -334,38 +338,86 @@ Text withCrLf(const Unit* units, qsizetype size, Find find)
             end = size;
         if (end > from && units[end - 1] == Unit('\r'))
             --end;
-        const qsizetype written = to - reinterpret_cast<const Unit*>(out.constData());
+        const qsizetype written = to - reinterpret_cast<const Out*>(out.constData());
         if (written + (end - from) + 2 > out.size()) {
             // Many short lines: room for the rest of them, however short.
             out.resize(written + 2 * (size - from) + 2);
-            to = reinterpret_cast<Unit*>(out.data()) + written;
+            to = reinterpret_cast<Out*>(out.data()) + written;
         }
-        to = std::copy(units + from, units + end, to);
-        *to++ = Unit('\r');
-        *to++ = Unit('\n');
+        to = copy(units + from, units + end, to);
+        if (!to)
+            return false;
+        *to++ = Out('\r');
+        *to++ = Out('\n');
         from = next;
     }
-    out.truncate(to - reinterpret_cast<const Unit*>(out.constData()));
-    return out;
+    out.truncate(to - reinterpret_cast<const Out*>(out.constData()));
+    return true;
+}
+
+template <typename Unit> qsizetype findLf(const Unit* units, qsizetype size, qsizetype from)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void* lf = std::memchr(units + from, '\n', size_t(size - from));
+        return lf ? static_cast<const Unit*>(lf) - units : qsizetype(-1);
+    } else {
+        return FindUnit(QStringView(units, size), u'\n', from);
+    }
+}
+
+template <typename Unit> Unit* copyUnits(const Unit* begin, const Unit* end, Unit* to)
+{
+    return std::copy(begin, end, to);
 }
 
 } // namespace
 
 QString DecodeTextLines(QByteArrayView bytes)
 {
+    QString out;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const QString text = DecodeText(bytes.toByteArray());
-        return withCrLf<QString>(reinterpret_cast<const char16_t*>(text.constData()), text.size(),
-                                 [&text](qsizetype from) { return FindUnit(text, u'\n', from); });
+        const auto* units = reinterpret_cast<const char16_t*>(text.constData());
+        const qsizetype size = text.size();
+        withCrLf(
+            out, units, size, [&](qsizetype from) { return findLf(units, size, from); },
+            copyUnits<char16_t>);
+        return out;
     }
-    // UTF-8 and Windows-1252 hold CR and LF as single bytes of their own: the lines are settled
-    // before decoding, and the text is decoded once, into its final place.
-    const char* data = bytes.data();
-    const qsizetype size = bytes.size();
-    const QByteArray lines = withCrLf<QByteArray>(data, size, [data, size](qsizetype from) {
-        const void* lf = std::memchr(data + from, '\n', size_t(size - from));
-        return lf ? static_cast<const char*>(lf) - data : qsizetype(-1);
-    });
+    // UTF-8 and Windows-1252 hold CR and LF as single bytes of their own, never inside a
+    // character: each line is decoded on its own, straight into its place. Lines of ASCII, the
+    // most of nearly every file, are widened without the decoder.
+    QByteArrayView body = bytes;
+    // The whole text's decoder drops a byte order mark at its start, and one more after it.
+    for (int marks = 0; marks < 2 && body.startsWith("\xEF\xBB\xBF"); ++marks)
+        body = body.sliced(3);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    const char* data = body.data();
+    const qsizetype size = body.size();
+    const bool utf8 = withCrLf(
+        out, data, size, [&](qsizetype from) { return findLf(data, size, from); },
+        [&decoder](const char* begin, const char* end, char16_t* to) -> char16_t* {
+            const qsizetype n = end - begin;
+            unsigned char all = 0;
+            for (qsizetype i = 0; i < n; ++i) {
+                const auto c = static_cast<unsigned char>(begin[i]);
+                all |= c;
+                to[i] = c;
+            }
+            if (all < 0x80)
+                return to + n;
+            QChar* next =
+                decoder.appendToBuffer(reinterpret_cast<QChar*>(to), QByteArrayView(begin, n));
+            return decoder.hasError() ? nullptr : reinterpret_cast<char16_t*>(next);
+        });
+    if (utf8)
+        return out;
+    // Not UTF-8: Windows-1252, decoded as the whole file is.
+    QByteArray lines;
+    withCrLf(
+        lines, bytes.data(), bytes.size(),
+        [&](qsizetype from) { return findLf(bytes.data(), bytes.size(), from); }, copyUnits<char>);
     return DecodeText(lines);
 }
 

@@ -236,6 +236,50 @@ private Q_SLOTS:
         QCOMPARE(DecodeText(bytes), text);
         QCOMPARE(format.encoding == TextEncoding::Windows1252, staysWindows1252);
     }
+
+    // Text files read line by line: every line ends in CR LF, and the text is what decoding the
+    // whole file gives. Lines of ASCII and lines of other characters are decoded apart, so the
+    // cases mix them, and put what makes a file Windows-1252 after lines that read as UTF-8.
+    void decodeTextLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray many(3000, '\n');
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("line ends of each kind") << QByteArray("a\nb\r\nc\rd\r\r\n\ne");
+        QTest::newRow("only line ends, many") << many;
+        QTest::newRow("UTF-8 among ASCII lines")
+            << QByteArray("x\ncaf\xC3\xA9\n\xF0\x9F\x98\x80\ny");
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF"
+                                                       "a\nb");
+        QTest::newRow("two marks at the start") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                              "a");
+        QTest::newRow("mark at the start of a later line") << QByteArray("a\n\xEF\xBB\xBF"
+                                                                         "b\n");
+        QTest::newRow("Windows-1252 after UTF-8 lines")
+            << many + QByteArray("caf\xC3\xA9\n\xE9t\xE9\n");
+        QTest::newRow("character cut at a line end") << QByteArray("ok\n\xC3\nA\n");
+        QTest::newRow("character cut at the end") << QByteArray("\xC3\xA9\n\xE2\x82");
+        QTest::newRow("overlong form") << QByteArray("a\n\xC0\xAF\n");
+        QTest::newRow("marked, then not UTF-8") << QByteArray("\xEF\xBB\xBF"
+                                                              "a\n\x80\n");
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE"
+                                                 "a\0\n\0\x0A\x01\r\0\n\0",
+                                                 12);
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0"
+                                                 "a\0\r\0\n\x01\x0A",
+                                                 10);
+    }
+    void decodeTextLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QStringList lines = DecodeText(bytes).split(u'\n');
+        if (lines.back().isEmpty())
+            lines.removeLast();
+        QString expected;
+        for (QString& line : lines)
+            expected += (line.endsWith(u'\r') ? line.chopped(1) : line) + QStringLiteral("\r\n");
+        QCOMPARE(DecodeTextLines(bytes), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TextTest)
