@@ -6,6 +6,7 @@
 #include "document/text.h"
 #include "fuzz_check.h"
 
+#include <QBuffer>
 #include <fuzzer/FuzzedDataProvider.h>
 
 using namespace glasspane;
@@ -98,7 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString patternList = textOf(QByteArray::fromStdString(patternBytes));
     const QString text = textOf(QByteArray::fromStdString(textBytes));
     const QByteArray fileBytes = QByteArray::fromStdString(textBytes);
-    FUZZ_EQUAL(DecodeTextLines(fileBytes), plainLines(fileBytes));
+    const QString lines = plainLines(fileBytes);
+    FUZZ_EQUAL(DecodeTextLines(fileBytes), lines);
+    QByteArray copy = fileBytes;
+    QBuffer device(&copy);
+    FUZZ_CHECK(device.open(QIODevice::ReadOnly), QString());
+    FUZZ_EQUAL(ReadTextLines(device, 8 + qsizetype(size % 13)), lines);
 
     const QVector<ValuePattern> patterns = ParsePatterns(patternList);
     for (const ValuePattern& p : patterns)

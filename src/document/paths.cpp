@@ -226,7 +226,7 @@ QString ReadTextFile(const QString& path)
     QFile file(local);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    return DecodeTextLines(file.readAll());
+    return ReadTextLines(file);
 }
 
 bool MakeDirTree(const QString& path)

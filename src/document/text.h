@@ -6,6 +6,8 @@
 #include <QStringView>
 #include <cstring>
 
+class QIODevice;
+
 namespace glasspane {
 
 // The small text conversions every reader of a setting uses. Positions are 1-based and 0 means
@@ -107,6 +109,10 @@ QByteArray EncodeTextFile(const QString& text, TextFormat& format);
 QString DecodeText(const QByteArray& bytes);
 // DecodeTextFile's text with each line, without the CR of a CR LF end, followed by CR LF.
 QString DecodeTextLines(QByteArrayView bytes);
+// DecodeTextLines of what device gives from its start, read a piece of bytes at a time:
+// a UTF-8 file costs no more memory than its text. Other files are read whole, from the start
+// (device must allow seeking back to it).
+QString ReadTextLines(QIODevice& device, qsizetype piece = qsizetype(1) << 20);
 // Windows-1252 both ways. Bytes that code page leaves undefined map to the control characters
 // of the same number, so that any byte sequence round-trips. EncodeWindows1252 fails (false)
 // when text holds a character the code page cannot hold.

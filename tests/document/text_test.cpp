@@ -1,5 +1,6 @@
 #include "document/text.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using namespace glasspane;
@@ -262,6 +263,8 @@ private Q_SLOTS:
         QTest::newRow("overlong form") << QByteArray("a\n\xC0\xAF\n");
         QTest::newRow("marked, then not UTF-8") << QByteArray("\xEF\xBB\xBF"
                                                               "a\n\x80\n");
+        QTest::newRow("long lines of two-byte characters")
+            << QByteArray("\xC3\xA9").repeated(40) + "\r\n" + QByteArray("ab\xC3\xA9").repeated(30);
         QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE"
                                                  "a\0\n\0\x0A\x01\r\0\n\0",
                                                  12);
@@ -279,6 +282,19 @@ private Q_SLOTS:
         for (QString& line : lines)
             expected += (line.endsWith(u'\r') ? line.chopped(1) : line) + QStringLiteral("\r\n");
         QCOMPARE(DecodeTextLines(bytes), expected);
+    }
+
+    // Read in pieces, lines and characters are cut anywhere, and the text is the same.
+    void readTextLines_data() { decodeTextLines_data(); }
+    void readTextLines()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString expected = DecodeTextLines(bytes);
+        for (const qsizetype piece : {8, 9, 13, 1 << 20}) {
+            QBuffer device(&bytes);
+            QVERIFY(device.open(QIODevice::ReadOnly));
+            QCOMPARE(ReadTextLines(device, piece), expected);
+        }
     }
 };
 
