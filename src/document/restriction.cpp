@@ -76,9 +76,8 @@ enum class Escapes {
     DecodePath,       // the path of a web address: '/' (and '\') decoded too
 };
 
-// Percent-escapes decoded as `mode` says; escapes that stay get upper-case digits. Web text
-// also gets characters outside printable ASCII encoded, as the browser sends them.
-QString settleEscapes(const QString& text, Escapes mode)
+// One pass of settleEscapes().
+QString settleEscapesOnce(const QString& text, Escapes mode)
 {
     const QByteArray in = text.toUtf8();
     QByteArray out;
@@ -113,6 +112,22 @@ QString settleEscapes(const QString& text, Escapes mode)
             out += char(c);
     }
     return QString::fromUtf8(out);
+}
+
+// Percent-escapes decoded as `mode` says; escapes that stay get upper-case digits. Web text
+// also gets characters outside printable ASCII encoded, as the browser sends them, and is
+// decoded until nothing changes: "%3%30" becomes "%30" in one pass, which the server reads as
+// "0" (the browser sends it so), so the canonical text is the text no pass changes any more.
+// Each pass that changes something is shorter, so this ends.
+QString settleEscapes(const QString& text, Escapes mode)
+{
+    QString settled = settleEscapesOnce(text, mode);
+    if (mode == Escapes::DecodeAll)
+        return settled; // a file's name is decoded once: "%41" in a decoded name is its name
+    for (QString next = settleEscapesOnce(settled, mode); next != settled;
+         next = settleEscapesOnce(settled, mode))
+        settled = next;
+    return settled;
 }
 
 // Repeated slashes merged and "." and ".." segments resolved; a path that ended in a folder

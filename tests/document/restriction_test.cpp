@@ -243,6 +243,9 @@ void RestrictionTest::canonicalForm_data()
     QTest::newRow("share's mount folder")
         << "/run/user/1000/gvfs/smb-share:server=Srv,share=Pub/A.html"
         << "smb://srv/pub/A.html";
+    // Escapes that a decoded character completes are decoded in turn, as the server will.
+    QTest::newRow("escape completed by an escape") << "http://o//%3%30h/%%34%31/%%32F"
+                                                   << "http://o:80/0h/a/";
     QTest::newRow("script") << "JavaScript:Alert(1)"
                             << "javascript:alert(1)";
 }

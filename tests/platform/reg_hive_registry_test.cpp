@@ -289,6 +289,15 @@ void RegHiveRegistryTest::handWrittenTextIsKept_data()
                                "\"X\"=dword:00000001\r\n\r\n; end\r\n",
                                QByteArray()) +
                       "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane\\Deep]\r\n\r\n");
+    // The parent of a key the file deletes itself is made by that key's header: no section is
+    // added for it.
+    const QByteArray deletes =
+        "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\r\n\"A\"=\"1\"\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane\\Old\\Sub]\r\n"
+        "\"X\"=\"1\"\r\n\r\n"
+        "[-HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane\\Old\\Sub]\r\n";
+    QTest::newRow("key deleted by the file")
+        << deletes << QByteArray("set A 2") << replaced(deletes, "\"A\"=\"1\"", "\"A\"=\"2\"");
 
     // What editors save as "Unicode": UTF-16 with its byte-order mark, written back the same way.
     auto utf16 = [](const QByteArray& utf8) -> QByteArray {

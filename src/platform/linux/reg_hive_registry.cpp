@@ -826,6 +826,12 @@ QString RegHive::layoutText(const QString& rootName) const
                                 : !node.implicit || !node.values.empty() || node.children.empty();
         if (!needed || lastSection.contains(&node))
             return;
+        // A key whose subkeys the file itself deleted is still made by their headers in the
+        // kept text. (Should a header be found where none is, the check of the laid-out text
+        // below sees the key missing and writes the hive whole.)
+        if (node.implicit && node.values.empty() &&
+            out.contains(u'[' + path.join(u'\\') + u'\\', Qt::CaseInsensitive))
+            return;
         startLine();
         if (!out.isEmpty() && !out.endsWith(nl + nl))
             out += nl;
