@@ -10,6 +10,7 @@
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/linux/gio_shares.h"
+#include "platform/linux/linux_display_power.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/reg_hive_registry.h"
 #include "platform/linux/single_instance.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QTextStream>
+#include <QThread>
 #include <cstdio>
 
 using namespace glasspane;
@@ -89,11 +91,29 @@ int main(int argc, char** argv)
     GioShares shares;
     SystemClock clock;
 
-    // A second start raises the running copy and shows nothing; the preview runs beside it.
+    // A second start raises the running copy and shows nothing, or hands it the document it
+    // was given; the preview runs beside it.
     SingleInstance instance(shell.folder(Shell::Folder::Temp));
-    if (request.mode != RunMode::Preview && instance.FindPreviousInstance()) {
-        qCDebug(lcGlasspane) << "another copy runs; asked it to come to the front";
-        return 0;
+    if (request.mode != RunMode::Preview) {
+        const ControlRequest handOver = HandOverRequest(request, system.currentFolder());
+        if (instance.FindPreviousInstance(handOver)) {
+            qCDebug(lcGlasspane) << "another copy runs; handed it" << handOver.command
+                                 << handOver.argument;
+            ControlAnswer answer = instance.lastAnswer();
+            // Still loading its window: ask again for a moment.
+            for (int retry = 0; retry < 25 && answer.kind == ControlAnswer::Kind::Busy; ++retry) {
+                QThread::msleep(200);
+                if (SingleInstance::send(instance.socketPath(), handOver, &answer) !=
+                    SingleInstance::Delivery::Answered)
+                    break;
+            }
+            if (answer.kind == ControlAnswer::Kind::Ok)
+                return 0;
+            err << "glasspane: the running copy did not take "
+                << (handOver.argument.isEmpty() ? QStringLiteral("the request") : handOver.argument)
+                << ": " << answer.message << '\n';
+            return 1;
+        }
     }
 
     ProgramValues values;
@@ -113,16 +133,27 @@ int main(int argc, char** argv)
                          [] { QCoreApplication::exit(0); });
         return app.exec();
     }
-    ShowApplication show({system, shell, registry, shares, clock, values}, commandLine);
+    LinuxDisplayPower displayPower;
+    ShowApplication show({system, shell, registry, shares, clock, values, &displayPower},
+                         commandLine);
     show.window().setScreenshotFolder(screenshots);
     // The password and configuration dialogs on the show's windows.
     ModalRunner modal;
     ConfigDialogs dialogs;
     ConfigurationUi configuration(show, dialogs, modal);
+    instance.setHandler(
+        [&show](const ControlRequest& request) { return show.control().handle(request); });
     QObject::connect(&instance, &SingleInstance::raiseRequested, &show.window(), [&show] {
         show.window().raise();
         show.window().activateWindow();
     });
-    show.start();
+    // Run by a screen-saver host, the show goes into the window it was given.
+    quint32 hostWindow = 0;
+    if (request.mode == RunMode::ScreenSaver) {
+        hostWindow = quint32(request.previewParent);
+        if (hostWindow == 0)
+            hostWindow = SaverWindowFromEnvironment(qEnvironmentVariable("XSCREENSAVER_WINDOW"));
+    }
+    show.start(hostWindow);
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "app/glasspane_options.h"
 
+#include "document/document_files.h"
 #include "engine/start_up.h"
 
 #include <QDir>
@@ -22,6 +23,16 @@ QString UnknownOption(QStringList& arguments)
             return word;
     }
     return QString();
+}
+
+ControlRequest HandOverRequest(const StartupRequest& request, const QString& startFolder)
+{
+    if (request.mode != RunMode::Document || request.documentPath.isEmpty())
+        return {QStringLiteral("raise"), {}};
+    QString folder = startFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return {QStringLiteral("open"), AbsoluteDocumentPath(request.documentPath, folder)};
 }
 
 QString ScreenshotFolderProblem(const QString& folder)

@@ -2,6 +2,7 @@
 
 #include "app/gpane_cache_name.h"
 #include "app/gpane_check.h"
+#include "app/gpane_control.h"
 #include "app/gpane_playlist.h"
 #include "engine/start_up.h"
 #include "platform/linux/linux_system.h"
@@ -16,7 +17,7 @@ using namespace glasspane;
 namespace {
 
 // One subcommand: "gpane NAME ARGUMENTS...". run receives the words after the name and returns
-// the exit code (2 for a usage error).
+// the exit code (2 for a usage error); without run, the name is a command of the running show.
 struct Subcommand
 {
     const char* name;
@@ -30,6 +31,13 @@ constexpr Subcommand Subcommands[] = {
     {"playlist", "DOCUMENT", "print the expanded play list of a document", RunPlaylist},
     {"check", "DOCUMENT", "report the mistakes of a document, as FILE:LINE: lines", RunCheck},
     {"cache-name", "URL", "print the cache file name of an address", RunCacheName},
+    {"status", "", "report the running show: document, state, page, memory", nullptr},
+    {"next", "", "show the next page of the running show", nullptr},
+    {"previous", "", "show the previous page", nullptr},
+    {"pause", "", "pause the running show on its page", nullptr},
+    {"play", "", "play again (also ends a visitor's browsing)", nullptr},
+    {"reload", "", "load the page on screen again", nullptr},
+    {"open", "DOCUMENT", "make the running show play that document", RunOpen},
 };
 
 void printUsage(QTextStream& stream)
@@ -55,7 +63,11 @@ void printUsage(QTextStream& stream)
            << "check prints FILE:LINE: warning: TEXT or FILE:LINE: error: TEXT for each\n"
            << "finding and exits with status 1 when it found an error (something the show\n"
            << "cannot do as written), 0 otherwise; it prints nothing for a sound document.\n"
-           << "Commands exit with status 2 on a usage error or a document they cannot read.\n";
+           << "Commands exit with status 2 on a usage error or a document they cannot read.\n"
+           << "\n"
+           << "status, next, previous, pause, play, reload and open talk to the show this user\n"
+           << "runs; they exit with status 3 when no show runs, and 1 when the show refused\n"
+           << "(the configuration dialog is open, a visitor is browsing...) or did not answer.\n";
 }
 
 } // namespace
@@ -90,7 +102,7 @@ int main(int argc, char** argv)
     }
     for (const Subcommand& c : Subcommands) {
         if (command == QLatin1String(c.name))
-            return c.run(arguments, out, err);
+            return c.run ? c.run(arguments, out, err) : RunShowCommand(c.name, arguments, out, err);
     }
     err << "gpane: unknown command \"" << command << "\"; see gpane --help\n";
     return 2;

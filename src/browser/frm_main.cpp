@@ -177,11 +177,12 @@ void frmMain::Form_Load()
     if (choice.copiedFromBrowserCache) {
         SaverState saver;
         saver.IsSystemSaver = true;
-        RegisterSystemSaver(saver, m_ctx.ini, settings.registryLayer(), m_ctx.system, program);
+        (void)RegisterSystemSaver(saver, m_ctx.ini, settings.registryLayer(), m_ctx.system,
+                                  m_ctx.shell, program);
     }
 
     // 7. Whether .gpn files lead to this program.
-    doc.AssociationPending = AssociationNeeded(m_ctx.registry, program.programPath);
+    doc.AssociationPending = AssociationNeeded(m_ctx.registry, m_ctx.shell, program.programPath);
 
     // 8. The cache.
     ReadCacheSettings(settings, m_ctx.cache);
@@ -201,7 +202,7 @@ void frmMain::Form_Load()
     m_recentFiles = ReadRecentFiles(m_documentServices);
 
     // 12. The system's screen-saver state.
-    m_saver = ReadSaverState(settings, program, sw == QLatin1String("/S"));
+    m_saver = ReadSaverState(settings, m_ctx.shell, program, sw == QLatin1String("/S"));
 
     // 13. The configuration password and the page window's names.
     m_ctx.lock.storedPassword = settings.readText(Setting::Password);
@@ -291,7 +292,7 @@ void frmMain::ApplySettings()
     SettingsStore& settings = m_ctx.settings;
     const QString sw = commandSwitch();
 
-    m_saver = ReadSaverState(settings, m_ctx.program, sw == QLatin1String("/S"));
+    m_saver = ReadSaverState(settings, m_ctx.shell, m_ctx.program, sw == QLatin1String("/S"));
     m_ctx.lock.storedPassword = settings.readText(Setting::Password);
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);

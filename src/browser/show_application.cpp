@@ -1,6 +1,15 @@
 #include "browser/show_application.h"
 
+#include "browser/foreign_window.h"
+#include "browser/web_browser.h"
 #include "document/program_values.h"
+#include "engine/start_up.h"
+#include "platform/clock.h"
+#include "platform/linux/process_memory.h"
+#include "platform/log.h"
+
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace glasspane {
 
@@ -45,20 +54,59 @@ ShowApplication::ShowApplication(const PlatformParts& platformParts, const QStri
     m_window = std::make_unique<frmMain>(context);
     QObject::connect(&termination, &TerminationSignals::terminationRequested, m_window.get(),
                      &frmMain::requestTermination);
+
+    // Run as the screen saver, the desktop blanked the screen itself.
+    const bool saverRun = ParseCommandLine(commandLine).mode == RunMode::ScreenSaver;
+    frmMain* window = m_window.get();
+    ShowControlHooks hooks;
+    hooks.engine = [window] { return window->engine(); };
+    hooks.reloadPage = [window] { window->browser().Refresh(); };
+    hooks.openDocument = [window](const QString& document) {
+        QTimer::singleShot(0, window, [window, document] { window->openDocument(document); });
+    };
+    hooks.raise = [window] {
+        window->raise();
+        window->activateWindow();
+    };
+    hooks.memory = [] {
+        const ProcessTreeMemoryUse use = ProcessTreeMemory(QCoreApplication::applicationPid());
+        return MemoryUse{use.ownKb, use.descendantsKb, use.descendants};
+    };
+    m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, document,
+                                              platform.clock.now(), saverRun);
+
+    if (platform.displayPower) {
+        m_stayAwake = std::make_unique<StayAwake>(*platform.displayPower, platform.clock, saverRun);
+        StayAwake* awake = m_stayAwake.get();
+        QObject::connect(window->tim(), &QTimer::timeout, window,
+                         [window, awake] { awake->update(window->engine()); });
+        QObject::connect(window, &frmMain::processEnded, window, [awake] { awake->release(); });
+    }
 }
 
 ShowApplication::~ShowApplication()
 {
     m_window.reset();
+    m_stayAwake.reset();
 }
 
-void ShowApplication::start()
+void ShowApplication::start(quintptr hostWindow)
 {
     m_window->Form_Load();
     // Ended while the document was fetched: nothing to show.
     if (m_window->unloaded())
         return;
     m_window->UpdateTitle();
+    if (hostWindow != 0) {
+        if (EmbedIntoForeignWindow(*m_window, hostWindow)) {
+            auto* host = new ForeignHost(*m_window, hostWindow);
+            QObject::connect(host, &ForeignHost::hostClosed, m_window.get(),
+                             &frmMain::requestTermination);
+            return;
+        }
+        qCWarning(lcGlasspane) << "no window" << Qt::hex << hostWindow
+                               << "to show in; the show takes the screen";
+    }
     m_window->show();
 }
 

@@ -11,6 +11,8 @@
 #include "document/settings.h"
 #include "document/update_policy.h"
 #include "engine/frontend.h"
+#include "engine/show_control.h"
+#include "engine/stay_awake.h"
 #include "platform/linux/curl_internet.h"
 #include "platform/online_state.h"
 
@@ -20,6 +22,7 @@
 namespace glasspane {
 
 class Clock;
+class DisplayPower;
 class Registry;
 class Shares;
 class Shell;
@@ -35,6 +38,8 @@ struct PlatformParts
     Shares& shares;
     const Clock& clock;
     ProgramValues& program;
+    // Kept awake while the show runs; none: the display is left to the desktop.
+    DisplayPower* displayPower = nullptr;
 };
 
 // Removes "--screenshots FOLDER" from the arguments and returns the folder ("" when absent).
@@ -52,10 +57,14 @@ public:
     ShowApplication& operator=(const ShowApplication&) = delete;
 
     // The load sequence, the caption, and the window on screen; the timer drives the show from
-    // here on. SIGTERM and SIGINT end it like the Quit button.
-    void start();
+    // here on, and keeps the display awake while it plays. SIGTERM and SIGINT end it like the
+    // Quit button. hostWindow: another program's X11 window to show in (a screen-saver host's);
+    // the show then fills it, and ends when it goes. 0: a window of its own.
+    void start(quintptr hostWindow = 0);
 
     frmMain& window() { return *m_window; }
+    // The administrators' commands (gpane status, next, open...) on this show.
+    ShowControl& control() { return *m_control; }
 
     PlatformParts platform;
     IniFiles ini;
@@ -74,6 +83,8 @@ public:
 
 private:
     std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<StayAwake> m_stayAwake;
+    std::unique_ptr<ShowControl> m_control;
 };
 
 } // namespace glasspane

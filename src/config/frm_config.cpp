@@ -599,7 +599,7 @@ void frmConfig::writeSettings(QStringList& failed)
     // The screen saver first: registering it turns it on, and "Screen saver active" as the
     // user left it must have the last word.
     if (!RegisterSystemSaver(m_saver, documents.ini, settings.registryLayer(), m_ctx.system,
-                             documents.program))
+                             documents.shell, documents.program))
         failed.append(QStringLiteral("SCRNSAVE.EXE"));
     WriteProgramOptions(settings, m_options, failed);
     if (m_ctx.doc.IsDefaultDocument) {

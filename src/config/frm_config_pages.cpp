@@ -524,17 +524,20 @@ QWidget* frmConfig::buildReboot()
     m_txtDomain = textBox("txtDomain", 255);
     QLabel* lblUserName = label(QStringLiteral("&User name:"), "lblUserName", m_txtUserName);
     QLabel* lblDomain = label(QStringLiteral("&Domain:"), "lblDomain", m_txtDomain);
-    // An automatic login on Linux is the display manager's, and needs no password: the box is
-    // there for its name only, never shown, never filled, never stored.
+    // An automatic login on Linux is the display manager's, which the reboot sets up and which
+    // needs no password: the box is there for its name only, never shown, filled or stored.
     QLineEdit* txtPassword = textBox("txtPassword", 255);
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setEnabled(false);
     txtPassword->hide();
     QLabel* lblPassword = label(QStringLiteral("&Password:"), "lblPassword");
     lblPassword->hide();
-    QLabel* note = label(QStringLiteral("The automatic login itself is set up in the display "
-                                        "manager, which needs no password."),
-                         "lblAutoLoginNote");
+    QLabel* note =
+        label(QStringLiteral("Before each reboot the display manager (LightDM, GDM or SDDM) is set "
+                             "to log this user in by itself; it needs no password. Where the "
+                             "program may not change its configuration, the log says so and the "
+                             "machine reboots all the same."),
+              "lblAutoLoginNote");
     note->setWordWrap(true);
 
     m_rebootDependants = {lblRebootTime,   m_rebootTimeH->text, m_rebootTimeH->spinner,

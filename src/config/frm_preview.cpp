@@ -1,49 +1,11 @@
 #include "config/frm_preview.h"
 
-#include <QGuiApplication>
+#include "browser/foreign_window.h"
+
 #include <QLinearGradient>
 #include <QPainter>
-#include <QWindow>
-
-#if __has_include(<xcb/xcb.h>)
-#include <xcb/xcb.h>
-#define GLASSPANE_HAVE_XCB 1
-#endif
 
 namespace glasspane {
-
-namespace {
-
-#ifdef GLASSPANE_HAVE_XCB
-xcb_connection_t* x11Connection()
-{
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-#endif
-
-// The size of a window of the X server; invalid when it does not exist. Where the server
-// cannot be asked, an empty (valid) size.
-QSize foreignWindowSize(quintptr window)
-{
-#ifdef GLASSPANE_HAVE_XCB
-    xcb_connection_t* connection = x11Connection();
-    if (!connection)
-        return QSize(0, 0);
-    xcb_generic_error_t* error = nullptr;
-    xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
-        connection, xcb_get_geometry(connection, xcb_drawable_t(window)), &error);
-    const QSize size = reply ? QSize(reply->width, reply->height) : QSize();
-    free(reply);
-    free(error);
-    return size;
-#else
-    Q_UNUSED(window);
-    return QSize(0, 0);
-#endif
-}
-
-} // namespace
 
 frmPreview::frmPreview(QWidget* parent) : QWidget(parent), m_tim(this)
 {
@@ -60,22 +22,9 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent), m_tim(this)
 
 bool frmPreview::embedInto(quintptr foreignWindow)
 {
-    if (foreignWindow == 0)
+    if (!EmbedIntoForeignWindow(*this, foreignWindow))
         return false;
-    const QSize size = foreignWindowSize(foreignWindow);
-    if (!size.isValid())
-        return false;
-    QWindow* host = QWindow::fromWinId(WId(foreignWindow));
-    if (!host)
-        return false;
-    host->setParent(nullptr);
-    // The native window must exist before it can be given a parent of another program.
-    winId();
-    windowHandle()->setParent(host);
     m_host = foreignWindow;
-    if (!size.isEmpty())
-        setGeometry(0, 0, size.width(), size.height());
-    show();
     return true;
 }
 
@@ -87,7 +36,7 @@ void frmPreview::tim_Timer()
 
 void frmPreview::checkHost()
 {
-    if (m_host != 0 && !foreignWindowSize(m_host).isValid()) {
+    if (m_host != 0 && !ForeignWindowSize(m_host).isValid()) {
         m_host = 0;
         Q_EMIT hostClosed();
     }

@@ -634,7 +634,7 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
     const QString file = program.documentPath;
 
     if (doc.AssociationPending) {
-        if (WriteAssociation(services.registry, program.programPath))
+        if (WriteAssociation(services.registry, services.shell, program.programPath))
             doc.AssociationPending = false;
     }
 

@@ -37,7 +37,7 @@ struct AssociationValue
 QList<AssociationValue> associationValues(const QString& programPath)
 {
     const QString type = QStringLiteral("gpn_auto_file");
-    const QString mime = QStringLiteral("application/gpane4");
+    const QString mime = QString::fromLatin1(kDocumentMimeType);
     const QString title = QStringLiteral("Glasspane file");
     const QString extension = QStringLiteral(".gpn");
     return {
@@ -265,16 +265,18 @@ QString CopyIntoFolder(const QString& path, const QString& folder)
     return target + name;
 }
 
-bool AssociationNeeded(Registry& registry, const QString& programPath)
+bool AssociationNeeded(Registry& registry, Shell& shell, const QString& programPath)
 {
     RegistryLayer layer(registry);
     const QString command = layer.RegRead(
         RegRoot::ClassesRoot, QStringLiteral("gpn_auto_file\\shell\\open\\command"), QString());
     // File names on this system tell case apart, so the path is looked for as it stands.
-    return programPath.isEmpty() || !command.contains(programPath);
+    return programPath.isEmpty() || !command.contains(programPath) ||
+           shell.defaultApplicationId(QString::fromLatin1(kDocumentMimeType)) !=
+               QLatin1String(kDesktopFileId);
 }
 
-bool WriteAssociation(Registry& registry, const QString& programPath)
+bool WriteAssociation(Registry& registry, Shell& shell, const QString& programPath)
 {
     RegistryLayer layer(registry);
     bool ok = true;
@@ -286,6 +288,11 @@ bool WriteAssociation(Registry& registry, const QString& programPath)
                    layer.LastRegError());
         }
         ok = ok && written;
+    }
+    if (!shell.setDefaultApplication(QString::fromLatin1(kDocumentMimeType),
+                                     QString::fromLatin1(kDesktopFileId))) {
+        qCInfo(lcDocument, "the desktop's default application for documents could not be set");
+        ok = false;
     }
     return ok;
 }

@@ -76,12 +76,16 @@ bool IsInBrowserCache(const QString& path);
 // Returns the copy's path, "" on failure.
 QString CopyIntoFolder(const QString& path, const QString& folder);
 
-// The file type ties .gpn documents to this program. The values live in the registry hives
-// as on every platform; "%1" stands for the document in the open command. The desktop's own
-// MIME database is outside this record.
-// True when the open command of gpn_auto_file does not contain programPath (lower-cased).
-bool AssociationNeeded(Registry& registry, const QString& programPath);
-// Writes the association values; false when one could not be written.
-[[nodiscard]] bool WriteAssociation(Registry& registry, const QString& programPath);
+// The file type ties .gpn documents to this program: the registry hives' values as on every
+// platform ("%1" stands for the document in the open command), and the desktop's default
+// application for the documents' MIME type, which is what a double-click follows.
+inline constexpr const char* kDocumentMimeType = "application/gpane4";
+inline constexpr const char* kDesktopFileId = "glasspane.desktop";
+// True when the open command of gpn_auto_file does not contain programPath, or the desktop's
+// default application for the document type is not this program's desktop file.
+bool AssociationNeeded(Registry& registry, Shell& shell, const QString& programPath);
+// Writes the association values and makes this program the desktop's default application for
+// the document type; false when something could not be written.
+[[nodiscard]] bool WriteAssociation(Registry& registry, Shell& shell, const QString& programPath);
 
 } // namespace glasspane

@@ -253,13 +253,12 @@ ConfigForm LoadConfigForm(ConfigServices& services)
     f.TestURL = o.TestURL;
 
     RegistryLayer& registry = settings.registryLayer();
-    const QString scrnsave = registry.RegRead(
-        RegRoot::CurrentUser, QString::fromLatin1(kDesktopKey), QStringLiteral("SCRNSAVE.EXE"));
     f.DefaultSS = services.saver.IsSystemSaver;
-    f.DefaultSSText = ScreenSaverLabel(f.DefaultSS, scrnsave);
+    f.DefaultSSText = ScreenSaverLabel(f.DefaultSS, documents.shell.screenSaverProgram());
     f.DefaultFile = doc.IsDefaultDocument;
     f.DefaultFileText = DefaultFileLabel(DefaultDocumentPath(documents));
-    f.DefaultProgram = !AssociationNeeded(documents.registry, documents.program.programPath);
+    f.DefaultProgram =
+        !AssociationNeeded(documents.registry, documents.shell, documents.program.programPath);
     f.DefaultProgramText = AssociationLabel(registry.RegRead(
         RegRoot::ClassesRoot, QStringLiteral("gpn_auto_file\\shell\\open\\command"), QString()));
     f.MachineScope = settings.RegKeyRoot() != SettingsLocation::HKCU;
@@ -359,7 +358,8 @@ void P_ConfigKeep(ConfigServices& services, const ConfigForm& f, const WorkingLi
     // 3. The system's choices, then the tabs' values.
     services.saver.IsSystemSaver = f.DefaultSS;
     doc.AssociationPending =
-        f.DefaultProgram && AssociationNeeded(documents.registry, program.programPath);
+        f.DefaultProgram &&
+        AssociationNeeded(documents.registry, documents.shell, program.programPath);
 
     doc.HomeURL = f.HomePage;
     doc.AutoHome = f.AutoHome;

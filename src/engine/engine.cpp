@@ -275,6 +275,7 @@ void Engine::PageFailed(const QString& target, const QString& reason)
         return;
     }
     m_slot.Failed = true;
+    m_slot.FailReason = reason;
     // (Said from within BrowseTo, the failure finds the show still in NAVIGATE.)
     const bool moving = !m_state.NavigationMode && (m_state.CurrentState == RunState::WAITTIME ||
                                                     m_state.CurrentState == RunState::NAVIGATE);

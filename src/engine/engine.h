@@ -73,6 +73,7 @@ struct DisplaySlot
     EngineTime StartTime = 0; // when the engine started showing it
     bool Loaded = false;      // the page has finished loading
     bool Failed = false;      // the page cannot be shown (PageFailed)
+    QString FailReason;       // why, when Failed
 };
 
 // The position in the play list and the shuffle of random mode.

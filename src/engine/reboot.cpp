@@ -69,9 +69,19 @@ void Engine::Reboot()
 {
     m_ports.browser.Stop();
     SetState(RunState::FINPROG);
-    // No logon values are written: the Windows logon key means nothing here, and writing the
-    // password there would leave it in clear text on disk. Logging the kiosk account on after
-    // the restart is the display manager's work.
+    // The account logs in by itself after the restart through the display manager, which
+    // needs no password: none is read or written anywhere (on disk it would be in clear
+    // text). The Windows logon key means nothing here. Whatever stops it, the reboot goes on.
+    if (m_settings.AutoLogin && GetPlatform(m_ports.system) == 2) {
+        if (!m_settings.NTDomain.trimmed().isEmpty())
+            qCDebug(lcShow) << "the domain of the automatic login has no meaning here";
+        QString problem;
+        if (!m_ports.system.setAutomaticLogin(m_settings.NTLogin.trimmed(), &problem))
+            qCWarning(lcShow).noquote()
+                << QStringLiteral("the automatic login after the reboot could not be set up "
+                                  "(%1); rebooting all the same")
+                       .arg(problem);
+    }
     // The program ends through FINPROG whether or not the system carries the reboot out.
     (void)m_ports.system.reboot(m_settings.ForceReboot);
 }

@@ -5,6 +5,8 @@
 #include "document/registry_layer.h"
 #include "document/settings.h"
 #include "document/text.h"
+#include "platform/log.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace glasspane {
@@ -48,7 +50,8 @@ bool NamesThisProgram(const QString& scrnsaveExe, const QString& exeName)
     return !exe.isEmpty() && (name == exe + QStringLiteral(".SCR") || name == exe);
 }
 
-SaverState ReadSaverState(SettingsStore& settings, const ProgramValues& program, bool saverSwitch)
+SaverState ReadSaverState(SettingsStore& settings, Shell& shell, const ProgramValues& program,
+                          bool saverSwitch)
 {
     RegistryLayer& reg = settings.registryLayer();
     const QString key = desktopKey();
@@ -57,8 +60,8 @@ SaverState ReadSaverState(SettingsStore& settings, const ProgramValues& program,
         reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveUsePassword")));
     const QString active =
         reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveActive"));
-    const QString scrnsave = reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("SCRNSAVE.EXE"));
-    state.IsSystemSaver = active == u"1" && NamesThisProgram(scrnsave, program.exeName);
+    // What the desktop really shows, not what was last written for it.
+    state.IsSystemSaver = NamesThisProgram(shell.screenSaverProgram(), program.exeName);
     state.SaverRestart = ToBool(active, true) || saverSwitch;
     state.ScreenSaveTimeOut =
         ToLong(reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveTimeOut")), 300);
@@ -71,14 +74,19 @@ SaverState ReadSaverState(SettingsStore& settings, const ProgramValues& program,
 }
 
 bool RegisterSystemSaver(const SaverState& state, IniFiles& ini, RegistryLayer& registry,
-                         const System& system, const ProgramValues& program)
+                         const System& system, Shell& shell, const ProgramValues& program)
 {
     if (!state.IsSystemSaver)
         return true;
+    bool chosen = shell.setScreenSaver(program.programPath);
+    if (!chosen)
+        qCWarning(lcGlasspane) << "the desktop's screen saver could not be set to"
+                               << program.programPath;
     // No short 8.3 names here: the program's own path is what the system starts.
     const QString path = program.programPath;
     bool ok = ini.WriteIni(QStringLiteral("boot"), QStringLiteral("SCRNSAVE.EXE"), path,
-                           system.machineFolder() + QStringLiteral("SYSTEM.INI"));
+                           system.machineFolder() + QStringLiteral("SYSTEM.INI")) &&
+              chosen;
     const QString key = desktopKey();
     ok = registry.RegWrite(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveActive"),
                            QStringLiteral("1")) &&

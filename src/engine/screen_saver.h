@@ -7,6 +7,7 @@ namespace glasspane {
 class IniFiles;
 class RegistryLayer;
 class SettingsStore;
+class Shell;
 class System;
 struct ProgramValues;
 
@@ -33,13 +34,16 @@ struct SaverState
 // executable itself, as written here).
 bool NamesThisProgram(const QString& scrnsaveExe, const QString& exeName);
 
-// Reads the state from HKEY_CURRENT_USER\Control Panel\Desktop and the settings.
-// saverSwitch: the command line's switch is "/S".
-SaverState ReadSaverState(SettingsStore& settings, const ProgramValues& program, bool saverSwitch);
+// Reads the state: IsSystemSaver from the desktop's real choice (the program its screen saver
+// shows), the rest from HKEY_CURRENT_USER\Control Panel\Desktop and the settings.
+// saverSwitch: the command line's switch is "/S" (or a screen-saver host started it).
+SaverState ReadSaverState(SettingsStore& settings, Shell& shell, const ProgramValues& program,
+                          bool saverSwitch);
 
-// Makes the program the system screen saver when state.IsSystemSaver: SYSTEM.INI [boot] of the
-// machine folder and the per-user desktop values. False when something could not be written.
+// Makes the program the system screen saver when state.IsSystemSaver: the desktop's screen
+// saver (Shell::setScreenSaver), SYSTEM.INI [boot] of the machine folder and the per-user
+// desktop values. False when something could not be written.
 bool RegisterSystemSaver(const SaverState& state, IniFiles& ini, RegistryLayer& registry,
-                         const System& system, const ProgramValues& program);
+                         const System& system, Shell& shell, const ProgramValues& program);
 
 } // namespace glasspane

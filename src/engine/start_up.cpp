@@ -39,6 +39,8 @@ QString CommandLineSwitch(const QString& commandLine)
     if (words.isEmpty())
         return {};
     const QString first = words.first().toUpper();
+    if (first == u"-ROOT" || first == u"-WINDOW-ID")
+        return QStringLiteral("/S");
     for (const QString& sw : {QStringLiteral("/S"), QStringLiteral("/P"), QStringLiteral("/C"),
                               QStringLiteral("/A"), QStringLiteral("-C")}) {
         if (first == sw || first.startsWith(sw + u':'))
@@ -58,6 +60,9 @@ StartupRequest ParseCommandLine(const QString& commandLine)
     if (sw == QLatin1String("/S")) {
         request.mode = RunMode::ScreenSaver;
         request.forceSaverRestart = true;
+        const QStringList words = blankSeparatedWords(line);
+        if (words.first().compare(QLatin1String("-window-id"), Qt::CaseInsensitive) == 0)
+            request.previewParent = words.size() > 1 ? readHandle(words[1]) : 0;
     } else if (sw == QLatin1String("/P") || sw == QLatin1String("/A")) {
         request.mode = sw == QLatin1String("/P") ? RunMode::Preview : RunMode::PasswordChange;
         const QStringList words = blankSeparatedWords(line);
@@ -75,6 +80,11 @@ StartupRequest ParseCommandLine(const QString& commandLine)
         }
     }
     return request;
+}
+
+quint32 SaverWindowFromEnvironment(const QString& value)
+{
+    return quint32(readHandle(value.trimmed()));
 }
 
 QString JoinArguments(const QStringList& arguments)
@@ -128,6 +138,9 @@ QString CommandLineUsage()
         "\n"
         "  (nothing)            the show, on the default document\n"
         "  /S                   the show as the screen saver\n"
+        "  -root, -window-id ID\n"
+        "                       the show as XScreenSaver's program: in the window of\n"
+        "                       $XSCREENSAVER_WINDOW, or of that X11 window id\n"
         "  /P HANDLE            the preview, inside the X11 window with that id\n"
         "  /C, /C:HANDLE, -C, CONFIG\n"
         "                       the configuration dialog; the program ends when it closes\n"

@@ -12,7 +12,7 @@ struct ProgramValues;
 // What the command line asks for.
 enum class RunMode {
     Presentation,   // empty command line: the show on the default document
-    ScreenSaver,    // "/S": the show as the screen saver
+    ScreenSaver,    // "/S", or a screen-saver host's "-root" or "-window-id ID"
     Preview,        // "/P handle": the preview inside another window
     PasswordChange, // "/A handle": the screen-saver password change, which Linux does not have
     Configure,      // "/C", "/C:handle", "-C" or "CONFIG": the configuration dialog only
@@ -22,7 +22,8 @@ enum class RunMode {
 struct StartupRequest
 {
     RunMode mode = RunMode::Presentation;
-    // The window handle after /P or /A (an X11 window id); 0 when absent or unreadable.
+    // The window handle after /P, /A or -window-id (an X11 window id); 0 when absent or
+    // unreadable.
     qint32 previewParent = 0;
     // Document mode only: the path as given, without its quotes.
     QString documentPath;
@@ -32,15 +33,20 @@ struct StartupRequest
 
 // The switch of a command line: its first word upper-cased when that word is "/S", "/P", "/C",
 // "/A" or "-C", alone or followed by ':' and more ("/P:123"); otherwise "". A longer word such
-// as "/srv/show.gpn" is a path, not a switch.
+// as "/srv/show.gpn" is a path, not a switch. The words a screen-saver host (XScreenSaver)
+// starts its programs with, "-root" and "-window-id", are "/S".
 QString CommandLineSwitch(const QString& commandLine);
+
+// The window a screen-saver host asks its program to show in: the number in
+// XSCREENSAVER_WINDOW (decimal or 0x hexadecimal); 0 when unset or unreadable.
+quint32 SaverWindowFromEnvironment(const QString& value);
 
 // Decides the run mode from the command line (the text after the program's name, as one
 // string, the way ParseArguments builds it):
 // - the line is trimmed; an empty line is the presentation;
 // - CONFIG (the whole line, any case) is configuration;
-// - the handle after /P and /A is the second blank-separated word, decimal (or 0x hexadecimal);
-//   "/P:123" has no second word and so handle 0;
+// - the handle after /P, /A and -window-id is the second blank-separated word, decimal (or 0x
+//   hexadecimal); "/P:123" has no second word and so handle 0;
 // - anything else names a document: a line that begins with a double quote names the text up
 //   to the closing quote; otherwise the whole line is the path, blanks included.
 StartupRequest ParseCommandLine(const QString& commandLine);

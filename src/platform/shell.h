@@ -38,6 +38,33 @@ public:
         Q_UNUSED(argument);
         return {};
     }
+
+    // ---- the desktop's choices, which the program can make its own ----
+    // The desktop file id ("glasspane.desktop") of the default application for a MIME type;
+    // empty when none is known.
+    virtual QString defaultApplicationId(const QString& mimeType)
+    {
+        Q_UNUSED(mimeType);
+        return {};
+    }
+    // Makes desktopId the user's default application for mimeType. False when it could not be
+    // recorded.
+    virtual bool setDefaultApplication(const QString& mimeType, const QString& desktopId)
+    {
+        Q_UNUSED(mimeType);
+        Q_UNUSED(desktopId);
+        return false;
+    }
+    // The program (its path, or its name as written) that the desktop's screen saver shows
+    // when it always shows one; empty when it shows none, several in turn, or is not known.
+    virtual QString screenSaverProgram() { return {}; }
+    // Makes a program (the executable's path) the desktop's screen saver, run on the screen
+    // saver's own window. False when it could not be recorded.
+    virtual bool setScreenSaver(const QString& program)
+    {
+        Q_UNUSED(program);
+        return false;
+    }
 };
 
 } // namespace glasspane

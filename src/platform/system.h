@@ -28,6 +28,17 @@ public:
 
     // Restarts the machine. With force, applications cannot delay it. False when refused.
     virtual bool reboot(bool force) = 0;
+
+    // Makes the machine log `user` in by itself when it next starts (empty: the user who runs
+    // the program). No password is asked for or stored. False, with the reason in *problem,
+    // when it could not be set up.
+    virtual bool setAutomaticLogin(const QString& user, QString* problem)
+    {
+        Q_UNUSED(user);
+        if (problem)
+            *problem = QStringLiteral("automatic login is not available here");
+        return false;
+    }
 };
 
 } // namespace glasspane

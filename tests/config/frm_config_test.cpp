@@ -812,7 +812,7 @@ void FrmConfigTest::roundTripThroughTheFiles()
     QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveActive"), "1");
     QCOMPARE(ini.ReadIni("boot", "SCRNSAVE.EXE", rig.program.windowsFolder + "SYSTEM.INI"),
              rig.program.programPath);
-    QVERIFY(!AssociationNeeded(registry, rig.program.programPath));
+    QVERIFY(!AssociationNeeded(registry, rig.shell, rig.program.programPath));
     QVERIFY(settings.readNumbered(Setting::RecentFile).contains(path));
 }
 

@@ -292,10 +292,14 @@ void DocumentFilesTest::association()
 {
     DocumentFixture f;
     const QString program = "/opt/Glasspane/bin/glasspane";
-    QVERIFY(AssociationNeeded(f.registry, program));
-    QVERIFY(WriteAssociation(f.registry, program));
-    QVERIFY(!AssociationNeeded(f.registry, program));
-    QVERIFY(AssociationNeeded(f.registry, "/usr/bin/glasspane"));
+    QVERIFY(AssociationNeeded(f.registry, f.shell, program));
+    QVERIFY(WriteAssociation(f.registry, f.shell, program));
+    QVERIFY(!AssociationNeeded(f.registry, f.shell, program));
+    QVERIFY(AssociationNeeded(f.registry, f.shell, "/usr/bin/glasspane"));
+    QCOMPARE(f.shell.defaultApplicationId("application/gpane4"), QString("glasspane.desktop"));
+    // Another program's desktop file is the default again: the association is needed again.
+    QVERIFY(f.shell.setDefaultApplication("application/gpane4", "editor.desktop"));
+    QVERIFY(AssociationNeeded(f.registry, f.shell, program));
 
     const QString command =
         f.registry.string(RegRoot::ClassesRoot, "gpn_auto_file\\shell\\open\\command", "");
@@ -321,7 +325,13 @@ void DocumentFilesTest::association()
     g.registry.setWritable(RegRoot::ClassesRoot, true);
     QVERIFY(SaveDocument(g.services, g.doc, p, p));
     QVERIFY(!g.doc.AssociationPending);
-    QVERIFY(!AssociationNeeded(g.registry, g.program.programPath));
+    QVERIFY(!AssociationNeeded(g.registry, g.shell, g.program.programPath));
+    // The desktop refusing the default application keeps it pending as well.
+    DocumentFixture h;
+    h.doc.AssociationPending = true;
+    h.shell.setChoicesWritable(false);
+    QVERIFY(SaveDocument(h.services, h.doc, h.path("d.gpn"), h.path("d.gpn")));
+    QVERIFY(h.doc.AssociationPending);
 }
 
 QTEST_GUILESS_MAIN(DocumentFilesTest)

@@ -23,12 +23,13 @@ private Q_SLOTS:
     void readState();
     void registerWhenSystemSaver();
     void registerDoesNothingOtherwise();
+    void desktopThatRefusesIsReported();
 };
 
 void ScreenSaverTest::readState_data()
 {
     QTest::addColumn<QString>("active");
-    QTest::addColumn<QString>("scrnsave");
+    QTest::addColumn<QString>("hack"); // what the desktop's screen saver shows
     QTest::addColumn<QString>("timeOut");
     QTest::addColumn<QString>("usePassword");
     QTest::addColumn<QString>("minTime");
@@ -61,15 +62,16 @@ void ScreenSaverTest::readState_data()
                                                 << ""
                                                 << "" << false << false << true << 300 << 0 << 2;
     QTest::newRow("another saver") << "1"
-                                   << "/usr/bin/xscreensaver"
+                                   << "/usr/lib/xscreensaver/maze"
                                    << ""
                                    << ""
                                    << "" << false << false << true << 300 << 0 << 2;
+    // The desktop's choice stands whatever the values say: no restart, but still the saver.
     QTest::newRow("inactive") << "0"
                               << "/opt/kiosk/glasspane"
                               << ""
                               << ""
-                              << "" << false << false << false << 300 << 0 << 2;
+                              << "" << false << true << false << 300 << 0 << 2;
     QTest::newRow("inactive, /S") << "0"
                                   << ""
                                   << ""
@@ -90,7 +92,7 @@ void ScreenSaverTest::readState_data()
 void ScreenSaverTest::readState()
 {
     QFETCH(QString, active);
-    QFETCH(QString, scrnsave);
+    QFETCH(QString, hack);
     QFETCH(QString, timeOut);
     QFETCH(QString, usePassword);
     QFETCH(QString, minTime);
@@ -102,14 +104,17 @@ void ScreenSaverTest::readState()
             rig.registry.setString(RegRoot::CurrentUser, kDesktop, name, value);
     };
     put("ScreenSaveActive", active);
-    put("SCRNSAVE.EXE", scrnsave);
+    if (!hack.isEmpty())
+        QVERIFY(rig.shell.setScreenSaver(hack));
+    // What was last written for Windows' sake is not the desktop's choice.
+    put("SCRNSAVE.EXE", QStringLiteral("/usr/bin/glasspane"));
     put("ScreenSaveTimeOut", timeOut);
     put("ScreenSaveUsePassword", usePassword);
     if (!minTime.isEmpty()) // a value the program only reads
         rig.registry.setString(RegRoot::CurrentUser, rig.settings.userPath(), "ScreenSaveMinTime",
                                minTime);
 
-    const SaverState state = ReadSaverState(rig.settings, rig.program, saverSwitch);
+    const SaverState state = ReadSaverState(rig.settings, rig.shell, rig.program, saverSwitch);
     QTEST(state.IsSystemSaver, "isSystemSaver");
     QTEST(state.SaverRestart, "saverRestart");
     QTEST(state.ScreenSaveTimeOut, "expectedTimeOut");
@@ -130,17 +135,18 @@ void ScreenSaverTest::registerWhenSystemSaver()
     SaverState state;
     state.IsSystemSaver = true;
     state.ScreenSaveTimeOut = 420;
-    QVERIFY(
-        RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.program));
+    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.shell,
+                                rig.program));
     const QString systemIni = rig.dir.path() + QStringLiteral("/machine/SYSTEM.INI");
     QCOMPARE(rig.ini.ReadIni("boot", "SCRNSAVE.EXE", systemIni), rig.program.programPath);
     QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "ScreenSaveActive"), "1");
     QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"),
              rig.program.programPath);
     QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "ScreenSaveTimeOut"), "420");
+    QCOMPARE(rig.shell.screenSaverProgram(), rig.program.programPath);
 
     // What was written reads back as this program being the screen saver.
-    QVERIFY(ReadSaverState(rig.settings, rig.program, false).IsSystemSaver);
+    QVERIFY(ReadSaverState(rig.settings, rig.shell, rig.program, false).IsSystemSaver);
 }
 
 void ScreenSaverTest::registerDoesNothingOtherwise()
@@ -149,13 +155,30 @@ void ScreenSaverTest::registerDoesNothingOtherwise()
     rig.system.setMachineFolder(rig.dir.path() + QStringLiteral("/machine/"));
     rig.registry.setString(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE", "/usr/bin/other");
     const int writes = rig.registry.writeCount();
-    SaverState state = ReadSaverState(rig.settings, rig.program, false);
+    SaverState state = ReadSaverState(rig.settings, rig.shell, rig.program, false);
     QVERIFY(!state.IsSystemSaver);
-    QVERIFY(
-        RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.program));
+    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.shell,
+                                rig.program));
     QCOMPARE(rig.registry.writeCount(), writes);
     QVERIFY(!QFile::exists(rig.dir.path() + QStringLiteral("/machine/SYSTEM.INI")));
     QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"), "/usr/bin/other");
+    QVERIFY(rig.shell.screenSaverProgram().isEmpty());
+}
+
+void ScreenSaverTest::desktopThatRefusesIsReported()
+{
+    EngineRig rig;
+    rig.system.setMachineFolder(rig.dir.path() + QStringLiteral("/machine/"));
+    QVERIFY(QDir().mkpath(rig.system.machineFolder()));
+    rig.shell.setChoicesWritable(false);
+    SaverState state;
+    state.IsSystemSaver = true;
+    QVERIFY(!RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system,
+                                 rig.shell, rig.program));
+    // The values are written all the same, and say nothing about the desktop's choice.
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"),
+             rig.program.programPath);
+    QVERIFY(!ReadSaverState(rig.settings, rig.shell, rig.program, false).IsSystemSaver);
 }
 
 QTEST_GUILESS_MAIN(ScreenSaverTest)

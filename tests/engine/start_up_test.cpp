@@ -17,6 +17,7 @@ class StartUpTest : public QObject
 private Q_SLOTS:
     void parseCommandLine_data();
     void parseCommandLine();
+    void saverWindowFromEnvironment();
     void joinArguments_data();
     void joinArguments();
     void argumentsRoundTrip_data();
@@ -39,6 +40,11 @@ void StartUpTest::parseCommandLine_data()
     QTest::newRow("/s") << " /s " << M::ScreenSaver << 0 << "";
     QTest::newRow("/p 123") << "/p 123" << M::Preview << 123 << "";
     QTest::newRow("/P 123") << "/P 123" << M::Preview << 123 << "";
+    QTest::newRow("-root") << "-root" << M::ScreenSaver << 0 << "";
+    QTest::newRow("-window-id") << "-window-id 0x2a00007" << M::ScreenSaver << 0x2a00007 << "";
+    QTest::newRow("-window-id decimal") << "-window-id 77" << M::ScreenSaver << 77 << "";
+    QTest::newRow("-window-id alone") << "-window-id" << M::ScreenSaver << 0 << "";
+    QTest::newRow("-rooted is a document") << "-rooted" << M::Document << 0 << "-rooted";
     QTest::newRow("/P:123") << "/P:123" << M::Preview << 0 << "";
     QTest::newRow("/P alone") << "/P" << M::Preview << 0 << "";
     QTest::newRow("/P word") << "/P abc" << M::Preview << 0 << "";
@@ -85,6 +91,14 @@ void StartUpTest::parseCommandLine()
     QCOMPARE(r.previewParent, qint32(handle));
     QCOMPARE(r.documentPath, document);
     QCOMPARE(r.forceSaverRestart, mode == RunMode::ScreenSaver);
+}
+
+void StartUpTest::saverWindowFromEnvironment()
+{
+    QCOMPARE(SaverWindowFromEnvironment("0x1c00003"), 0x1c00003u);
+    QCOMPARE(SaverWindowFromEnvironment(" 1234 "), 1234u);
+    QCOMPARE(SaverWindowFromEnvironment(""), 0u);
+    QCOMPARE(SaverWindowFromEnvironment("window"), 0u);
 }
 
 void StartUpTest::joinArguments_data()

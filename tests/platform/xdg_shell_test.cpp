@@ -86,6 +86,8 @@ private Q_SLOTS:
     void recentDocumentsCreatesMissingFile();
     void foldersAreCreated();
     void privateTempFolder();
+    void documentTypeDefault();
+    void screenSaverChoice();
 
 private:
     QTemporaryDir m_root;
@@ -299,6 +301,54 @@ void XdgShellTest::privateTempFolder()
     qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("TMPDIR");
     qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
+void XdgShellTest::documentTypeDefault()
+{
+    const QString r = m_root.path();
+    QVERIFY(writeFileBytes(r + "/data/applications/glasspane.desktop",
+                           "[Desktop Entry]\nType=Application\nName=Glasspane\n"
+                           "Exec=env glasspane %f\nMimeType=application/gpane4;\n"));
+    XdgShell shell;
+    QVERIFY(shell.defaultApplicationId("application/gpane4").isEmpty());
+    QVERIFY(shell.setDefaultApplication("application/gpane4", "glasspane.desktop"));
+    QCOMPARE(shell.defaultApplicationId("application/gpane4"), QStringLiteral("glasspane.desktop"));
+    // The user's other choices stand.
+    const QByteArray list = readFileBytes(r + "/config/mimeapps.list");
+    QVERIFY(list.contains("text/plain=missing.desktop;vendor-viewer.desktop;"));
+    QVERIFY(XdgShell::defaultApplication("text/plain").endsWith("/vendor/viewer.desktop"));
+}
+
+void XdgShellTest::screenSaverChoice()
+{
+    const QString home = m_root.path() + "/home";
+    QVERIFY(QDir().mkpath(home));
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    const QString file = home + "/.xscreensaver";
+    QCOMPARE(XdgShell::xscreensaverFile(), file);
+
+    XdgShell shell;
+    QVERIFY(shell.screenSaverProgram().isEmpty());
+    QVERIFY(shell.setScreenSaver("/usr/bin/glasspane"));
+    QCOMPARE(shell.screenSaverProgram(), QStringLiteral("/usr/bin/glasspane"));
+    QVERIFY(readFileBytes(file).contains("/usr/bin/glasspane -root"));
+
+    // A file of the user's keeps its lines and its permissions.
+    QVERIFY(writeFileBytes(file, "timeout:\t0:01:00\nmode:\t\tblank\nlock:\t\tTrue\n"));
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QVERIFY(shell.setScreenSaver("/opt/kiosk/glasspane"));
+    QCOMPARE(shell.screenSaverProgram(), QStringLiteral("/opt/kiosk/glasspane"));
+    const QByteArray text = readFileBytes(file);
+    QVERIFY(text.startsWith("timeout:\t0:01:00\nmode:\t\tone\nlock:\t\tTrue\n"));
+    QCOMPARE(modeOf(file), mode_t(0640));
+
+    // Something that is no file of settings is left alone.
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkpath(file));
+    QVERIFY(!shell.setScreenSaver("/usr/bin/glasspane"));
+    QVERIFY(QFileInfo(file).isDir());
+    qputenv("HOME", savedHome);
 }
 
 QTEST_GUILESS_MAIN(XdgShellTest)

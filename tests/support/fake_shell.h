@@ -15,6 +15,7 @@ namespace glasspane {
 //   shell.setOpenCommand("mp4", {"/usr/bin/player", "--full", "%f"});
 //   shell.openCommand("/x/a.MP4");          // {"/usr/bin/player", "--full", "/x/a.MP4"}
 //   shell.recentDocuments();                // every addRecentDocument() in order
+//   shell.setScreenSaver("/usr/bin/glasspane"); // the desktop's choices, in memory
 class FakeShell final : public Shell
 {
 public:
@@ -75,6 +76,28 @@ public:
         return command.isEmpty() ? command : command + QStringList{argument};
     }
 
+    // The desktop's choices, kept in memory; refused while not writable.
+    QString defaultApplicationId(const QString& mimeType) override
+    {
+        return m_defaultApplications.value(mimeType);
+    }
+    bool setDefaultApplication(const QString& mimeType, const QString& desktopId) override
+    {
+        if (!m_choicesWritable)
+            return false;
+        m_defaultApplications.insert(mimeType, desktopId);
+        return true;
+    }
+    QString screenSaverProgram() override { return m_screenSaver; }
+    bool setScreenSaver(const QString& program) override
+    {
+        if (!m_choicesWritable)
+            return false;
+        m_screenSaver = program;
+        return true;
+    }
+    void setChoicesWritable(bool writable) { m_choicesWritable = writable; }
+
     bool openExternally(const QString& urlOrPath) override
     {
         m_opened.append(urlOrPath);
@@ -92,6 +115,9 @@ private:
     QHash<QString, QStringList> m_typeCommands;
     QStringList m_opened;
     bool m_openExternallyResult = true;
+    QHash<QString, QString> m_defaultApplications;
+    QString m_screenSaver;
+    bool m_choicesWritable = true;
 };
 
 } // namespace glasspane

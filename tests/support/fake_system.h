@@ -54,10 +54,19 @@ public:
         m_reboots.append(force);
         return m_rebootResult;
     }
+    bool setAutomaticLogin(const QString& user, QString* problem) override
+    {
+        m_automaticLogins.append(user);
+        if (problem)
+            *problem = m_automaticLoginProblem;
+        return m_automaticLoginProblem.isEmpty();
+    }
 
     // Scripting.
     void setStartFails(bool fails) { m_startFails = fails; }
     void setRebootResult(bool result) { m_rebootResult = result; }
+    // Automatic logins fail for that reason ("" succeeds).
+    void setAutomaticLoginProblem(const QString& problem) { m_automaticLoginProblem = problem; }
     // The process ends by itself.
     void endProcess(qint64 pid) { m_running.remove(pid); }
 
@@ -65,6 +74,7 @@ public:
     const QList<Started>& started() const { return m_started; }
     const QList<qint64>& terminated() const { return m_terminated; }
     const QList<bool>& reboots() const { return m_reboots; }
+    const QStringList& automaticLogins() const { return m_automaticLogins; }
 
 private:
     int m_platform = 2;
@@ -78,6 +88,8 @@ private:
     QSet<qint64> m_running;
     QList<qint64> m_terminated;
     QList<bool> m_reboots;
+    QStringList m_automaticLogins;
+    QString m_automaticLoginProblem;
 };
 
 } // namespace glasspane

@@ -10,7 +10,8 @@
 namespace glasspane {
 
 // Runs the built gpane as an administrator would, with a home of its own (HOME and the XDG
-// folders under home) and the working folder given, and tells what it printed.
+// folders under home, the runtime folder too when home holds one, as a KioskProcess home does)
+// and the working folder given, and tells what it printed.
 //
 //   GpaneRunner gpane(dir.filePath("home"));
 //   const GpaneRunner::Run r = gpane.run({"check", "show.gpn"}, dir.path());
@@ -41,6 +42,8 @@ public:
         env.insert("XDG_DATA_HOME", m_home + "/data");
         env.insert("XDG_CACHE_HOME", m_home + "/cache");
         env.insert("GLASSPANE_MACHINE_DIR", m_home + "/machine");
+        if (QDir(m_home + "/runtime").exists())
+            env.insert("XDG_RUNTIME_DIR", m_home + "/runtime");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(folder);
         process.setStandardInputFile(QProcess::nullDevice());

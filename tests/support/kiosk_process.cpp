@@ -78,13 +78,8 @@ QString KioskProcess::writeFile(const QString& relative, const QByteArray& bytes
     return writeBytes(path, bytes) ? path : QString();
 }
 
-bool KioskProcess::start(const QStringList& arguments, bool openUmask)
+QProcessEnvironment KioskProcess::environment() const
 {
-    QString program = qEnvironmentVariable("GLASSPANE_PROGRAM");
-    if (program.isEmpty())
-        program = qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") +
-                  QStringLiteral("/src/app/glasspane");
-
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QList<std::pair<const char*, QString>> values = {
         {"HOME", home()},
@@ -93,6 +88,7 @@ bool KioskProcess::start(const QStringList& arguments, bool openUmask)
         {"XDG_DATA_HOME", homePath(QStringLiteral("data"))},
         {"XDG_RUNTIME_DIR", homePath(QStringLiteral("runtime"))},
         {"GLASSPANE_MACHINE_DIR", homePath(QStringLiteral("machine"))},
+        {"GLASSPANE_DM_CONFIG_DIR", homePath(QStringLiteral("dm"))},
         {"GLASSPANE_REBOOT_COMMAND", QStringLiteral("true")},
         {"QTWEBENGINE_DISABLE_SANDBOX", QStringLiteral("1")},
         {"QTWEBENGINE_CHROMIUM_FLAGS", QString::fromLatin1(kChromiumFlags)},
@@ -105,14 +101,29 @@ bool KioskProcess::start(const QStringList& arguments, bool openUmask)
     for (const char* name :
          {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DBUS_SESSION_BUS_ADDRESS", "QT_LOGGING_RULES"})
         env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+QString KioskProcess::program()
+{
+    QString program = qEnvironmentVariable("GLASSPANE_PROGRAM");
+    if (program.isEmpty())
+        program = qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") +
+                  QStringLiteral("/src/app/glasspane");
+    return program;
+}
+
+bool KioskProcess::start(const QStringList& arguments, bool openUmask)
+{
+    const QProcessEnvironment env = environment();
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(home());
     m_process.setChildProcessModifier(openUmask ? [] { ::umask(0); } : std::function<void()>());
     m_log.clear();
     m_partial.clear();
-    m_process.start(program, QStringList{QStringLiteral("--verbose"),
-                                         QStringLiteral("--screenshots"), m_screenshots} +
-                                 arguments);
+    m_process.start(program(), QStringList{QStringLiteral("--verbose"),
+                                           QStringLiteral("--screenshots"), m_screenshots} +
+                                   arguments);
     return m_process.waitForStarted(Wait);
 }
 

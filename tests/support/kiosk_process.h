@@ -23,11 +23,12 @@ namespace glasspane {
 //   kiosk.saveScreen("after-ctrl-n.png");
 //   QVERIFY(kiosk.stop() >= 0);                         // SIGTERM, and how long it took
 //
-// The home holds HOME, the XDG folders (config/, cache/, data/, runtime/ of mode 0700) and the
-// machine folder (machine/), as every test of the project gets, and bin/, put first on PATH,
-// with stand-ins for the desktop's launchers (xdg-open and the like) that record each call
-// instead of starting anything. The program runs with --verbose, so that its log can be waited
-// for, and --screenshots, so that each page it completes is saved as a picture.
+// The home holds HOME, the XDG folders (config/, cache/, data/, runtime/ of mode 0700), the
+// machine folder (machine/) and the display managers' configuration folder (dm/, named only), as
+// every test of the project gets, and bin/, put first on PATH, with stand-ins for the desktop's
+// launchers (xdg-open and the like) that record each call instead of starting anything. The program
+// runs with --verbose, so that its log can be waited for, and --screenshots, so that each page it
+// completes is saved as a picture.
 class KioskProcess
 {
 public:
@@ -48,10 +49,17 @@ public:
     // The folder of this run's pictures.
     QString screenshotFolder() const { return m_screenshots; }
 
+    // $GLASSPANE_PROGRAM: the glasspane program.
+    static QString program();
+    // The environment the program runs in: the home's folders, the stand-ins first on PATH,
+    // no session bus. A second copy started with it meets the first.
+    QProcessEnvironment environment() const;
+
     // Starts $GLASSPANE_PROGRAM (the glasspane program) with these arguments. openUmask: under
     // umask 000, as a careless session would start it. False when it did not start.
     [[nodiscard]] bool start(const QStringList& arguments, bool openUmask = false);
     bool running() const;
+    qint64 processId() const { return m_process.processId(); }
 
     // Waits until a line of the program's log from line `from` on matches; false when the
     // program ended or timeoutMs passed first.

@@ -1,5 +1,6 @@
 #include "platform/linux/linux_system.h"
 
+#include "platform/linux/display_manager_login.h"
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -221,6 +223,21 @@ bool LinuxSystem::reboot(bool force)
         return false;
     }
     return true;
+}
+
+bool LinuxSystem::setAutomaticLogin(const QString& user, QString* problem)
+{
+    QString name = user;
+    if (name.isEmpty()) {
+        const passwd* entry = ::getpwuid(::getuid());
+        name = entry ? QString::fromLocal8Bit(entry->pw_name) : qEnvironmentVariable("USER");
+    }
+    const AutomaticLoginResult result = WriteAutomaticLogin(DisplayManagerConfigRoot(), name);
+    for (const QString& path : result.written)
+        qCInfo(lcGlasspane) << "automatic login of" << name << "written to" << path;
+    if (problem)
+        *problem = result.problems.join(QStringLiteral("; "));
+    return result.ok();
 }
 
 } // namespace glasspane

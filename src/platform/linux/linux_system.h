@@ -24,7 +24,8 @@ void RestrictFileCreationMask();
 [[nodiscard]] bool MakeFoldersBelow(const QString& base, const QString& path, QStringList* created);
 
 // The operating system on Linux: processes by signals, the reboot through logind over D-Bus
-// (or the command in $GLASSPANE_REBOOT_COMMAND, so that tests and kiosk set-ups can replace it).
+// (or the command in $GLASSPANE_REBOOT_COMMAND, so that tests and kiosk set-ups can replace it),
+// the automatic login through the display manager's configuration.
 class LinuxSystem final : public System
 {
 public:
@@ -42,6 +43,9 @@ public:
     bool processRunning(qint64 pid) const override;
 
     bool reboot(bool force) override;
+    // The display managers' automatic login (display_manager_login.h) under
+    // DisplayManagerConfigRoot().
+    bool setAutomaticLogin(const QString& user, QString* problem) override;
 
     static constexpr int GraceMs = 2000;
     // Longest wait for $GLASSPANE_REBOOT_COMMAND or logind to answer.

@@ -4,17 +4,33 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QThread>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace glasspane {
 
+namespace {
+
+// The user at the other end of a connection; -1 when it cannot be told.
+qint64 peerUser(const QLocalSocket* socket)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials,
+                     &size) != 0)
+        return -1;
+    return credentials.uid;
+}
+
+} // namespace
+
 SingleInstance::SingleInstance(QString folder, QString name, QObject* parent)
-    : QObject(parent), m_folder(std::move(folder)),
-      m_name(std::move(name) + u'-' + QString::number(::getuid()))
+    : QObject(parent), m_folder(std::move(folder)), m_name(std::move(name))
 {}
 
 SingleInstance::~SingleInstance()
@@ -23,40 +39,72 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
+QString SingleInstance::socketPath(const QString& folder, const QString& name)
+{
+    return folder + u'/' + name + u'-' + QString::number(::getuid()) + QStringLiteral(".sock");
+}
+
 QString SingleInstance::socketPath() const
 {
-    return m_folder + u'/' + m_name + QStringLiteral(".sock");
+    return socketPath(m_folder, m_name);
 }
 
-bool SingleInstance::askRunningCopy() const
+SingleInstance::Delivery SingleInstance::send(const QString& socketPath,
+                                              const ControlRequest& request, ControlAnswer* answer,
+                                              int connectMs, int answerMs)
 {
-    // The running copy may still be starting: try again for a moment.
-    QDeadlineTimer deadline(WaitMs);
-    do {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath());
-        if (socket.waitForConnected(int(std::max<qint64>(deadline.remainingTime(), 1)))) {
-            socket.write("raise\n");
-            socket.waitForBytesWritten(WaitMs);
-            socket.disconnectFromServer();
-            return true;
-        }
+    QLocalSocket socket;
+    // A copy that is starting may not listen yet: try again for a moment.
+    QDeadlineTimer connecting(connectMs);
+    while (true) {
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(
+                int(qBound(qint64(1), connecting.remainingTime(), qint64(1000)))))
+            break;
+        if (connecting.hasExpired())
+            return Delivery::NoCopy;
         QThread::msleep(50);
-    } while (!deadline.hasExpired());
-    return false;
+    }
+    socket.write(request.encode());
+    QByteArray bytes;
+    QDeadlineTimer answering(answerMs);
+    // The answer ends when the running copy closes the connection.
+    while (socket.state() == QLocalSocket::ConnectedState && !answering.hasExpired()) {
+        socket.waitForReadyRead(int(qMax<qint64>(1, answering.remainingTime())));
+        bytes += socket.readAll();
+        if (bytes.size() > 1024 * 1024)
+            break;
+    }
+    bytes += socket.readAll();
+    if (socket.state() == QLocalSocket::ConnectedState)
+        return Delivery::NoAnswer;
+    if (answer)
+        *answer = ControlAnswer::decode(bytes);
+    return Delivery::Answered;
 }
 
-bool SingleInstance::FindPreviousInstance()
+bool SingleInstance::FindPreviousInstance(const ControlRequest& request)
 {
     if (m_server)
         return false;
     QDir().mkpath(m_folder);
-    m_lock = std::make_unique<QLockFile>(m_folder + u'/' + m_name + QStringLiteral(".lock"));
+    m_lock = std::make_unique<QLockFile>(m_folder + u'/' + m_name + u'-' +
+                                         QString::number(::getuid()) + QStringLiteral(".lock"));
     // A lock left by a copy that crashed is taken over (QLockFile checks its process).
     if (!m_lock->tryLock(0)) {
         m_lock.reset();
-        if (!askRunningCopy())
-            qCWarning(lcGlasspane) << "another copy holds the lock but does not answer";
+        switch (send(socketPath(), request, &m_lastAnswer, WaitMs)) {
+        case Delivery::Answered:
+            break;
+        case Delivery::NoCopy:
+            qCWarning(lcGlasspane) << "another copy holds the lock but does not listen";
+            m_lastAnswer =
+                ControlAnswer::error(QStringLiteral("the running copy cannot be reached"));
+            break;
+        case Delivery::NoAnswer:
+            m_lastAnswer = ControlAnswer::error(QStringLiteral("the running copy did not answer"));
+            break;
+        }
         return true;
     }
 
@@ -66,6 +114,8 @@ bool SingleInstance::FindPreviousInstance()
     QLocalServer::removeServer(socketPath());
     if (!m_server->listen(socketPath()))
         qCWarning(lcGlasspane) << "cannot listen for later copies:" << m_server->errorString();
+    else
+        QFile::setPermissions(socketPath(), QFile::ReadOwner | QFile::WriteOwner);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
     return false;
 }
@@ -74,18 +124,46 @@ void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto read = [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine(64).trimmed() == "raise")
-                    Q_EMIT raiseRequested();
-            }
-            // Nobody talks at length to us: drop what is not a short line.
-            if (socket->bytesAvailable() > 64)
-                socket->abort();
-        };
-        connect(socket, &QLocalSocket::readyRead, this, read);
-        read();
+        // Only the user who runs the show may steer it.
+        if (peerUser(socket) != qint64(::getuid())) {
+            qCWarning(lcGlasspane) << "a connection from another user was refused";
+            socket->abort();
+            continue;
+        }
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
+        serve(socket);
     }
+}
+
+void SingleInstance::serve(QLocalSocket* socket)
+{
+    if (socket->property("answered").toBool())
+        return;
+    if (!socket->canReadLine()) {
+        // Nobody talks at length to us: drop what cannot be a request.
+        if (socket->bytesAvailable() > kMaxControlRequest)
+            socket->abort();
+        return;
+    }
+    const QByteArray line = socket->readLine(kMaxControlRequest + 1);
+    const std::optional<ControlRequest> request = ControlRequest::decode(line);
+    const ControlAnswer reply =
+        request ? answer(*request) : ControlAnswer::error(QStringLiteral("not a request"));
+    socket->setProperty("answered", true);
+    socket->write(reply.encode());
+    // The pending answer is written before the connection closes.
+    socket->disconnectFromServer();
+}
+
+ControlAnswer SingleInstance::answer(const ControlRequest& request)
+{
+    if (request.command == u"raise") {
+        Q_EMIT raiseRequested();
+        return ControlAnswer::ok();
+    }
+    if (!m_handler)
+        return ControlAnswer::error(QStringLiteral("this copy takes no commands"));
+    return m_handler(request);
 }
 
 } // namespace glasspane

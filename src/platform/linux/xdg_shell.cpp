@@ -1,5 +1,7 @@
 #include "platform/linux/xdg_shell.h"
 
+#include "platform/linux/mimeapps_file.h"
+#include "platform/linux/xscreensaver_file.h"
 #include "platform/log.h"
 
 #include <QDateTime>
@@ -15,6 +17,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <cstdlib>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -220,6 +223,37 @@ QStringList desktopCommand(const QString& desktopFile, const QString& file)
 }
 
 // The mimeapps.list files, most important first.
+// Settings files larger than this are not ours to rewrite.
+constexpr qint64 kMaxSettingsFile = 4 * 1024 * 1024;
+
+// Replaces a small settings file of the user's with what change makes of its content (empty
+// when it does not exist yet), atomically, keeping its permissions. A file that cannot be read
+// (or is too large) is left alone.
+bool rewriteFile(const QString& path, const std::function<QByteArray(const QByteArray&)>& change)
+{
+    QByteArray content;
+    QFile current(path);
+    if (current.exists()) {
+        if (!current.open(QIODevice::ReadOnly) || current.size() > kMaxSettingsFile) {
+            qCWarning(lcGlasspane) << "cannot read" << path << current.errorString();
+            return false;
+        }
+        content = current.readAll();
+        current.close();
+    }
+    const QByteArray changed = change(content);
+    if (changed == content && current.exists())
+        return true;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(changed) != changed.size() || !out.commit()) {
+        qCWarning(lcGlasspane) << "cannot write" << path << out.errorString();
+        return false;
+    }
+    qCDebug(lcGlasspane) << "wrote" << path;
+    return true;
+}
+
 QStringList mimeappsFiles()
 {
     QStringList desktops;
@@ -606,6 +640,50 @@ QStringList XdgShell::typeCommand(const QString& mimeType, const QString& argume
         return {};
     const QString desktop = defaultApplication(mimeType);
     return desktop.isEmpty() ? QStringList() : desktopCommand(desktop, argument);
+}
+
+QString XdgShell::defaultApplicationId(const QString& mimeType)
+{
+    const QString desktop = defaultApplication(mimeType);
+    return desktop.isEmpty() ? QString() : QFileInfo(desktop).fileName();
+}
+
+bool XdgShell::setDefaultApplication(const QString& mimeType, const QString& desktopId)
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/mimeapps.list");
+    return rewriteFile(path, [&](const QByteArray& file) {
+        return MakeDefaultApplication(file, mimeType, desktopId);
+    });
+}
+
+QString XdgShell::xscreensaverFile()
+{
+    return QDir::homePath() + QStringLiteral("/.xscreensaver");
+}
+
+QString XdgShell::screenSaverProgram()
+{
+    QFile file(xscreensaverFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return HackProgram(XScreenSaverChoice::parse(file.read(kMaxSettingsFile)).selectedCommand());
+}
+
+bool XdgShell::setScreenSaver(const QString& program)
+{
+    // XScreenSaver's own list, for a user whose file does not hold one yet.
+    QByteArray defaults;
+    for (const char* path :
+         {"/etc/X11/app-defaults/XScreenSaver", "/usr/share/X11/app-defaults/XScreenSaver"}) {
+        QFile file(QString::fromLatin1(path));
+        if (file.open(QIODevice::ReadOnly)) {
+            defaults = file.read(kMaxSettingsFile);
+            break;
+        }
+    }
+    return rewriteFile(xscreensaverFile(),
+                       [&](const QByteArray& file) { return SelectHack(file, program, defaults); });
 }
 
 bool XdgShell::openExternally(const QString& urlOrPath)

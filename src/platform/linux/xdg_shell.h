@@ -15,6 +15,16 @@ public:
     QStringList openCommand(const QString& filePath) override;
     bool openExternally(const QString& urlOrPath) override;
     QStringList typeCommand(const QString& mimeType, const QString& argument) override;
+    // From the mimeapps.list files and the MIME cache (defaultApplication); the user's choice
+    // goes to $XDG_CONFIG_HOME/mimeapps.list.
+    QString defaultApplicationId(const QString& mimeType) override;
+    bool setDefaultApplication(const QString& mimeType, const QString& desktopId) override;
+    // XScreenSaver's: the selected hack of ~/.xscreensaver in mode "one"; choosing writes that
+    // file (xscreensaver_file.h), which the running daemon reads again by itself.
+    QString screenSaverProgram() override;
+    bool setScreenSaver(const QString& program) override;
+    // ~/.xscreensaver ($HOME).
+    static QString xscreensaverFile();
 
     // The MIME type recent documents are filed under.
     static constexpr const char* RecentMimeType = "application/gpane4";

@@ -1,0 +1,299 @@
+// The running show's answers to the administrators' commands: what each does in each state of
+// the show, what it refuses and why, the status it reports, and the documents it opens.
+
+#include "engine/show_control.h"
+#include "support/engine_rig.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+using namespace glasspane;
+
+namespace {
+
+// A three-page show with the commands wired as the program wires them.
+struct ControlRig
+{
+    EngineRig rig;
+    int reloads = 0;
+    int raises = 0;
+    QStringList opened;
+    ShowControlHooks hooks;
+    std::unique_ptr<ShowControl> control;
+
+    explicit ControlRig(bool withEngine = true)
+    {
+        rig.setPages({{"http://a/", 10}, {"http://b/", 10}, {"http://c/", 10}});
+        hooks.engine = [this, withEngine] { return withEngine ? rig.engine.get() : nullptr; };
+        hooks.reloadPage = [this] { ++reloads; };
+        hooks.openDocument = [this](const QString& d) { opened.append(d); };
+        hooks.raise = [this] { ++raises; };
+        hooks.memory = [] { return MemoryUse{100 * 1024, 150 * 1024, 3}; };
+    }
+    ShowControl& make(bool saverRun = false)
+    {
+        control = std::make_unique<ShowControl>(
+            hooks, rig.program, rig.doc, QDateTime(QDate(2024, 3, 4), QTime(11, 0)), saverRun);
+        return *control;
+    }
+    // The show in the named state, playing page 1 before that.
+    void bring(const QString& state)
+    {
+        rig.start(state == u"configuration only" ? QStringLiteral("/C") : QString());
+        rig.tick(2);
+        if (state == u"paused")
+            rig.engine->PauseAction();
+        else if (state == u"navigation")
+            rig.engine->EnterNavigationMode();
+        else if (state == u"configuration") {
+            rig.engine->ConfigAction();
+            rig.tick();
+        } else if (state == u"between pages")
+            rig.engine->NextAction();
+        else if (state == u"ending")
+            rig.engine->QuitAction();
+    }
+    ControlAnswer send(const QString& command, const QString& argument = QString())
+    {
+        return control->handle({command, argument});
+    }
+    QString value(const QString& key) const
+    {
+        for (const QString& line : control->status()) {
+            if (line.startsWith(key + QStringLiteral(": ")))
+                return line.mid(key.size() + 2);
+        }
+        return QStringLiteral("(none)");
+    }
+};
+
+} // namespace
+
+class ShowControlTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandsInEachState_data();
+    void commandsInEachState();
+    void status();
+    void statusBeforeTheEngineAndAsScreenSaver();
+    void open_data();
+    void open();
+    void unknownAndMalformed();
+};
+
+void ShowControlTest::commandsInEachState_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message"); // a part of it
+    QTest::addColumn<int>("pageAfter");   // after the next tick; -1: not looked at
+    QTest::addColumn<QString>("stateAfter");
+
+    const int ok = int(ControlAnswer::Kind::Ok);
+    const int error = int(ControlAnswer::Kind::Error);
+    const int busy = int(ControlAnswer::Kind::Busy);
+    QTest::newRow("next while playing") << "playing"
+                                        << "next" << ok << "" << 2 << "playing";
+    QTest::newRow("previous while playing") << "playing"
+                                            << "previous" << ok << "" << 3 << "playing";
+    QTest::newRow("pause") << "playing"
+                           << "pause" << ok << "" << 1 << "paused";
+    QTest::newRow("play while playing") << "playing"
+                                        << "play" << ok << "already playing" << 1 << "playing";
+    QTest::newRow("reload") << "playing"
+                            << "reload" << ok << "" << 1 << "playing";
+    QTest::newRow("next while paused") << "paused"
+                                       << "next" << ok << "" << 2 << "paused";
+    QTest::newRow("pause while paused") << "paused"
+                                        << "pause" << ok << "already paused" << 1 << "paused";
+    QTest::newRow("play while paused") << "paused"
+                                       << "play" << ok << "" << 1 << "playing";
+    QTest::newRow("next while browsing")
+        << "navigation"
+        << "next" << error << "navigation mode" << 1 << "navigation";
+    QTest::newRow("pause while browsing") << "navigation"
+                                          << "pause" << error << "gpane play" << 1 << "navigation";
+    QTest::newRow("play while browsing") << "navigation"
+                                         << "play" << ok << "" << -1 << "playing";
+    QTest::newRow("reload while browsing") << "navigation"
+                                           << "reload" << ok << "" << -1 << "navigation";
+    QTest::newRow("next in configuration")
+        << "configuration"
+        << "next" << error << "configuration dialog is open" << 1 << "configuration";
+    QTest::newRow("play in configuration")
+        << "configuration"
+        << "play" << error << "configuration dialog" << 1 << "configuration";
+    QTest::newRow("reload in configuration")
+        << "configuration"
+        << "reload" << error << "configuration dialog" << 1 << "configuration";
+    QTest::newRow("next between pages") << "between pages"
+                                        << "next" << busy << "changing pages" << 2 << "playing";
+    QTest::newRow("previous between pages")
+        << "between pages"
+        << "previous" << busy << "changing pages" << 2 << "playing";
+    QTest::newRow("pause between pages") << "between pages"
+                                         << "pause" << ok << "" << 2 << "paused";
+    QTest::newRow("next while ending") << "ending"
+                                       << "next" << error << "ending" << -1 << "ending";
+    QTest::newRow("next in a configuration run")
+        << "configuration only"
+        << "next" << error << "only shows the configuration" << -1 << "configuration";
+}
+
+void ShowControlTest::commandsInEachState()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+    QFETCH(int, pageAfter);
+
+    ControlRig c;
+    c.make();
+    c.bring(state);
+    const ControlAnswer answer = c.send(command);
+    QTEST(int(answer.kind), "kind");
+    QVERIFY2(answer.message.contains(message), qPrintable(answer.message));
+    QCOMPARE(c.reloads, command == u"reload" && answer.kind == ControlAnswer::Kind::Ok ? 1 : 0);
+    if (state != u"ending")
+        c.rig.tick();
+    if (pageAfter >= 0)
+        QCOMPARE(c.rig.page(), pageAfter);
+    QTEST(ShowControl::stateWord(*c.rig.engine), "stateAfter");
+}
+
+void ShowControlTest::status()
+{
+    ControlRig c;
+    c.rig.program.documentName = QStringLiteral("/srv/show/lobby.gpn");
+    c.make();
+    c.bring(QStringLiteral("playing"));
+    const QDateTime shown = c.rig.clock.now();
+    c.rig.runSeconds(3);
+
+    QCOMPARE(c.value("document"), QStringLiteral("/srv/show/lobby.gpn"));
+    QCOMPARE(c.value("mode"), QStringLiteral("show"));
+    QCOMPARE(c.value("state"), QStringLiteral("playing"));
+    QCOMPARE(c.value("page"), QStringLiteral("1 of 3"));
+    QCOMPARE(c.value("address"), QStringLiteral("http://a/"));
+    // The moment the page came on, to the second, with the offset from UTC.
+    const QDateTime since = QDateTime::fromString(c.value("since"), Qt::ISODate);
+    QVERIFY2(since.isValid(), qPrintable(c.value("since")));
+    QVERIFY(qAbs(since.secsTo(shown)) <= 1);
+    QVERIFY(c.value("since").contains(QRegularExpression("([+-]\\d\\d:\\d\\d|Z)$")));
+    QCOMPARE(c.value("last load"), QStringLiteral("loading"));
+    QCOMPARE(QDateTime::fromString(c.value("started"), Qt::ISODate),
+             QDateTime(QDate(2024, 3, 4), QTime(11, 0)));
+    QCOMPARE(c.value("pid"), QString::number(QCoreApplication::applicationPid()));
+    QCOMPARE(c.value("memory"),
+             QStringLiteral("250 MB (glasspane 100 MB, browser 150 MB in 3 processes)"));
+
+    c.rig.engine->PageLoaded();
+    QCOMPARE(c.value("last load"), QStringLiteral("complete"));
+
+    // The next page cannot be shown: the reason is reported.
+    c.rig.runSeconds(10);
+    QCOMPARE(c.value("page"), QStringLiteral("2 of 3"));
+    c.rig.engine->PageFailed(QStringLiteral("http://b/"), QStringLiteral("HTTP 404 Not Found"));
+    QCOMPARE(c.value("last load"), QStringLiteral("failed: HTTP 404 Not Found"));
+
+    c.rig.engine->PauseAction();
+    QCOMPARE(c.value("state"), QStringLiteral("paused"));
+    c.rig.engine->EnterNavigationMode();
+    QCOMPARE(c.value("state"), QStringLiteral("navigation"));
+}
+
+void ShowControlTest::statusBeforeTheEngineAndAsScreenSaver()
+{
+    ControlRig early(false);
+    early.make();
+    QCOMPARE(early.value("state"), QStringLiteral("starting"));
+    QCOMPARE(early.value("page"), QStringLiteral("(none)"));
+    QCOMPARE(early.send("next").kind, ControlAnswer::Kind::Busy);
+
+    ControlRig saver;
+    saver.hooks.memory = [] { return MemoryUse{}; };
+    saver.make(true);
+    saver.bring(QStringLiteral("playing"));
+    QCOMPARE(saver.value("mode"), QStringLiteral("screen saver"));
+    QCOMPARE(saver.value("memory"), QStringLiteral("unknown"));
+    // The start page counts as page 0.
+    ControlRig start;
+    start.make();
+    start.rig.start();
+    QCOMPARE(start.value("page"), QStringLiteral("0 of 3 (start page)"));
+}
+
+void ShowControlTest::open_data()
+{
+    QTest::addColumn<QString>("document"); // "@" stands for the test's folder
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a document") << "@/show.gpn"
+                                << "playing" << true << "opening";
+    QTest::newRow("while browsing") << "@/show.gpn"
+                                    << "navigation" << true << "opening";
+    QTest::newRow("file address") << "file://@/show.gpn"
+                                  << "playing" << true << "opening";
+    QTest::newRow("web address") << "https://intranet.example/lobby.gpn"
+                                 << "playing" << true << "opening";
+    QTest::newRow("share") << "\\\\server\\kiosk\\lobby.gpn"
+                           << "playing" << true << "opening";
+    QTest::newRow("relative path") << "show.gpn"
+                                   << "playing" << false << "no absolute path";
+    QTest::newRow("missing") << "@/gone.gpn"
+                             << "playing" << false << "does not exist";
+    QTest::newRow("a folder") << "@"
+                              << "playing" << false << "no readable file";
+    QTest::newRow("nothing") << ""
+                             << "playing" << false << "needs a document";
+    QTest::newRow("in configuration") << "@/show.gpn"
+                                      << "configuration" << false << "configuration dialog is open";
+    QTest::newRow("ending") << "@/show.gpn"
+                            << "ending" << false << "ending";
+}
+
+void ShowControlTest::open()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, state);
+    QFETCH(bool, opens);
+    QFETCH(QString, message);
+
+    ControlRig c;
+    QFile file(c.rig.dir.filePath(QStringLiteral("show.gpn")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    document.replace(u'@', c.rig.dir.path());
+    c.make();
+    c.bring(state);
+    const ControlAnswer answer = c.send(QStringLiteral("open"), document);
+    QCOMPARE(answer.kind, opens ? ControlAnswer::Kind::Ok : ControlAnswer::Kind::Error);
+    QVERIFY2(answer.message.contains(message), qPrintable(answer.message));
+    QCOMPARE(c.opened, opens ? QStringList{document} : QStringList());
+    QCOMPARE(c.raises, opens ? 1 : 0);
+}
+
+void ShowControlTest::unknownAndMalformed()
+{
+    ControlRig c;
+    c.make();
+    c.bring(QStringLiteral("playing"));
+    QCOMPARE(c.send("reboot").kind, ControlAnswer::Kind::Error);
+    QCOMPARE(c.send("reboot").message, QStringLiteral("unknown command \"reboot\""));
+    QCOMPARE(c.send("next", "3").kind, ControlAnswer::Kind::Error);
+    QCOMPARE(c.rig.page(), 1);
+
+    // Without its hook a command says it is not there rather than doing nothing.
+    c.hooks.reloadPage = nullptr;
+    c.make();
+    const ControlAnswer reload = c.send("reload");
+    QCOMPARE(reload.kind, ControlAnswer::Kind::Error);
+    QCOMPARE(reload.message, QStringLiteral("reload is not available"));
+}
+
+QTEST_GUILESS_MAIN(ShowControlTest)
+#include "show_control_test.moc"
