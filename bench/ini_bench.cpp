@@ -121,8 +121,7 @@ int main(int argc, char** argv)
 
     QString script = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (script.isEmpty())
-        script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                 QStringLiteral("/ini_configparser.py");
+        script = QStringLiteral(GLASSPANE_BENCH_DIR) + QStringLiteral("/ini_configparser.py");
     QProcess python;
     python.start(QStringLiteral("python3"), {script, file});
     if (!python.waitForFinished(120000) || python.exitStatus() != QProcess::NormalExit ||

@@ -6,6 +6,7 @@
 //
 // The glasspane binary is found beside the build (src/app/glasspane), or at GLASSPANE_BINARY.
 
+#include "process_tree.h"
 #include "support/http_test_server.h"
 
 #include <QCoreApplication>
@@ -21,79 +22,11 @@
 #include <unistd.h>
 
 using namespace glasspane;
+using namespace glasspane::bench;
 
 namespace {
 
 constexpr int kGiveUpMs = 60000;
-
-QString glasspaneBinary()
-{
-    const QString configured = qEnvironmentVariable("GLASSPANE_BINARY");
-    if (!configured.isEmpty())
-        return configured;
-    return QDir(QCoreApplication::applicationDirPath())
-        .absoluteFilePath(QStringLiteral("../src/app/glasspane"));
-}
-
-// A private home for one run, so that no real settings or caches are touched.
-QProcessEnvironment privateEnvironment(const QString& home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* sub : {"config", "cache", "data", "runtime", "machine"})
-        QDir().mkpath(home + QLatin1Char('/') + QLatin1String(sub));
-    QFile::setPermissions(home + QStringLiteral("/runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
-    env.insert(QStringLiteral("GLASSPANE_MACHINE_DIR"), home + QStringLiteral("/machine"));
-    env.insert(QStringLiteral("GLASSPANE_REBOOT_COMMAND"), QStringLiteral("true"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"),
-               QStringLiteral("--disable-background-networking --disable-component-update"));
-    if (::geteuid() == 0)
-        env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-    return env;
-}
-
-// The resident memory of a process and all its descendants, in KiB, read from /proc.
-qint64 treeRssKiB(qint64 root)
-{
-    QHash<qint64, qint64> parentOf;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold blanks, so count from its ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 1)
-            parentOf.insert(pid, rest.at(1).toLongLong());
-    }
-    qint64 total = 0;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        qint64 p = it.key();
-        while (p > 1 && p != root)
-            p = parentOf.value(p, 0);
-        if (p != root)
-            continue;
-        QFile status(QStringLiteral("/proc/%1/status").arg(it.key()));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& l : status.readAll().split('\n')) {
-            if (l.startsWith("VmRSS:"))
-                total += l.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return total;
-}
 
 struct Startup
 {
@@ -107,7 +40,9 @@ Startup runGlasspane(const QString& binary, const QString& document, const QStri
 {
     QTemporaryDir home;
     QProcess process;
-    process.setProcessEnvironment(privateEnvironment(home.path()));
+    QProcessEnvironment env = privateEnvironment(home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
     process.setProgram(binary);
     process.setArguments({QStringLiteral("--verbose"), document});
     Startup result;
@@ -118,7 +53,7 @@ Startup runGlasspane(const QString& binary, const QString& document, const QStri
     while (result.pageMs < 0 && timer.elapsed() < kGiveUpMs &&
            process.state() != QProcess::NotRunning) {
         process.waitForReadyRead(20);
-        result.peakKiB = std::max(result.peakKiB, treeRssKiB(process.processId()));
+        result.peakKiB = std::max(result.peakKiB, treeMemory(process.processId()).rssKiB);
         log += process.readAllStandardError();
         qsizetype end;
         while ((end = log.indexOf('\n')) >= 0) {
@@ -176,7 +111,7 @@ ChromiumRun runChromium(const QString& binary, const QString& pageUrl)
     timer.start();
     process.start();
     while (!process.waitForFinished(20)) {
-        run.peakKiB = std::max(run.peakKiB, treeRssKiB(process.processId()));
+        run.peakKiB = std::max(run.peakKiB, treeMemory(process.processId()).rssKiB);
         if (timer.elapsed() > kGiveUpMs) {
             process.kill();
             process.waitForFinished(5000);

@@ -3,8 +3,10 @@
 // earlier pattern on a tie, repeated values dropped, at most maxValues of them).
 
 #include "document/page_variables.h"
+#include "document/text.h"
 #include "fuzz_check.h"
 
+#include <QBuffer>
 #include <fuzzer/FuzzedDataProvider.h>
 
 using namespace glasspane;
@@ -73,6 +75,18 @@ QStringList plainScan(const QString& text, const QVector<ValuePattern>& patterns
     return values;
 }
 
+// A value file's text as it is read: the whole file decoded, each line ending in CR LF.
+QString plainLines(const QByteArray& bytes)
+{
+    QStringList lines = DecodeText(bytes).split(u'\n');
+    if (lines.back().isEmpty())
+        lines.removeLast();
+    QString text;
+    for (const QString& line : lines)
+        text += (line.endsWith(u'\r') ? line.chopped(1) : line) + QStringLiteral("\r\n");
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -84,6 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string textBytes = provider.ConsumeRemainingBytesAsString();
     const QString patternList = textOf(QByteArray::fromStdString(patternBytes));
     const QString text = textOf(QByteArray::fromStdString(textBytes));
+    const QByteArray fileBytes = QByteArray::fromStdString(textBytes);
+    const QString lines = plainLines(fileBytes);
+    FUZZ_EQUAL(DecodeTextLines(fileBytes), lines);
+    QByteArray copy = fileBytes;
+    QBuffer device(&copy);
+    FUZZ_CHECK(device.open(QIODevice::ReadOnly), QString());
+    FUZZ_EQUAL(ReadTextLines(device, 8 + qsizetype(size % 13)), lines);
 
     const QVector<ValuePattern> patterns = ParsePatterns(patternList);
     for (const ValuePattern& p : patterns)

@@ -10,27 +10,30 @@ namespace glasspane {
 
 namespace {
 
-QString flagsOf(const PlayEntry& entry, const DocumentState& doc)
+void appendFlags(QString& line, const PlayEntry& entry, const DocumentState& doc)
 {
-    QString flags;
+    const qsizetype before = line.size();
     if (entry.Cached)
-        flags += QLatin1Char('C');
+        line += QLatin1Char('C');
     if (entry.SeparateProc)
-        flags += QLatin1Char('S');
+        line += QLatin1Char('S');
     if (entry.SourcePage > 0 && entry.SourcePage < doc.PageList.size() &&
         doc.PageList.at(entry.SourcePage).Var1Type == VarInvisible)
-        flags += QLatin1Char('H');
-    return flags.isEmpty() ? QStringLiteral("-") : flags;
+        line += QLatin1Char('H');
+    if (line.size() == before)
+        line += QLatin1Char('-');
 }
 
 // One line per entry, whatever the address holds.
-QString printable(QString text)
+void appendPrintable(QString& line, const QString& text)
 {
-    for (QChar& c : text) {
+    const qsizetype from = line.size();
+    line += text;
+    for (qsizetype i = from; i < line.size(); ++i) {
+        const QChar c = line.at(i);
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            c = QLatin1Char(' ');
+            line[i] = QLatin1Char(' ');
     }
-    return text;
 }
 
 } // namespace
@@ -48,11 +51,24 @@ int RunPlaylist(const QStringList& arguments, QTextStream& out, QTextStream& err
     if (!document.load(arguments.first(), err))
         return 2;
     const DocumentState& doc = document.doc();
+    // Written in large pieces: a stream operation per field costs more than the line itself.
+    constexpr qsizetype kPiece = 64 * 1024;
+    QString text;
+    text.reserve(kPiece + 1024);
     for (int i = 1; i < doc.PlayList.size(); ++i) {
         const PlayEntry& entry = doc.PlayList.at(i);
-        const qint32 time = entry.DefaultTime ? doc.DefaultTime : entry.Time;
-        out << time << '\t' << flagsOf(entry, doc) << '\t' << printable(entry.URL) << '\n';
+        text += QString::number(entry.DefaultTime ? doc.DefaultTime : entry.Time);
+        text += QLatin1Char('\t');
+        appendFlags(text, entry, doc);
+        text += QLatin1Char('\t');
+        appendPrintable(text, entry.URL);
+        text += QLatin1Char('\n');
+        if (text.size() >= kPiece) {
+            out << text;
+            text.resize(0); // keeps the room
+        }
     }
+    out << text;
     out.flush();
     return 0;
 }

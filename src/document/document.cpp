@@ -54,15 +54,7 @@ bool isSectionOf(const QString& name, const QString& word)
 
 QStringList sectionNames(const QString& sectionList)
 {
-    QStringList names;
-    QString work;
-    int position = 0;
-    const QString comma = QStringLiteral(",");
-    TokenStart(sectionList, comma, work, position);
-    for (QString item = TokenNext(work, position, comma); item != comma;
-         item = TokenNext(work, position, comma))
-        names.append(item);
-    return names;
+    return SplitList(sectionList, QLatin1Char(','));
 }
 
 QVector<ToolButton> makeButtons(const char* const* names, int count)
@@ -354,27 +346,29 @@ void LoadPageList(DocumentServices& services, DocumentState& doc, bool expand)
 
     const PageEntry documentEntry = doc.PageList.isEmpty() ? PageEntry() : doc.PageList.first();
     doc.PageList = {documentEntry};
+    // The keys of a page section, read in one go; their places in PageKeyNames().
+    static const QStringList keys = PageKeyNames();
+    enum { Url, DefaultTime, Time, Cached, SeparateProc, Type, Source, Param, Case, SubDirs };
     for (const QString& section : sectionNames(doc.SectionList)) {
         if (!isSectionOf(section, kPageSection))
             continue;
-        const QString url = ResolvePath(ini.ReadIni(section, kUrlKey, file).trimmed(), program);
+        const QStringList values = ini.ReadIniKeys(section, keys, file);
+        const QString url = ResolvePath(values.at(Url).trimmed(), program);
         if (url.isEmpty())
             continue;
         PageEntry page;
         page.URL = url;
         page.Section = section;
-        page.DefaultTime = ToBool(ini.ReadIni(section, kPageDefaultTimeKey, file), true);
-        page.Time = ToLong(ini.ReadIni(section, kTimeKey, file), doc.DefaultTime);
-        page.Var1Type = ToInt(ini.ReadIni(section, kVar1TypeKey, file), 0);
+        page.DefaultTime = ToBool(values.at(DefaultTime), true);
+        page.Time = ToLong(values.at(Time), doc.DefaultTime);
+        page.Var1Type = ToInt(values.at(Type), 0);
         // Empty and absent read alike; an empty one is not written back.
-        const QString source = ini.ReadIni(section, kVar1SourceKey, file);
-        const QString param = ini.ReadIni(section, kVar1ParamKey, file);
-        page.Var1Source = source.isEmpty() ? QString() : source;
-        page.Var1Param = param.isEmpty() ? QString() : param;
-        page.Var1CaseSensitive = IsTrueWord(ini.ReadIni(section, kVar1CaseSensitiveKey, file));
-        page.Var1SubDirectories = IsTrueWord(ini.ReadIni(section, kVar1SubDirectoriesKey, file));
-        page.Cached = ToBool(ini.ReadIni(section, kCachedKey, file), false);
-        page.SeparateProc = ToBool(ini.ReadIni(section, kSeparateProcKey, file), true);
+        page.Var1Source = values.at(Source).isEmpty() ? QString() : values.at(Source);
+        page.Var1Param = values.at(Param).isEmpty() ? QString() : values.at(Param);
+        page.Var1CaseSensitive = IsTrueWord(values.at(Case));
+        page.Var1SubDirectories = IsTrueWord(values.at(SubDirs));
+        page.Cached = ToBool(values.at(Cached), false);
+        page.SeparateProc = ToBool(values.at(SeparateProc), true);
         doc.PageList.append(page);
     }
     if (expand) {
@@ -555,8 +549,6 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
                 return false;
             }
         } else {
-            const QByteArray bytes = opened.readAll();
-            opened.close();
             doc.SectionList = IniFiles::ReadSectionList(file, QStringLiteral(","));
             const bool gpn =
                 Extension(documentPath).compare(QLatin1String("gpn"), Qt::CaseInsensitive) == 0;
@@ -565,7 +557,7 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
             } else if (!gpn) {
                 problem = QStringLiteral("%1 is not a document (it holds no [section])")
                               .arg(documentPath);
-            } else if (readOnly || bytes.trimmed().isEmpty()) {
+            } else if (readOnly || opened.readAll().trimmed().isEmpty()) {
                 writeDefault = true;
             } else {
                 // Whatever the file held is kept beside it rather than lost.

@@ -17,19 +17,75 @@ namespace {
 
 struct Line
 {
+    // A line read from the file refers into the file's text (ParsedFile::source) without a
+    // copy; a line this program writes owns its text.
     QString text;
     QString eol; // "\r\n", "\n", or "" for a last line without one
 };
+
+// The text of a view as a QString that refers to it without a copy. Only for views into text
+// that outlives the string (the parsed file's own text).
+QString refer(QStringView text)
+{
+    return QString::fromRawData(text.data(), text.size());
+}
+
+// QStringView::trimmed, inline: the parser trims every line.
+QStringView trimmedView(QStringView text)
+{
+    const QChar* begin = text.begin();
+    const QChar* end = text.end();
+    while (begin < end && begin->isSpace())
+        ++begin;
+    while (end > begin && (end - 1)->isSpace())
+        --end;
+    return QStringView(begin, end);
+}
+
+// QStringView::indexOf for one character, inline: lines are short, and a call into Qt for each
+// costs more than the search.
+qsizetype indexOfChar(QStringView text, char16_t c, qsizetype from = 0)
+{
+    const char16_t* chars = text.utf16();
+    for (qsizetype i = from, n = text.size(); i < n; ++i) {
+        if (chars[i] == c)
+            return i;
+    }
+    return -1;
+}
+
+// Equal without regard to case. Names are nearly always ASCII, which is compared here; any
+// other character leaves the comparison to Qt.
+bool equalNoCase(QStringView a, QStringView b)
+{
+    // Case folding keeps every character's length, so names of different lengths differ.
+    if (a.size() != b.size())
+        return false;
+    const char16_t* x = a.utf16();
+    const char16_t* y = b.utf16();
+    for (qsizetype i = 0, n = a.size(); i < n; ++i) {
+        char16_t c = x[i];
+        char16_t d = y[i];
+        if (c == d)
+            continue;
+        if (c >= 0x80 || d >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+        if (c >= u'A' && c <= u'Z')
+            c += u'a' - u'A';
+        if (d >= u'A' && d <= u'Z')
+            d += u'a' - u'A';
+        if (c != d)
+            return false;
+    }
+    return true;
+}
 
 // A name found without regard to case. Views into text the parsed file owns; they are made
 // again whenever that text changes.
 struct NoCase
 {
     QStringView text;
-    bool operator==(const NoCase& other) const
-    {
-        return text.compare(other.text, Qt::CaseInsensitive) == 0;
-    }
+    bool operator==(const NoCase& other) const { return equalNoCase(text, other.text); }
 };
 
 size_t qHash(const NoCase& name, size_t seed) noexcept
@@ -48,18 +104,12 @@ size_t qHash(const NoCase& name, size_t seed) noexcept
     return h;
 }
 
+// One key line of a section: its place, and views of its name and value in the line's text.
 struct Key
 {
-    int line = 0; // index in Section::lines
-    QString value;
-};
-
-struct Section
-{
-    bool preamble = false; // the lines before the first section header: never read
-    QString name;
-    std::vector<Line> lines; // lines[0] is the header line, except in the preamble
-    QHash<NoCase, Key> keys; // first occurrence of each key
+    int line = 0; // index in Section::lines()
+    QStringView name;
+    QStringView value;
 };
 
 // What identifies one version of a file on disk.
@@ -99,25 +149,20 @@ KeyLine parseKeyLine(QStringView trimmed)
     if (trimmed.isEmpty() || trimmed.front() == QLatin1Char(';') ||
         trimmed.front() == QLatin1Char('['))
         return {};
-    const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
+    const qsizetype eq = indexOfChar(trimmed, u'=');
     if (eq <= 0)
         return {};
-    QStringView value = trimmed.sliced(eq + 1).trimmed();
+    QStringView value = trimmedView(trimmed.sliced(eq + 1));
     if (value.size() >= 2 && value.front() == value.back() &&
         (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
         value = value.sliced(1, value.size() - 2);
-    return {trimmed.first(eq).trimmed(), value};
+    return {trimmedView(trimmed.first(eq)), value};
 }
 
-bool isHeader(QStringView trimmed)
+QStringView headerName(QStringView trimmed)
 {
-    return !trimmed.isEmpty() && trimmed.front() == QLatin1Char('[');
-}
-
-QString headerName(QStringView trimmed)
-{
-    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-    return (close < 0 ? trimmed.sliced(1) : trimmed.sliced(1, close - 1)).trimmed().toString();
+    const qsizetype close = indexOfChar(trimmed, u']');
+    return trimmedView(close < 0 ? trimmed.sliced(1) : trimmed.sliced(1, close - 1));
 }
 
 bool hasLineBreak(const QString& text)
@@ -142,16 +187,140 @@ QString storedValue(QString value)
     return value;
 }
 
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kLf = QStringLiteral("\n");
+
+// Calls f(index, content, eol) for each line of text, eol being kCrLf, kLf, or "" for a last
+// line without one.
+template <typename F> void forEachLine(QStringView text, F&& f)
+{
+    int index = 0;
+    for (qsizetype from = 0, size = text.size(); from < size; ++index) {
+        const qsizetype nl = indexOfChar(text, u'\n', from);
+        if (nl < 0) {
+            f(index, text.sliced(from), QString());
+            return;
+        }
+        const bool withCr = nl > from && text[nl - 1] == QLatin1Char('\r');
+        f(index, text.sliced(from, nl - from - (withCr ? 1 : 0)), withCr ? kCrLf : kLf);
+        from = nl + 1;
+    }
+}
+
+// Sections with more keys than this also get a hash index; smaller ones are searched in order,
+// which is faster than hashing.
+constexpr size_t kKeysWithoutIndex = 16;
+
+// A section read from a file stays in the file's text until it is needed: its keys are found
+// there when first asked for, and its lines are made when it is changed. A document of
+// thousands of sections is thus read at the cost of finding its headers.
+struct Section
+{
+    bool preamble = false; // the lines before the first section header: never read
+    QString name;
+
+    // Its lines as the file holds them (line ends included), while no lines were made.
+    void setText(QStringView text)
+    {
+        m_text = text;
+        m_lines.clear();
+        m_linesMade = false;
+        m_keysFound = false;
+    }
+
+    // lines()[0] is the header line, except in the preamble. Whoever changes them calls
+    // reindex() afterwards.
+    std::vector<Line>& lines()
+    {
+        if (!m_linesMade) {
+            m_linesMade = true;
+            forEachLine(m_text, [this](int, QStringView content, const QString& eol) {
+                m_lines.push_back(Line{refer(content), eol});
+            });
+            m_text = {};
+        }
+        return m_lines;
+    }
+
+    bool hasLines() const { return m_linesMade ? !m_lines.empty() : !m_text.isEmpty(); }
+
+    void appendTo(QString& out) const
+    {
+        if (!m_linesMade) {
+            out += m_text;
+            return;
+        }
+        for (const Line& l : m_lines) {
+            out += l.text;
+            out += l.eol;
+        }
+    }
+
+    // The first key line of that name.
+    const Key* findKey(QStringView key) const
+    {
+        if (!m_keysFound)
+            findKeys();
+        if (!m_keyIndex.isEmpty()) {
+            const auto found = m_keyIndex.constFind(NoCase{key});
+            return found == m_keyIndex.constEnd() ? nullptr : &m_keys[size_t(*found)];
+        }
+        for (const Key& k : m_keys) {
+            if (equalNoCase(k.name, key))
+                return &k;
+        }
+        return nullptr;
+    }
+
+    // The keys found again after the lines changed.
+    void reindex()
+    {
+        lines();
+        m_keysFound = false;
+        findKeys();
+    }
+
+private:
+    void findKeys() const
+    {
+        m_keysFound = true;
+        m_keys.clear();
+        const auto add = [this](int index, QStringView content) {
+            if (index == 0 && !preamble)
+                return; // the header
+            const KeyLine kl = parseKeyLine(trimmedView(content));
+            if (!kl.key.isEmpty())
+                m_keys.push_back(Key{index, kl.key, kl.value});
+        };
+        if (m_linesMade) {
+            for (size_t i = 0; i < m_lines.size(); ++i)
+                add(int(i), m_lines[i].text);
+        } else {
+            forEachLine(m_text, [&add](int index, QStringView content, const QString&) {
+                add(index, content);
+            });
+        }
+        m_keyIndex.clear();
+        if (m_keys.size() <= kKeysWithoutIndex)
+            return;
+        m_keyIndex.reserve(qsizetype(m_keys.size()));
+        for (size_t i = 0; i < m_keys.size(); ++i) {
+            if (!m_keyIndex.contains(NoCase{m_keys[i].name}))
+                m_keyIndex.insert(NoCase{m_keys[i].name}, int(i));
+        }
+    }
+
+    QStringView m_text; // into ParsedFile::source
+    std::vector<Line> m_lines;
+    bool m_linesMade = true; // a new section starts with no lines
+    mutable bool m_keysFound = true;
+    mutable std::vector<Key> m_keys;       // every key line, in file order
+    mutable QHash<NoCase, int> m_keyIndex; // first of each name in m_keys, for large sections
+};
+
 void reindex(Section& section)
 {
-    section.keys.clear();
-    for (int i = section.preamble ? 0 : 1; i < int(section.lines.size()); ++i) {
-        const KeyLine kl = parseKeyLine(QStringView(section.lines[size_t(i)].text).trimmed());
-        if (kl.key.isEmpty())
-            continue;
-        if (!section.keys.contains(NoCase{kl.key}))
-            section.keys.insert(NoCase{kl.key}, Key{i, kl.value.toString()});
-    }
+    section.reindex();
 }
 
 struct ParsedFile
@@ -186,57 +355,50 @@ struct ParsedFile
         }
     }
 
-    void parse(const QString& text)
+    // The file's text, which the sections read from it refer to: never changed once parsed.
+    QString source;
+
+    void parse(QString&& text)
     {
+        source = std::move(text);
+        const QStringView all(source);
+        const qsizetype size = all.size();
+        const qsizetype firstBreak = indexOfChar(all, u'\n');
+        if (firstBreak >= 0)
+            newline = firstBreak > 0 && all[firstBreak - 1] == QLatin1Char('\r') ? kCrLf : kLf;
+        // Only the headers are looked at here; each section holds its stretch of the text.
         Section* current = sections.front().get();
-        qsizetype from = 0;
-        bool newlineSeen = false;
-        while (from < text.size()) {
-            qsizetype nl = text.indexOf(QLatin1Char('\n'), from);
-            Line line;
-            if (nl < 0) {
-                line.text = text.sliced(from);
-                from = text.size();
-            } else {
-                const bool crlf = nl > from && text.at(nl - 1) == QLatin1Char('\r');
-                line.text = text.sliced(from, nl - from - (crlf ? 1 : 0));
-                line.eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-                if (!newlineSeen) {
-                    newline = line.eol;
-                    newlineSeen = true;
-                }
-                from = nl + 1;
-            }
-            const QStringView trimmed = QStringView(line.text).trimmed();
-            if (isHeader(trimmed)) {
+        qsizetype currentStart = 0;
+        for (qsizetype from = 0; from < size;) {
+            qsizetype end = indexOfChar(all, u'\n', from);
+            const qsizetype next = end < 0 ? size : end + 1;
+            if (end < 0)
+                end = size;
+            qsizetype first = from;
+            while (first < end && all[first].isSpace())
+                ++first;
+            if (first < end && all[first] == QLatin1Char('[')) {
+                current->setText(all.sliced(currentStart, from - currentStart));
                 auto section = std::make_unique<Section>();
-                section->name = headerName(trimmed);
-                if (!index.contains(NoCase{section->name}))
-                    index.insert(NoCase{section->name}, section.get());
+                section->name = refer(headerName(trimmedView(all.sliced(first, end - first))));
+                Section*& known = index[NoCase{section->name}];
+                if (!known)
+                    known = section.get();
                 current = section.get();
+                currentStart = from;
                 sections.push_back(std::move(section));
-            } else if (!current->preamble) {
-                const KeyLine kl = parseKeyLine(trimmed);
-                if (!kl.key.isEmpty()) {
-                    // The view stays valid: moving a QString keeps its characters in place.
-                    if (!current->keys.contains(NoCase{kl.key}))
-                        current->keys.insert(NoCase{kl.key},
-                                             Key{int(current->lines.size()), kl.value.toString()});
-                }
             }
-            current->lines.push_back(std::move(line));
+            from = next;
         }
+        current->setText(all.sliced(currentStart));
     }
 
     QString text() const
     {
         QString out;
-        for (const auto& s : sections) {
-            for (const Line& l : s->lines) {
-                out += l.text;
-                out += l.eol;
-            }
-        }
+        out.reserve(source.size() + 256);
+        for (const auto& s : sections)
+            s->appendTo(out);
         return out;
     }
 
@@ -244,8 +406,8 @@ struct ParsedFile
     void terminateLastLine()
     {
         for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
-            if (!(*it)->lines.empty()) {
-                Line& last = (*it)->lines.back();
+            if ((*it)->hasLines()) {
+                Line& last = (*it)->lines().back();
                 if (last.eol.isEmpty())
                     last.eol = newline;
                 return;
@@ -256,7 +418,7 @@ struct ParsedFile
     bool empty() const
     {
         for (const auto& s : sections) {
-            if (!s->lines.empty())
+            if (s->hasLines())
                 return false;
         }
         return true;
@@ -318,11 +480,11 @@ struct IniFiles::Impl
                 files.remove(path);
                 return nullptr;
             }
-            const DecodedText decoded = DecodeTextFile(file.readAll());
+            DecodedText decoded = DecodeTextFile(file.readAll());
             file.close();
             parsed->format = decoded.format;
             parsed->exists = true;
-            parsed->parse(decoded.text);
+            parsed->parse(std::move(decoded.text));
         }
         parsed->stamp = stamp;
         parsed->checkedAt = now;
@@ -370,10 +532,10 @@ struct IniFiles::Impl
         Section* s = parsed->find(sectionName);
 
         if (value.isNull()) {
-            if (!s || !s->keys.contains(NoCase{name}))
+            if (!s || !s->findKey(name))
                 return true;
             // Every line of that key goes, so that no later duplicate shows through.
-            auto& lines = s->lines;
+            auto& lines = s->lines();
             for (size_t i = lines.size(); i-- > 1;) {
                 const KeyLine kl = parseKeyLine(QStringView(lines[i].text).trimmed());
                 if (!kl.key.isEmpty() && kl.key.compare(name, Qt::CaseInsensitive) == 0)
@@ -384,14 +546,13 @@ struct IniFiles::Impl
         }
 
         const QString lineText = name + QLatin1Char('=') + storedValue(value);
-        const QString newValue = parseKeyLine(lineText).value.toString();
+        const QStringView newValue = parseKeyLine(lineText).value;
         if (s) {
-            auto found = s->keys.find(NoCase{name});
-            if (found != s->keys.end()) {
+            if (const Key* found = s->findKey(name)) {
                 // The same value leaves the line, and the file, as they are.
                 if (found->value == newValue && parsed->exists)
                     return true;
-                Line& line = s->lines[size_t(found->line)];
+                Line& line = s->lines()[size_t(found->line)];
                 // Keep the key as the file spells it.
                 const KeyLine old = parseKeyLine(QStringView(line.text).trimmed());
                 line.text = old.key.toString() + QLatin1Char('=') + storedValue(value);
@@ -400,15 +561,15 @@ struct IniFiles::Impl
             }
             // After the section's last key line, before its trailing blank lines and comments.
             size_t at = 1;
-            for (size_t i = s->lines.size(); i-- > 1;) {
-                if (!parseKeyLine(QStringView(s->lines[i].text).trimmed()).key.isEmpty()) {
+            for (size_t i = s->lines().size(); i-- > 1;) {
+                if (!parseKeyLine(QStringView(s->lines()[i].text).trimmed()).key.isEmpty()) {
                     at = i + 1;
                     break;
                 }
             }
-            if (s->lines[at - 1].eol.isEmpty())
-                s->lines[at - 1].eol = parsed->newline;
-            s->lines.insert(s->lines.begin() + qsizetype(at), Line{lineText, parsed->newline});
+            if (s->lines()[at - 1].eol.isEmpty())
+                s->lines()[at - 1].eol = parsed->newline;
+            s->lines().insert(s->lines().begin() + qsizetype(at), Line{lineText, parsed->newline});
             reindex(*s);
             return changed(path, *parsed);
         }
@@ -417,13 +578,13 @@ struct IniFiles::Impl
         added->name = sectionName;
         if (!parsed->empty()) {
             parsed->terminateLastLine();
-            const Section& last = *parsed->sections.back();
-            if (!last.lines.empty() && !QStringView(last.lines.back().text).trimmed().isEmpty())
-                parsed->sections.back()->lines.push_back(Line{QString(), parsed->newline});
+            auto& last = parsed->sections.back()->lines();
+            if (!last.empty() && !trimmedView(last.back().text).isEmpty())
+                last.push_back(Line{QString(), parsed->newline});
         }
-        added->lines.push_back(
+        added->lines().push_back(
             Line{QLatin1Char('[') + sectionName + QLatin1Char(']'), parsed->newline});
-        added->lines.push_back(Line{lineText, parsed->newline});
+        added->lines().push_back(Line{lineText, parsed->newline});
         reindex(*added);
         parsed->index.insert(NoCase{added->name}, added.get());
         parsed->sections.push_back(std::move(added));
@@ -442,7 +603,7 @@ struct IniFiles::Impl
         // The comment lines right above a header belong to that section and move with it.
         std::vector<std::vector<Line>> leading(sections.size());
         for (size_t i = 1; i < sections.size(); ++i) {
-            auto& above = sections[i - 1]->lines;
+            auto& above = sections[i - 1]->lines();
             size_t from = above.size();
             while (from > (sections[i - 1]->preamble ? 0 : 1) &&
                    QStringView(above[from - 1].text).trimmed().startsWith(QLatin1Char(';')))
@@ -485,8 +646,8 @@ struct IniFiles::Impl
             if (from == members.size()) {
                 // A new section: a blank line parts it from whatever follows.
                 section = std::make_unique<Section>();
-                section->lines.push_back(Line{QLatin1Char('[') + p.name + QLatin1Char(']'), {}});
-                section->lines.push_back(Line{QString(), newline});
+                section->lines().push_back(Line{QLatin1Char('[') + p.name + QLatin1Char(']'), {}});
+                section->lines().push_back(Line{QString(), newline});
                 arrangedLeading.emplace_back();
             } else {
                 section = std::make_unique<Section>(*members[from]);
@@ -494,9 +655,9 @@ struct IniFiles::Impl
             }
             if (section->name != p.name) {
                 section->name = p.name;
-                section->lines[0].text = QLatin1Char('[') + p.name + QLatin1Char(']');
+                section->lines()[0].text = QLatin1Char('[') + p.name + QLatin1Char(']');
             }
-            for (Line& line : section->lines) {
+            for (Line& line : section->lines()) {
                 if (line.eol.isEmpty())
                     line.eol = newline;
             }
@@ -508,7 +669,7 @@ struct IniFiles::Impl
         sections.clear();
         auto put = [&](std::unique_ptr<Section> section, std::vector<Line> above) {
             if (!above.empty()) {
-                auto& before = sections.back()->lines;
+                auto& before = sections.back()->lines();
                 if (!before.empty() && before.back().eol.isEmpty())
                     before.back().eol = newline;
                 before.insert(before.end(), above.begin(), above.end());
@@ -525,7 +686,7 @@ struct IniFiles::Impl
         if (place == others.size()) {
             for (size_t k = 0; k < arranged.size(); ++k) {
                 // Sections added at the end follow a blank line, as WriteIni adds them.
-                auto& before = sections.back()->lines;
+                auto& before = sections.back()->lines();
                 if (k == 0 && !before.empty() && arrangedLeading[k].empty() &&
                     !QStringView(before.back().text).trimmed().isEmpty()) {
                     if (before.back().eol.isEmpty())
@@ -535,7 +696,7 @@ struct IniFiles::Impl
                 put(std::move(arranged[k]), std::move(arrangedLeading[k]));
             }
             // Nor does the file end in the blank line of a new section.
-            auto& last = sections.back()->lines;
+            auto& last = sections.back()->lines();
             if (!arranged.empty() && last.size() == 2 && last.back().text.isEmpty())
                 last.pop_back();
         }
@@ -585,11 +746,25 @@ QString IniFiles::ReadIni(const QString& section, const QString& key, const QStr
     const ParsedFile* parsed = d->load(d->pathOf(file), true);
     if (!parsed)
         return QString();
-    const Section* s = parsed->find(QStringView(section).trimmed());
+    const Section* s = parsed->find(trimmedView(section));
     if (!s)
         return QString();
-    const auto found = s->keys.constFind(NoCase{QStringView(key).trimmed()});
-    return found == s->keys.constEnd() ? QString() : found->value;
+    const Key* found = s->findKey(trimmedView(key));
+    return found ? found->value.toString() : QString();
+}
+
+QStringList IniFiles::ReadIniKeys(const QString& section, const QStringList& keys,
+                                  const QString& file)
+{
+    QStringList values;
+    values.reserve(keys.size());
+    const ParsedFile* parsed = file.isEmpty() ? nullptr : d->load(d->pathOf(file), true);
+    const Section* s = parsed ? parsed->find(trimmedView(section)) : nullptr;
+    for (const QString& key : keys) {
+        const Key* found = s ? s->findKey(trimmedView(key)) : nullptr;
+        values.append(found ? found->value.toString() : QString());
+    }
+    return values;
 }
 
 bool IniFiles::WriteIni(const QString& section, const QString& key, const QString& value,
@@ -671,14 +846,21 @@ QString IniFiles::ReadSectionList(const QString& file, const QString& separator)
     if (!in.open(QIODevice::ReadOnly))
         return QString();
     const QString text = DecodeText(in.readAll());
+    const QStringView all(text);
     QString list;
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        line = line.trimmed();
+    for (qsizetype from = 0, size = all.size(); from < size;) {
+        qsizetype end = indexOfChar(all, u'\n', from);
+        if (end < 0)
+            end = size;
+        const QStringView line = trimmedView(all.sliced(from, end - from));
+        from = end + 1;
         if (!line.startsWith(QLatin1Char('[')))
             continue;
-        const qsizetype close = line.indexOf(QLatin1Char(']'));
-        if (close >= 2)
-            list += line.sliced(1, close - 1) + separator;
+        const qsizetype close = indexOfChar(line, u']');
+        if (close >= 2) {
+            list += line.sliced(1, close - 1);
+            list += separator;
+        }
     }
     return list;
 }

@@ -41,6 +41,9 @@ public:
 
     // "" for a missing file, section or key.
     QString ReadIni(const QString& section, const QString& key, const QString& file);
+    // ReadIni of several keys of one section, their values in the order of keys: the file and
+    // the section are looked up once.
+    QStringList ReadIniKeys(const QString& section, const QStringList& keys, const QString& file);
     // Does nothing when section or key is blank. A null value (QString()) deletes the key, a
     // null key deletes the section; an empty value writes "key=". False when the file could
     // not be saved (the file on disk is then unchanged), when it exists but cannot be read, or

@@ -11,6 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
 #include <queue>
 #include <vector>
 
@@ -21,18 +25,6 @@ Q_LOGGING_CATEGORY(lcDocument, "glasspane.document", QtWarningMsg)
 namespace {
 
 const QString kPipe = QStringLiteral("|");
-
-// The items of a "|"-list as TokenNext walks them: a trailing separator ends the list, empty
-// items in between count.
-QStringList splitPipeList(const QString& list)
-{
-    if (list.isEmpty())
-        return {};
-    QStringList items = list.split(kPipe);
-    if (list.endsWith(kPipe))
-        items.removeLast();
-    return items;
-}
 
 QString readLocalText(const QString& source, const ExpansionContext& context)
 {
@@ -81,20 +73,20 @@ QStringList rangeValues(const PageEntry& page)
 
 // Simple case folding, one UTF-16 unit for one, so positions stay the same in the folded copy.
 // Plain ASCII, the usual content of value files, takes the short way.
+char16_t foldUnit(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    return QChar::isSurrogate(c) ? c : QChar::toCaseFolded(c);
+}
+
 QString foldCase(const QString& text)
 {
     QString folded(text.size(), Qt::Uninitialized);
-    const char16_t* from = reinterpret_cast<const char16_t*>(text.constData());
+    const auto* from = reinterpret_cast<const char16_t*>(text.constData());
     char16_t* to = reinterpret_cast<char16_t*>(folded.data());
-    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
-        const char16_t c = from[i];
-        if (c < 0x80)
-            to[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-        else if (QChar::isSurrogate(c))
-            to[i] = c;
-        else
-            to[i] = QChar::toCaseFolded(c);
-    }
+    for (qsizetype i = 0, n = text.size(); i < n; ++i)
+        to[i] = foldUnit(from[i]);
     return folded;
 }
 
@@ -183,7 +175,7 @@ QString ReplaceAll(const QString& text, const QString& find, const QString& repl
 QVector<ValuePattern> ParsePatterns(const QString& patternList)
 {
     QVector<ValuePattern> pairs;
-    for (QString pattern : splitPipeList(patternList)) {
+    for (QString pattern : SplitList(patternList, QLatin1Char('|'))) {
         pattern.replace(QLatin1String("{Pipe}"), kPipe);
         const qsizetype mark = pattern.indexOf(QLatin1String("$$"));
         if (pattern.isEmpty() || mark < 0)
@@ -199,6 +191,208 @@ QVector<ValuePattern> ParsePatterns(const QString& patternList)
     return pairs;
 }
 
+namespace {
+
+// A folded search may anchor only on a character that nothing else folds to: ASCII other
+// than letters.
+bool unfoldedUnit(char16_t c)
+{
+    return c < 0x80 && !((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'));
+}
+
+// A folded search for this (folded) needle runs in a folded copy of the text.
+bool needsFoldedText(const QString& needle)
+{
+    return !needle.isEmpty() && std::none_of(needle.cbegin(), needle.cend(),
+                                             [](QChar c) { return unfoldedUnit(c.unicode()); });
+}
+
+// How often each byte value occurs in the first stretch of a text: the search for a unit stops
+// at each byte equal to the unit's low byte.
+using ByteCounts = std::array<quint32, 256>;
+ByteCounts byteCounts(QStringView text)
+{
+    ByteCounts counts{};
+    const QStringView sample = text.first(qMin<qsizetype>(text.size(), 32768));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(sample.utf16());
+    for (qsizetype i = 0, n = 2 * sample.size(); i < n; ++i)
+        ++counts[bytes[i]];
+    return counts;
+}
+
+// Finds a needle in a text, exactly, or comparing the text's characters case-folded with the
+// needle (then folded already). The search runs on one character of the needle, its anchor,
+// found at memory speed, and compares the whole needle at each place found; the anchor is the
+// character that the start of the text says is rarest.
+class NeedleFinder
+{
+public:
+    // foldedText: the text folded, for a folded needle that needsFoldedText.
+    NeedleFinder(QStringView text, QString needle, bool folded, QStringView foldedText,
+                 const ByteCounts& counts)
+        : m_text(text), m_needle(std::move(needle)), m_folded(folded)
+    {
+        if (m_folded && needsFoldedText(m_needle)) {
+            m_text = foldedText;
+            m_folded = false;
+        }
+        // Each unit of the needle in the other letter case, for a quick folded comparison.
+        m_otherCase = m_needle;
+        if (m_folded) {
+            for (QChar& c : m_otherCase) {
+                if (c >= u'a' && c <= u'z')
+                    c = QChar(c.unicode() - 32);
+            }
+        }
+        quint64 best = std::numeric_limits<quint64>::max();
+        for (qsizetype i = 0; i < m_needle.size(); ++i) {
+            const char16_t c = m_needle.at(i).unicode();
+            if (m_folded && !unfoldedUnit(c))
+                continue;
+            const quint64 cost = counts[c & 0xff];
+            if (cost < best) {
+                best = cost;
+                m_anchor = i;
+            }
+        }
+    }
+
+    qsizetype size() const { return m_needle.size(); }
+
+    // The first place at or after from where the needle stands; -1 when none.
+    qsizetype find(qsizetype from) const
+    {
+        const qsizetype n = m_needle.size();
+        if (from > m_text.size())
+            return -1;
+        if (n == 0)
+            return from;
+        if (m_text.size() - from < n)
+            return -1;
+        // Where the anchor may stand with the whole needle inside the text.
+        const QStringView range = m_text.first(m_text.size() - n + m_anchor + 1);
+        const char16_t anchor = m_needle.at(m_anchor).unicode();
+        for (qsizetype at = from + m_anchor;; ++at) {
+            at = FindUnit(range, anchor, at);
+            if (at < 0)
+                return -1;
+            if (matchesAt(at - m_anchor))
+                return at - m_anchor;
+        }
+    }
+
+private:
+    bool matchesAt(qsizetype start) const
+    {
+        const char16_t* at = m_text.utf16() + start;
+        const auto* needle = reinterpret_cast<const char16_t*>(m_needle.constData());
+        const qsizetype n = m_needle.size();
+        if (!m_folded)
+            return std::memcmp(at, needle, size_t(n) * sizeof(char16_t)) == 0;
+        const auto* other = reinterpret_cast<const char16_t*>(m_otherCase.constData());
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = at[i];
+            // Beyond ASCII, letters may fold onto ASCII ones (the Kelvin sign onto k).
+            if (c != needle[i] && c != other[i] && (c < 0x80 || foldUnit(c) != needle[i]))
+                return false;
+        }
+        return true;
+    }
+
+    QStringView m_text;
+    QString m_needle;
+    QString m_otherCase;
+    bool m_folded;
+    qsizetype m_anchor = 0;
+};
+
+// The distinct values of a scan, each a stretch of the text, with a table to find one again:
+// open addressing over stored hashes, so that a repeated value costs one hash and nearly
+// always one comparison, and the table grows without hashing anything again. Sized for
+// millions of values: a value costs 16 bytes here and 8 in the table at most.
+class DistinctValues
+{
+public:
+    explicit DistinctValues(QStringView text) : m_text(text) { m_slots.resize(kFirstSlots); }
+
+    // Adds the value unless it is known already; true when it is new.
+    bool insert(qsizetype start, qsizetype length)
+    {
+        const QStringView value = m_text.sliced(start, length);
+        const quint32 hash = hashOf(value);
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = m_slots[i];
+            if (slot.entry == 0) {
+                m_spans.push_back({start, length});
+                slot = Slot{hash, quint32(m_spans.size())};
+                if (m_spans.size() * 2 > m_slots.size())
+                    grow();
+                return true;
+            }
+            if (slot.hash == hash) {
+                const Span& known = m_spans[slot.entry - 1];
+                if (known.length == length &&
+                    std::memcmp(m_text.utf16() + known.start, value.utf16(),
+                                size_t(length) * sizeof(char16_t)) == 0)
+                    return false;
+            }
+        }
+    }
+
+private:
+    // A quick hash of a value's units, eight bytes at a time: a scan hashes every match.
+    static quint32 hashOf(QStringView value)
+    {
+        const auto* p = reinterpret_cast<const unsigned char*>(value.utf16());
+        size_t n = size_t(value.size()) * sizeof(char16_t);
+        quint64 h = 0x9e3779b97f4a7c15ULL ^ n;
+        for (; n >= 8; p += 8, n -= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            h = (h ^ word) * 0xff51afd7ed558ccdULL;
+            h ^= h >> 32;
+        }
+        quint64 rest = 0;
+        std::memcpy(&rest, p, n);
+        h = (h ^ rest) * 0xc4ceb9fe1a85ec53ULL;
+        return quint32(h ^ (h >> 29));
+    }
+
+    static constexpr size_t kFirstSlots = 4096;
+    struct Slot
+    {
+        quint32 hash = 0;
+        quint32 entry = 0; // 1 + index in m_spans; 0: empty
+    };
+    struct Span
+    {
+        qsizetype start;
+        qsizetype length;
+    };
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.entry == 0)
+                continue;
+            size_t i = slot.hash & mask;
+            while (m_slots[i].entry != 0)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    QStringView m_text;
+    std::vector<Slot> m_slots;
+    std::vector<Span> m_spans;
+};
+
+} // namespace
+
 QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patterns,
                           bool caseSensitive, int maxValues)
 {
@@ -206,20 +400,30 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
     if (text.isEmpty() || patterns.isEmpty() || maxValues <= 0)
         return values;
 
-    // Case-insensitive matching searches a folded copy with exact, fast searches; the values
-    // are cut from the original text at the same positions.
+    // Case-insensitive matching compares folded characters. Folding keeps every position, so
+    // values are cut from the text itself; a folded copy of the whole text is made only for a
+    // pattern with nothing else to search for.
+    struct Pair
+    {
+        NeedleFinder prefix;
+        NeedleFinder end; // the suffix, or the prefix again when that is empty
+        qsizetype suffixSize;
+    };
     QString folded;
-    QVector<ValuePattern> foldedPatterns = patterns;
-    if (!caseSensitive) {
-        folded = foldCase(text);
-        for (ValuePattern& p : foldedPatterns) {
-            p.prefix = foldCase(p.prefix);
-            p.suffix = foldCase(p.suffix);
-        }
+    const ByteCounts counts = byteCounts(text);
+    std::vector<Pair> pairs;
+    pairs.reserve(std::size_t(patterns.size()));
+    for (const ValuePattern& p : patterns) {
+        const QString prefix = caseSensitive ? p.prefix : foldCase(p.prefix);
+        const QString suffix = caseSensitive ? p.suffix : foldCase(p.suffix);
+        if (!caseSensitive && folded.isNull() &&
+            (needsFoldedText(prefix) || needsFoldedText(suffix)))
+            folded = foldCase(text);
+        pairs.push_back(Pair{
+            NeedleFinder(text, prefix, !caseSensitive, folded, counts),
+            NeedleFinder(text, suffix.isEmpty() ? prefix : suffix, !caseSensitive, folded, counts),
+            suffix.size()});
     }
-    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
-    const QStringView haystack = caseSensitive ? QStringView(text) : QStringView(folded);
-    const qsizetype n = haystack.size();
 
     // Each pair remembers where its prefix and its end mark were last found. Positions only
     // move forward, so a remembered position at or after the scan position is still the next
@@ -230,21 +434,16 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
         qsizetype end = -1;   // end mark position (at or after start + prefix length)
         bool dead = false;    // prefix or end mark found no more
     };
-    std::vector<PairState> states(std::size_t(foldedPatterns.size()));
+    std::vector<PairState> states(pairs.size());
 
-    auto find = [&](const QString& needle, qsizetype from) -> qsizetype {
-        if (from > n)
-            return -1;
-        return haystack.indexOf(needle, from, cs);
-    };
     // Brings pair j up to date for scan position p; false when it can match no more.
     auto update = [&](int j, qsizetype p) -> bool {
         PairState& s = states[std::size_t(j)];
-        const ValuePattern& pair = foldedPatterns[j];
+        const Pair& pair = pairs[std::size_t(j)];
         if (s.dead)
             return false;
         if (s.start < p) {
-            s.start = pair.prefix.isEmpty() ? p : find(pair.prefix, p);
+            s.start = pair.prefix.find(p);
             if (s.start < 0) {
                 s.dead = true;
                 return false;
@@ -252,8 +451,7 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
         }
         const qsizetype valueStart = s.start + pair.prefix.size();
         if (s.end < valueStart) {
-            const QString& mark = pair.suffix.isEmpty() ? pair.prefix : pair.suffix;
-            s.end = find(mark, valueStart);
+            s.end = pair.end.find(valueStart);
             if (s.end < 0) {
                 s.dead = true;
                 return false;
@@ -262,46 +460,49 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
         return true;
     };
 
+    // Takes the match pair j stands at: its value when new; the scan position after it, or -1
+    // when no more values are wanted.
+    DistinctValues seen(text);
+    auto take = [&](int j) -> qsizetype {
+        const PairState& s = states[std::size_t(j)];
+        const Pair& pair = pairs[std::size_t(j)];
+        const qsizetype valueStart = s.start + pair.prefix.size();
+        if (seen.insert(valueStart, s.end - valueStart)) {
+            values.append(text.mid(valueStart, s.end - valueStart));
+            if (values.size() >= maxValues) {
+                qCWarning(lcDocument,
+                          "a value file gives more than %d values; the rest are not used",
+                          maxValues);
+                return -1;
+            }
+        }
+        // An empty suffix ends at the next prefix, which starts the next match.
+        return s.end + pair.suffixSize;
+    };
+
+    if (pairs.size() == 1) {
+        for (qsizetype p = 0; p >= 0 && update(0, p);)
+            p = take(0);
+        return values;
+    }
+
     // Candidates ordered by prefix position, the earlier pattern first on a tie.
     using Candidate = std::pair<qsizetype, int>;
     std::priority_queue<Candidate, std::vector<Candidate>, std::greater<>> queue;
-    for (int j = 0; j < foldedPatterns.size(); ++j) {
+    for (int j = 0; j < int(pairs.size()); ++j) {
         if (update(j, 0))
             queue.push({states[std::size_t(j)].start, j});
     }
-
-    // Views into text: a repeated value costs no copy.
-    // Not reserved from the text's length: a table sized for the largest possible count is
-    // mostly empty, and its scattered buckets cost more than growing it.
-    QSet<QStringView> seen;
     qsizetype p = 0;
     while (!queue.empty()) {
         const auto [start, j] = queue.top();
         queue.pop();
-        if (start < p) {
-            // Passed by an earlier match: look again from the scan position.
-            if (update(j, p))
-                queue.push({states[std::size_t(j)].start, j});
-            continue;
-        }
-        const PairState& s = states[std::size_t(j)];
-        const ValuePattern& pair = foldedPatterns[j];
-        const qsizetype valueStart = s.start + pair.prefix.size();
-        const QStringView value = QStringView(text).mid(valueStart, s.end - valueStart);
-        const qsizetype known = seen.size();
-        seen.insert(value);
-        if (seen.size() != known) {
-            values.append(value.toString());
-            if (values.size() >= maxValues) {
-                qCWarning(lcDocument,
-                          "a value file gives more than %d values; the rest are "
-                          "not used",
-                          maxValues);
+        if (start >= p) {
+            p = take(j);
+            if (p < 0)
                 break;
-            }
         }
-        // An empty suffix ends at the next prefix, which starts the next match.
-        p = s.end + pair.suffix.size();
+        // Passed by an earlier match, or taken: look again from the scan position.
         if (update(j, p))
             queue.push({states[std::size_t(j)].start, j});
     }
@@ -383,7 +584,7 @@ QStringList GetVariableValues(PageEntry& page, const ExpansionContext& context)
     case VarRange:
         return rangeValues(page);
     case VarList:
-        return capped(splitPipeList(page.Var1Source), page);
+        return capped(SplitList(page.Var1Source, QLatin1Char('|')), page);
     case VarFile: {
         const QString text = context.fetchValueFile
                                  ? context.fetchValueFile(page, page.Var1Source)
@@ -418,6 +619,7 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
                     const ExpansionContext& context)
 {
     playList.resize(1); // element 0 stands for the document and is kept
+    const Restriction restricted(includeList, excludeList, LocalPages{context.resourceFolder, {}});
     for (qsizetype i = 1; i < pageList.size(); ++i) {
         PageEntry& page = pageList[i];
         PlayEntry entry;
@@ -445,7 +647,7 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
         int accepted = 0;
         for (const QString& value : values) {
             const QString address = ReplaceAll(page.URL, placeholder, value);
-            if (IsRestricted(address, includeList, excludeList, context.resourceFolder))
+            if (restricted(address))
                 continue;
             entry.URL = address;
             playList.append(entry);

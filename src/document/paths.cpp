@@ -226,18 +226,7 @@ QString ReadTextFile(const QString& path)
     QFile file(local);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    const QString text = DecodeText(file.readAll());
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
-    QString out;
-    out.reserve(text.size() + lines.size());
-    for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        out += line + QLatin1String("\r\n");
-    }
-    return out;
+    return ReadTextLines(file);
 }
 
 bool MakeDirTree(const QString& path)

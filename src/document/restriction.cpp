@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
+#include <vector>
 
 namespace glasspane {
 
@@ -35,19 +36,16 @@ int hexValue(char c)
 // characters around it: "java\tscript:" is "javascript:".
 QString withoutIgnoredCharacters(const QString& in)
 {
-    QString s;
-    s.reserve(in.size());
-    for (const QChar c : in) {
-        if (c != u'\t' && c != u'\n' && c != u'\r')
-            s += c;
-    }
+    QString s = in;
+    s.removeIf([](QChar c) { return c == u'\t' || c == u'\n' || c == u'\r'; });
     qsizetype begin = 0;
     qsizetype end = s.size();
     while (begin < end && s.at(begin).unicode() <= 0x20)
         ++begin;
     while (end > begin && s.at(end - 1).unicode() <= 0x20)
         --end;
-    return s.mid(begin, end - begin);
+    // The usual address has nothing to drop, and is given back without a copy.
+    return begin == 0 && end == s.size() ? s : s.mid(begin, end - begin);
 }
 
 // Length of the scheme before the first ':', or -1 when the text does not begin with one.
@@ -371,27 +369,61 @@ CanonicalAddress fileUrlForm(QString rest)
     return a;
 }
 
+// How an address (without its ignored characters) is read: the start decides.
+enum class Reading { Share, Path, Relative, Web, FileUrl, SmbUrl, OtherScheme };
+
+struct Classified
+{
+    Reading reading;
+    QString scheme; // lower case, for the readings with a scheme
+    qsizetype schemeLength = -1;
+};
+
+Classified classify(const QString& s)
+{
+    if (s.startsWith(QLatin1String("\\\\")))
+        return {Reading::Share, QString()};
+    if (s.startsWith(u'/') || s.startsWith(u'\\') || isDrivePath(s))
+        return {Reading::Path, QString()};
+    const qsizetype length = schemeLength(s);
+    if (length < 0)
+        return {Reading::Relative, QString()};
+    QString scheme = s.left(length).toLower();
+    Reading reading = Reading::OtherScheme;
+    if (scheme == u"http" || scheme == u"https")
+        reading = Reading::Web;
+    else if (scheme == u"file")
+        reading = Reading::FileUrl;
+    else if (scheme == u"smb")
+        reading = Reading::SmbUrl;
+    return {reading, std::move(scheme), length};
+}
+
 Form canonicalForm(const QString& address, Prefix prefix)
 {
     const QString s = withoutIgnoredCharacters(address);
-    if (s.startsWith(QLatin1String("\\\\")))
+    const Classified c = classify(s);
+    switch (c.reading) {
+    case Reading::Share:
         return Form{shareFormOf(s.mid(2)), false, {}};
-    if (s.startsWith(u'/') || s.startsWith(u'\\') || isDrivePath(s))
+    case Reading::Path:
         return Form{pathForm(s), false, {}};
-    const qsizetype length = schemeLength(s);
-    if (length < 0) {
+    case Reading::Relative: {
         // No scheme: a relative address, compared as written.
         CanonicalAddress a;
         a.text = QString(s).replace(u'\\', u'/').toLower();
         return Form{a, false, {}};
     }
-    const QString scheme = s.left(length).toLower();
-    const QString rest = s.mid(length + 1);
-    if (scheme == u"http" || scheme == u"https")
+    default:
+        break;
+    }
+    const QString& scheme = c.scheme;
+    const QString rest = s.mid(c.schemeLength + 1);
+    if (c.reading == Reading::Web)
         return webForm(scheme, rest, prefix);
-    if (scheme == u"file")
+    if (c.reading == Reading::FileUrl)
         return Form{fileUrlForm(rest), false, {}};
-    if (scheme == u"smb") {
+    if (c.reading == Reading::SmbUrl) {
         QString below = rest;
         while (below.startsWith(u'/') || below.startsWith(u'\\'))
             below.remove(0, 1);
@@ -417,40 +449,48 @@ bool matches(const Form& address, const Form& prefix)
     return next == u':' || next == u'/';
 }
 
-// Whether address is folder itself or lies below it.
-bool inFolder(const CanonicalAddress& address, const QString& folder)
+// A folder of the program's own pages, in canonical form, to test many addresses against.
+class OwnFolder
 {
-    if (folder.trimmed().isEmpty() || address.kind != Kind::File)
-        return false;
-    const CanonicalAddress f = canonicalForm(folder, Prefix::None).address;
-    QString base = f.text;
-    while (base.endsWith(u'/'))
-        base.chop(1);
-    // The root is nobody's private folder.
-    if (f.kind != Kind::File || base.isEmpty())
-        return false;
-    return address.text == base || address.text.startsWith(base + u'/');
-}
+public:
+    explicit OwnFolder(const QString& folder)
+    {
+        if (folder.trimmed().isEmpty())
+            return;
+        const CanonicalAddress f = canonicalForm(folder, Prefix::None).address;
+        QString base = f.text;
+        while (base.endsWith(u'/'))
+            base.chop(1);
+        // The root is nobody's private folder.
+        if (f.kind == Kind::File && !base.isEmpty())
+            m_base = base;
+    }
 
-bool isCacheCopy(const CanonicalAddress& address, const QString& cacheFolder)
-{
-    if (!inFolder(address, cacheFolder))
-        return false;
-    // Directly in the folder, not in a folder below it.
-    const qsizetype slash = address.text.lastIndexOf(u'/');
-    QString base = canonicalForm(cacheFolder, Prefix::None).address.text;
-    while (base.endsWith(u'/'))
-        base.chop(1);
-    static const QRegularExpression copyName(
-        QStringLiteral("^[0-9a-f]{32}\\.[^./]{1,4}(\\.[a-z0-9]{1,10})?$"));
-    return address.text.left(slash) == base &&
-           copyName.match(address.text.mid(slash + 1)).hasMatch();
-}
+    // Whether address is the folder itself or lies below it.
+    bool holds(const CanonicalAddress& address) const
+    {
+        if (m_base.isEmpty() || address.kind != Kind::File)
+            return false;
+        return address.text == m_base ||
+               (address.text.startsWith(m_base) && address.text.size() > m_base.size() &&
+                address.text.at(m_base.size()) == u'/');
+    }
 
-bool isLocalPage(const CanonicalAddress& address, const LocalPages& local)
-{
-    return inFolder(address, local.resourceFolder) || isCacheCopy(address, local.cacheFolder);
-}
+    // A copy of the page cache, directly in the folder.
+    bool holdsCacheCopy(const CanonicalAddress& address) const
+    {
+        if (!holds(address))
+            return false;
+        const qsizetype slash = address.text.lastIndexOf(u'/');
+        static const QRegularExpression copyName(
+            QStringLiteral("^[0-9a-f]{32}\\.[^./]{1,4}(\\.[a-z0-9]{1,10})?$"));
+        return address.text.left(slash) == m_base &&
+               copyName.match(address.text.mid(slash + 1)).hasMatch();
+    }
+
+private:
+    QString m_base; // without a final '/'; "" for none
+};
 
 bool hasEntry(const QStringList& list)
 {
@@ -477,14 +517,16 @@ bool SameAddress(const QString& a, const QString& b)
 
 bool IsNavigableAddress(const QString& address)
 {
-    const CanonicalAddress a = CanonicalForm(address);
-    if (a.kind != Kind::Other || a.scheme.isEmpty())
+    // Every reading but an unknown scheme gives a web address, a file or a relative address;
+    // the whole canonical form is needed only for about: addresses.
+    const Classified c = classify(withoutIgnoredCharacters(address));
+    if (c.reading != Reading::OtherScheme)
         return true;
-    if (a.scheme != u"about")
+    if (c.scheme != u"about")
         return false;
     // about:blank and about:srcdoc are empty pages; other about: addresses are the engine's.
     static const QRegularExpression page(QStringLiteral("^about:(blank|srcdoc)([?#].*)?$"));
-    return page.match(a.text).hasMatch();
+    return page.match(CanonicalForm(address).text).hasMatch();
 }
 
 bool IsDocumentAddress(const QString& address)
@@ -499,30 +541,68 @@ bool RestrictsNavigation(const QStringList& includeList, const QStringList& excl
 
 bool IsPageCacheCopy(const QString& address, const QString& cacheFolder)
 {
-    return isCacheCopy(CanonicalForm(address), cacheFolder);
+    return OwnFolder(cacheFolder).holdsCacheCopy(CanonicalForm(address));
 }
 
-bool IsRestricted(const QString& url, const QStringList& includeList,
-                  const QStringList& excludeList, const LocalPages& local)
+struct Restriction::Lists
+{
+    std::vector<Form> include; // the non-empty prefixes, in canonical form
+    std::vector<Form> exclude;
+    bool limited = false;  // the include list has entries (empty ones too)
+    bool anything = false; // either list has entries
+    OwnFolder resourceFolder;
+    OwnFolder cacheFolder;
+};
+
+Restriction::Restriction(const QStringList& includeList, const QStringList& excludeList,
+                         const LocalPages& local)
+{
+    auto lists = std::make_shared<Lists>(Lists{{},
+                                               {},
+                                               !includeList.isEmpty(),
+                                               !includeList.isEmpty() || !excludeList.isEmpty(),
+                                               OwnFolder(local.resourceFolder),
+                                               OwnFolder(local.cacheFolder)});
+    for (const QString& prefix : includeList) {
+        if (!prefix.isEmpty())
+            lists->include.push_back(canonicalForm(prefix, Prefix::Include));
+    }
+    for (const QString& prefix : excludeList) {
+        if (!prefix.isEmpty())
+            lists->exclude.push_back(canonicalForm(prefix, Prefix::Exclude));
+    }
+    d = std::move(lists);
+}
+
+bool Restriction::operator()(const QString& url) const
 {
     if (!IsNavigableAddress(url))
         return true;
+    if (!d->anything)
+        return false;
     const Form address = canonicalForm(url, Prefix::None);
     bool result = false;
-    if (!includeList.isEmpty() && !isLocalPage(address.address, local)) {
+    if (d->limited && !d->resourceFolder.holds(address.address) &&
+        !d->cacheFolder.holdsCacheCopy(address.address)) {
         result = true;
-        for (const QString& prefix : includeList) {
-            if (!prefix.isEmpty() && matches(address, canonicalForm(prefix, Prefix::Include))) {
+        for (const Form& prefix : d->include) {
+            if (matches(address, prefix)) {
                 result = false;
                 break;
             }
         }
     }
-    for (const QString& prefix : excludeList) {
-        if (!prefix.isEmpty() && matches(address, canonicalForm(prefix, Prefix::Exclude)))
+    for (const Form& prefix : d->exclude) {
+        if (matches(address, prefix))
             return true;
     }
     return result;
+}
+
+bool IsRestricted(const QString& url, const QStringList& includeList,
+                  const QStringList& excludeList, const LocalPages& local)
+{
+    return Restriction(includeList, excludeList, local)(url);
 }
 
 bool IsRestricted(const QString& url, const QStringList& includeList,

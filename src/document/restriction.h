@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace glasspane {
 
@@ -67,6 +68,21 @@ bool IsPageCacheCopy(const QString& address, const QString& cacheFolder);
 // ("http://ads." forbids every host whose name begins so).
 bool IsRestricted(const QString& url, const QStringList& includeList,
                   const QStringList& excludeList, const LocalPages& local);
+
+// IsRestricted for many addresses against the same lists (a page that expands into thousands of
+// addresses): the prefixes and folders are put in their canonical forms once. Copies share them.
+class Restriction
+{
+public:
+    Restriction(const QStringList& includeList, const QStringList& excludeList,
+                const LocalPages& local);
+    bool operator()(const QString& url) const;
+
+private:
+    struct Lists;
+    std::shared_ptr<const Lists> d;
+};
+
 bool IsRestricted(const QString& url, const QStringList& includeList,
                   const QStringList& excludeList, const QString& resourceFolder);
 

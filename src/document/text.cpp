@@ -1,20 +1,43 @@
 #include "document/text.h"
 
+#include <QIODevice>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 namespace glasspane {
 
 namespace {
 
+// text equals the ASCII word without regard to case. A character beyond ASCII may still fold
+// onto one of the word's letters; Qt decides those.
+bool equalsWord(QStringView text, QLatin1StringView word)
+{
+    if (text.size() != word.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80)
+            return text.compare(word, Qt::CaseInsensitive) == 0;
+        const char16_t w = char16_t(word[i].unicode());
+        const auto fold = [](char16_t x) { return x >= u'A' && x <= u'Z' ? x + 32 : x; };
+        if (fold(c) != fold(w))
+            return false;
+    }
+    return true;
+}
+
 bool isOneOf(const QString& text, std::initializer_list<QLatin1StringView> words)
 {
-    const QString t = text.trimmed();
+    const QStringView t = QStringView(text).trimmed();
     for (QLatin1StringView w : words) {
-        if (t.compare(w, Qt::CaseInsensitive) == 0)
+        if (equalsWord(t, w))
             return true;
     }
     return false;
@@ -22,9 +45,29 @@ bool isOneOf(const QString& text, std::initializer_list<QLatin1StringView> words
 
 template <typename T> T toInteger(const QString& text, T defaultValue)
 {
-    const QString t = text.trimmed();
+    const QStringView t = QStringView(text).trimmed();
     if (t.isEmpty())
         return defaultValue;
+    // Plain decimal numbers, nearly all that documents hold, without the general parser.
+    const bool negative = t.front() == QLatin1Char('-');
+    const QStringView digits = negative ? t.sliced(1) : t;
+    if (!digits.isEmpty() && digits.size() <= 9) {
+        qint64 v = 0;
+        bool plain = true;
+        for (QChar c : digits) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                plain = false;
+                break;
+            }
+            v = v * 10 + (c.unicode() - u'0');
+        }
+        if (plain) {
+            v = negative ? -v : v;
+            if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+                return defaultValue;
+            return static_cast<T>(v);
+        }
+    }
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v))
@@ -113,6 +156,16 @@ qint32 TokenCount(const QString& list, const QString& separator)
          at = work.indexOf(separator, at + separator.size()))
         ++count;
     return count;
+}
+
+QStringList SplitList(const QString& list, QChar separator)
+{
+    if (list.isEmpty())
+        return {};
+    QStringList items = list.split(separator);
+    if (list.endsWith(separator))
+        items.removeLast(); // the end mark, not an item
+    return items;
 }
 
 QString TokenAt(const QString& list, int n, const QString& separator)
@@ -266,6 +319,214 @@ QByteArray EncodeTextFile(const QString& text, TextFormat& format)
 QString DecodeText(const QByteArray& bytes)
 {
     return DecodeTextFile(bytes).text;
+}
+
+namespace {
+
+// Each line of units[0..size), without the CR of a CR LF end, followed by CR LF, into out from
+// written on; find(at) gives the next LF at or after at, or -1; copy(begin, end, to) puts one
+// line's units in place and gives the end of what it wrote, or nullptr when the line cannot be
+// read. Gives where the text written ends, or -1 when a line could not be read. Value files may
+// hold millions of lines: the line ends are found at memory speed and the lines copied whole.
+// A line never grows in the copy.
+template <typename Text, typename Unit, typename Find, typename Copy>
+qsizetype appendCrLf(Text& out, qsizetype written, const Unit* units, qsizetype size, Find find,
+                     Copy&& copy)
+{
+    using Out = std::remove_pointer_t<decltype(copy(units, units, nullptr))>;
+    auto* to = reinterpret_cast<Out*>(out.data()) + written;
+    for (qsizetype from = 0; from < size;) {
+        qsizetype end = find(from);
+        const qsizetype next = end < 0 ? size : end + 1;
+        if (end < 0)
+            end = size;
+        if (end > from && units[end - 1] == Unit('\r'))
+            --end;
+        written = to - reinterpret_cast<const Out*>(out.constData());
+        if (written + (end - from) + 2 > out.size()) {
+            // Many short lines: room for the rest of them, however short.
+            out.resize(written + 2 * (size - from) + 2);
+            to = reinterpret_cast<Out*>(out.data()) + written;
+        }
+        to = copy(units + from, units + end, to);
+        if (!to)
+            return -1;
+        *to++ = Out('\r');
+        *to++ = Out('\n');
+        from = next;
+    }
+    return to - reinterpret_cast<const Out*>(out.constData());
+}
+
+// Room for the lines of size units, with the CRs of most files.
+template <typename Text> Text roomFor(qsizetype size)
+{
+    return Text(size + size / 8 + 2, Qt::Uninitialized);
+}
+
+template <typename Text, typename Unit, typename Find, typename Copy>
+bool withCrLf(Text& out, const Unit* units, qsizetype size, Find find, Copy&& copy)
+{
+    out = roomFor<Text>(size);
+    const qsizetype end = appendCrLf(out, 0, units, size, find, std::forward<Copy>(copy));
+    if (end < 0)
+        return false;
+    out.truncate(end);
+    return true;
+}
+
+template <typename Unit> qsizetype findLf(const Unit* units, qsizetype size, qsizetype from)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void* lf = std::memchr(units + from, '\n', size_t(size - from));
+        return lf ? static_cast<const Unit*>(lf) - units : qsizetype(-1);
+    } else {
+        return FindUnit(QStringView(units, size), u'\n', from);
+    }
+}
+
+template <typename Unit> Unit* copyUnits(const Unit* begin, const Unit* end, Unit* to)
+{
+    return std::copy(begin, end, to);
+}
+
+// One UTF-8 line into its place; nullptr when it is not UTF-8. UTF-8 and Windows-1252 hold CR
+// and LF as single bytes of their own, never inside a character, so each line is decoded on its
+// own. Lines of ASCII, the most of nearly every file, are widened without the decoder.
+class Utf8Line
+{
+public:
+    char16_t* operator()(const char* begin, const char* end, char16_t* to)
+    {
+        const qsizetype n = end - begin;
+        unsigned char all = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const auto c = static_cast<unsigned char>(begin[i]);
+            all |= c;
+            to[i] = c;
+        }
+        if (all < 0x80)
+            return to + n;
+        QChar* next =
+            m_decoder.appendToBuffer(reinterpret_cast<QChar*>(to), QByteArrayView(begin, n));
+        return m_decoder.hasError() ? nullptr : reinterpret_cast<char16_t*>(next);
+    }
+
+private:
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                       QStringDecoder::Flag::ConvertInitialBom};
+};
+
+// The whole text's decoder drops a byte order mark at its start, and one more after it: how
+// many bytes of marks the text starts with.
+qsizetype leadingMarks(QByteArrayView bytes)
+{
+    qsizetype skip = 0;
+    for (int marks = 0; marks < 2 && bytes.sliced(skip).startsWith("\xEF\xBB\xBF"); ++marks)
+        skip += 3;
+    return skip;
+}
+
+bool isUtf16(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+// Up to max bytes, fewer only at the end; -1 on a read error.
+qsizetype readFully(QIODevice& device, char* to, qsizetype max)
+{
+    qsizetype got = 0;
+    while (got < max) {
+        const qint64 n = device.read(to + got, max - got);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    return got;
+}
+
+} // namespace
+
+QString DecodeTextLines(QByteArrayView bytes)
+{
+    QString out;
+    if (isUtf16(bytes)) {
+        const QString text = DecodeText(bytes.toByteArray());
+        const auto* units = reinterpret_cast<const char16_t*>(text.constData());
+        const qsizetype size = text.size();
+        withCrLf(
+            out, units, size, [&](qsizetype from) { return findLf(units, size, from); },
+            copyUnits<char16_t>);
+        return out;
+    }
+    const QByteArrayView body = bytes.sliced(leadingMarks(bytes));
+    const char* data = body.data();
+    const qsizetype size = body.size();
+    if (withCrLf(
+            out, data, size, [&](qsizetype from) { return findLf(data, size, from); }, Utf8Line()))
+        return out;
+    // Not UTF-8: Windows-1252, decoded as the whole file is.
+    QByteArray lines;
+    withCrLf(
+        lines, bytes.data(), bytes.size(),
+        [&](qsizetype from) { return findLf(bytes.data(), bytes.size(), from); }, copyUnits<char>);
+    return DecodeText(lines);
+}
+
+QString ReadTextLines(QIODevice& device, qsizetype piece)
+{
+    // Anything but UTF-8 is read whole, from the start.
+    const auto whole = [&device] {
+        return device.seek(0) ? DecodeTextLines(device.readAll()) : QString();
+    };
+    piece = qMax<qsizetype>(piece, 8);
+    QByteArray buffer(piece, Qt::Uninitialized);
+    qsizetype held = readFully(device, buffer.data(), piece);
+    if (held < 0 || isUtf16(QByteArrayView(buffer.constData(), held)))
+        return whole();
+    bool atEnd = held < piece;
+    qsizetype start = leadingMarks(QByteArrayView(buffer.constData(), held));
+    qsizetype fresh = start; // where the bytes not yet searched for a line end begin
+    QString out = roomFor<QString>(qMax<qsizetype>(qsizetype(device.size()), held));
+    qsizetype written = 0;
+    Utf8Line line;
+    for (;;) {
+        const char* data = buffer.constData();
+        // The lines complete in the buffer; all of them at the end.
+        qsizetype lines = held;
+        if (!atEnd) {
+            const void* lf = memrchr(data + fresh, '\n', size_t(held - fresh));
+            lines = lf ? static_cast<const char*>(lf) - data + 1 : start;
+        }
+        if (lines > start) {
+            const char* first = data + start;
+            const qsizetype size = lines - start;
+            written = appendCrLf(
+                out, written, first, size,
+                [&](qsizetype from) { return findLf(first, size, from); }, line);
+            if (written < 0)
+                return whole();
+        }
+        if (atEnd)
+            break;
+        // The unfinished line stays, and the next piece is read after it.
+        const qsizetype rest = held - lines;
+        if (lines > 0)
+            std::memmove(buffer.data(), data + lines, size_t(rest));
+        if (buffer.size() < rest + piece)
+            buffer.resize(rest + piece);
+        const qsizetype n = readFully(device, buffer.data() + rest, piece);
+        if (n < 0)
+            return whole();
+        held = rest + n;
+        start = 0;
+        fresh = rest;
+        atEnd = n < piece;
+    }
+    out.truncate(written);
+    return out;
 }
 
 } // namespace glasspane

@@ -2,6 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <cstring>
+
+class QIODevice;
 
 namespace glasspane {
 
@@ -37,8 +42,33 @@ void TokenStart(const QString& list, const QString& separator, QString& work, in
 QString TokenNext(const QString& work, int& position, const QString& separator);
 // The number of items; 0 when list or separator is empty.
 qint32 TokenCount(const QString& list, const QString& separator);
+// Every item of list as a TokenNext walk gives them, at once.
+QStringList SplitList(const QString& list, QChar separator);
 // Item n (1-based); "" when there are fewer items or list or separator is empty.
 QString TokenAt(const QString& list, int n, const QString& separator);
+
+// The first index at or after from where the UTF-16 unit c stands in text; -1 when none. Runs
+// at memory speed (the C library's memchr on the unit's low byte): for long texts, and inline,
+// as scans call it once for every short stretch.
+inline qsizetype FindUnit(QStringView text, char16_t c, qsizetype from = 0)
+{
+    // Where a unit's low byte stands in memory.
+    constexpr qsizetype lowByte = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? 0 : 1;
+    const char16_t* units = text.utf16();
+    const char* bytes = reinterpret_cast<const char*>(units);
+    const qsizetype end = 2 * text.size();
+    for (qsizetype at = 2 * qMax<qsizetype>(from, 0) + lowByte; at < end;) {
+        const void* hit = std::memchr(bytes + at, c & 0xff, size_t(end - at));
+        if (!hit)
+            return -1;
+        const qsizetype offset = static_cast<const char*>(hit) - bytes;
+        // A byte of the right value may be the other half of some unit.
+        if (offset % 2 == lowByte && units[offset / 2] == c)
+            return offset / 2;
+        at = offset + 1;
+    }
+    return -1;
+}
 
 // 1-based position of the last occurrence of part in text; 0 when none (or part is empty).
 qint32 LastIndexOf(const QString& text, const QString& part);
@@ -77,6 +107,12 @@ DecodedText DecodeTextFile(const QByteArray& bytes);
 QByteArray EncodeTextFile(const QString& text, TextFormat& format);
 // DecodeTextFile's text.
 QString DecodeText(const QByteArray& bytes);
+// DecodeTextFile's text with each line, without the CR of a CR LF end, followed by CR LF.
+QString DecodeTextLines(QByteArrayView bytes);
+// DecodeTextLines of what device gives from its start, read a piece of bytes at a time:
+// a UTF-8 file costs no more memory than its text. Other files are read whole, from the start
+// (device must allow seeking back to it).
+QString ReadTextLines(QIODevice& device, qsizetype piece = qsizetype(1) << 20);
 // Windows-1252 both ways. Bytes that code page leaves undefined map to the control characters
 // of the same number, so that any byte sequence round-trips. EncodeWindows1252 fails (false)
 // when text holds a character the code page cannot hold.

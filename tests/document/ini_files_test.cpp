@@ -120,7 +120,30 @@ private Q_SLOTS:
         QVERIFY(writeFileBytes(m_file, kSample));
         IniFiles ini;
         QCOMPARE(ini.ReadIni(section, key, m_file), expected);
+        QCOMPARE(ini.ReadIniKeys(section, {key, "Nope"}, m_file), (QStringList{expected, ""}));
         QCOMPARE(ini.ReadIni(section, key, m_dir.filePath("missing.gpn")), QString());
+    }
+
+    // A section of many keys is looked up through an index of its own: the same answers,
+    // before and after a write.
+    void largeSection()
+    {
+        QByteArray text = "[Big]\r\n";
+        for (int i = 1; i <= 40; ++i)
+            text += "Key" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
+        text += "KEY7=second\r\n[Next]\r\nKey1=next\r\n";
+        QVERIFY(writeFileBytes(m_file, text));
+        IniFiles ini;
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(ini.ReadIni("big", "key7", m_file), QString("v7"));
+            QCOMPARE(ini.ReadIni("Big", "Key40", m_file), QString("v40"));
+            QCOMPARE(ini.ReadIni("Big", "Key41", m_file), QString());
+            QCOMPARE(ini.ReadIni("Next", "Key1", m_file), QString("next"));
+            QVERIFY(ini.WriteIni("Big", "Key41", "added", m_file));
+            QCOMPARE(ini.ReadIni("Big", "key41", m_file), QString("added"));
+            QVERIFY(ini.WriteIni("Big", "Key41", QString(), m_file));
+        }
+        QCOMPARE(readFileBytes(m_file), text);
     }
 
     // A write changes only its own line, byte for byte, and keeps the file's line ends.

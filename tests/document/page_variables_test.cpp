@@ -263,6 +263,21 @@ void PageVariablesTest::valueFileScan_data()
         << "[$$]|($$)" << false << QStringList{"1", "2", "3"};
     QTest::newRow("empty text") << ""
                                 << "<a>$$</a>" << false << QStringList{};
+    // Characters that share a byte with the searched one, in either half, are not it.
+    QTest::newRow("lookalike bytes") << QString::fromUtf16(u"\u013C1> \u3C61<2> \u3C3C<3>")
+                                     << "<$$>" << false << QStringList{"2", "3"};
+    QTest::newRow("letter beyond ASCII folding onto one")
+        << QString::fromUtf16(u"<\u212A>1</k>") << "<k>$$</k>" << false << QStringList{"1"};
+    QTest::newRow("pattern of letters only") << "xABvCDx ab w cd"
+                                             << "ab$$cd" << false << QStringList{"v", " w "};
+    QTest::newRow("letters beyond ASCII, any case")
+        << QString::fromUtf16(u"\u00C9x\u00E9 \u00E9y\u00C9")
+        << QString::fromUtf16(u"\u00E9$$\u00E9") << false << QStringList{"x", "y"};
+    QTest::newRow("beyond ASCII, case-sensitive")
+        << QString::fromUtf16(u"\u00ABa\u00BB \u00ABb\u00BB")
+        << QString::fromUtf16(u"\u00AB$$\u00BB") << true << QStringList{"a", "b"};
+    QTest::newRow("pattern at the very end") << "..<a>1</a>"
+                                             << "<a>$$</a>" << true << QStringList{"1"};
 }
 
 void PageVariablesTest::valueFileScan()

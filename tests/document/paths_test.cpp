@@ -227,6 +227,8 @@ private Q_SLOTS:
         QCOMPARE(ReadTextFile(file), QStringLiteral("one\r\ntwo\r\nthree\r\n"));
         QVERIFY(writeFileBytes(file, "caf\xE9\n\n"));
         QCOMPARE(ReadTextFile(file), QStringLiteral(u"café\r\n\r\n"));
+        QVERIFY(writeFileBytes(file, "a\r\r\n\rb\r"));
+        QCOMPARE(ReadTextFile(file), QStringLiteral("a\r\r\n\rb\r\n"));
         QCOMPARE(ReadTextFile(m_root + "/files/missing"), QString());
         QCOMPARE(ReadTextFile(m_root + "/files"), QString());
 

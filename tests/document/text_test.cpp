@@ -1,5 +1,6 @@
 #include "document/text.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using namespace glasspane;
@@ -59,6 +60,8 @@ private Q_SLOTS:
         QTest::newRow("negative fraction") << "-2.5" << 0 << -3 << qint64(-3);
         QTest::newRow("letters") << "abc" << 7 << 7 << qint64(7);
         QTest::newRow("number then letters") << "12abc" << 7 << 7 << qint64(7);
+        QTest::newRow("leading zeros") << "0012" << 0 << 12 << qint64(12);
+        QTest::newRow("minus alone") << "-" << 4 << 4 << qint64(4);
         QTest::newRow("empty") << "" << 9 << 9 << qint64(9);
         QTest::newRow("blank") << "   " << 9 << 9 << qint64(9);
         QTest::newRow("16-bit max") << "32767" << 0 << 32767 << qint64(32767);
@@ -233,6 +236,65 @@ private Q_SLOTS:
         const QByteArray bytes = EncodeTextFile(text, format);
         QCOMPARE(DecodeText(bytes), text);
         QCOMPARE(format.encoding == TextEncoding::Windows1252, staysWindows1252);
+    }
+
+    // Text files read line by line: every line ends in CR LF, and the text is what decoding the
+    // whole file gives. Lines of ASCII and lines of other characters are decoded apart, so the
+    // cases mix them, and put what makes a file Windows-1252 after lines that read as UTF-8.
+    void decodeTextLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray many(3000, '\n');
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("line ends of each kind") << QByteArray("a\nb\r\nc\rd\r\r\n\ne");
+        QTest::newRow("only line ends, many") << many;
+        QTest::newRow("UTF-8 among ASCII lines")
+            << QByteArray("x\ncaf\xC3\xA9\n\xF0\x9F\x98\x80\ny");
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF"
+                                                       "a\nb");
+        QTest::newRow("two marks at the start") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                              "a");
+        QTest::newRow("mark at the start of a later line") << QByteArray("a\n\xEF\xBB\xBF"
+                                                                         "b\n");
+        QTest::newRow("Windows-1252 after UTF-8 lines")
+            << many + QByteArray("caf\xC3\xA9\n\xE9t\xE9\n");
+        QTest::newRow("character cut at a line end") << QByteArray("ok\n\xC3\nA\n");
+        QTest::newRow("character cut at the end") << QByteArray("\xC3\xA9\n\xE2\x82");
+        QTest::newRow("overlong form") << QByteArray("a\n\xC0\xAF\n");
+        QTest::newRow("marked, then not UTF-8") << QByteArray("\xEF\xBB\xBF"
+                                                              "a\n\x80\n");
+        QTest::newRow("long lines of two-byte characters")
+            << QByteArray("\xC3\xA9").repeated(40) + "\r\n" + QByteArray("ab\xC3\xA9").repeated(30);
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE"
+                                                 "a\0\n\0\x0A\x01\r\0\n\0",
+                                                 12);
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0"
+                                                 "a\0\r\0\n\x01\x0A",
+                                                 10);
+    }
+    void decodeTextLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QStringList lines = DecodeText(bytes).split(u'\n');
+        if (lines.back().isEmpty())
+            lines.removeLast();
+        QString expected;
+        for (QString& line : lines)
+            expected += (line.endsWith(u'\r') ? line.chopped(1) : line) + QStringLiteral("\r\n");
+        QCOMPARE(DecodeTextLines(bytes), expected);
+    }
+
+    // Read in pieces, lines and characters are cut anywhere, and the text is the same.
+    void readTextLines_data() { decodeTextLines_data(); }
+    void readTextLines()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString expected = DecodeTextLines(bytes);
+        for (const qsizetype piece : {8, 9, 13, 1 << 20}) {
+            QBuffer device(&bytes);
+            QVERIFY(device.open(QIODevice::ReadOnly));
+            QCOMPARE(ReadTextLines(device, piece), expected);
+        }
     }
 };
 
