@@ -222,7 +222,6 @@ QStringList desktopCommand(const QString& desktopFile, const QString& file)
     return command;
 }
 
-// The mimeapps.list files, most important first.
 // Settings files larger than this are not ours to rewrite.
 constexpr qint64 kMaxSettingsFile = 4 * 1024 * 1024;
 
@@ -254,6 +253,7 @@ bool rewriteFile(const QString& path, const std::function<QByteArray(const QByte
     return true;
 }
 
+// The mimeapps.list files, most important first.
 QStringList mimeappsFiles()
 {
     QStringList desktops;
