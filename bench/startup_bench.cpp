@@ -6,18 +6,19 @@
 //
 // The glasspane binary is found beside the build (src/app/glasspane), or at GLASSPANE_BINARY.
 
+#include "platform/linux/process_tree.h"
 #include "support/http_test_server.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
+#include <iterator>
 #include <unistd.h>
 
 using namespace glasspane;
@@ -58,51 +59,38 @@ QProcessEnvironment privateEnvironment(const QString& home)
     return env;
 }
 
-// The resident memory of a process and all its descendants, in KiB, read from /proc.
-qint64 treeRssKiB(qint64 root)
+// The stages of a start, as the verbose log reports them, in the order they come.
+struct Stage
 {
-    QHash<qint64, qint64> parentOf;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold blanks, so count from its ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 1)
-            parentOf.insert(pid, rest.at(1).toLongLong());
-    }
-    qint64 total = 0;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        qint64 p = it.key();
-        while (p > 1 && p != root)
-            p = parentOf.value(p, 0);
-        if (p != root)
-            continue;
-        QFile status(QStringLiteral("/proc/%1/status").arg(it.key()));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& l : status.readAll().split('\n')) {
-            if (l.startsWith("VmRSS:"))
-                total += l.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return total;
-}
+    const char* name;
+    QByteArray marker; // a log line that holds this...
+    bool withPageUrl;  // ...and the page's address
+};
+
+const Stage kStages[] = {
+    {"main() entered", "command line:", false},
+    {"application object", "resource folder:", false},
+    {"browser profile", "start-up: browser profile ready", false},
+    {"load sequence done", "start-up: loaded", false},
+    {"first engine step", "start-up: first step", false},
+    {"document page asked", "navigation ", true},
+    {"document page complete", "page complete", true},
+    {"document page on screen", "page on screen", true},
+};
+constexpr int kStageCount = int(std::size(kStages));
+constexpr int kCompleteStage = 6;
 
 struct Startup
 {
-    qint64 splashMs = -1; // the built-in start page complete
-    qint64 pageMs = -1;   // the document's page complete
-    qint64 peakKiB = 0;   // the largest resident memory of the whole process tree
+    qint64 splashMs = -1; // the built-in start page complete (-1: never, replaced at once)
+    qint64 stageMs[kStageCount];
+    qint64 peakKiB = 0; // the largest resident memory of the whole process tree
+
+    Startup() { std::fill(std::begin(stageMs), std::end(stageMs), -1); }
+    qint64 pageMs() const { return stageMs[kCompleteStage]; }
 };
 
-// Starts glasspane and reads its log until the page has completed.
+// Starts glasspane and reads its log until the page is on screen.
 Startup runGlasspane(const QString& binary, const QString& document, const QString& pageUrl)
 {
     QTemporaryDir home;
@@ -115,21 +103,26 @@ Startup runGlasspane(const QString& binary, const QString& document, const QStri
     timer.start();
     process.start();
     QByteArray log;
-    while (result.pageMs < 0 && timer.elapsed() < kGiveUpMs &&
+    const QByteArray url = pageUrl.toUtf8();
+    const qint64 last = kStageCount - 1;
+    while (result.stageMs[last] < 0 && timer.elapsed() < kGiveUpMs &&
            process.state() != QProcess::NotRunning) {
         process.waitForReadyRead(20);
-        result.peakKiB = std::max(result.peakKiB, treeRssKiB(process.processId()));
+        result.peakKiB = std::max(result.peakKiB, ProcessTreeMemory(process.processId()).rssKiB);
         log += process.readAllStandardError();
         qsizetype end;
         while ((end = log.indexOf('\n')) >= 0) {
             const QByteArray line = log.left(end);
             log.remove(0, end + 1);
-            if (!line.contains("page complete"))
-                continue;
-            if (line.contains("index.html") && result.splashMs < 0)
+            if (line.contains("page complete") && line.contains("index.html") &&
+                result.splashMs < 0)
                 result.splashMs = timer.elapsed();
-            else if (line.contains(pageUrl.toUtf8()))
-                result.pageMs = timer.elapsed();
+            for (int i = 0; i < kStageCount; ++i) {
+                const Stage& stage = kStages[i];
+                if (result.stageMs[i] < 0 && line.contains(stage.marker) &&
+                    (!stage.withPageUrl || line.contains(url)))
+                    result.stageMs[i] = timer.elapsed();
+            }
         }
     }
     // The program ends through its own path, as at a session's end.
@@ -176,7 +169,7 @@ ChromiumRun runChromium(const QString& binary, const QString& pageUrl)
     timer.start();
     process.start();
     while (!process.waitForFinished(20)) {
-        run.peakKiB = std::max(run.peakKiB, treeRssKiB(process.processId()));
+        run.peakKiB = std::max(run.peakKiB, ProcessTreeMemory(process.processId()).rssKiB);
         if (timer.elapsed() > kGiveUpMs) {
             process.kill();
             process.waitForFinished(5000);
@@ -228,13 +221,16 @@ int main(int argc, char** argv)
     }
 
     QList<qint64> splash, pages, chromium, ourPeaks, theirPeaks;
+    QList<qint64> stages[kStageCount];
     for (int i = 0; i < runs; ++i) {
         const Startup s = runGlasspane(binary, document, pageUrl);
         splash << s.splashMs;
-        pages << s.pageMs;
+        pages << s.pageMs();
         ourPeaks << s.peakKiB;
+        for (int k = 0; k < kStageCount; ++k)
+            stages[k] << s.stageMs[k];
         out << "glasspane run " << i + 1 << ": start page " << s.splashMs << " ms, document page "
-            << s.pageMs << " ms, peak memory " << s.peakKiB / 1024 << " MiB\n";
+            << s.pageMs() << " ms, peak memory " << s.peakKiB / 1024 << " MiB\n";
         out.flush();
     }
     const QString chrome = chromiumBinary();
@@ -255,6 +251,10 @@ int main(int argc, char** argv)
     out << "  glasspane, start page complete:    " << median(splash) << '\n';
     out << "  glasspane, document page complete: " << median(pages) << '\n';
     out << "  glasspane peak memory (MiB):       " << median(ourPeaks) / 1024 << '\n';
+    out << "  glasspane stages (ms from the start; -1: not seen in the log):\n";
+    for (int k = 0; k < kStageCount; ++k)
+        out << "    " << QString::fromLatin1(kStages[k].name).leftJustified(26) << median(stages[k])
+            << '\n';
     if (!chromium.isEmpty()) {
         out << "  chromium --headless --dump-dom:    " << median(chromium) << '\n';
         out << "  chromium peak memory (MiB):        " << median(theirPeaks) / 1024 << '\n';
