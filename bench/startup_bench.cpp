@@ -5,6 +5,8 @@
 //   bench/startup_bench [RUNS]
 //
 // The glasspane binary is found beside the build (src/app/glasspane), or at GLASSPANE_BINARY.
+// GLASSPANE_BASELINE names another glasspane binary (an earlier build) to run alongside, run
+// for run, for before-and-after figures taken under the same load.
 
 #include "platform/linux/process_tree.h"
 #include "support/http_test_server.h"
@@ -220,24 +222,35 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QList<qint64> splash, pages, chromium, ourPeaks, theirPeaks;
-    QList<qint64> stages[kStageCount];
-    for (int i = 0; i < runs; ++i) {
-        const Startup s = runGlasspane(binary, document, pageUrl);
-        splash << s.splashMs;
-        pages << s.pageMs();
-        ourPeaks << s.peakKiB;
-        for (int k = 0; k < kStageCount; ++k)
-            stages[k] << s.stageMs[k];
-        out << "glasspane run " << i + 1 << ": start page " << s.splashMs << " ms, document page "
-            << s.pageMs() << " ms, peak memory " << s.peakKiB / 1024 << " MiB\n";
-        out.flush();
-    }
+    // Each round starts every contender once, so that the load of a shared machine falls on
+    // all of them alike.
+    struct Series
+    {
+        QString name;
+        QString binary;
+        QList<qint64> splash, pages, peaks;
+        QList<qint64> stages[kStageCount];
+    };
+    QList<Series> ours{{QStringLiteral("glasspane"), binary, {}, {}, {}, {}}};
+    const QString baseline = qEnvironmentVariable("GLASSPANE_BASELINE");
+    if (!baseline.isEmpty())
+        ours.append({QStringLiteral("baseline"), baseline, {}, {}, {}, {}});
     const QString chrome = chromiumBinary();
-    if (chrome.isEmpty()) {
-        out << "chromium: not installed, skipped\n";
-    } else {
-        for (int i = 0; i < runs; ++i) {
+    QList<qint64> chromium, theirPeaks;
+    for (int i = 0; i < runs; ++i) {
+        for (Series& series : ours) {
+            const Startup s = runGlasspane(series.binary, document, pageUrl);
+            series.splash << s.splashMs;
+            series.pages << s.pageMs();
+            series.peaks << s.peakKiB;
+            for (int k = 0; k < kStageCount; ++k)
+                series.stages[k] << s.stageMs[k];
+            out << series.name << " run " << i + 1 << ": start page " << s.splashMs
+                << " ms, document page " << s.pageMs() << " ms, peak memory " << s.peakKiB / 1024
+                << " MiB\n";
+            out.flush();
+        }
+        if (!chrome.isEmpty()) {
             const ChromiumRun run = runChromium(chrome, pageUrl);
             chromium << run.ms;
             theirPeaks << run.peakKiB;
@@ -246,26 +259,28 @@ int main(int argc, char** argv)
             out.flush();
         }
     }
+    if (chrome.isEmpty())
+        out << "chromium: not installed, skipped\n";
 
     out << "\nmedian of " << runs << " runs (ms):\n";
-    out << "  glasspane, start page complete:    " << median(splash) << '\n';
-    out << "  glasspane, document page complete: " << median(pages) << '\n';
-    out << "  glasspane peak memory (MiB):       " << median(ourPeaks) / 1024 << '\n';
-    out << "  glasspane stages (ms from the start; -1: not seen in the log):\n";
-    for (int k = 0; k < kStageCount; ++k)
-        out << "    " << QString::fromLatin1(kStages[k].name).leftJustified(26) << median(stages[k])
-            << '\n';
-    if (!chromium.isEmpty()) {
-        out << "  chromium --headless --dump-dom:    " << median(chromium) << '\n';
-        out << "  chromium peak memory (MiB):        " << median(theirPeaks) / 1024 << '\n';
-        const qint64 theirs = median(chromium);
-        if (theirs > 0) {
-            out << "  ratio glasspane / chromium, document page: "
-                << QString::number(double(median(pages)) / double(theirs), 'f', 2)
+    const qint64 theirs = median(chromium);
+    for (const Series& series : ours) {
+        out << "  " << series.name << " (" << series.binary << "):\n";
+        out << "    start page complete:    " << median(series.splash) << '\n';
+        out << "    document page complete: " << median(series.pages) << '\n';
+        out << "    peak memory (MiB):      " << median(series.peaks) / 1024 << '\n';
+        out << "    stages (ms from the start; -1: not in its log):\n";
+        for (int k = 0; k < kStageCount; ++k)
+            out << "      " << QString::fromLatin1(kStages[k].name).leftJustified(26)
+                << median(series.stages[k]) << '\n';
+        if (theirs > 0)
+            out << "    ratio to chromium, document page: "
+                << QString::number(double(median(series.pages)) / double(theirs), 'f', 2)
                 << " (goal: at most 0.50)\n";
-            out << "  ratio glasspane / chromium, start page:    "
-                << QString::number(double(median(splash)) / double(theirs), 'f', 2) << '\n';
-        }
+    }
+    if (!chromium.isEmpty()) {
+        out << "  chromium --headless --dump-dom:    " << theirs << '\n';
+        out << "  chromium peak memory (MiB):        " << median(theirPeaks) / 1024 << '\n';
     }
     return 0;
 }

@@ -426,7 +426,23 @@ void frmMain::LayoutBrowser()
     QWidget* client = centralWidget();
     m_browser->view()->setGeometry(
         BrowserGeometry(m_placement.WindowState, client->width(), client->height()));
-    SaveWindowPlacement();
+    saveWindowPlacementSoon();
+}
+
+void frmMain::saveWindowPlacementSoon()
+{
+    // Storing may wait for the disk; the page asked for meanwhile (the first one of the show
+    // comes right after the window is laid out) starts loading first.
+    if (m_placementSaveQueued)
+        return;
+    m_placementSaveQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_placementSaveQueued = false;
+            SaveWindowPlacement();
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMain::SaveWindowPlacement()
@@ -463,7 +479,7 @@ void frmMain::UpdateTitle()
 {
     if (windowTitle() != kCaption)
         setWindowTitle(kCaption);
-    SaveWindowPlacement();
+    saveWindowPlacementSoon();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -165,6 +165,8 @@ private:
     void engineStep();
     // Runs a step as soon as the present event is done (once, however often it is asked).
     void stepSoon();
+    // SaveWindowPlacement once the events already waiting have run (once however often asked).
+    void saveWindowPlacementSoon();
     // Between two pages of the show: a new web page when the old one has grown or aged.
     void renewPageIfDue();
     void createEngine();
@@ -205,6 +207,7 @@ private:
     bool m_savedOffline = false;  // on-line state at start, restored at the end
     bool m_processEnded = false;
     bool m_stepQueued = false;
+    bool m_placementSaveQueued = false;
     int m_quickSteps = 0; // steps run at once since the timer last ticked
 };
 
