@@ -13,7 +13,7 @@
 // checks that it prints the same. gpane is found beside the build (src/app/gpane), or at
 // GPANE_BINARY.
 
-#include "process_tree.h"
+#include "private_run.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

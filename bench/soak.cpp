@@ -14,7 +14,8 @@
 // itself again under xvfb-run. The glasspane binary is found beside the build
 // (src/app/glasspane), or at GLASSPANE_BINARY.
 
-#include "process_tree.h"
+#include "platform/linux/process_memory.h"
+#include "private_run.h"
 #include "support/http_test_server.h"
 
 #include <QCoreApplication>
@@ -108,7 +109,7 @@ struct Sample
     double seconds = 0;
     int switches = 0;
     bool holding = false;
-    TreeMemory memory;
+    ProcessTreeMemoryUse memory;
 };
 
 struct Figures
@@ -117,12 +118,12 @@ struct Figures
 };
 
 // Start, peak and end in MiB, and the least-squares slope in MiB per hour.
-Figures figuresOf(const std::vector<Sample>& samples, qint64 TreeMemory::*field)
+Figures figuresOf(const std::vector<Sample>& samples, qint64 (*field)(const ProcessTreeMemoryUse&))
 {
     Figures f;
     if (samples.empty())
         return f;
-    auto mib = [field](const Sample& s) { return double(s.memory.*field) / 1024.0; };
+    auto mib = [field](const Sample& s) { return double(field(s.memory)) / 1024.0; };
     f.start = mib(samples.front());
     f.end = mib(samples.back());
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -148,9 +149,11 @@ void report(const QString& title, const std::vector<Sample>& samples)
     }
     out << title << ": " << samples.size() << " samples over "
         << QString::number((samples.back().seconds - samples.front().seconds) / 60.0, 'f', 1)
-        << " min, " << samples.back().memory.processes << " processes at the end\n";
-    for (auto [name, field] :
-         {std::pair{"RSS", &TreeMemory::rssKiB}, std::pair{"PSS", &TreeMemory::pssKiB}}) {
+        << " min, " << samples.back().memory.processes() << " processes at the end\n";
+    using Reading = qint64 (*)(const ProcessTreeMemoryUse&);
+    const Reading resident = [](const ProcessTreeMemoryUse& m) { return m.residentKb(); };
+    const Reading proportional = [](const ProcessTreeMemoryUse& m) { return m.proportionalKb; };
+    for (auto [name, field] : {std::pair{"RSS", resident}, std::pair{"PSS", proportional}}) {
         const Figures f = figuresOf(samples, field);
         out << QStringLiteral("  %1 MiB: start %2, peak %3, end %4, slope %5 MiB/h\n")
                    .arg(QLatin1String(name))
@@ -329,7 +332,7 @@ int main(int argc, char** argv)
         s.seconds = double(now) / 1000.0;
         s.switches = pages;
         s.holding = hold;
-        s.memory = treeMemory(show.processId(), true);
+        s.memory = ProcessTreeMemory(show.processId(), ProportionalShare::Read);
         (hold ? holding : pages > 0 ? rotation : startup).push_back(s);
         if (csv.isOpen()) {
             csv.write(QStringLiteral("%1,%2,%3,%4,%5,%6\n")
@@ -338,9 +341,9 @@ int main(int argc, char** argv)
                           .arg(hold        ? QStringLiteral("hold")
                                : pages > 0 ? QStringLiteral("rotation")
                                            : QStringLiteral("startup"))
-                          .arg(s.memory.processes)
-                          .arg(s.memory.rssKiB)
-                          .arg(s.memory.pssKiB)
+                          .arg(s.memory.processes())
+                          .arg(s.memory.residentKb())
+                          .arg(s.memory.proportionalKb)
                           .toUtf8());
             csv.flush();
         }
@@ -350,9 +353,9 @@ int main(int argc, char** argv)
                        .arg(double(now) / 60000.0, 5, 'f', 1)
                        .arg(pages)
                        .arg(hold ? QStringLiteral(", holding") : QString())
-                       .arg(s.memory.processes)
-                       .arg(double(s.memory.rssKiB) / 1024.0, 0, 'f', 1)
-                       .arg(double(s.memory.pssKiB) / 1024.0, 0, 'f', 1);
+                       .arg(s.memory.processes())
+                       .arg(double(s.memory.residentKb()) / 1024.0, 0, 'f', 1)
+                       .arg(double(s.memory.proportionalKb) / 1024.0, 0, 'f', 1);
             out.flush();
         }
 

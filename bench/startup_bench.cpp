@@ -5,20 +5,23 @@
 //   bench/startup_bench [RUNS]
 //
 // The glasspane binary is found beside the build (src/app/glasspane), or at GLASSPANE_BINARY.
+// GLASSPANE_BASELINE names another glasspane binary (an earlier build) to run alongside, run
+// for run, for before-and-after figures taken under the same load.
 
-#include "process_tree.h"
+#include "platform/linux/process_memory.h"
+#include "private_run.h"
 #include "support/http_test_server.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
+#include <iterator>
 #include <unistd.h>
 
 using namespace glasspane;
@@ -28,14 +31,38 @@ namespace {
 
 constexpr int kGiveUpMs = 60000;
 
-struct Startup
+// The stages of a start, as the verbose log reports them, in the order they come.
+struct Stage
 {
-    qint64 splashMs = -1; // the built-in start page complete
-    qint64 pageMs = -1;   // the document's page complete
-    qint64 peakKiB = 0;   // the largest resident memory of the whole process tree
+    const char* name;
+    QByteArray marker; // a log line that holds this...
+    bool withPageUrl;  // ...and the page's address
 };
 
-// Starts glasspane and reads its log until the page has completed.
+const Stage kStages[] = {
+    {"main() entered", "command line:", false},
+    {"application object", "resource folder:", false},
+    {"browser profile", "start-up: browser profile ready", false},
+    {"load sequence done", "start-up: loaded", false},
+    {"first engine step", "start-up: first step", false},
+    {"document page asked", "navigation ", true},
+    {"document page complete", "page complete", true},
+    {"document page on screen", "page on screen", true},
+};
+constexpr int kStageCount = int(std::size(kStages));
+constexpr int kCompleteStage = 6;
+
+struct Startup
+{
+    qint64 splashMs = -1; // the built-in start page complete (-1: never, replaced at once)
+    qint64 stageMs[kStageCount];
+    qint64 peakKiB = 0; // the largest resident memory of the whole process tree
+
+    Startup() { std::fill(std::begin(stageMs), std::end(stageMs), -1); }
+    qint64 pageMs() const { return stageMs[kCompleteStage]; }
+};
+
+// Starts glasspane and reads its log until the page is on screen.
 Startup runGlasspane(const QString& binary, const QString& document, const QString& pageUrl)
 {
     QTemporaryDir home;
@@ -50,21 +77,27 @@ Startup runGlasspane(const QString& binary, const QString& document, const QStri
     timer.start();
     process.start();
     QByteArray log;
-    while (result.pageMs < 0 && timer.elapsed() < kGiveUpMs &&
+    const QByteArray url = pageUrl.toUtf8();
+    const qint64 last = kStageCount - 1;
+    while (result.stageMs[last] < 0 && timer.elapsed() < kGiveUpMs &&
            process.state() != QProcess::NotRunning) {
         process.waitForReadyRead(20);
-        result.peakKiB = std::max(result.peakKiB, treeMemory(process.processId()).rssKiB);
+        result.peakKiB =
+            std::max(result.peakKiB, ProcessTreeMemory(process.processId()).residentKb());
         log += process.readAllStandardError();
         qsizetype end;
         while ((end = log.indexOf('\n')) >= 0) {
             const QByteArray line = log.left(end);
             log.remove(0, end + 1);
-            if (!line.contains("page complete"))
-                continue;
-            if (line.contains("index.html") && result.splashMs < 0)
+            if (line.contains("page complete") && line.contains("index.html") &&
+                result.splashMs < 0)
                 result.splashMs = timer.elapsed();
-            else if (line.contains(pageUrl.toUtf8()))
-                result.pageMs = timer.elapsed();
+            for (int i = 0; i < kStageCount; ++i) {
+                const Stage& stage = kStages[i];
+                if (result.stageMs[i] < 0 && line.contains(stage.marker) &&
+                    (!stage.withPageUrl || line.contains(url)))
+                    result.stageMs[i] = timer.elapsed();
+            }
         }
     }
     // The program ends through its own path, as at a session's end.
@@ -111,7 +144,7 @@ ChromiumRun runChromium(const QString& binary, const QString& pageUrl)
     timer.start();
     process.start();
     while (!process.waitForFinished(20)) {
-        run.peakKiB = std::max(run.peakKiB, treeMemory(process.processId()).rssKiB);
+        run.peakKiB = std::max(run.peakKiB, ProcessTreeMemory(process.processId()).residentKb());
         if (timer.elapsed() > kGiveUpMs) {
             process.kill();
             process.waitForFinished(5000);
@@ -162,21 +195,35 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QList<qint64> splash, pages, chromium, ourPeaks, theirPeaks;
-    for (int i = 0; i < runs; ++i) {
-        const Startup s = runGlasspane(binary, document, pageUrl);
-        splash << s.splashMs;
-        pages << s.pageMs;
-        ourPeaks << s.peakKiB;
-        out << "glasspane run " << i + 1 << ": start page " << s.splashMs << " ms, document page "
-            << s.pageMs << " ms, peak memory " << s.peakKiB / 1024 << " MiB\n";
-        out.flush();
-    }
+    // Each round starts every contender once, so that the load of a shared machine falls on
+    // all of them alike.
+    struct Series
+    {
+        QString name;
+        QString binary;
+        QList<qint64> splash, pages, peaks;
+        QList<qint64> stages[kStageCount];
+    };
+    QList<Series> ours{{QStringLiteral("glasspane"), binary, {}, {}, {}, {}}};
+    const QString baseline = qEnvironmentVariable("GLASSPANE_BASELINE");
+    if (!baseline.isEmpty())
+        ours.append({QStringLiteral("baseline"), baseline, {}, {}, {}, {}});
     const QString chrome = chromiumBinary();
-    if (chrome.isEmpty()) {
-        out << "chromium: not installed, skipped\n";
-    } else {
-        for (int i = 0; i < runs; ++i) {
+    QList<qint64> chromium, theirPeaks;
+    for (int i = 0; i < runs; ++i) {
+        for (Series& series : ours) {
+            const Startup s = runGlasspane(series.binary, document, pageUrl);
+            series.splash << s.splashMs;
+            series.pages << s.pageMs();
+            series.peaks << s.peakKiB;
+            for (int k = 0; k < kStageCount; ++k)
+                series.stages[k] << s.stageMs[k];
+            out << series.name << " run " << i + 1 << ": start page " << s.splashMs
+                << " ms, document page " << s.pageMs() << " ms, peak memory " << s.peakKiB / 1024
+                << " MiB\n";
+            out.flush();
+        }
+        if (!chrome.isEmpty()) {
             const ChromiumRun run = runChromium(chrome, pageUrl);
             chromium << run.ms;
             theirPeaks << run.peakKiB;
@@ -185,22 +232,28 @@ int main(int argc, char** argv)
             out.flush();
         }
     }
+    if (chrome.isEmpty())
+        out << "chromium: not installed, skipped\n";
 
     out << "\nmedian of " << runs << " runs (ms):\n";
-    out << "  glasspane, start page complete:    " << median(splash) << '\n';
-    out << "  glasspane, document page complete: " << median(pages) << '\n';
-    out << "  glasspane peak memory (MiB):       " << median(ourPeaks) / 1024 << '\n';
-    if (!chromium.isEmpty()) {
-        out << "  chromium --headless --dump-dom:    " << median(chromium) << '\n';
-        out << "  chromium peak memory (MiB):        " << median(theirPeaks) / 1024 << '\n';
-        const qint64 theirs = median(chromium);
-        if (theirs > 0) {
-            out << "  ratio glasspane / chromium, document page: "
-                << QString::number(double(median(pages)) / double(theirs), 'f', 2)
+    const qint64 theirs = median(chromium);
+    for (const Series& series : ours) {
+        out << "  " << series.name << " (" << series.binary << "):\n";
+        out << "    start page complete:    " << median(series.splash) << '\n';
+        out << "    document page complete: " << median(series.pages) << '\n';
+        out << "    peak memory (MiB):      " << median(series.peaks) / 1024 << '\n';
+        out << "    stages (ms from the start; -1: not in its log):\n";
+        for (int k = 0; k < kStageCount; ++k)
+            out << "      " << QString::fromLatin1(kStages[k].name).leftJustified(26)
+                << median(series.stages[k]) << '\n';
+        if (theirs > 0)
+            out << "    ratio to chromium, document page: "
+                << QString::number(double(median(series.pages)) / double(theirs), 'f', 2)
                 << " (goal: at most 0.50)\n";
-            out << "  ratio glasspane / chromium, start page:    "
-                << QString::number(double(median(splash)) / double(theirs), 'f', 2) << '\n';
-        }
+    }
+    if (!chromium.isEmpty()) {
+        out << "  chromium --headless --dump-dom:    " << theirs << '\n';
+        out << "  chromium peak memory (MiB):        " << median(theirPeaks) / 1024 << '\n';
     }
     return 0;
 }

@@ -17,6 +17,8 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/internet.h"
+#include "platform/linux/process_memory.h"
+#include "platform/log.h"
 #include "platform/online_state.h"
 #include "platform/system.h"
 
@@ -37,6 +39,9 @@ namespace glasspane {
 namespace {
 
 constexpr int kTimerIntervalMs = 200;
+// A new state is acted on at once; a chain of changes that never settles (a list of pages that
+// all fail at once) falls back to the timer's pace after this many steps.
+constexpr int kMaxQuickSteps = 8;
 // After a termination request, the clean-up runs directly when the engine has not ended the
 // program by then (a modal dialog may hold its state machine): well within the two seconds a
 // session gives a program to stop.
@@ -61,8 +66,18 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
                                                                          {}},
       m_cacheServices{m_ctx.internet, m_ctx.shell,   m_ctx.clock,
                       m_ctx.settings, m_ctx.program, m_ctx.document,
-                      m_ctx.cache,    m_ctx.update,  {}}
+                      m_ctx.cache,    m_ctx.update,  {}},
+      m_rendererGuard(m_ctx.clock, [] {
+          // The proportional share where the system tells it: the browser's
+          // processes share much of their memory, which their resident sizes
+          // would count again for each.
+          const ProcessTreeMemoryUse tree =
+              ProcessTreeMemory(QCoreApplication::applicationPid(), ProportionalShare::Read);
+          return tree.proportionalKb > 0 ? tree.proportionalKb : tree.residentKb();
+      })
 {
+    // The start-up's stages in the verbose log, for the start-up benchmark.
+    qCDebug(lcGlasspane) << "start-up: browser profile ready";
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kCaption);
 
@@ -253,7 +268,10 @@ void frmMain::Form_Load()
     m_engine->BrowseTo(start.url, start.time, start.hide, start.cached, start.separate);
 
     m_loaded = true;
+    qCDebug(lcGlasspane) << "start-up: loaded";
     m_tim->start();
+    // The show starts now, not one timer interval from now.
+    stepSoon();
 }
 
 void frmMain::createEngine()
@@ -266,12 +284,14 @@ void frmMain::createEngine()
     // it.
     EngineHooks hooks =
         MakeEngineHooks(m_cacheServices, m_documentServices, [this] { ApplySettings(); });
+    hooks.betweenPages = [this] { renewPageIfDue(); };
 
     const EnginePorts ports{m_ctx.clock,   m_ctx.desktop, *this,          *m_browser,
                             m_ctx.system,  m_ctx.shell,   m_ctx.settings, m_ctx.document,
                             m_ctx.program, m_ctx.lock};
     m_engine = std::make_unique<Engine>(ports, std::move(hooks), engineSettings, m_ctx.commandLine);
     m_navigation->attachEngine(m_engine.get());
+    m_engine->setStateChangeListener([this] { stepSoon(); });
 }
 
 bool frmMain::loadCurrentDocument()
@@ -297,6 +317,18 @@ void frmMain::ApplySettings()
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
+    const RendererGuardSettings guard = ReadRendererGuardSettings(settings, PhysicalMemoryKiB());
+    if (guard.memoryLimitMiB != m_rendererGuard.settings().memoryLimitMiB ||
+        guard.maxHours != m_rendererGuard.settings().maxHours) {
+        m_rendererGuard.setSettings(guard);
+        qCDebug(lcRenew).noquote()
+            << QStringLiteral("the web page is renewed between two pages when the program's "
+                              "processes hold more than %1 MiB (0: never), or after %2 h "
+                              "(0: never); the machine has %3 MiB")
+                   .arg(guard.memoryLimitMiB)
+                   .arg(guard.maxHours)
+                   .arg(PhysicalMemoryKiB() / 1024);
+    }
 
     // The locks first: placing the window stores the tool bars' placement, locks included,
     // which must not put the previous document's back.
@@ -396,7 +428,23 @@ void frmMain::LayoutBrowser()
     QWidget* client = centralWidget();
     m_browser->view()->setGeometry(
         BrowserGeometry(m_placement.WindowState, client->width(), client->height()));
-    SaveWindowPlacement();
+    saveWindowPlacementSoon();
+}
+
+void frmMain::saveWindowPlacementSoon()
+{
+    // Storing may wait for the disk; the page asked for meanwhile (the first one of the show
+    // comes right after the window is laid out) starts loading first.
+    if (m_placementSaveQueued)
+        return;
+    m_placementSaveQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_placementSaveQueued = false;
+            SaveWindowPlacement();
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMain::SaveWindowPlacement()
@@ -433,7 +481,7 @@ void frmMain::UpdateTitle()
 {
     if (windowTitle() != kCaption)
         setWindowTitle(kCaption);
-    SaveWindowPlacement();
+    saveWindowPlacementSoon();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -443,16 +491,48 @@ void frmMain::tim_Timer()
 {
     if (!m_engine || m_processEnded)
         return;
+    m_quickSteps = 0;
     // The step runs outside the timer's own event: Qt holds a timer back while its handler
     // runs, and a step may wait for a download while the timer is to go on ticking.
     QMetaObject::invokeMethod(
         this, [this] { engineStep(); }, Qt::QueuedConnection);
 }
 
+void frmMain::renewPageIfDue()
+{
+    // A page that has shown nothing yet (the start of the show) is as new as one can be.
+    if (!m_browser->pageUsed())
+        return;
+    const RendererGuard::Verdict verdict = m_rendererGuard.check();
+    if (verdict.cause == RendererGuard::Cause::None)
+        return;
+    qCInfo(lcRenew).noquote() << QStringLiteral("the web page is renewed before the next page: %1")
+                                     .arg(m_rendererGuard.describe(verdict));
+    m_browser->renewPage();
+    m_rendererGuard.pageRenewed(verdict.cause);
+}
+
+void frmMain::stepSoon()
+{
+    if (m_stepQueued || !m_engine || m_processEnded || m_quickSteps >= kMaxQuickSteps)
+        return;
+    m_stepQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_stepQueued = false;
+            ++m_quickSteps;
+            engineStep();
+        },
+        Qt::QueuedConnection);
+}
+
 void frmMain::engineStep()
 {
     if (!m_engine || m_processEnded)
         return;
+    if (!m_engine->state().EngineInitialised)
+        qCDebug(lcGlasspane) << "start-up: first step";
     m_engine->EngineTick();
     // Quitting (also asked for while a download holds the engine) waits for no server; should
     // the close handler refuse, downloads go on.

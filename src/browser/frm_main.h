@@ -7,6 +7,7 @@
 #include "document/page_cache.h"
 #include "engine/engine.h"
 #include "engine/frontend.h"
+#include "engine/renderer_guard.h"
 #include "engine/screen_saver.h"
 
 #include <QMainWindow>
@@ -115,6 +116,7 @@ public:
     NavigationEvents& navigation() const { return *m_navigation; }
     ToolBars* toolBars() const { return m_toolBars.get(); }
     QTimer* tim() const { return m_tim; }
+    const RendererGuard& rendererGuard() const { return m_rendererGuard; }
     const ResourceIndex& resourceIndex() const { return m_resourceIndex; }
     const WindowPlacement& placement() const { return m_placement; }
     const SaverState& saverState() const { return m_saver; }
@@ -161,6 +163,12 @@ protected:
 private:
     void tim_Timer();
     void engineStep();
+    // Runs a step as soon as the present event is done (once, however often it is asked).
+    void stepSoon();
+    // SaveWindowPlacement once the events already waiting have run (once however often asked).
+    void saveWindowPlacementSoon();
+    // Between two pages of the show: a new web page when the old one has grown or aged.
+    void renewPageIfDue();
     void createEngine();
     void readWindowPlacement();
     void placeWindow();
@@ -182,6 +190,7 @@ private:
     std::unique_ptr<NavigationEvents> m_navigation;
     std::unique_ptr<ToolBars> m_toolBars;
     std::unique_ptr<Engine> m_engine;
+    RendererGuard m_rendererGuard;
 
     ResourceIndex m_resourceIndex;
     SaverState m_saver;
@@ -197,6 +206,9 @@ private:
     bool m_terminating = false;   // requestTermination: no Quit button needed
     bool m_savedOffline = false;  // on-line state at start, restored at the end
     bool m_processEnded = false;
+    bool m_stepQueued = false;
+    bool m_placementSaveQueued = false;
+    int m_quickSteps = 0; // steps run at once since the timer last ticked
 };
 
 } // namespace glasspane

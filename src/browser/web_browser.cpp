@@ -202,9 +202,6 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     // No menu with "Back", "View source" or "Inspect", and nothing dropped onto the page.
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
     m_view->setAcceptDrops(false);
-    m_page = new KioskPage(profile, *this, m_view);
-    m_view->setPage(m_page);
-
     m_curtain = new QLabel(parentWidget);
     m_curtain->setObjectName(QStringLiteral("curtain"));
     m_curtain->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -215,18 +212,25 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     m_curtain->setScaledContents(true);
     m_curtain->hide();
     m_view->installEventFilter(this);
+    attachPage(false);
+    connect(m_view, &QWebEngineView::printFinished, this, [this](bool) { m_printer.reset(); });
+}
 
-    connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
-    connect(m_page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
-    connect(m_page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status == QWebEnginePage::NormalTerminationStatus)
+void WebBrowser::attachPage(bool silent)
+{
+    KioskPage* page = new KioskPage(m_profile, *this, m_view);
+    page->setSilent(silent);
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
+    connect(page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
+    connect(page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
                     return;
                 // A kiosk shows no "page crashed" screen: the page comes back by itself.
                 std::weak_ptr<int> alive = m_alive;
-                QTimer::singleShot(kRendererRestartMs, this, [this, alive] {
-                    if (alive.expired())
+                QTimer::singleShot(kRendererRestartMs, this, [this, alive, page] {
+                    if (alive.expired() || page != m_page)
                         return;
                     const QString location = LocationURL();
                     if (location.isEmpty())
@@ -235,7 +239,39 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
                     Q_EMIT rendererRestarted();
                 });
             });
-    connect(m_view, &QWebEngineView::printFinished, this, [this](bool) { m_printer.reset(); });
+    m_view->setPage(page);
+    m_page = page;
+}
+
+void WebBrowser::renewPage()
+{
+    // The page on screen stays painted over the view until the next one has content.
+    raiseCurtain();
+    // Until a page of the new one has completed, nothing but that picture is worth showing
+    // (a failed load must not uncover an empty page).
+    m_goodPage = false;
+    KioskPage* old = m_page;
+    old->disconnect(this);
+    // Whatever the old page had under way ends with it, unreported: the caller loads anew.
+    ++m_generation;
+    ++m_programCount;
+    m_busy = false;
+    m_topPending = false;
+    m_topForProgram = false;
+    m_topCommitted = false;
+    m_topRefused = false;
+    m_topCompleting = false;
+    m_programAwaiting = false;
+    m_programChecked = false;
+    m_commitUrl.clear();
+    m_allowedUrl.clear();
+    m_refusedUrl.clear();
+    m_frameDocuments.clear();
+    m_metrics = BodyMetrics{};
+    m_pageUsed = false;
+    attachPage(old->silent());
+    // Its renderer process ends with it, and with that process the memory it held.
+    delete old;
 }
 
 WebBrowser::~WebBrowser()
@@ -522,6 +558,7 @@ void WebBrowser::liftWhenPainted(quint64 generation)
                 return;
             m_goodPage = true;
             lowerCurtain();
+            qCDebug(lcGlasspane) << "page on screen" << LocationURL();
             if (m_view->isVisible())
                 m_lastPicture = m_view->grab();
         });
@@ -901,6 +938,12 @@ void WebBrowser::completeTopLevel()
             if (m_listener)
                 m_listener->DocumentComplete(location, true);
             --m_delivering;
+        }
+        m_pageUsed = true;
+        const qint64 renderer = m_page->renderProcessPid();
+        if (renderer != m_loggedRenderer) {
+            m_loggedRenderer = renderer;
+            qCDebug(lcGlasspane) << "renderer process" << renderer;
         }
         // Lifted once the page has painted, unless another load came first.
         m_goodPage = false;

@@ -57,6 +57,14 @@ public:
     ~WebBrowser() override;
 
     QWebEngineView* view() const { return m_view; }
+    // Replaces the page by a new one, in a renderer process of its own, with nothing loaded:
+    // the memory the old page's renderer held goes back to the system. The old page stays on
+    // screen (as a picture) until the next page loaded has painted. Nothing is reported for
+    // what the old page still had under way.
+    void renewPage();
+    // Whether a page has completed in the present page since it was made (a new page holds
+    // nothing worth renewing it for).
+    bool pageUsed() const { return m_pageUsed; }
     KioskPage* page() const { return m_page; }
     // The curtain (objectName "curtain"), a sibling above the view.
     QLabel* curtain() const { return m_curtain; }
@@ -99,6 +107,8 @@ Q_SIGNALS:
 private:
     class PopupWindow;
 
+    // A new page on the view, wired to this object.
+    void attachPage(bool silent);
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool navigationRequested(KioskPage* page, const QUrl& url, QWebEnginePage::NavigationType type,
                              bool isMainFrame) override;
@@ -155,7 +165,9 @@ private:
     QUrl m_refusedUrl;
     QStringList m_frameDocuments;
     BodyMetrics m_metrics;
-    int m_delivering = 0; // inside a listener call
+    int m_delivering = 0;        // inside a listener call
+    qint64 m_loggedRenderer = 0; // the renderer process the log named last
+    bool m_pageUsed = false;
 };
 
 } // namespace glasspane

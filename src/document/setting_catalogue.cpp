@@ -71,6 +71,11 @@ constexpr std::array kSettings{
     // 200 MB; at most 1 TB, so that the byte count stays within 64 bits with room to spare.
     row(Setting::MaxDownloadSize, "MaxDownloadSize", P::Auto, T::Int32, 200, "", F::ReadOnly, 1,
         1024 * 1024),
+    // 0 here: the caller sizes the limit from the machine's memory. 0 stored: no limit.
+    row(Setting::RendererMemoryLimit, "RendererMemoryLimit", P::Auto, T::Int32, 0, "", F::ReadOnly,
+        0, 1 << 30),
+    row(Setting::RendererMaxHours, "RendererMaxHours", P::Auto, T::Int32, 24, "", F::ReadOnly, 0,
+        1000000),
     row(Setting::LastUpdateOccuredDate, "LastUpdateOccuredDate", P::Auto, T::Text, 0, "",
         F::DefaultDocumentOnly),
     row(Setting::LastUpdateOccuredTime, "LastUpdateOccuredTime", P::Auto, T::Text, 0, "",

@@ -52,7 +52,9 @@ enum class Setting {
     TestURLIsHomePage,
     CachePathIsWindowsTemp,
     CachePath,
-    MaxDownloadSize, // megabytes
+    MaxDownloadSize,     // megabytes
+    RendererMemoryLimit, // MiB of the program's processes before the web page is renewed
+    RendererMaxHours,    // hours a web page serves before it is renewed
     LastUpdateOccuredDate,
     LastUpdateOccuredTime,
     UpdateASAPDate,

@@ -86,14 +86,20 @@ void Engine::SetState(RunState requested)
         requested = RunState::WAITSAVER;
     if (requested == RunState::FINPROG)
         m_state.PreviousState = m_state.CurrentState;
-    if (m_state.CurrentState != RunState::FINPROG)
-        m_state.CurrentState = requested;
+    if (m_state.CurrentState == RunState::FINPROG || m_state.CurrentState == requested)
+        return;
+    m_state.CurrentState = requested;
+    if (m_stateChanged)
+        m_stateChanged();
 }
 
 void Engine::RestorePreviousState()
 {
-    if (m_state.CurrentState == RunState::FINPROG)
+    if (m_state.CurrentState == RunState::FINPROG) {
         m_state.CurrentState = m_state.PreviousState;
+        if (m_stateChanged)
+            m_stateChanged();
+    }
 }
 
 void Engine::ApplySettings(const EngineSettings& settings)
@@ -204,8 +210,13 @@ void Engine::stepNavigate()
     if (m_configCommandLine) {
         SetState(RunState::CONFIG);
     } else {
-        if (!past)
+        if (!past) {
+            // (The start page already on screen is not loaded again: nothing to renew for.)
+            const bool loads = !(info.url == m_seq.SplashUrl && info.url == m_slot.Url);
+            if (loads && !m_state.NavigationMode && m_hooks.betweenPages)
+                m_hooks.betweenPages();
             BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
+        }
         SetState(RunState::WAITTIME);
     }
     m_state.LastActivity = now();

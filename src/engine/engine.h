@@ -138,6 +138,9 @@ struct EngineHooks
     std::function<QString(const QString& localCopy)> viewableCopy;
     // A page that never loaded: make the next connection check ask the system again.
     std::function<void()> resetConnectionCheck;
+    // The show is about to load its next page into the browser (never while a visitor browses
+    // and never in the middle of a page's time): the moment to renew the browser's page.
+    std::function<void()> betweenPages;
 };
 
 // The presentation engine: the run-state machine that moves from page to page, pauses, reacts
@@ -158,6 +161,12 @@ public:
     void EngineTick();
     void SetState(RunState requested);
     RunState CurrentState() const { return m_state.CurrentState; }
+    // Called whenever the state changes, so that the window can run the next step at once
+    // instead of waiting for its timer (a new state is work to do, not a wait).
+    void setStateChangeListener(std::function<void()> listener)
+    {
+        m_stateChanged = std::move(listener);
+    }
     // The main window's close handler refused to quit: the state before FINPROG comes back.
     void RestorePreviousState();
     // The options read again (after a document load or the configuration dialog's OK); a new
@@ -282,6 +291,7 @@ private:
 
     EnginePorts m_ports;
     EngineHooks m_hooks;
+    std::function<void()> m_stateChanged;
     EngineSettings m_settings;
     bool m_configCommandLine = false;
     bool m_configSwitch = false; // "/C" or "-C" (not the word CONFIG)

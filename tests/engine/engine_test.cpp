@@ -16,6 +16,7 @@ class EngineTest : public QObject
 
 private Q_SLOTS:
     void setStateRules();
+    void stateChangesAreAnnounced();
     void threePageShowAdvancesOnlyOnceLoaded();
     void pageThatNeverLoadsIsLeftAfterMaxTime();
     void pageWithTimeZeroStays();
@@ -88,6 +89,30 @@ void EngineTest::setStateRules()
     QCOMPARE(e.state().PreviousState, RunState::FINPROG);
     e.RestorePreviousState();
     QCOMPARE(rig.state(), RunState::FINPROG);
+}
+
+void EngineTest::stateChangesAreAnnounced()
+{
+    // The window runs a step at once for each change; a request that changes nothing must not
+    // make it spin.
+    EngineRig rig;
+    rig.setPages({{"http://a/", 10}});
+    Engine& e = rig.start();
+    QList<RunState> announced;
+    e.setStateChangeListener([&] { announced << e.CurrentState(); });
+
+    e.SetState(RunState::INIT); // already INIT
+    QVERIFY(announced.isEmpty());
+    rig.tick(); // INIT -> NAVIGATE
+    rig.tick(); // NAVIGATE -> WAITTIME
+    QCOMPARE(announced, (QList<RunState>{RunState::NAVIGATE, RunState::WAITTIME}));
+    rig.tick(3); // waiting is no change
+    QCOMPARE(announced.size(), 2);
+
+    e.SetState(RunState::FINPROG);
+    e.SetState(RunState::NAVIGATE); // refused in FINPROG
+    e.RestorePreviousState();
+    QCOMPARE(announced.mid(2), (QList<RunState>{RunState::FINPROG, RunState::WAITTIME}));
 }
 
 void EngineTest::threePageShowAdvancesOnlyOnceLoaded()

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QHash>
 #include <QList>
+#include <algorithm>
+#include <unistd.h>
 
 namespace glasspane {
 
@@ -30,14 +32,16 @@ qint64 parentOf(const QByteArray& stat)
     return ok ? parent : -1;
 }
 
-qint64 residentKb(const QString& procRoot, qint64 pid)
+// The number of kB on the line of a /proc file that starts with `name` ("VmRSS:"); -1 when
+// the file or the line is missing.
+qint64 kbField(const QString& procRoot, qint64 pid, const char* file, const QByteArray& name)
 {
-    const QByteArray status =
-        readSmallFile(procRoot + u'/' + QString::number(pid) + QStringLiteral("/status"));
-    for (const QByteArray& line : status.split('\n')) {
-        if (!line.startsWith("VmRSS:"))
+    const QByteArray text =
+        readSmallFile(procRoot + u'/' + QString::number(pid) + u'/' + QLatin1String(file));
+    for (const QByteArray& line : text.split('\n')) {
+        if (!line.startsWith(name))
             continue;
-        const QList<QByteArray> words = line.mid(6).simplified().split(' ');
+        const QList<QByteArray> words = line.mid(name.size()).simplified().split(' ');
         bool ok = false;
         const qint64 kb = words.value(0).toLongLong(&ok);
         return ok ? kb : -1;
@@ -45,14 +49,27 @@ qint64 residentKb(const QString& procRoot, qint64 pid)
     return -1;
 }
 
+qint64 residentKb(const QString& procRoot, qint64 pid)
+{
+    return kbField(procRoot, pid, "status", "VmRSS:");
+}
+
+qint64 proportionalKb(const QString& procRoot, qint64 pid)
+{
+    return std::max<qint64>(0, kbField(procRoot, pid, "smaps_rollup", "Pss:"));
+}
+
 } // namespace
 
-ProcessTreeMemoryUse ProcessTreeMemory(qint64 pid, const QString& procRoot)
+ProcessTreeMemoryUse ProcessTreeMemory(qint64 pid, ProportionalShare share, const QString& procRoot)
 {
     ProcessTreeMemoryUse use;
     use.ownKb = residentKb(procRoot, pid);
     if (use.ownKb < 0)
         return use;
+    const bool withShare = share == ProportionalShare::Read;
+    if (withShare)
+        use.proportionalKb = proportionalKb(procRoot, pid);
 
     QHash<qint64, QList<qint64>> children;
     const QStringList entries = QDir(procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -77,10 +94,21 @@ ProcessTreeMemoryUse ProcessTreeMemory(qint64 pid, const QString& procRoot)
         if (kb >= 0) {
             use.descendantsKb += kb;
             ++use.descendants;
+            if (withShare)
+                use.proportionalKb += proportionalKb(procRoot, id);
         }
         pending += children.value(id);
     }
     return use;
+}
+
+qint64 PhysicalMemoryKiB()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 0;
+    return qint64(pages) * (pageSize / 1024);
 }
 
 } // namespace glasspane

@@ -1,12 +1,10 @@
 #pragma once
 
-// What the whole-process benchmarks share: the glasspane binary, a private home to run it in,
-// and the memory of a process with all its descendants (the browser engine's helper processes).
+// What the whole-process benchmarks share: the program under test and a private home to run it in.
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QProcessEnvironment>
 #include <QString>
 #include <unistd.h>
@@ -53,58 +51,6 @@ inline QProcessEnvironment privateEnvironment(const QString& home)
     for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "QT_LOGGING_RULES"})
         env.remove(QString::fromLatin1(name));
     return env;
-}
-
-struct TreeMemory
-{
-    int processes = 0;
-    qint64 rssKiB = 0; // resident memory, summed: pages shared between processes count each time
-    qint64 pssKiB = 0; // proportional share: shared pages divided among their processes
-};
-
-// The memory of a process and all its descendants, read from /proc. pss: also read each
-// process's proportional share (smaps_rollup), which costs more.
-inline TreeMemory treeMemory(qint64 root, bool pss = false)
-{
-    QHash<qint64, qint64> parentOf;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold blanks, so count from its ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 1)
-            parentOf.insert(pid, rest.at(1).toLongLong());
-    }
-    auto field = [](const QString& path, const QByteArray& name) -> qint64 {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray& l : file.readAll().split('\n')) {
-            if (l.startsWith(name))
-                return l.mid(name.size()).trimmed().split(' ').value(0).toLongLong();
-        }
-        return 0;
-    };
-    TreeMemory total;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        qint64 p = it.key();
-        while (p > 1 && p != root)
-            p = parentOf.value(p, 0);
-        if (p != root)
-            continue;
-        ++total.processes;
-        total.rssKiB += field(QStringLiteral("/proc/%1/status").arg(it.key()), "VmRSS:");
-        if (pss)
-            total.pssKiB += field(QStringLiteral("/proc/%1/smaps_rollup").arg(it.key()), "Pss:");
-    }
-    return total;
 }
 
 } // namespace glasspane::bench
