@@ -8,7 +8,10 @@
 // Prints start, peak, end and the slope per hour of each phase, as resident memory summed over
 // the processes (RSS) and as their proportional share (PSS, shared pages counted once).
 //
-//   soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE]
+//   soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE] [--memory-limit MIB]
+//
+// --memory-limit sets RendererMemoryLimit for the run, so that the web page is renewed between
+// two pages once the tree holds more; the number of renewals is printed with the figures.
 //
 // Defaults: 1000 switches, 30 minutes, a sample every 5 seconds. Without a DISPLAY it runs
 // itself again under xvfb-run. The glasspane binary is found beside the build
@@ -19,6 +22,7 @@
 #include "support/http_test_server.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -200,7 +204,8 @@ void execUnderXvfb(int argc, char** argv)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE]\n");
+    std::fprintf(stderr, "usage: soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE] "
+                         "[--memory-limit MIB]\n");
     return 2;
 }
 
@@ -219,20 +224,23 @@ int main(int argc, char** argv)
     double minutes = 30;
     double intervalS = 5;
     QString csvPath;
+    int memoryLimitMiB = -1; // -1: the program's own default
     QStringList positional;
+    bool ok = true;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--interval") && i + 1 < args.size())
             intervalS = args.at(++i).toDouble();
         else if (args.at(i) == QLatin1String("--csv") && i + 1 < args.size())
             csvPath = args.at(++i);
+        else if (args.at(i) == QLatin1String("--memory-limit") && i + 1 < args.size())
+            memoryLimitMiB = args.at(++i).toInt(&ok);
         else if (!args.at(i).startsWith(QLatin1Char('-')))
             positional << args.at(i);
         else
             return usage();
     }
-    bool ok = true;
-    if (positional.size() > 2 || intervalS <= 0)
+    if (!ok || positional.size() > 2 || intervalS <= 0 || memoryLimitMiB < -1)
         return usage();
     if (positional.size() > 0)
         switches = positional.at(0).toInt(&ok);
@@ -268,6 +276,19 @@ int main(int argc, char** argv)
         if (!home.isValid() || !file.open(QIODevice::WriteOnly) ||
             file.write(text) != text.size()) {
             out << "soak: cannot write " << document << '\n';
+            return 1;
+        }
+    }
+    if (memoryLimitMiB >= 0) {
+        const QString folder = home.filePath(QStringLiteral("config/glasspane"));
+        QFile settings(folder + QStringLiteral("/user.reg"));
+        const QByteArray text = "Windows Registry Editor Version 5.00\r\n\r\n"
+                                "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\r\n"
+                                "\"RendererMemoryLimit\"=\"" +
+                                QByteArray::number(memoryLimitMiB) + "\"\r\n";
+        if (!QDir().mkpath(folder) || !settings.open(QIODevice::WriteOnly) ||
+            settings.write(text) != text.size()) {
+            out << "soak: cannot write " << settings.fileName() << '\n';
             return 1;
         }
     }
@@ -413,6 +434,12 @@ int main(int argc, char** argv)
         // The second half alone: whether the page's memory settles or keeps growing.
         report(QStringLiteral("hold, second half"),
                std::vector<Sample>(holding.begin() + qsizetype(holding.size() / 2), holding.end()));
+    }
+    {
+        QFile log(logPath);
+        if (log.open(QIODevice::ReadOnly))
+            out << "web page renewals (the memory guard): "
+                << log.readAll().count("the web page is renewed before the next page") << '\n';
     }
     out << "stop (SIGTERM to exit): "
         << (stopMs >= 0 ? QString::number(stopMs) + QStringLiteral(" ms")
