@@ -317,7 +317,8 @@ void frmMain::ApplySettings()
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
-    const RendererGuardSettings guard = ReadRendererGuardSettings(settings, PhysicalMemoryKiB());
+    const qint64 physicalKiB = PhysicalMemoryKiB();
+    const RendererGuardSettings guard = ReadRendererGuardSettings(settings, physicalKiB);
     if (guard.memoryLimitMiB != m_rendererGuard.settings().memoryLimitMiB ||
         guard.maxHours != m_rendererGuard.settings().maxHours) {
         m_rendererGuard.setSettings(guard);
@@ -327,7 +328,7 @@ void frmMain::ApplySettings()
                               "(0: never); the machine has %3 MiB")
                    .arg(guard.memoryLimitMiB)
                    .arg(guard.maxHours)
-                   .arg(PhysicalMemoryKiB() / 1024);
+                   .arg(physicalKiB / 1024);
     }
 
     // The locks first: placing the window stores the tool bars' placement, locks included,
