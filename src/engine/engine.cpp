@@ -212,8 +212,7 @@ void Engine::stepNavigate()
     } else {
         if (!past) {
             // (The start page already on screen is not loaded again: nothing to renew for.)
-            const bool loads = !(info.url == m_seq.SplashUrl && info.url == m_slot.Url);
-            if (loads && !m_state.NavigationMode && m_hooks.betweenPages)
+            if (!splashOnScreen(info.url) && !m_state.NavigationMode && m_hooks.betweenPages)
                 m_hooks.betweenPages();
             BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
         }

@@ -268,6 +268,11 @@ private:
     void RunEngine();
     void stepInit();
     void stepNavigate();
+    // The splash page already on screen: BrowseTo leaves it as it is instead of loading it.
+    bool splashOnScreen(const QString& address) const
+    {
+        return address == m_seq.SplashUrl && address == m_slot.Url;
+    }
     void stepWaitTime();
     void stepWaitSaver();
     void stepConfig();

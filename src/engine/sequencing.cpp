@@ -199,7 +199,7 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
     m_slot.Time = time;
     // Only the splash page already on screen is left alone; any other page is loaded again,
     // so a one-page list reloads its page at every cycle.
-    if (address == m_seq.SplashUrl && address == m_slot.Url) {
+    if (splashOnScreen(address)) {
         m_slot.Loaded = true;
     } else {
         m_slot.Url = address;
