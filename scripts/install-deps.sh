@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Glasspane needs to build, test and run; only what is missing.
 set -euo pipefail
+# Names that differ between Debian releases: 12 (bookworm) and 13 (trixie) or later.
+. /etc/os-release
+case "${VERSION_CODENAME:-}" in
+    bookworm) clang_runtime=libclang-rt-14-dev ;;
+    *) clang_runtime=libclang-rt-dev ;;
+esac
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
           libgl-dev libxcb1-dev libx11-dev libxss-dev xvfb xauth xdotool curl python3 dbus fonts-dejavu-core
           # to check an installation and build the Debian package
-          desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file
+          desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file lintian
           # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer
-          clang libclang-rt-14-dev)
+          clang "$clang_runtime")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
