@@ -79,6 +79,7 @@ int main(int argc, char** argv)
 
     // No developer tools, whatever the environment or the arguments say.
     DisableWebEngineDebugging(argc, argv);
+    QuietWebEngineLog(verbose);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("glasspane"));

@@ -5,6 +5,7 @@
 #include "platform/online_state.h"
 
 #include <QByteArrayList>
+#include <QLoggingCategory>
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -51,6 +52,23 @@ void DisableWebEngineDebugging(int& argc, char** argv)
     if (argc > 0) {
         argc = out;
         argv[argc] = nullptr;
+    }
+}
+
+void QuietWebEngineLog(bool verbose)
+{
+    if (verbose)
+        return;
+    // Qt WebEngine's start-up information comes as info messages of its context's category and
+    // of the default one, which the program's own messages never use.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("qt.webenginecontext.info=false\ndefault.info=false"));
+    // Chromium writes its log to standard error itself, from every process; 3 keeps only its
+    // fatal errors.
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--log-level") && !flags.contains("--enable-logging")) {
+        const QByteArray quiet("--log-level=3");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? quiet : flags + ' ' + quiet);
     }
 }
 

@@ -148,7 +148,8 @@ QString CommandLineUsage()
         "  DOCUMENT             the show of that .gpn document (quote a path with blanks\n"
         "                       when more words follow it)\n"
         "  --help, --version    this text, the version\n"
-        "  --verbose            debug lines in the log on standard error\n"
+        "  --verbose            debug lines in the log on standard error, and the\n"
+        "                       browser engine's start-up lines\n"
         "  --screenshots DIR    a PNG of the window in DIR each time a page has loaded\n"
         "  --                   the next word is a document, even if it begins with '-'\n");
 }

@@ -121,9 +121,10 @@ bool KioskProcess::start(const QStringList& arguments, bool openUmask)
     m_process.setChildProcessModifier(openUmask ? [] { ::umask(0); } : std::function<void()>());
     m_log.clear();
     m_partial.clear();
-    m_process.start(program(), QStringList{QStringLiteral("--verbose"),
-                                           QStringLiteral("--screenshots"), m_screenshots} +
-                                   arguments);
+    QStringList options{QStringLiteral("--screenshots"), m_screenshots};
+    if (m_verbose)
+        options.prepend(QStringLiteral("--verbose"));
+    m_process.start(program(), options + arguments);
     return m_process.waitForStarted(Wait);
 }
 

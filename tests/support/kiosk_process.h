@@ -58,6 +58,9 @@ public:
     // Starts $GLASSPANE_PROGRAM (the glasspane program) with these arguments. openUmask: under
     // umask 000, as a careless session would start it. False when it did not start.
     [[nodiscard]] bool start(const QStringList& arguments, bool openUmask = false);
+    // Whether the program is started with --verbose (the default); without it, waitForLog sees
+    // only warnings and errors.
+    void setVerbose(bool verbose) { m_verbose = verbose; }
     bool running() const;
     qint64 processId() const { return m_process.processId(); }
 
@@ -117,6 +120,7 @@ private:
     QProcess m_process;
     QStringList m_log;
     QByteArray m_partial;
+    bool m_verbose = true;
 };
 
 } // namespace glasspane
