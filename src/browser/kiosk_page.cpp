@@ -7,7 +7,11 @@
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#else
 #include <QWebEngineQuotaRequest>
+#endif
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineSettings>
 
@@ -35,14 +39,21 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     // would also take every local page's own pictures away.
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
 
+    // Camera, microphone, location, notifications and the like: never.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    connect(this, &QWebEnginePage::permissionRequested, this,
+            [](QWebEnginePermission permission) { permission.deny(); });
+#else
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {
                 setFeaturePermission(origin, feature, PermissionDeniedByUser);
             });
-    connect(this, &QWebEnginePage::fullScreenRequested, this,
-            [](QWebEngineFullScreenRequest request) { request.reject(); });
+    // Qt 6.8 asks for no quota any more.
     connect(this, &QWebEnginePage::quotaRequested, this,
             [](QWebEngineQuotaRequest request) { request.reject(); });
+#endif
+    connect(this, &QWebEnginePage::fullScreenRequested, this,
+            [](QWebEngineFullScreenRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
             [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,

@@ -11,12 +11,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace glasspane;
 
 namespace {
 
-const QDateTime kModified(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
+const QDateTime kModified(QDate(2024, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
 
 QDateTime mtime(const QString& path)
 {
