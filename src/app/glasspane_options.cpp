@@ -8,23 +8,6 @@
 
 namespace glasspane {
 
-QString UnknownOption(QStringList& arguments)
-{
-    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--")) {
-        arguments.removeFirst();
-        return QString();
-    }
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments.at(i);
-        if (word == QLatin1String("--help") || word == QLatin1String("--version"))
-            continue;
-        if (word.startsWith(QLatin1String("--")) ||
-            (i == 0 && word.startsWith(u'-') && CommandLineSwitch(word).isEmpty()))
-            return word;
-    }
-    return QString();
-}
-
 ControlRequest HandOverRequest(const StartupRequest& request, const QString& startFolder)
 {
     if (request.mode != RunMode::Document || request.documentPath.isEmpty())

@@ -1,4 +1,4 @@
-// The program run by a screen-saver host, as XScreenSaver runs its programs: "-root" with the
+// The program run by a screen-saver host, as XScreenSaver runs its programs: "--root" with the
 // host's window in XSCREENSAVER_WINDOW, or "-window-id ID". The show goes into that window and
 // fills it, leaves the display to the host, and ends when the window goes.
 
@@ -99,7 +99,7 @@ void ScreenSaverHostTest::cleanupTestCase()
 void ScreenSaverHostTest::showsInTheHostsWindow_data()
 {
     QTest::addColumn<bool>("fromEnvironment");
-    QTest::newRow("-root and XSCREENSAVER_WINDOW") << true;
+    QTest::newRow("--root and XSCREENSAVER_WINDOW") << true;
     QTest::newRow("-window-id") << false;
 }
 
@@ -122,7 +122,7 @@ void ScreenSaverHostTest::showsInTheHostsWindow()
     if (fromEnvironment)
         qputenv("XSCREENSAVER_WINDOW", id.toLatin1());
     const bool started =
-        show.process.start(fromEnvironment ? QStringList{"-root"} : QStringList{"-window-id", id});
+        show.process.start(fromEnvironment ? QStringList{"--root"} : QStringList{"-window-id", id});
     qunsetenv("XSCREENSAVER_WINDOW");
     QVERIFY(started);
     QVERIFY(show.pageComplete(QStringLiteral("/saver")));
