@@ -31,8 +31,9 @@ open).")
 # The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process)
 # and libcurl runtime packages the programs link; fonts come with fontconfig.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# xdg-open for external programs, gio for network shares, the session bus the desktop speaks.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, dbus-user-session")
+# xdg-open for external programs, gio for network shares, the session bus the desktop speaks,
+# Qt's platform for Wayland compositors.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, dbus-user-session, qt6-wayland")
 
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git;/build[^/]*/;/\\\\.cache/")
 

@@ -9,6 +9,10 @@ case "${VERSION_CODENAME:-}" in
 esac
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
           libgl-dev libxcb1-dev libx11-dev libxss-dev xvfb xauth xdotool curl python3 dbus fonts-dejavu-core
+          # a Wayland compositor's idle inhibition: its protocol, and Qt's window surfaces
+          libwayland-dev wayland-protocols qt6-base-private-dev
+          # the desktop's programs the end-to-end tests meet: XScreenSaver, a Wayland compositor
+          xscreensaver weston qt6-wayland wayland-utils
           # to check an installation and build the Debian package
           desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file lintian
           # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer

@@ -3,6 +3,9 @@
 #include "app/configuration_ui.h"
 #include "app/foreign_window.h"
 #include "app/glasspane_options.h"
+#ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
+#include "app/wayland_idle_inhibitor.h"
+#endif
 #include "app/show_application.h"
 #include "browser/web_engine_setup.h"
 #include "config/config_dialogs.h"
@@ -89,6 +92,17 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("glasspane"));
     QApplication::setApplicationVersion(ProductNameAndVersion());
 
+    // A screen-saver host's window and the preview's are X11 windows, which a Wayland session
+    // does not let another program draw in: said plainly rather than shown somewhere else.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (wayland && (request.fromHost || request.mode == RunMode::Preview)) {
+        err << "glasspane: "
+            << (request.fromHost ? "XScreenSaver's programs (--root, --window-id) need"
+                                 : "the preview (/P) needs")
+            << " an X11 session; this one is Wayland, where they are not available\n";
+        return 1;
+    }
+
     // The adapters of the ports; every part receives them by reference.
     LinuxSystem system;
     XdgShell shell;
@@ -140,7 +154,20 @@ int main(int argc, char** argv)
         QObject::connect(watch, &ForeignHost::hostClosed, &app, [] { QCoreApplication::exit(0); });
         return app.exec();
     }
-    LinuxDisplayPower displayPower;
+    // The show's window holds a Wayland compositor's idle inhibition; X11 holds are never
+    // asked for under Wayland, where an X server (Xwayland) blanks nothing.
+    ShowApplication* showApplication = nullptr;
+#ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
+    WaylandIdleInhibitor compositorHold([&showApplication]() -> QWindow* {
+        return showApplication ? showApplication->window().windowHandle() : nullptr;
+    });
+    CompositorIdleInhibitor* compositor = &compositorHold;
+#else
+    CompositorIdleInhibitor* compositor = nullptr;
+#endif
+    LinuxDisplayPower displayPower(wayland ? LinuxDisplayPower::WindowSystem::Wayland
+                                           : LinuxDisplayPower::WindowSystem::X11,
+                                   compositor);
     ProcMemoryMeter memory;
     LinuxPrivateFolders folders;
     CurlGlobal curl;
@@ -149,6 +176,7 @@ int main(int argc, char** argv)
     ShowApplication show({system, shell, registry, shares, clock, internet, &online, memory,
                           folders, values, &displayPower},
                          commandLine);
+    showApplication = &show;
     show.window().setScreenshotFolder(screenshots);
     // The password and configuration dialogs on the show's windows.
     ModalRunner modal;

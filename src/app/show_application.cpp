@@ -43,6 +43,8 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
         const ProcessTreeMemoryUse use = memory.programMemory(ProportionalShare::Skip);
         return MemoryUse{use.ownKb, use.descendantsKb, use.descendants};
     };
+    if (DisplayPower* power = platform.displayPower)
+        hooks.screen = [power] { return power->screenState(); };
     m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, parts.document,
                                               platform.clock.now(), saverRun);
 

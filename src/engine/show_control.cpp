@@ -37,6 +37,27 @@ QString memoryText(const MemoryUse& use)
         .arg(use.helpers == 1 ? QStringLiteral("process") : QStringLiteral("processes"));
 }
 
+// "on", "blanked by XScreenSaver since 2026-12-11T05:07:56+01:00", "unknown".
+QString screenText(const ScreenState& screen)
+{
+    switch (screen.kind) {
+    case ScreenState::Kind::Unknown:
+        return QStringLiteral("unknown");
+    case ScreenState::Kind::On:
+        return QStringLiteral("on");
+    case ScreenState::Kind::Blanked:
+    case ScreenState::Kind::Locked:
+        break;
+    }
+    QString text = screen.kind == ScreenState::Kind::Locked ? QStringLiteral("locked")
+                                                            : QStringLiteral("blanked");
+    if (!screen.by.isEmpty())
+        text += QStringLiteral(" by ") + screen.by;
+    if (screen.since.isValid())
+        text += QStringLiteral(" since ") + isoTime(screen.since);
+    return text;
+}
+
 } // namespace
 
 ShowControl::ShowControl(ShowControlHooks hooks, const ProgramValues& program,
@@ -101,6 +122,9 @@ QStringList ShowControl::status() const
     } else {
         lines << QStringLiteral("state: starting");
     }
+    // A show that plays over a blanked screen shows nobody anything.
+    if (m_hooks.screen)
+        lines << QStringLiteral("screen: ") + screenText(m_hooks.screen());
     lines << QStringLiteral("started: ") + isoTime(m_started);
     lines << QStringLiteral("pid: %1").arg(QCoreApplication::applicationPid());
     if (m_hooks.memory)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/control_message.h"
+#include "platform/display_power.h"
 
 #include <QDateTime>
 #include <QString>
@@ -34,6 +35,8 @@ struct ShowControlHooks
     // Brings the main window to the front.
     std::function<void()> raise;
     std::function<MemoryUse()> memory;
+    // What the program knows of the screen: on, or blanked or locked by whom.
+    std::function<ScreenState()> screen;
 };
 
 // The running show's answers to the administrators' commands (gpane): status, next, previous,
@@ -48,8 +51,8 @@ public:
                 QDateTime started, bool saverRun);
 
     ControlAnswer handle(const ControlRequest& request);
-    // "key: value" lines: document, mode, state, page, address, since, last load, started,
-    // pid, memory.
+    // "key: value" lines: document, mode, state, page, address, since, last load, screen,
+    // started, pid, memory.
     QStringList status() const;
 
     // The words of status' "state" line.

@@ -99,7 +99,8 @@ StartupRequest ParseCommandLine(const QString& commandLine)
         request.mode = RunMode::ScreenSaver;
         request.forceSaverRestart = true;
         const QStringList words = blankSeparatedWords(line);
-        if (isHostSwitch(words.first().toUpper()))
+        request.fromHost = isHostSwitch(words.first().toUpper());
+        if (request.fromHost)
             request.previewParent = hostWindow(words);
     } else if (sw == QLatin1String("/P") || sw == QLatin1String("/A")) {
         request.mode = sw == QLatin1String("/P") ? RunMode::Preview : RunMode::PasswordChange;

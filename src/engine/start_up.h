@@ -29,6 +29,8 @@ struct StartupRequest
     QString documentPath;
     // The show restarts after inactivity whatever the settings say (started as screen saver).
     bool forceSaverRestart = false;
+    // Started by a screen-saver host (--root, --window-id): to be shown in its X11 window.
+    bool fromHost = false;
 };
 
 // The switch of a command line: its first word upper-cased when that word is "/S", "/P", "/C",

@@ -4,6 +4,7 @@
 
 #include "running_show.h"
 #include "support/gpane_runner.h"
+#include "x11_windows.h"
 
 #include <QTest>
 #include <X11/Xlib.h>
@@ -33,23 +34,7 @@ public:
     Window id() const { return m_window; }
 
     // The geometries of the windows inside it.
-    QList<QRect> children() const
-    {
-        QList<QRect> found;
-        Window root = 0, parent = 0;
-        Window* list = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(m_display, m_window, &root, &parent, &list, &count))
-            return found;
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes a{};
-            if (XGetWindowAttributes(m_display, list[i], &a) && a.map_state == IsViewable)
-                found.append(QRect(a.x, a.y, a.width, a.height));
-        }
-        if (list)
-            XFree(list);
-        return found;
-    }
+    QList<QRect> children() const { return MappedChildren(m_display, m_window); }
     void resize(int width, int height)
     {
         XResizeWindow(m_display, m_window, width, height);

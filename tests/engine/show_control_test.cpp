@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace glasspane;
 
@@ -78,6 +79,8 @@ private Q_SLOTS:
     void commandsInEachState();
     void status();
     void statusBeforeTheEngineAndAsScreenSaver();
+    void statusOfTheScreen_data();
+    void statusOfTheScreen();
     void open_data();
     void open();
     void unknownAndMalformed();
@@ -224,6 +227,38 @@ void ShowControlTest::statusBeforeTheEngineAndAsScreenSaver()
     start.make();
     start.rig.start();
     QCOMPARE(start.value("page"), QStringLiteral("0 of 3 (start page)"));
+}
+
+Q_DECLARE_METATYPE(ScreenState::Kind)
+
+void ShowControlTest::statusOfTheScreen_data()
+{
+    QTest::addColumn<ScreenState::Kind>("kind");
+    QTest::addColumn<QString>("by");
+    QTest::addColumn<QDateTime>("since");
+    QTest::addColumn<QString>("text");
+    using K = ScreenState::Kind;
+    const QDateTime at(QDate(2024, 3, 4), QTime(11, 5), QTimeZone(3600));
+    QTest::newRow("unknown") << K::Unknown << "" << QDateTime() << "unknown";
+    QTest::newRow("on") << K::On << "" << QDateTime() << "on";
+    QTest::newRow("blanked") << K::Blanked << "XScreenSaver" << at
+                             << "blanked by XScreenSaver since 2024-03-04T11:05:00+01:00";
+    QTest::newRow("locked, when unknown")
+        << K::Locked << "XScreenSaver" << QDateTime() << "locked by XScreenSaver";
+}
+
+void ShowControlTest::statusOfTheScreen()
+{
+    QFETCH(ScreenState::Kind, kind);
+    QFETCH(QString, by);
+    QFETCH(QDateTime, since);
+    ControlRig c;
+    c.hooks.screen = [&] { return ScreenState{kind, by, since}; };
+    c.make();
+    c.bring(QStringLiteral("playing"));
+    // The show plays on whatever the screen does; the screen has a line of its own.
+    QCOMPARE(c.value("state"), QStringLiteral("playing"));
+    QTEST(c.value("screen"), "text");
 }
 
 void ShowControlTest::open_data()

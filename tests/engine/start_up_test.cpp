@@ -123,6 +123,7 @@ void StartUpTest::screenSaverHostSwitches()
     const StartupRequest r = ParseCommandLine(JoinArguments(arguments));
     QCOMPARE(r.mode, RunMode::ScreenSaver);
     QVERIFY(r.forceSaverRestart);
+    QVERIFY(r.fromHost);
     QCOMPARE(r.previewParent, qint32(window));
 }
 

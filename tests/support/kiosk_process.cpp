@@ -101,6 +101,12 @@ QProcessEnvironment KioskProcess::environment() const
     for (const char* name :
          {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DBUS_SESSION_BUS_ADDRESS", "QT_LOGGING_RULES"})
         env.remove(QString::fromLatin1(name));
+    for (auto it = m_extra.cbegin(); it != m_extra.cend(); ++it) {
+        if (it.value().isEmpty())
+            env.remove(it.key());
+        else
+            env.insert(it.key(), it.value());
+    }
     return env;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -54,6 +55,9 @@ public:
     // The environment the program runs in: the home's folders, the stand-ins first on PATH,
     // no session bus. A second copy started with it meets the first.
     QProcessEnvironment environment() const;
+    // Changes a variable of that environment; an empty value takes it out (DISPLAY, for a
+    // program that is to meet a Wayland compositor only).
+    void setEnvironment(const QString& name, const QString& value) { m_extra[name] = value; }
 
     // Starts $GLASSPANE_PROGRAM (the glasspane program) with these arguments. openUmask: under
     // umask 000, as a careless session would start it. False when it did not start.
@@ -121,6 +125,7 @@ private:
     QStringList m_log;
     QByteArray m_partial;
     bool m_verbose = true;
+    QMap<QString, QString> m_extra;
 };
 
 } // namespace glasspane

@@ -140,8 +140,8 @@ void DocumentCommandsTest::documentsNotSavedInPlaceAskWhere()
     QFETCH(bool, chosen);
     CommandFixture f;
     const QString local =
-        builtIn ? f.program.resourceFolder + QStringLiteral("/Gpane.GPN")
-                : f.shell.folder(Shell::Folder::Documents) + QStringLiteral("/Cached.GPN");
+        builtIn ? QString(f.program.resourceFolder + QStringLiteral("/Gpane.GPN"))
+                : QString(f.shell.folder(Shell::Folder::Documents) + QStringLiteral("/Cached.GPN"));
     QVERIFY(writeFileBytes(local, "[Gpane]\r\nHomeURL=http://original/\r\n"));
     f.program.documentPath = local;
     f.program.documentName =
