@@ -156,8 +156,8 @@ int main(int argc, char** argv)
     }
     // The show's window holds a Wayland compositor's idle inhibition; X11 holds are never
     // asked for under Wayland, where an X server (Xwayland) blanks nothing.
-    ShowApplication* showApplication = nullptr;
 #ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
+    ShowApplication* showApplication = nullptr;
     WaylandIdleInhibitor compositorHold([&showApplication]() -> QWindow* {
         return showApplication ? showApplication->window().windowHandle() : nullptr;
     });
@@ -176,7 +176,9 @@ int main(int argc, char** argv)
     ShowApplication show({system, shell, registry, shares, clock, internet, &online, memory,
                           folders, values, &displayPower},
                          commandLine);
+#ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
     showApplication = &show;
+#endif
     show.window().setScreenshotFolder(screenshots);
     // The password and configuration dialogs on the show's windows.
     ModalRunner modal;
