@@ -63,6 +63,11 @@ void QuietWebEngineLog(bool verbose)
     // of the default one, which the program's own messages never use.
     QLoggingCategory::setFilterRules(
         QStringLiteral("qt.webenginecontext.info=false\ndefault.info=false"));
+    // Spell checking is off in the program's profile, yet Qt WebEngine 6.8 looks for its
+    // dictionaries as it starts and warns when their folder is missing: any folder that exists
+    // quiets it, and nothing is read from it.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_DICTIONARIES_PATH"))
+        qputenv("QTWEBENGINE_DICTIONARIES_PATH", "/");
     // Chromium writes its log to standard error itself, from every process; 3 keeps only its
     // fatal errors.
     const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");

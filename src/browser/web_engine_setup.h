@@ -18,8 +18,8 @@ void DisableWebEngineDebugging(int& argc, char** argv);
 // Keeps the engine's start-up chatter out of the log unless verbose: Chromium's own log lines
 // (its ERROR lines included) unless QTWEBENGINE_CHROMIUM_FLAGS chooses a logging level itself,
 // and the information Qt WebEngine prints as it starts (its OpenGL set-up, the sandbox being
-// off). Warnings of Qt and of the program stay; QT_LOGGING_RULES still wins. Call before the
-// QApplication is built.
+// off, the spelling dictionaries it does not find). Warnings of Qt and of the program stay;
+// QT_LOGGING_RULES still wins. Call before the QApplication is built.
 void QuietWebEngineLog(bool verbose);
 
 // The browser's profile: in memory only (no cookies, cache or history left on disk), downloads
