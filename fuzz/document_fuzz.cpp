@@ -1,5 +1,7 @@
 // Documents: a .gpn file loaded (its pages expanded), saved and loaded again is the same
-// document, with the same play list, and a second save writes the same bytes as the first.
+// document, with the same play list, and a second save writes the same bytes as the first. The
+// seeds that Windows (Wine) was asked about (fuzz/wine_answers, recorded by
+// tests/wine/ini_files_test.cpp) must be read as it read them.
 // Value files are the document's own text; folders of the folder kinds are a small folder of the
 // fuzzer's, so that no input walks the machine's disks.
 
@@ -12,11 +14,14 @@
 #include "fuzz_check.h"
 #include "support/fake_shell.h"
 #include "support/fake_system.h"
+#include "support/ini_oracle_dump.h"
 #include "support/memory_registry.h"
 #include "support/settable_clock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 
 using namespace glasspane;
@@ -51,6 +56,30 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct WineAnswer
+{
+    QString name;
+    QString answer;
+};
+
+// Wine's answers by the SHA-1 of the document they are about.
+const QHash<QByteArray, WineAnswer>& wineAnswers()
+{
+    static const QHash<QByteArray, WineAnswer> answers = [] {
+        QHash<QByteArray, WineAnswer> byDigest;
+        const QString fuzz = QStringLiteral(GLASSPANE_FUZZ_DIR);
+        const QDir dir(fuzz + QStringLiteral("/wine_answers"));
+        for (const QString& name : dir.entryList(QDir::Files)) {
+            const QByteArray document =
+                fileBytes(fuzz + QStringLiteral("/corpus/document/") + name);
+            byDigest.insert(QCryptographicHash::hash(document, QCryptographicHash::Sha1),
+                            {name, QString::fromUtf8(fileBytes(dir.filePath(name)))});
+        }
+        return byDigest;
+    }();
+    return answers;
 }
 
 // The services of one run, fresh each time.
@@ -166,15 +195,19 @@ QStringList contents(const DocumentState& doc)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    // A carriage return alone inside a line, which no line can hold, is saved as a blank: the
-    // documents tried here have none (in their 8-bit encodings).
-    if (!bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
-                bytes[i] = ' ';
-        }
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto wine =
+        wineAnswers().constFind(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1));
+    if (wine != wineAnswers().constEnd()) {
+        const QString seed = scratch().filePath(wine->name);
+        QFile file(seed);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), seed);
+        file.close();
+        IniFiles ini;
+        FUZZ_EQUAL(IniOracleDump(ini, seed, wine->name, IniOracleProbes(wine->answer)),
+                   wine->answer);
     }
+
     const QString path = scratch().filePath(QStringLiteral("show.gpn"));
     QFile::remove(path + QStringLiteral(".bak"));
     {
