@@ -12,6 +12,7 @@
 #include "document/settings.h"
 #include "document/text.h"
 #include "fuzz_check.h"
+#include "fuzz_services.h"
 #include "support/fake_shell.h"
 #include "support/fake_system.h"
 #include "support/ini_oracle_dump.h"
@@ -83,23 +84,9 @@ const QHash<QByteArray, WineAnswer>& wineAnswers()
 }
 
 // The services of one run, fresh each time.
-struct Services
+struct Services : FuzzServices
 {
-    MemoryRegistry registry;
-    IniFiles ini;
-    ProgramValues program;
-    FakeSystem system;
-    FakeShell shell{scratch().filePath(QStringLiteral("shell"))};
-    SettableClock clock;
-    SettingsStore settings{registry, ini, program, system};
-    DocumentServices services{ini, settings, program, shell, registry, clock, nullptr, {}, {}, {}};
-
-    explicit Services(const QString& valueText)
-    {
-        program.resourceFolder = scratch().filePath(QStringLiteral("res"));
-        program.startFolder = scratch().path() + u'/';
-        services.fetchValueFile = [valueText](PageEntry&, const QString&) { return valueText; };
-    }
+    explicit Services(const QString& valueText) : FuzzServices(QDir(scratch().path()), valueText) {}
 
     // Loads without expansion, points the folder kinds at the fuzzer's folder, keeps ranges
     // small, then expands as loading would.
