@@ -1,22 +1,26 @@
 // glasspane: the kiosk browser and screen saver.
 
+#include "app/configuration_ui.h"
+#include "app/foreign_window.h"
 #include "app/glasspane_options.h"
-#include "browser/show_application.h"
+#include "app/show_application.h"
 #include "browser/web_engine_setup.h"
 #include "config/config_dialogs.h"
-#include "config/configuration_ui.h"
 #include "config/frm_preview.h"
 #include "config/modal_runner.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
+#include "platform/linux/curl_internet.h"
 #include "platform/linux/gio_shares.h"
 #include "platform/linux/linux_display_power.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/process_memory.h"
 #include "platform/linux/reg_hive_registry.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/xdg_shell.h"
 #include "platform/log.h"
+#include "platform/online_state.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -124,17 +128,25 @@ int main(int argc, char** argv)
     if (request.mode == RunMode::Preview) {
         // X11 window ids are unsigned 32-bit numbers.
         frmPreview preview;
-        if (!preview.embedInto(quint32(request.previewParent))) {
+        const quint32 host = quint32(request.previewParent);
+        if (!EmbedIntoForeignWindow(preview, host)) {
             qCDebug(lcGlasspane) << "no window to show the preview in";
             return 0;
         }
+        // Looked after at the pace of the frames; the program ends with the window it shows in.
         // exit() rather than quit(): quit() is refused while a window is still open.
-        QObject::connect(&preview, &frmPreview::hostClosed, &app,
-                         [] { QCoreApplication::exit(0); });
+        const auto* watch = new ForeignHost(preview, host, 1000);
+        QObject::connect(watch, &ForeignHost::hostClosed, &app, [] { QCoreApplication::exit(0); });
         return app.exec();
     }
     LinuxDisplayPower displayPower;
-    ShowApplication show({system, shell, registry, shares, clock, values, &displayPower},
+    ProcMemoryMeter memory;
+    LinuxPrivateFolders folders;
+    CurlGlobal curl;
+    OnlineState online;
+    CurlInternet internet(online);
+    ShowApplication show({system, shell, registry, shares, clock, internet, &online, memory,
+                          folders, values, &displayPower},
                          commandLine);
     show.window().setScreenshotFolder(screenshots);
     // The password and configuration dialogs on the show's windows.

@@ -35,6 +35,18 @@ ControlRequest HandOverRequest(const StartupRequest& request, const QString& sta
     return {QStringLiteral("open"), AbsoluteDocumentPath(request.documentPath, folder)};
 }
 
+QString TakeScreenshotFolder(QStringList& arguments)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--screenshots"));
+    if (at < 0)
+        return QString();
+    QString folder;
+    if (at + 1 < arguments.size())
+        folder = arguments.takeAt(at + 1);
+    arguments.removeAt(at);
+    return folder;
+}
+
 QString ScreenshotFolderProblem(const QString& folder)
 {
     if (!QDir().mkpath(folder))

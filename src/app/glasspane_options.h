@@ -19,6 +19,9 @@ QString UnknownOption(QStringList& arguments);
 // absolute from startFolder, when it was started with one; otherwise "raise".
 ControlRequest HandOverRequest(const StartupRequest& request, const QString& startFolder);
 
+// Removes "--screenshots FOLDER" from the arguments and returns the folder ("" when absent).
+QString TakeScreenshotFolder(QStringList& arguments);
+
 // "" when pictures can be saved in folder (made when missing), else why not.
 QString ScreenshotFolderProblem(const QString& folder);
 

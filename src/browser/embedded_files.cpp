@@ -1,8 +1,8 @@
 #include "browser/embedded_files.h"
 
 #include "document/text.h"
-#include "platform/linux/linux_system.h"
 #include "platform/log.h"
+#include "platform/private_folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,9 +151,9 @@ void FixResourceFileNames(ResourceIndex& index, const QString& resourceFolder)
     index.rows[0][0].clear();
 }
 
-ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder)
+ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder, PrivateFolders& folders)
 {
-    if (!MakeOwnFolder(resourceFolder)) {
+    if (!folders.makeOwnFolder(resourceFolder)) {
         qCWarning(lcGlasspane) << "the resource folder is not a folder of ours; nothing extracted:"
                                << resourceFolder;
         return ResourceIndex();
@@ -161,13 +161,13 @@ ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder)
     const QString indexFile = resourceFolder + QStringLiteral("/res.txt");
     const bool indexWritten =
         ExtractResource(kEmbeddedIndexId, QString(), kEmbeddedType, QString(), indexFile);
-    ResourceIndex index = ExtractIndexedFiles(resourceFolder);
+    ResourceIndex index = ExtractIndexedFiles(resourceFolder, folders);
     if (indexWritten)
         index.writtenFiles.prepend(indexFile);
     return index;
 }
 
-ResourceIndex ExtractIndexedFiles(const QString& resourceFolder)
+ResourceIndex ExtractIndexedFiles(const QString& resourceFolder, PrivateFolders& folders)
 {
     ResourceIndex index = ReadResourceIndex(resourceFolder + QStringLiteral("/res.txt"));
     FixResourceFileNames(index, resourceFolder);
@@ -180,7 +180,7 @@ ResourceIndex ExtractIndexedFiles(const QString& resourceFolder)
             continue;
         const QString folder = folderPart(name);
         if (fieldCount(folder) > baseFields &&
-            !MakeFoldersBelow(resourceFolder, folder, &index.madeFolders))
+            !folders.makeFoldersBelow(resourceFolder, folder, &index.madeFolders))
             continue;
         const ResourceIndex::Row& row = index.rows.at(r);
         if (ExtractResource(ToLong(row.at(index.NAMEID), 0), row.at(index.NAMESTR), kEmbeddedType,

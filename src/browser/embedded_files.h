@@ -6,6 +6,8 @@
 
 namespace glasspane {
 
+class PrivateFolders;
+
 // Resource type of the embedded files (binary data).
 inline constexpr qint32 kEmbeddedType = 10;
 // The resource that lists the others: a tab-separated table, header first.
@@ -54,11 +56,11 @@ void FixResourceFileNames(ResourceIndex& index, const QString& resourceFolder);
 
 // Reads resourceFolder/res.txt and extracts every file it lists (creating the sub-folders it
 // names, never through a link). Errors are ignored; the index is returned for the clean-up.
-ResourceIndex ExtractIndexedFiles(const QString& resourceFolder);
+ResourceIndex ExtractIndexedFiles(const QString& resourceFolder, PrivateFolders& folders);
 // Makes resourceFolder a folder of the user's own that nobody else may enter (a link standing
 // at that name is removed, never followed), writes resource 101 to resourceFolder/res.txt,
 // then ExtractIndexedFiles. Nothing is extracted when the folder cannot be made so.
-ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder);
+ResourceIndex ExtractEmbeddedFiles(const QString& resourceFolder, PrivateFolders& folders);
 
 // Deletes what the extraction wrote (res.txt included), the built-in document Gpane.GPN when
 // it was not there before, the sub-folders it made and, when it is then empty, resourceFolder

@@ -17,8 +17,8 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/internet.h"
-#include "platform/linux/process_memory.h"
 #include "platform/log.h"
+#include "platform/memory_meter.h"
 #include "platform/online_state.h"
 #include "platform/system.h"
 
@@ -54,44 +54,13 @@ const QString kCaption = QStringLiteral("Glasspane");
 } // namespace
 
 frmMain::frmMain(MainWindowContext context, QWidget* parent)
-    : QMainWindow(parent), m_ctx(std::move(context)), m_documentServices{m_ctx.ini,
-                                                                         m_ctx.settings,
-                                                                         m_ctx.program,
-                                                                         m_ctx.shell,
-                                                                         m_ctx.registry,
-                                                                         m_ctx.clock,
-                                                                         &m_ctx.internet,
-                                                                         {},
-                                                                         {},
-                                                                         {}},
-      m_cacheServices{m_ctx.internet, m_ctx.shell,   m_ctx.clock,
-                      m_ctx.settings, m_ctx.program, m_ctx.document,
-                      m_ctx.cache,    m_ctx.update,  {}},
-      m_rendererGuard(m_ctx.clock, [] {
-          // The proportional share where the system tells it: the browser's
-          // processes share much of their memory, which their resident sizes
-          // would count again for each.
-          const ProcessTreeMemoryUse tree =
-              ProcessTreeMemory(QCoreApplication::applicationPid(), ProportionalShare::Read);
-          return tree.proportionalKb > 0 ? tree.proportionalKb : tree.residentKb();
-      })
+    : QMainWindow(parent), m_ctx(std::move(context)), m_documentServices(m_ctx.documents),
+      m_cacheServices(m_ctx.caching), m_rendererGuard(m_ctx.rendererGuard)
 {
     // The start-up's stages in the verbose log, for the start-up benchmark.
     qCDebug(lcGlasspane) << "start-up: browser profile ready";
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kCaption);
-
-    m_documentServices.beginBusy = [this] { m_ctx.desktop.setBusyPointer(true); };
-    m_documentServices.endBusy = [this] { m_ctx.desktop.setBusyPointer(false); };
-    m_documentServices.fetchValueFile = ValueFileFetcherFor(m_cacheServices);
-    m_documentServices.drives = &m_ctx.drives;
-    m_cacheServices.userIsInteractive = [this] {
-        if (!m_engine)
-            return false;
-        const RunState s = m_engine->CurrentState();
-        return m_engine->state().NavigationMode || s == RunState::CONFIG ||
-               s == RunState::WAITCONFIG;
-    };
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("frmMainClient"));
@@ -179,7 +148,7 @@ void frmMain::Form_Load()
     // Linux has no system-wide screen-saver-running flag and no script debugger to turn off.
 
     // 3-4. The embedded files, in a folder of the user's own.
-    m_resourceIndex = ExtractEmbeddedFiles(program.resourceFolder);
+    m_resourceIndex = ExtractEmbeddedFiles(program.resourceFolder, m_ctx.folders);
 
     // 5. The tool bar pictures are loaded with the tool bars (step 17).
 
@@ -317,7 +286,7 @@ void frmMain::ApplySettings()
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
-    const qint64 physicalKiB = PhysicalMemoryKiB();
+    const qint64 physicalKiB = m_ctx.memory.physicalMemoryKiB();
     const RendererGuardSettings guard = ReadRendererGuardSettings(settings, physicalKiB);
     if (guard.memoryLimitMiB != m_rendererGuard.settings().memoryLimitMiB ||
         guard.maxHours != m_rendererGuard.settings().maxHours) {

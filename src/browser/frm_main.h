@@ -23,8 +23,10 @@ namespace glasspane {
 class Desktop;
 class IniFiles;
 class Internet;
+class MemoryMeter;
 class NetworkDrives;
 class OnlineState;
+class PrivateFolders;
 class Registry;
 class SettingsStore;
 class Shell;
@@ -34,8 +36,8 @@ class WebBrowser;
 struct ProgramValues;
 struct UpdateState;
 
-// Everything the main window reaches. Owned by the application object that main() builds;
-// every reference must outlive the window.
+// Everything the main window reaches, put together where main() builds the program; every
+// reference must outlive the window.
 struct MainWindowContext
 {
     ProgramValues& program;
@@ -54,6 +56,11 @@ struct MainWindowContext
     UpdateState& update;
     PasswordLock& lock;
     QWebEngineProfile* profile;
+    DocumentServices& documents;
+    CacheServices& caching;
+    RendererGuard& rendererGuard;
+    MemoryMeter& memory;
+    PrivateFolders& folders; // the extracted files' folder
     // The command line after the program's name, as the start-up grammar reads it.
     QString commandLine;
 };
@@ -182,15 +189,15 @@ private:
 
     MainWindowContext m_ctx;
     ConfigurationHooks m_configHooks;
-    DocumentServices m_documentServices;
-    CacheServices m_cacheServices;
+    DocumentServices& m_documentServices;
+    CacheServices& m_cacheServices;
 
     QTimer* m_tim = nullptr;
     std::unique_ptr<WebBrowser> m_browser;
     std::unique_ptr<NavigationEvents> m_navigation;
     std::unique_ptr<ToolBars> m_toolBars;
     std::unique_ptr<Engine> m_engine;
-    RendererGuard m_rendererGuard;
+    RendererGuard& m_rendererGuard;
 
     ResourceIndex m_resourceIndex;
     SaverState m_saver;

@@ -5,12 +5,12 @@
 #include "config/frm_page_list.h"
 #include "config/frm_props.h"
 #include "config/modal_runner.h"
+#include "config/model/help_actions.h"
+#include "config/model/program_options.h"
 #include "document/document.h"
 #include "document/page_variables.h"
 #include "document/program_values.h"
 #include "document/setting_catalogue.h"
-#include "engine/help_actions.h"
-#include "engine/program_options.h"
 
 namespace glasspane {
 

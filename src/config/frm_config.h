@@ -2,12 +2,12 @@
 
 #include "config/config_dialogs.h"
 #include "config/modal_runner.h"
+#include "config/model/config_form.h"
+#include "config/model/document_commands.h"
+#include "config/model/list_editing.h"
+#include "config/model/program_options.h"
 #include "document/page_variables.h"
-#include "engine/config_form.h"
-#include "engine/document_commands.h"
 #include "engine/frontend.h"
-#include "engine/list_editing.h"
-#include "engine/program_options.h"
 #include "engine/screen_saver.h"
 
 #include <QDialog>

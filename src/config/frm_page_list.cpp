@@ -1,8 +1,8 @@
 #include "config/frm_page_list.h"
 
 #include "config/config_dialogs.h"
+#include "config/model/page_list_text.h"
 #include "document/page_variables.h"
-#include "engine/page_list_text.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/config_form.h"
+#include "config/model/config_form.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "config/frm_password.h"
 
 #include "config/modal_runner.h"
+#include "config/model/config_password.h"
 #include "config/select_all_on_focus.h"
 #include "document/setting_catalogue.h"
-#include "engine/config_password.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

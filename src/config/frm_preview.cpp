@@ -1,7 +1,5 @@
 #include "config/frm_preview.h"
 
-#include "browser/foreign_window.h"
-
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -13,33 +11,14 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent), m_tim(this)
     setWindowTitle(QStringLiteral("Preview"));
     m_tim.setObjectName(QStringLiteral("tim"));
     m_tim.setInterval(1000);
-    connect(&m_tim, &QTimer::timeout, this, [this] {
-        tim_Timer();
-        checkHost();
-    });
+    connect(&m_tim, &QTimer::timeout, this, &frmPreview::tim_Timer);
     m_tim.start();
-}
-
-bool frmPreview::embedInto(quintptr foreignWindow)
-{
-    if (!EmbedIntoForeignWindow(*this, foreignWindow))
-        return false;
-    m_host = foreignWindow;
-    return true;
 }
 
 void frmPreview::tim_Timer()
 {
     m_frame = m_frame % FrameCount + 1;
     update();
-}
-
-void frmPreview::checkHost()
-{
-    if (m_host != 0 && !ForeignWindowSize(m_host).isValid()) {
-        m_host = 0;
-        Q_EMIT hostClosed();
-    }
 }
 
 void frmPreview::paintEvent(QPaintEvent*)

@@ -3,9 +3,9 @@
 #include "config/config_dialogs.h"
 #include "config/control_builders.h"
 #include "config/modal_runner.h"
+#include "config/model/page_properties.h"
 #include "config/select_all_on_focus.h"
 #include "document/page_variables.h"
-#include "engine/page_properties.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,5 @@
 #include "browser/embedded_files.h"
+#include "platform/linux/linux_system.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -20,6 +21,13 @@ QByteArray resourceBytes(const QString& id)
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QVERIFY(writeFileBytes(path, bytes));
+}
+
+// The real folders: the tests check that nothing is written through a link.
+PrivateFolders& privateFolders()
+{
+    static LinuxPrivateFolders folders;
+    return folders;
 }
 
 QStringList filesUnder(const QString& folder)
@@ -86,7 +94,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("Gpane"));
         QVERIFY(QDir().mkpath(folder));
-        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        const ResourceIndex index = ExtractEmbeddedFiles(folder, privateFolders());
 
         QCOMPARE(index.rows.size(), 1 + 130 + 1);
         QCOMPARE(index.NAMEID, 1);
@@ -122,7 +130,7 @@ private Q_SLOTS:
                                                        "plain.html\t102\r\n"
                                                        "missing.gif\t999\r\n"
                                                        "\0\0"_qba);
-        const ResourceIndex index = ExtractIndexedFiles(folder);
+        const ResourceIndex index = ExtractIndexedFiles(folder, privateFolders());
         QCOMPARE(index.FILENAME, 1);
         QCOMPARE(index.NAMEID, 2);
         QCOMPARE(filesUnder(folder),
@@ -146,7 +154,7 @@ private Q_SLOTS:
         writeFile(folder + QStringLiteral("/res.txt"),
                   "FileName\tNameID\r\n" + dir.filePath(QStringLiteral("GPANE/z.gif")).toUtf8() +
                       "\t234\r\n" + folder.toUtf8() + "/kept.gif\t234\r\n\0\0"_qba);
-        const ResourceIndex index = ExtractIndexedFiles(folder);
+        const ResourceIndex index = ExtractIndexedFiles(folder, privateFolders());
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("GPANE/z.gif"))));
         QVERIFY(QFileInfo::exists(folder + QStringLiteral("/kept.gif")));
         RemoveEmbeddedFiles(index, folder);
@@ -166,7 +174,7 @@ private Q_SLOTS:
         const QString folder = dir.filePath(QStringLiteral("Gpane"));
         QVERIFY(QFile::link(mine, folder));
 
-        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        const ResourceIndex index = ExtractEmbeddedFiles(folder, privateFolders());
         QVERIFY(!QFileInfo(folder).isSymLink());
         QCOMPARE(filesUnder(folder).size(), 131);
         QCOMPARE(filesUnder(mine), QStringList{QStringLiteral("index.html")});
@@ -184,7 +192,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("Gpane"));
         writeFile(folder, "MINE");
-        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        const ResourceIndex index = ExtractEmbeddedFiles(folder, privateFolders());
         QVERIFY(index.writtenFiles.isEmpty());
         RemoveEmbeddedFiles(index, folder);
         QCOMPARE(readFileBytes(folder), QByteArray("MINE"));
@@ -207,7 +215,7 @@ private Q_SLOTS:
         writeFile(folder + QStringLiteral("/res.txt"),
                   "FileName\tNameID\r\nindex.html\t102\r\nsub\\x.gif\t234\r\n\0\0"_qba);
 
-        const ResourceIndex index = ExtractIndexedFiles(folder);
+        const ResourceIndex index = ExtractIndexedFiles(folder, privateFolders());
         QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("victim.txt"))), QByteArray("MINE"));
         QVERIFY(!QFileInfo(folder + QStringLiteral("/index.html")).isSymLink());
         QCOMPARE(readFileBytes(folder + QStringLiteral("/index.html")),
@@ -230,7 +238,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
         const mode_t saved = ::umask(0);
-        const ResourceIndex index = ExtractEmbeddedFiles(folder);
+        const ResourceIndex index = ExtractEmbeddedFiles(folder, privateFolders());
         ::umask(saved);
         // Owner bits only, in QFile's encoding of the mode.
         QCOMPARE(int(QFileInfo(folder).permissions()) & 0x7077, 0x7000);
@@ -248,7 +256,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder));
         writeFile(folder + QStringLiteral("/res.txt"),
                   "NameID\tName\r\n102\tindex.html\r\n\0\0"_qba);
-        const ResourceIndex index = ExtractIndexedFiles(folder);
+        const ResourceIndex index = ExtractIndexedFiles(folder, privateFolders());
         QCOMPARE(index.FILENAME, 0);
         QCOMPARE(filesUnder(folder), QStringList{QStringLiteral("res.txt")});
     }
@@ -257,7 +265,7 @@ private Q_SLOTS:
     void missingIndex()
     {
         QTemporaryDir dir;
-        const ResourceIndex index = ExtractIndexedFiles(dir.path());
+        const ResourceIndex index = ExtractIndexedFiles(dir.path(), privateFolders());
         QCOMPARE(index.rows.size(), 1);
         QVERIFY(filesUnder(dir.path()).isEmpty());
     }

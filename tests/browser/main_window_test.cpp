@@ -5,8 +5,8 @@
 // The engine runs on a settable clock and is ticked by the test, so a page's display time
 // passes at once and only the pages' real loading takes time.
 
-#include "browser/termination_signals.h"
 #include "browser/webengine_test_main.h"
+#include "platform/linux/termination_signals.h"
 #include "program_rig.h"
 
 #include <QTimer>

@@ -9,16 +9,12 @@
 //   p.open("[Gpane]\r\n...");              // writes the document, opens the window on it
 //   QVERIFY(p.showing(server.url("/a")));  // ticks until that page is on screen
 
-#include "browser/frm_main.h"
-#include "browser/qt_desktop.h"
+#include "app/show_parts.h"
 #include "browser/web_browser.h"
-#include "browser/web_engine_setup.h"
-#include "document/ini_files.h"
-#include "document/paths.h"
 #include "document/program_values.h"
-#include "document/settings.h"
-#include "document/update_policy.h"
 #include "platform/linux/curl_internet.h"
+#include "platform/linux/linux_system.h"
+#include "platform/linux/process_memory.h"
 #include "platform/linux/reg_hive_registry.h"
 #include "platform/online_state.h"
 #include "support/fake_shares.h"
@@ -67,8 +63,11 @@ struct ProgramRig
     explicit ProgramRig(Hives hives = Hives::Memory)
         : registry(hives == Hives::Files ? static_cast<Registry&>(*(fileHives = makeHives()))
                                          : memory),
-          shell(dir.path()), settings(registry, ini, values, system), internet(online),
-          drives(shares), profile(&online)
+          shell(dir.path()), internet(online),
+          parts({system, shell, registry, shares, clock, internet, &online, memoryMeter, folders,
+                 values}),
+          settings(parts.settings), desktop(parts.desktop), doc(parts.document), cache(parts.cache),
+          update(parts.update)
     {
         values.productVersionText = QStringLiteral("Glasspane 4.35 (https://glasspane.example/)");
         values.resourceFolder = dir.filePath(QStringLiteral("runtime/Gpane"));
@@ -98,10 +97,7 @@ struct ProgramRig
     frmMain& openWith(const QString& commandLine)
     {
         settings.ReadRegKeyRoot();
-        MainWindowContext context{values,   registry, ini,   settings,          system,     shell,
-                                  internet, &online,  clock, desktop,           drives,     doc,
-                                  cache,    update,   lock,  profile.profile(), commandLine};
-        window = std::make_unique<frmMain>(context);
+        window = parts.makeWindow(commandLine);
         window->Form_Load();
         // The test drives the engine itself.
         window->tim()->stop();
@@ -162,19 +158,19 @@ struct ProgramRig
     FakeShell shell;
     FakeSystem system;
     FakeShares shares;
-    IniFiles ini;
+    ProcMemoryMeter memoryMeter;
+    LinuxPrivateFolders folders;
     ProgramValues values;
-    SettingsStore settings;
     CurlGlobal curl;
     OnlineState online;
     CurlInternet internet;
-    NetworkDrives drives;
-    QtDesktop desktop;
-    DocumentState doc;
-    CacheState cache;
-    UpdateState update;
-    PasswordLock lock;
-    BrowserProfile profile;
+    // What main() builds on the adapters, as it builds it.
+    ShowParts parts;
+    SettingsStore& settings;
+    QtDesktop& desktop;
+    DocumentState& doc;
+    CacheState& cache;
+    UpdateState& update;
     std::unique_ptr<frmMain> window;
 
 private:

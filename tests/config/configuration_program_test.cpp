@@ -4,7 +4,7 @@
 // reach them, and the program ends when the dialog closes. Pictures of the screen go to
 // $GLASSPANE_TEST_BINARY_DIR/screenshots.
 
-#include "engine/config_password.h"
+#include "config/model/config_password.h"
 #include "support/test_files.h"
 
 #include <QDir>

@@ -3,12 +3,12 @@
 // OK with its checks and saves, the menus, and a round trip through the files. Each tab is
 // saved as a picture in $GLASSPANE_TEST_BINARY_DIR/screenshots.
 
+#include "config/model/config_password.h"
+#include "config/model/program_options.h"
 #include "config/tab_header_strip.h"
 #include "config_rig.h"
 #include "document/favorites.h"
 #include "document/page_variables.h"
-#include "engine/config_password.h"
-#include "engine/program_options.h"
 #include "engine/screen_saver.h"
 #include "platform/log.h"
 #include "support/fake_internet.h"

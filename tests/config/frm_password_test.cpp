@@ -2,8 +2,8 @@
 // wrong tries, the right one, and a cancel that ends a configuration-only run.
 
 #include "config/frm_password.h"
+#include "config/model/config_password.h"
 #include "config_rig.h"
-#include "engine/config_password.h"
 #include "support/engine_rig.h"
 
 #include <QApplication>

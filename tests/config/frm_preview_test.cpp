@@ -1,3 +1,4 @@
+#include "app/foreign_window.h"
 #include "config/frm_preview.h"
 
 #include <QTest>
@@ -31,7 +32,7 @@ void FrmPreviewTest::framesCycleOnceASecond()
 void FrmPreviewTest::noWindowToShowIn()
 {
     frmPreview preview;
-    QVERIFY(!preview.embedInto(0));
+    QVERIFY(!EmbedIntoForeignWindow(preview, 0));
     QVERIFY(!preview.isVisible());
 }
 

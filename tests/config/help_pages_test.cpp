@@ -3,6 +3,7 @@
 // never to the web or the disk elsewhere; every picture of the index a real picture.
 
 #include "browser/embedded_files.h"
+#include "platform/linux/linux_system.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,6 +38,17 @@ QSet<QString> anchorsOf(const QString& html)
 
 } // namespace
 
+namespace {
+
+// The real folders: the tests check that nothing is written through a link.
+PrivateFolders& privateFolders()
+{
+    static LinuxPrivateFolders folders;
+    return folders;
+}
+
+} // namespace
+
 class HelpPagesTest : public QObject
 {
     Q_OBJECT
@@ -47,7 +59,7 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         m_folder = m_dir.filePath(QStringLiteral("Gpane"));
         QVERIFY(QDir().mkpath(m_folder));
-        const ResourceIndex index = ExtractEmbeddedFiles(m_folder);
+        const ResourceIndex index = ExtractEmbeddedFiles(m_folder, privateFolders());
         for (const QString& name : QDir(m_folder).entryList(QDir::Files))
             m_files.insert(name);
         QVERIFY(m_files.contains(QStringLiteral("documentation.html")));

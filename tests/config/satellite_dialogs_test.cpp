@@ -3,9 +3,9 @@
 // button, and a page inserted through the properties dialog that the saved document plays.
 
 #include "config/frm_page_list.h"
+#include "config/model/help_actions.h"
 #include "config_rig.h"
 #include "document/page_variables.h"
-#include "engine/help_actions.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/private_folders.h"
 #include "platform/system.h"
 
 namespace glasspane {
@@ -22,6 +23,17 @@ void RestrictFileCreationMask();
 // never through a symbolic link; those it made are appended to created, parents first. False
 // when one cannot be made, or a link or anything but a folder of ours stands on the way.
 [[nodiscard]] bool MakeFoldersBelow(const QString& base, const QString& path, QStringList* created);
+
+// The folders above, as the port offers them.
+class LinuxPrivateFolders final : public PrivateFolders
+{
+public:
+    bool makeOwnFolder(const QString& path) override { return MakeOwnFolder(path); }
+    bool makeFoldersBelow(const QString& base, const QString& path, QStringList* created) override
+    {
+        return MakeFoldersBelow(base, path, created);
+    }
+};
 
 // The operating system on Linux: processes by signals, the reboot through logind over D-Bus
 // (or the command in $GLASSPANE_REBOOT_COMMAND, so that tests and kiosk set-ups can replace it),

@@ -1,57 +1,28 @@
-#include "browser/show_application.h"
+#include "app/show_application.h"
 
-#include "browser/foreign_window.h"
+#include "app/foreign_window.h"
 #include "browser/web_browser.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/clock.h"
-#include "platform/linux/process_memory.h"
+#include "platform/internet.h"
 #include "platform/log.h"
+#include "platform/memory_meter.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 namespace glasspane {
 
-QString TakeScreenshotFolder(QStringList& arguments)
+ShowApplication::ShowApplication(const PlatformParts& platform, const QString& commandLine)
+    : parts(platform)
 {
-    const qsizetype at = arguments.indexOf(QStringLiteral("--screenshots"));
-    if (at < 0)
-        return QString();
-    QString folder;
-    if (at + 1 < arguments.size())
-        folder = arguments.takeAt(at + 1);
-    arguments.removeAt(at);
-    return folder;
-}
-
-ShowApplication::ShowApplication(const PlatformParts& platformParts, const QString& commandLine)
-    : platform(platformParts), settings(platform.registry, ini, platform.program, platform.system),
-      internet(online), drives(platform.shares), profile(&online)
-{
-    internet.setUserAgent(platform.program.productVersionText);
+    parts.platform.internet.setUserAgent(platform.program.productVersionText);
     // Where general options are written, and the product keys they go under.
-    settings.ReadRegKeyRoot();
-    settings.EnsureProductKeys();
+    parts.settings.ReadRegKeyRoot();
+    parts.settings.EnsureProductKeys();
 
-    MainWindowContext context{platform.program,
-                              platform.registry,
-                              ini,
-                              settings,
-                              platform.system,
-                              platform.shell,
-                              internet,
-                              &online,
-                              platform.clock,
-                              desktop,
-                              drives,
-                              document,
-                              cache,
-                              update,
-                              lock,
-                              profile.profile(),
-                              commandLine};
-    m_window = std::make_unique<frmMain>(context);
+    m_window = parts.makeWindow(commandLine);
     QObject::connect(&termination, &TerminationSignals::terminationRequested, m_window.get(),
                      &frmMain::requestTermination);
 
@@ -68,11 +39,11 @@ ShowApplication::ShowApplication(const PlatformParts& platformParts, const QStri
         window->raise();
         window->activateWindow();
     };
-    hooks.memory = [] {
-        const ProcessTreeMemoryUse use = ProcessTreeMemory(QCoreApplication::applicationPid());
+    hooks.memory = [&memory = platform.memory] {
+        const ProcessTreeMemoryUse use = memory.programMemory(ProportionalShare::Skip);
         return MemoryUse{use.ownKb, use.descendantsKb, use.descendants};
     };
-    m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, document,
+    m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, parts.document,
                                               platform.clock.now(), saverRun);
 
     if (platform.displayPower) {

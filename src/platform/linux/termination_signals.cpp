@@ -1,4 +1,4 @@
-#include "browser/termination_signals.h"
+#include "platform/linux/termination_signals.h"
 
 #include <QSocketNotifier>
 #include <atomic>

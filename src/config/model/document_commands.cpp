@@ -1,4 +1,4 @@
-#include "engine/document_commands.h"
+#include "config/model/document_commands.h"
 
 #include "document/document_files.h"
 #include "document/program_values.h"

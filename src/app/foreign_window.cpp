@@ -1,4 +1,4 @@
-#include "browser/foreign_window.h"
+#include "app/foreign_window.h"
 
 #include <QEvent>
 #include <QGuiApplication>

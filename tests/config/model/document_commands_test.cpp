@@ -1,9 +1,9 @@
 // The File menu's commands on real document files: the "Save changes?" question, saving where
 // the document cannot be saved in place, failures that say why, opening, recent documents.
 
+#include "config/model/document_commands.h"
 #include "document/document_files.h"
 #include "document/document_fixture.h"
-#include "engine/document_commands.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "engine/config_password.h"
+#include "config/model/config_password.h"
 
 #include "document/text.h"
 

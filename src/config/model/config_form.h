@@ -1,8 +1,8 @@
 #pragma once
 
+#include "config/model/program_options.h"
 #include "document/document.h"
 #include "document/settings.h"
-#include "engine/program_options.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,10 +2,10 @@
 // become a page entry and back, the range limit, the cached copy's name, and the page list as
 // text.
 
+#include "config/model/page_list_text.h"
+#include "config/model/page_properties.h"
 #include "document/page_cache.h"
 #include "document/page_variables.h"
-#include "engine/page_list_text.h"
-#include "engine/page_properties.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "engine/help_actions.h"
+#include "config/model/help_actions.h"
 
+#include "config/model/config_form.h"
 #include "document/registry_layer.h"
 #include "document/text.h"
-#include "engine/config_form.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 

@@ -1,6 +1,6 @@
 // The configuration password: its one-way scrambling and the checks of the password dialog.
 
-#include "engine/config_password.h"
+#include "config/model/config_password.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "engine/program_options.h"
+#include "config/model/program_options.h"
 
 #include "document/registry_layer.h"
 #include "document/settings.h"

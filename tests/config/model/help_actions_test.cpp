@@ -2,7 +2,7 @@
 // command in HKEY_CLASSES_ROOT first, else the desktop's program for text/html), the
 // percent-encoding and the contact request.
 
-#include "engine/help_actions.h"
+#include "config/model/help_actions.h"
 #include "support/fake_shell.h"
 #include "support/fake_system.h"
 #include "support/memory_registry.h"

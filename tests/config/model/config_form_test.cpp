@@ -1,12 +1,12 @@
 // The configuration dialog's values without the dialog: number boxes and spinners, the update
 // time, the e-mail check, the list editors, and keeping the values (P_ConfigKeep).
 
+#include "config/model/config_form.h"
+#include "config/model/list_editing.h"
+#include "config/model/program_options.h"
 #include "document/document_fixture.h"
 #include "document/page_variables.h"
 #include "document/update_policy.h"
-#include "engine/config_form.h"
-#include "engine/list_editing.h"
-#include "engine/program_options.h"
 #include "engine/screen_saver.h"
 
 #include <QTest>

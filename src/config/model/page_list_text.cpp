@@ -1,6 +1,6 @@
-#include "engine/page_list_text.h"
+#include "config/model/page_list_text.h"
 
-#include "engine/config_form.h"
+#include "config/model/config_form.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "engine/list_editing.h"
+#include "config/model/list_editing.h"
 
 #include "document/page_variables.h"
 

@@ -1,4 +1,4 @@
-#include "engine/page_properties.h"
+#include "config/model/page_properties.h"
 
 #include "document/page_cache.h"
 #include "document/page_variables.h"

@@ -1,16 +1,16 @@
-#include "config/configuration_ui.h"
+#include "app/configuration_ui.h"
 
+#include "app/show_application.h"
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
 #include "browser/qt_desktop.h"
-#include "browser/show_application.h"
 #include "browser/tool_bars.h"
 #include "browser/web_browser.h"
 #include "config/config_dialogs.h"
 #include "config/frm_password.h"
+#include "config/model/program_options.h"
 #include "document/page_cache.h"
 #include "document/page_variables.h"
-#include "engine/program_options.h"
 
 #include <QWebEngineHistory>
 #include <QWebEngineView>
@@ -41,7 +41,7 @@ ConfigurationUi::~ConfigurationUi()
 
 void ConfigurationUi::runPasswordDialog(PasswordLock& lock)
 {
-    SettingsStore& settings = m_show.settings;
+    SettingsStore& settings = m_show.parts.settings;
     frmPassword dialog(
         lock, m_modal,
         [&settings](const QString& scrambled) {
@@ -55,9 +55,14 @@ void ConfigurationUi::openConfigDialog()
 {
     frmMain& window = m_show.window();
     if (!m_dialog) {
-        ConfigContext context{
-            window.documentServices(), m_show.document, m_show.update, m_show.lock,
-            m_show.platform.system,    *this,           m_dialogs,     m_modal};
+        ConfigContext context{window.documentServices(),
+                              m_show.parts.document,
+                              m_show.parts.update,
+                              m_show.parts.lock,
+                              m_show.parts.platform.system,
+                              *this,
+                              m_dialogs,
+                              m_modal};
         // A window of its own over the main window, so that it stands above a full-screen show
         // also where no window manager stacks the windows.
         m_dialog = new frmConfig(context, &window);
@@ -238,7 +243,7 @@ void ConfigurationUi::configClosed(bool accepted)
         // A document opened in the dialog was loaded without its play list; without OK it
         // still becomes the show.
         if (!accepted) {
-            DocumentState& doc = m_show.document;
+            DocumentState& doc = m_show.parts.document;
             ExpandPageList(doc.PageList, doc.PlayList, doc.IncludeList, doc.ExcludeList,
                            ExpansionContextFor(window.documentServices()));
         }

@@ -1,4 +1,4 @@
-#include "engine/config_form.h"
+#include "config/model/config_form.h"
 
 #include "document/document_files.h"
 #include "document/page_variables.h"
