@@ -32,6 +32,7 @@ private Q_SLOTS:
     void soundDocumentsPrintNothing_data();
     void soundDocumentsPrintNothing();
     void savedDocumentPrintsNothing();
+    void parametersKeptInTheUsersSettings();
     void documentsThatCannotBeRead();
 
 private:
@@ -364,6 +365,24 @@ void GpaneCheckTest::savedDocumentPrintsNothing()
 
     const GpaneRunner::Run r = check("saved.gpn");
     QVERIFY2(r.out.isEmpty(), qPrintable(r.out + "\n" + readFileBytes(path)));
+    QCOMPARE(r.exitCode, 0);
+}
+
+// ParamsLocation in the user's settings, not in the document: the document's parameters are
+// not read, and the first of them says so.
+void GpaneCheckTest::parametersKeptInTheUsersSettings()
+{
+    const QString home = m_dir.filePath("home-hkcu");
+    QVERIFY(glasspane::writeFileBytes(home + "/config/glasspane/user.reg",
+                                      "Windows Registry Editor Version 5.00\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\Qorvath\\Glasspane]\r\n"
+                                      "\"ParamsLocation\"=\"HKCU\"\r\n"));
+    write("params.gpn", "[Gpane]\nDefaultTime=20\nRandomMode=Yes\nOnMouseMove=1\n");
+    const GpaneRunner::Run r = GpaneRunner(home).run({"check", "params.gpn"}, m_dir.path());
+    QCOMPARE(r.out, QString("params.gpn:3: warning: RandomMode and the other parameters here are "
+                            "not read: ParamsLocation=HKCU in the user's settings keeps them "
+                            "there; write ParamsLocation=1 here to use the document's "
+                            "[params-in-registry]\n"));
     QCOMPARE(r.exitCode, 0);
 }
 
