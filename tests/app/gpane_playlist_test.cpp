@@ -270,8 +270,7 @@ void GpanePlaylistTest::windowsSpellings_data()
         << QByteArray("[Page2] ; note [x\r\nURL=http://h/2\r\n[Page3]]\r\nURL=http://h/3\r\n")
         << "10\t-\thttp://h/2\n10\t-\thttp://h/3\n";
     QTest::newRow("sections without a name")
-        << QByteArray("[Gpane]\r\n[ ]\r\nURL=http://h/blank\r\n[]\r\nURL=http://h/empty\r\n")
-        << "";
+        << QByteArray("[Gpane]\r\n[ ]\r\nURL=http://h/blank\r\n[]\r\nURL=http://h/empty\r\n") << "";
     QTest::newRow("no-break space kept in a value")
         << QByteArray("[Page1]\r\nURL=http://h/$$\r\nVar1Type=2\r\nVar1Source=\xC2\xA0"
                       "a\r\n")
