@@ -4,6 +4,7 @@
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
 #include "browser/qt_desktop.h"
+#include "browser/show_driver.h"
 #include "browser/tool_bars.h"
 #include "browser/web_browser.h"
 #include "document/document_files.h"
@@ -38,10 +39,6 @@ namespace glasspane {
 
 namespace {
 
-constexpr int kTimerIntervalMs = 200;
-// A new state is acted on at once; a chain of changes that never settles (a list of pages that
-// all fail at once) falls back to the timer's pace after this many steps.
-constexpr int kMaxQuickSteps = 8;
 // After a termination request, the clean-up runs directly when the engine has not ended the
 // program by then (a modal dialog may hold its state machine): well within the two seconds a
 // session gives a program to stop.
@@ -100,10 +97,7 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
             QTimer::singleShot(kScreenshotDelayMs, this, &frmMain::saveScreenshot);
     });
 
-    m_tim = new QTimer(this);
-    m_tim->setObjectName(QStringLiteral("tim"));
-    m_tim->setInterval(kTimerIntervalMs);
-    connect(m_tim, &QTimer::timeout, this, &frmMain::tim_Timer);
+    m_driver = new ShowDriver(m_ctx.internet, this);
 
     // Keys reach HandleKeyDown wherever the focus is in this window, the page included (its
     // key presses go to the view's focus proxy, not to this window).
@@ -113,20 +107,26 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
-    m_tim->stop();
+    m_driver->stop();
     if (m_browser)
         m_browser->setListener(nullptr);
     Form_Unload();
     // The tool bars reach the engine and the browser: they go first.
     m_toolBars.reset();
     m_navigation->attachEngine(nullptr);
+    m_driver->attach(nullptr);
     m_engine.reset();
     m_browser.reset();
 }
 
+QTimer* frmMain::tim() const
+{
+    return m_driver->timer();
+}
+
 void frmMain::setTimerInterval(int ms)
 {
-    m_tim->setInterval(ms);
+    m_driver->timer()->setInterval(ms);
 }
 
 QString frmMain::commandSwitch() const
@@ -238,9 +238,7 @@ void frmMain::Form_Load()
 
     m_loaded = true;
     qCDebug(lcGlasspane) << "start-up: loaded";
-    m_tim->start();
-    // The show starts now, not one timer interval from now.
-    stepSoon();
+    m_driver->start();
 }
 
 void frmMain::createEngine()
@@ -260,7 +258,7 @@ void frmMain::createEngine()
                             m_ctx.program, m_ctx.lock};
     m_engine = std::make_unique<Engine>(ports, std::move(hooks), engineSettings, m_ctx.commandLine);
     m_navigation->attachEngine(m_engine.get());
-    m_engine->setStateChangeListener([this] { stepSoon(); });
+    m_driver->attach(m_engine.get());
 }
 
 bool frmMain::loadCurrentDocument()
@@ -455,18 +453,7 @@ void frmMain::UpdateTitle()
 }
 
 // ---------------------------------------------------------------------------------------------
-// The timer and the keys
-
-void frmMain::tim_Timer()
-{
-    if (!m_engine || m_processEnded)
-        return;
-    m_quickSteps = 0;
-    // The step runs outside the timer's own event: Qt holds a timer back while its handler
-    // runs, and a step may wait for a download while the timer is to go on ticking.
-    QMetaObject::invokeMethod(
-        this, [this] { engineStep(); }, Qt::QueuedConnection);
-}
+// Between pages and the keys
 
 void frmMain::renewPageIfDue()
 {
@@ -480,34 +467,6 @@ void frmMain::renewPageIfDue()
                                      .arg(m_rendererGuard.describe(verdict));
     m_browser->renewPage();
     m_rendererGuard.pageRenewed(verdict.cause);
-}
-
-void frmMain::stepSoon()
-{
-    if (m_stepQueued || !m_engine || m_processEnded || m_quickSteps >= kMaxQuickSteps)
-        return;
-    m_stepQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_stepQueued = false;
-            ++m_quickSteps;
-            engineStep();
-        },
-        Qt::QueuedConnection);
-}
-
-void frmMain::engineStep()
-{
-    if (!m_engine || m_processEnded)
-        return;
-    if (!m_engine->state().EngineInitialised)
-        qCDebug(lcGlasspane) << "start-up: first step";
-    m_engine->EngineTick();
-    // Quitting (also asked for while a download holds the engine) waits for no server; should
-    // the close handler refuse, downloads go on.
-    m_ctx.internet.setClosing(m_terminating || m_processEnded ||
-                              m_engine->CurrentState() == RunState::FINPROG);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -533,8 +492,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 void frmMain::requestTermination()
 {
     m_terminating = true;
-    // A download in progress ends now, and none starts any more.
-    m_ctx.internet.setClosing(true);
+    m_driver->setTerminating();
     if (m_engine && !m_processEnded) {
         m_engine->SetState(RunState::FINPROG);
         // Should the engine be held (a modal dialog), end without it.
@@ -622,7 +580,7 @@ void frmMain::endProcess()
         return;
     m_processEnded = true;
     m_ctx.internet.setClosing(true);
-    m_tim->stop();
+    m_driver->stop();
     // Also when the window refused to close but the engine ends anyway: nothing extracted
     // stays behind.
     Form_Unload();

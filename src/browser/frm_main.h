@@ -29,6 +29,7 @@ class OnlineState;
 class PrivateFolders;
 class Registry;
 class SettingsStore;
+class ShowDriver;
 class Shell;
 class System;
 class ToolBars;
@@ -77,8 +78,8 @@ struct ConfigurationHooks
     std::function<void()> unloadConfigWindows;
 };
 
-// The main window: the page (WebBrowser0), the timer that drives the show (tim), the program's
-// initialisation in its load sequence, and the window side of the engine (Frontend).
+// The main window: the page (WebBrowser0), the program's initialisation in its load sequence,
+// and the window side of the engine (Frontend). A ShowDriver of its own drives the engine.
 class frmMain final : public QMainWindow, public Frontend
 {
     Q_OBJECT
@@ -122,7 +123,8 @@ public:
     WebBrowser& browser() const { return *m_browser; }
     NavigationEvents& navigation() const { return *m_navigation; }
     ToolBars* toolBars() const { return m_toolBars.get(); }
-    QTimer* tim() const { return m_tim; }
+    // The timer that drives the show.
+    QTimer* tim() const;
     const RendererGuard& rendererGuard() const { return m_rendererGuard; }
     const ResourceIndex& resourceIndex() const { return m_resourceIndex; }
     const WindowPlacement& placement() const { return m_placement; }
@@ -168,10 +170,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void tim_Timer();
-    void engineStep();
-    // Runs a step as soon as the present event is done (once, however often it is asked).
-    void stepSoon();
     // SaveWindowPlacement once the events already waiting have run (once however often asked).
     void saveWindowPlacementSoon();
     // Between two pages of the show: a new web page when the old one has grown or aged.
@@ -192,7 +190,7 @@ private:
     DocumentServices& m_documentServices;
     CacheServices& m_cacheServices;
 
-    QTimer* m_tim = nullptr;
+    ShowDriver* m_driver = nullptr;
     std::unique_ptr<WebBrowser> m_browser;
     std::unique_ptr<NavigationEvents> m_navigation;
     std::unique_ptr<ToolBars> m_toolBars;
@@ -213,9 +211,7 @@ private:
     bool m_terminating = false;   // requestTermination: no Quit button needed
     bool m_savedOffline = false;  // on-line state at start, restored at the end
     bool m_processEnded = false;
-    bool m_stepQueued = false;
     bool m_placementSaveQueued = false;
-    int m_quickSteps = 0; // steps run at once since the timer last ticked
 };
 
 } // namespace glasspane

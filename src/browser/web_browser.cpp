@@ -1,73 +1,28 @@
 #include "browser/web_browser.h"
 
+#include "browser/curtain.h"
+#include "browser/page_printer.h"
+#include "browser/page_scripts.h"
+#include "browser/popup_window.h"
 #include "document/page_address.h"
 #include "document/restriction.h"
 #include "platform/log.h"
 
 #include <QDir>
 #include <QEvent>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QLabel>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
 #include <QWebEngineView>
 
 namespace glasspane {
 
 namespace {
 
-// Measures in the application's own script world, out of reach of the page's scripts.
-constexpr quint32 kWorld = QWebEngineScript::ApplicationWorld;
-
-// The scrolling element is the viewport's in both standards and quirks mode, so its client
-// height is the window's visible height and its scroll height the document's.
-const char kMeasureScript[] = R"((function () {
-    var b = document.body;
-    if (!b) return null;
-    var s = document.scrollingElement || document.documentElement;
-    return [Math.max(s.scrollHeight, b.scrollHeight), s.clientHeight];
-})())";
-
-// "no" hides the viewport's vertical scroll bar; "" puts back what the page had.
-const char kScrollScript[] = R"((function (v) {
-    var e = document.documentElement;
-    if (!e) return;
-    if (window.__glasspaneOverflowY === undefined) window.__glasspaneOverflowY = e.style.overflowY;
-    e.style.overflowY = (v === 'no') ? 'hidden' : window.__glasspaneOverflowY;
-})(%1))";
-
-// How long a measure may take before the document completes without one.
-constexpr int kMeasureTimeoutMs = 3000;
 // Pause before a page whose renderer died is loaded again.
 constexpr int kRendererRestartMs = 500;
-// The curtain lifts once the page has painted two frames since it was asked (the engine's own
-// word, asked every so often), and this long after that, for the frame to reach the screen.
-constexpr int kCurtainLiftMs = 60;
-constexpr int kPaintPollMs = 40;
-// A page that paints nothing, or nothing but white, is uncovered after this.
-constexpr int kPaintWaitMs = 2500;
-
-// Asks for two frames; the second one sets the mark that the poll reads.
-const char kPaintMarkScript[] = R"((function () {
-    window.__glasspanePainted = false;
-    requestAnimationFrame(function () {
-        requestAnimationFrame(function () { window.__glasspanePainted = true; });
-    });
-})())";
-const char kPaintPollScript[] = "window.__glasspanePainted === true";
-// Puts an address back on the document's present history entry, keeping the page's state.
-const char kPutBackScript[] = R"((function (u) {
-    try { history.replaceState(history.state, '', u); }
-    catch (e) { try { history.replaceState(null, '', u); } catch (e2) {} }
-})(%1))";
 // A load that another replaced before it ended may end with no word of its own: once the
 // engine has been idle this long after the last end it reported, the page on screen settles it.
 constexpr int kSettleMs = 250;
@@ -86,104 +41,7 @@ QString reasonOf(const QWebEngineLoadingInfo& info)
                : QStringLiteral("the load failed (%1)").arg(info.errorString());
 }
 
-// Whether a picture of the view holds anything but white: the view shows white until the
-// engine's first frame for its present size has reached it, whatever the page has painted. (A
-// page that is white all over is told apart only by the wait running out.)
-bool showsSomething(const QImage& picture)
-{
-    if (picture.isNull())
-        return false;
-    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0xffffff) != 0xffffff)
-                return true;
-        }
-    }
-    return false;
-}
-
-BodyMetrics metricsFrom(const QVariant& value)
-{
-    BodyMetrics m;
-    const QVariantList list = value.toList();
-    if (list.size() == 2) {
-        m.hasBody = true;
-        m.scrollHeight = list.at(0).toInt();
-        m.clientHeight = list.at(1).toInt();
-    }
-    return m;
-}
-
 } // namespace
-
-// A plain browser window of the program for pages that open new windows. Its navigations go
-// through the same checks as the main view's.
-class WebBrowser::PopupWindow final : public QWidget
-{
-public:
-    PopupWindow(WebBrowser& owner, QWebEngineProfile* profile) : QWidget(nullptr, Qt::Window)
-    {
-        setObjectName(QStringLiteral("frmPopup"));
-        setAttribute(Qt::WA_DeleteOnClose);
-        setWindowTitle(QStringLiteral("Glasspane"));
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        m_view = new QWebEngineView(this);
-        m_view->setContextMenuPolicy(Qt::NoContextMenu);
-        m_view->setAcceptDrops(false);
-        m_page = new KioskPage(profile, owner, m_view);
-        m_page->setSilent(owner.Silent());
-        m_view->setPage(m_page);
-        layout->addWidget(m_view);
-        connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
-        connect(m_page, &QWebEnginePage::newWindowRequested, &owner,
-                &WebBrowser::onNewWindowRequested);
-        // The window appears once its page has loaded and reached the view: never as an empty
-        // white window. Until then it stands outside the screen, where the engine paints it.
-        connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-            if (ok && !m_revealed && !m_refused && !isVisible()) {
-                m_place = pos();
-                move(-20000, -20000);
-                show();
-                QTimer::singleShot(kPaintPollMs, this, [this] { revealWhenPainted(kPaintPollMs); });
-            }
-        });
-        resize(800, 600);
-    }
-
-    KioskPage* page() const { return m_page; }
-
-    // Refused before it had anything to show, the window never appears.
-    void navigationDecided(bool accepted)
-    {
-        if (!accepted && !m_revealed) {
-            m_refused = true;
-            close();
-        }
-    }
-
-private:
-    void revealWhenPainted(int waited)
-    {
-        if (m_revealed || m_refused)
-            return;
-        if (waited < kPaintWaitMs && !showsSomething(m_view->grab().toImage())) {
-            QTimer::singleShot(kPaintPollMs, this,
-                               [this, waited] { revealWhenPainted(waited + kPaintPollMs); });
-            return;
-        }
-        m_revealed = true;
-        move(m_place);
-    }
-
-    QWebEngineView* m_view;
-    KioskPage* m_page;
-    QPoint m_place;
-    bool m_revealed = false;
-    bool m_refused = false;
-};
 
 WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_profile(profile)
 {
@@ -192,18 +50,10 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     // No menu with "Back", "View source" or "Inspect", and nothing dropped onto the page.
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
     m_view->setAcceptDrops(false);
-    m_curtain = new QLabel(parentWidget);
-    m_curtain->setObjectName(QStringLiteral("curtain"));
-    m_curtain->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_curtain->setAutoFillBackground(true);
-    QPalette black = m_curtain->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_curtain->setPalette(black);
-    m_curtain->setScaledContents(true);
-    m_curtain->hide();
+    m_curtain = std::make_unique<Curtain>(*m_view, parentWidget);
+    m_printer = std::make_unique<PagePrinter>(*m_view);
     m_view->installEventFilter(this);
     attachPage(false);
-    connect(m_view, &QWebEngineView::printFinished, this, [this](bool) { m_printer.reset(); });
 }
 
 void WebBrowser::attachPage(bool silent)
@@ -245,20 +95,7 @@ void WebBrowser::renewPage()
     // Whatever the old page had under way ends with it, unreported: the caller loads anew.
     ++m_generation;
     ++m_programCount;
-    m_busy = false;
-    m_topPending = false;
-    m_topForProgram = false;
-    m_topCommitted = false;
-    m_topRefused = false;
-    m_topCompleting = false;
-    m_programAwaiting = false;
-    m_programChecked = false;
-    m_commitUrl.clear();
-    m_allowedUrl.clear();
-    m_refusedUrl.clear();
-    m_frameDocuments.clear();
-    m_metrics = BodyMetrics{};
-    m_pageUsed = false;
+    m_state = PageState{};
     attachPage(old->silent());
     // Its renderer process ends with it, and with that process the memory it held.
     delete old;
@@ -272,6 +109,11 @@ WebBrowser::~WebBrowser()
         delete popup.data();
     // The page goes before the view and long before the profile.
     delete m_view;
+}
+
+QLabel* WebBrowser::curtain() const
+{
+    return m_curtain->label();
 }
 
 QList<QWidget*> WebBrowser::popupWindows() const
@@ -310,27 +152,28 @@ void WebBrowser::Navigate(const QString& url)
         });
         return;
     }
-    m_programAddress = url;
-    m_programUrl = target;
-    m_programAwaiting = true;
-    m_programChecked = false;
+    m_state.programAddress = url;
+    m_state.programUrl = target;
+    m_state.programAwaiting = true;
+    m_state.programChecked = false;
     const quint64 count = ++m_programCount;
     raiseCurtain();
 
     std::weak_ptr<int> alive = m_alive;
     QTimer::singleShot(kStartTimeoutMs, this, [this, alive, count] {
-        if (alive.expired() || count != m_programCount || !m_programAwaiting)
+        if (alive.expired() || count != m_programCount || !m_state.programAwaiting)
             return;
         // No load began: either the page on screen already is that address, or nothing will
         // come of it.
-        m_programAwaiting = false;
-        if (m_page->url() == m_programUrl) {
+        m_state.programAwaiting = false;
+        if (m_page->url() == m_state.programUrl) {
             ++m_generation;
-            m_topAddress = m_programAddress;
-            m_frameDocuments.clear();
+            m_state.topAddress = m_state.programAddress;
+            m_state.frameDocuments.clear();
             completeTopLevel();
         } else {
-            reportError(m_programAddress, QStringLiteral("the browser did not start loading it"));
+            reportError(m_state.programAddress,
+                        QStringLiteral("the browser did not start loading it"));
         }
     });
 
@@ -349,7 +192,7 @@ void WebBrowser::Navigate(const QString& url)
 void WebBrowser::startProgramLoad(const QUrl& target, quint64 count)
 {
     // A later Navigate took its place meanwhile.
-    if (count != m_programCount || !m_programAwaiting)
+    if (count != m_programCount || !m_state.programAwaiting)
         return;
     if (movesWithinPage(target)) {
         // No load begins for a move within the page on screen, so the engine asks nobody
@@ -366,7 +209,7 @@ void WebBrowser::startProgramLoad(const QUrl& target, quint64 count)
             dropProgram(QStringLiteral("refused"));
             return;
         }
-        m_programChecked = true;
+        m_state.programChecked = true;
     }
     m_page->load(target);
 }
@@ -382,11 +225,11 @@ bool WebBrowser::movesWithinPage(const QUrl& target) const
 
 void WebBrowser::dropProgram(const QString& reason)
 {
-    m_programAwaiting = false;
-    m_programChecked = false;
-    reportError(m_programAddress, reason);
+    m_state.programAwaiting = false;
+    m_state.programChecked = false;
+    reportError(m_state.programAddress, reason);
     // Nothing came of it: the page on screen stays, as it was.
-    if (!m_topPending && m_goodPage)
+    if (!m_state.topPending && m_goodPage)
         lowerCurtain();
 }
 
@@ -426,8 +269,8 @@ QString WebBrowser::LocationURL() const
     QUrl url = m_page->url();
     // A refused address the page gave itself is never the page's address, not even until it
     // has been put back.
-    if (!m_refusedUrl.isEmpty() && url == m_refusedUrl && !m_allowedUrl.isEmpty())
-        url = m_allowedUrl;
+    if (!m_state.refusedUrl.isEmpty() && url == m_state.refusedUrl && !m_state.allowedUrl.isEmpty())
+        url = m_state.allowedUrl;
     return url.isEmpty() ? QString() : addressOf(url);
 }
 
@@ -470,125 +313,53 @@ bool WebBrowser::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_view)
         return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::Resize && m_view->isVisible() && !m_curtain->isVisible()) {
-        // A view of another size is white until the engine has painted the page again (the
-        // window going full screen, say): the last picture of the page covers it meanwhile.
-        m_curtain->setPixmap(m_lastPicture);
-        if (m_lastPicture.isNull())
-            m_curtain->clear();
-        m_curtain->show();
-        m_curtain->raise();
-        if (m_goodPage && !m_programAwaiting && !m_topPending)
-            liftWhenPainted(m_generation);
-    }
-    if (m_curtain->isVisible() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize))
-        m_curtain->setGeometry(m_view->geometry());
+    // A view of another size is white until the engine has painted the page again (the
+    // window going full screen, say): the last picture of the page covers it meanwhile.
+    if (event->type() == QEvent::Resize && m_view->isVisible() && m_curtain->coverResize() &&
+        m_goodPage && !m_state.programAwaiting && !m_state.topPending)
+        liftWhenPainted(m_generation);
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        m_curtain->followView();
     return QObject::eventFilter(watched, event);
 }
 
 void WebBrowser::raiseCurtain()
 {
-    if (!m_curtain->isVisible()) {
-        // The page on screen, if there is one: a view never shown, or hidden with its window,
-        // has nothing worth keeping, and black is better than white.
-        QPixmap picture;
-        if (m_goodPage && m_view->isVisible())
-            picture = m_view->grab();
-        m_curtain->setPixmap(picture);
-        if (picture.isNull())
-            m_curtain->clear();
-    }
-    m_curtain->setGeometry(m_view->geometry());
-    m_curtain->show();
-    m_curtain->raise();
+    // The page on screen, if there is one.
+    m_curtain->raise(m_goodPage);
 }
 
 void WebBrowser::liftWhenPainted(quint64 generation)
 {
-    m_page->runJavaScript(QString::fromLatin1(kPaintMarkScript), kWorld);
     std::weak_ptr<int> alive = m_alive;
-    auto lift = [this, alive, generation] {
-        QTimer::singleShot(kCurtainLiftMs, this, [this, alive, generation] {
-            if (alive.expired() || generation != m_generation || m_programAwaiting)
-                return;
+    m_curtain->liftWhenPainted(
+        [this, alive, generation] {
+            return !alive.expired() && generation == m_generation && !m_state.programAwaiting;
+        },
+        [this] {
             m_goodPage = true;
-            lowerCurtain();
             qCDebug(lcGlasspane) << "page on screen" << LocationURL();
-            if (m_view->isVisible())
-                m_lastPicture = m_view->grab();
         });
-    };
-    // Each poll asks the page and, while it has not painted, plans the next one; the chain
-    // ends with the lift, with a newer load, or with the wait given up.
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [this, alive, generation, lift, weak = std::weak_ptr(poll)](int waited) {
-        if (alive.expired() || generation != m_generation || m_programAwaiting)
-            return;
-        if (waited > kPaintWaitMs) {
-            lift();
-            return;
-        }
-        m_page->runJavaScript(
-            QString::fromLatin1(kPaintPollScript), kWorld,
-            [this, alive, lift, waited, next = weak.lock()](const QVariant& painted) {
-                if (alive.expired() || !next)
-                    return;
-                // Painted by the page, and seen by the view (a page that is all white passes
-                // only once the wait is over).
-                if (painted.toBool() &&
-                    (!m_view->isVisible() || showsSomething(m_view->grab().toImage())))
-                    lift();
-                else
-                    QTimer::singleShot(kPaintPollMs, this,
-                                       [next, waited] { (*next)(waited + kPaintPollMs); });
-            });
-    };
-    QTimer::singleShot(kPaintPollMs, this, [poll] { (*poll)(kPaintPollMs); });
 }
 
 void WebBrowser::lowerCurtain()
 {
-    m_curtain->hide();
-    m_curtain->clear();
-}
-
-void WebBrowser::measureBody(std::function<void(const BodyMetrics&)> done)
-{
-    // Either the answer or the time-out, whichever comes first, and only once.
-    auto pending = std::make_shared<std::function<void(const BodyMetrics&)>>(std::move(done));
-    std::weak_ptr<int> alive = m_alive;
-    m_page->runJavaScript(QString::fromLatin1(kMeasureScript), kWorld,
-                          [alive, pending](const QVariant& value) {
-                              if (alive.expired() || !*pending)
-                                  return;
-                              auto call = std::exchange(*pending, nullptr);
-                              call(metricsFrom(value));
-                          });
-    QTimer::singleShot(kMeasureTimeoutMs, this, [alive, pending] {
-        if (alive.expired() || !*pending)
-            return;
-        auto call = std::exchange(*pending, nullptr);
-        call(BodyMetrics{});
-    });
+    m_curtain->lower();
 }
 
 void WebBrowser::requestBodyMetrics(std::function<void(const BodyMetrics&)> done)
 {
-    measureBody(std::move(done));
+    MeasureBody(*m_page, this, std::move(done));
 }
 
 void WebBrowser::setBodyScroll(const QString& scroll)
 {
-    const QString value = scroll.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0
-                              ? QStringLiteral("'no'")
-                              : QStringLiteral("''");
-    m_page->runJavaScript(QString::fromLatin1(kScrollScript).arg(value), kWorld);
+    SetBodyScroll(*m_page, scroll);
 }
 
 bool WebBrowser::canPrint() const
 {
-    return !m_printer && !m_busy && !m_page->url().isEmpty();
+    return !m_printer->printing() && !m_state.busy && !m_page->url().isEmpty();
 }
 
 bool WebBrowser::print(QString* error)
@@ -598,18 +369,12 @@ bool WebBrowser::print(QString* error)
             *error = tr("There is no page to print.");
         return false;
     }
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), m_view->window());
-    // Printers only: printing to a file would open a file dialog on the kiosk's disk.
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (!m_printer->print()) {
         // The user changed their mind: nothing to report.
         if (error)
             error->clear();
         return false;
     }
-    m_printer = std::move(printer);
-    m_view->print(m_printer.get());
     return true;
 }
 
@@ -621,7 +386,8 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
     // of the main view.
     const bool topLevel = mainView && isMainFrame;
     // A move within the page that the engine made a load after all was checked already.
-    const bool checked = topLevel && m_programChecked && m_programAwaiting && url == m_programUrl;
+    const bool checked =
+        topLevel && m_state.programChecked && m_state.programAwaiting && url == m_state.programUrl;
     bool cancel = false;
     if (m_listener && !checked) {
         ++m_delivering;
@@ -640,19 +406,19 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
     }
 
     if (isMainFrame) {
-        const bool program = m_programAwaiting && url == m_programUrl;
+        const bool program = m_state.programAwaiting && url == m_state.programUrl;
         // The engine calls a server's redirect and a script's navigation while the page loads
         // both redirects; only the first belongs to the navigation let through last, before its
         // document arrived. The second is the page's own navigation.
-        const bool redirect = type == QWebEnginePage::NavigationTypeRedirect && m_topPending &&
-                              !m_commitUrl.isEmpty();
+        const bool redirect = type == QWebEnginePage::NavigationTypeRedirect &&
+                              m_state.topPending && !m_state.commitUrl.isEmpty();
         if (redirect) {
             // Accepted or not, the load in progress goes on to this address or stops there.
-            m_topUrl = url;
+            m_state.topUrl = url;
             if (cancel)
-                m_topRefused = true;
+                m_state.topRefused = true;
             else
-                m_commitUrl = url;
+                m_state.commitUrl = url;
         } else if (cancel) {
             // Refused: the load under way, if any, goes on.
             if (program)
@@ -662,28 +428,31 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
         } else {
             // A load that replaces the program's own before it completed stands for it; the
             // document it leaves stays on screen until its own arrives.
-            const bool inherits = !program && m_topForProgram && (m_topPending || m_topCompleting);
+            const bool inherits =
+                !program && m_state.topForProgram && (m_state.topPending || m_state.topCompleting);
             ++m_generation;
-            m_topPending = true;
-            m_topUrl = url;
+            m_state.topPending = true;
+            m_state.topUrl = url;
             // The page on screen's own address again: its document arrives without a new
             // address, so nothing marks its arrival, and what changes the address from then on
             // is the page.
-            m_commitUrl = url == m_page->url() ? QUrl() : url;
-            m_topAddress = program ? m_programAddress : inherits ? m_topAddress : addressOf(url);
-            m_topForProgram = program || inherits;
-            m_topCommitted = inherits && m_topCommitted;
-            m_topRefused = false;
-            m_topCompleting = false;
-            m_frameDocuments.clear();
+            m_state.commitUrl = url == m_page->url() ? QUrl() : url;
+            m_state.topAddress = program    ? m_state.programAddress
+                                 : inherits ? m_state.topAddress
+                                            : addressOf(url);
+            m_state.topForProgram = program || inherits;
+            m_state.topCommitted = inherits && m_state.topCommitted;
+            m_state.topRefused = false;
+            m_state.topCompleting = false;
+            m_state.frameDocuments.clear();
             if (program) {
-                m_programAwaiting = false;
-                m_programChecked = false;
+                m_state.programAwaiting = false;
+                m_state.programChecked = false;
             }
         }
     } else if (!cancel) {
-        if (m_topPending) {
-            m_frameDocuments << addressOf(url);
+        if (m_state.topPending) {
+            m_state.frameDocuments << addressOf(url);
         } else {
             // A frame loaded into a page already complete.
             const QString address = addressOf(url);
@@ -704,7 +473,7 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
 {
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
-        m_busy = true;
+        m_state.busy = true;
         return;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
     case QWebEngineLoadingInfo::LoadFailedStatus:
@@ -712,22 +481,22 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
         break;
     }
     // A refused navigation ends too, with its own address: that is no document.
-    if (!m_topPending || info.url() != m_topUrl) {
-        if (!m_topPending)
-            m_busy = false;
+    if (!m_state.topPending || info.url() != m_state.topUrl) {
+        if (!m_state.topPending)
+            m_state.busy = false;
         else
             settleLater();
         // A Navigate that the engine dropped before asking anyone.
-        if (m_programAwaiting && info.url() == m_programUrl)
+        if (m_state.programAwaiting && info.url() == m_state.programUrl)
             dropProgram(reasonOf(info));
         return;
     }
-    m_busy = false;
-    m_topPending = false;
+    m_state.busy = false;
+    m_state.topPending = false;
     const bool httpError = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
                            info.errorCode() >= 400;
-    if (m_topRefused)
-        endTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_topUrl)));
+    if (m_state.topRefused)
+        endTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_state.topUrl)));
     else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus || httpError)
         endTopLevel(reasonOf(info));
     else
@@ -738,15 +507,15 @@ void WebBrowser::onUrlChanged(const QUrl& url)
 {
     if (url.isEmpty())
         return;
-    if (!m_commitUrl.isEmpty() && url == m_commitUrl) {
+    if (!m_state.commitUrl.isEmpty() && url == m_state.commitUrl) {
         // The document of the navigation let through last has arrived.
-        m_commitUrl.clear();
-        m_allowedUrl = url;
-        m_refusedUrl.clear();
+        m_state.commitUrl.clear();
+        m_state.allowedUrl = url;
+        m_state.refusedUrl.clear();
         // The new document has no measured body yet.
-        m_metrics = BodyMetrics{};
-        if (m_topPending)
-            m_topCommitted = true;
+        m_state.metrics = BodyMetrics{};
+        if (m_state.topPending)
+            m_state.topCommitted = true;
         if (m_listener) {
             ++m_delivering;
             m_listener->NavigateComplete2(addressOf(url), true);
@@ -756,27 +525,27 @@ void WebBrowser::onUrlChanged(const QUrl& url)
     }
     // No document arrived: the one on screen has another address. A load under way whose
     // document it is ends with that address.
-    if (m_topPending && m_commitUrl.isEmpty())
-        m_topUrl = url;
-    if (m_programAwaiting && url == m_programUrl) {
+    if (m_state.topPending && m_state.commitUrl.isEmpty())
+        m_state.topUrl = url;
+    if (m_state.programAwaiting && url == m_state.programUrl) {
         // The program's own move within the page on screen: there is no load to wait for.
-        m_programAwaiting = false;
-        m_programChecked = false;
-        m_allowedUrl = url;
-        m_refusedUrl.clear();
+        m_state.programAwaiting = false;
+        m_state.programChecked = false;
+        m_state.allowedUrl = url;
+        m_state.refusedUrl.clear();
         if (m_listener) {
             ++m_delivering;
             m_listener->NavigateComplete2(addressOf(url), true);
             --m_delivering;
         }
-        m_topAddress = m_programAddress;
-        if (m_topPending) {
+        m_state.topAddress = m_state.programAddress;
+        if (m_state.topPending) {
             // The page has not finished loading: its load ends for this move too.
-            m_topForProgram = true;
+            m_state.topForProgram = true;
             return;
         }
         ++m_generation;
-        m_frameDocuments.clear();
+        m_state.frameDocuments.clear();
         completeTopLevel();
         return;
     }
@@ -785,9 +554,9 @@ void WebBrowser::onUrlChanged(const QUrl& url)
 
 void WebBrowser::pageAddressChanged(const QUrl& url)
 {
-    if (url == m_allowedUrl) {
+    if (url == m_state.allowedUrl) {
         // Back where it was let through last (a refused address put back, say).
-        m_refusedUrl.clear();
+        m_state.refusedUrl.clear();
         return;
     }
     bool refuse = false;
@@ -797,19 +566,16 @@ void WebBrowser::pageAddressChanged(const QUrl& url)
         --m_delivering;
     }
     if (!refuse) {
-        m_allowedUrl = url;
-        m_refusedUrl.clear();
+        m_state.allowedUrl = url;
+        m_state.refusedUrl.clear();
         return;
     }
-    m_refusedUrl = url;
-    if (m_allowedUrl.isEmpty())
+    m_state.refusedUrl = url;
+    if (m_state.allowedUrl.isEmpty())
         return;
     // Nothing was loaded, so nothing is left: the document gets its address back, which its
     // own scripts then see too (a reload or a router reads it).
-    const QString address =
-        QString::fromUtf8(QJsonDocument(QJsonArray{m_allowedUrl.toString(QUrl::FullyEncoded)})
-                              .toJson(QJsonDocument::Compact));
-    m_page->runJavaScript(QString::fromLatin1(kPutBackScript).arg(address), kWorld);
+    PutBackAddress(*m_page, m_state.allowedUrl);
 }
 
 void WebBrowser::settleLater()
@@ -817,7 +583,7 @@ void WebBrowser::settleLater()
     const quint64 generation = m_generation;
     std::weak_ptr<int> alive = m_alive;
     QTimer::singleShot(kSettleMs, this, [this, alive, generation] {
-        if (alive.expired() || generation != m_generation || !m_topPending)
+        if (alive.expired() || generation != m_generation || !m_state.topPending)
             return;
         if (m_page->isLoading()) {
             // Its end may yet come; until it does, it is asked again.
@@ -825,9 +591,9 @@ void WebBrowser::settleLater()
             return;
         }
         // Loading stopped without a word about this load: the page on screen says how it went.
-        m_busy = false;
-        m_topPending = false;
-        endTopLevel(m_page->url() == m_topUrl && !m_topRefused
+        m_state.busy = false;
+        m_state.topPending = false;
+        endTopLevel(m_page->url() == m_state.topUrl && !m_state.topRefused
                         ? QString()
                         : QStringLiteral("the load ended without its page"));
     });
@@ -836,56 +602,56 @@ void WebBrowser::settleLater()
 void WebBrowser::endTopLevel(const QString& failure)
 {
     if (failure.isEmpty()) {
-        m_commitUrl.clear();
+        m_state.commitUrl.clear();
         completeTopLevel();
         return;
     }
-    if (m_topForProgram && m_topCommitted && !m_commitUrl.isEmpty()) {
+    if (m_state.topForProgram && m_state.topCommitted && !m_state.commitUrl.isEmpty()) {
         // The page's own navigation (a script's, while it loaded) came to nothing, refused
         // here or by the engine: the program's page it meant to leave is still what is shown,
         // and its load ends as that page's once it has stopped loading.
         qCDebug(lcGlasspane).noquote()
             << QStringLiteral("the page's own navigation to %1 ended without a page (%2); "
                               "the page stays")
-                   .arg(addressOf(m_topUrl), failure);
-        m_commitUrl.clear();
-        m_busy = true;
-        m_topPending = true;
-        m_topUrl = m_page->url();
-        m_topRefused = false;
+                   .arg(addressOf(m_state.topUrl), failure);
+        m_state.commitUrl.clear();
+        m_state.busy = true;
+        m_state.topPending = true;
+        m_state.topUrl = m_page->url();
+        m_state.topRefused = false;
         settleLater();
         return;
     }
-    m_commitUrl.clear();
+    m_state.commitUrl.clear();
     failTopLevel(failure);
 }
 
 void WebBrowser::failTopLevel(const QString& reason)
 {
     ++m_generation; // a measure still under way completes nothing
-    m_topCompleting = false;
-    m_frameDocuments.clear();
-    if (m_topCommitted) {
+    m_state.topCompleting = false;
+    m_state.frameDocuments.clear();
+    if (m_state.topCommitted) {
         // Whatever came in its place (a server's error page) stays behind the curtain.
         m_goodPage = false;
     } else if (m_goodPage) {
         // The page before is still there.
         lowerCurtain();
     }
-    reportError(m_topAddress, reason);
+    reportError(m_state.topAddress, reason);
 }
 
 void WebBrowser::completeTopLevel()
 {
     const quint64 generation = m_generation;
-    const QStringList frames = std::exchange(m_frameDocuments, {});
-    m_topCompleting = true;
-    measureBody([this, generation, frames](const BodyMetrics& metrics) {
+    const QStringList frames = std::exchange(m_state.frameDocuments, {});
+    m_state.topCompleting = true;
+    MeasureBody(*m_page, this, [this, generation, frames](const BodyMetrics& metrics) {
         // A newer load has begun: it will complete on its own (and stands for this one).
         if (generation != m_generation)
             return;
-        m_topCompleting = false;
-        m_metrics = metrics;
+        m_state.topCompleting = false;
+        m_state.metrics = metrics;
         const QString location = LocationURL();
         if (m_listener) {
             ++m_delivering;
@@ -895,7 +661,7 @@ void WebBrowser::completeTopLevel()
                 m_listener->DocumentComplete(location, true);
             --m_delivering;
         }
-        m_pageUsed = true;
+        m_state.pageUsed = true;
         const qint64 renderer = m_page->renderProcessPid();
         if (renderer != m_loggedRenderer) {
             m_loggedRenderer = renderer;
@@ -945,7 +711,9 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
 
 void WebBrowser::openPopup(QWebEngineNewWindowRequest& request)
 {
-    auto* popup = new PopupWindow(*this, m_profile);
+    auto* popup = new PopupWindow(*this, m_profile, Silent());
+    connect(popup->page(), &QWebEnginePage::newWindowRequested, this,
+            &WebBrowser::onNewWindowRequested);
     m_popups.erase(std::remove_if(m_popups.begin(), m_popups.end(),
                                   [](const QPointer<QWidget>& p) { return p.isNull(); }),
                    m_popups.end());

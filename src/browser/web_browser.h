@@ -4,7 +4,6 @@
 #include "platform/browser.h"
 
 #include <QObject>
-#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
@@ -12,7 +11,6 @@
 #include <vector>
 
 class QLabel;
-class QPrinter;
 class QWebEngineNewWindowRequest;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
@@ -20,6 +18,9 @@ class QWebEngineView;
 class QWidget;
 
 namespace glasspane {
+
+class Curtain;
+class PagePrinter;
 
 // The Browser port on Qt WebEngine: one view (objectName "WebBrowser0") with its page, the
 // four events with the top-level test, and the program's own pop-up windows.
@@ -64,10 +65,10 @@ public:
     void renewPage();
     // Whether a page has completed in the present page since it was made (a new page holds
     // nothing worth renewing it for).
-    bool pageUsed() const { return m_pageUsed; }
+    bool pageUsed() const { return m_state.pageUsed; }
     KioskPage* page() const { return m_page; }
     // The curtain (objectName "curtain"), a sibling above the view.
-    QLabel* curtain() const { return m_curtain; }
+    QLabel* curtain() const;
     // The separate pop-up windows now open.
     QList<QWidget*> popupWindows() const;
 
@@ -83,14 +84,14 @@ public:
     void Stop() override;
     void Refresh() override;
     QString LocationURL() const override;
-    bool Busy() const override { return m_busy; }
+    bool Busy() const override { return m_state.busy; }
     bool Silent() const override;
     void setSilent(bool silent) override;
     bool isVisible() const override;
     void setVisible(bool visible) override;
     void setFocus() override;
     void ClosePopups() override;
-    BodyMetrics bodyMetrics() const override { return m_metrics; }
+    BodyMetrics bodyMetrics() const override { return m_state.metrics; }
     void requestBodyMetrics(std::function<void(const BodyMetrics&)> done) override;
     void setBodyScroll(const QString& scroll) override;
     bool canPrint() const override;
@@ -103,7 +104,34 @@ Q_SIGNALS:
     void rendererRestarted();
 
 private:
-    class PopupWindow;
+    // What the browser knows of the loads in its present page. A new page (renewPage) starts
+    // from a fresh one.
+    struct PageState
+    {
+        bool busy = false;
+        bool topPending = false;    // a top-level load was let through and has not ended
+        QUrl topUrl;                // its address, followed through redirects
+        QString topAddress;         // the address its end is reported with
+        bool topForProgram = false; // it is (or replaced) the load of a Navigate
+        bool topCommitted = false;  // a document of it (or of the load it replaced) is on screen
+        bool topRefused = false;    // one of its redirects was refused
+        bool topCompleting = false; // it ended well and its completion is on its way
+        // The top-level navigation let through last whose document has not arrived yet.
+        QUrl commitUrl;
+        // The last Navigate, until the engine has taken it up.
+        QString programAddress;
+        QUrl programUrl;
+        bool programAwaiting = false;
+        bool programChecked = false; // its BeforeNavigate2 was delivered before it was made
+        // The last address of the document on screen that was let through, and an address the
+        // page gave itself that was refused (and is being put back).
+        QUrl allowedUrl;
+        QUrl refusedUrl;
+        QStringList frameDocuments;
+        BodyMetrics metrics;
+        // A page has completed since the page was made.
+        bool pageUsed = false;
+    };
 
     // A new page on the view, wired to this object.
     void attachPage(bool silent);
@@ -125,47 +153,24 @@ private:
     void raiseCurtain();
     void lowerCurtain();
     void liftWhenPainted(quint64 generation);
-    void measureBody(std::function<void(const BodyMetrics&)> done);
     void openPopup(QWebEngineNewWindowRequest& request);
 
     QWebEngineProfile* m_profile;
     QWebEngineView* m_view = nullptr;
     KioskPage* m_page = nullptr;
-    QLabel* m_curtain = nullptr;
+    std::unique_ptr<Curtain> m_curtain;
+    std::unique_ptr<PagePrinter> m_printer;
     bool m_goodPage = false; // the view shows a page that completed
-    QPixmap m_lastPicture;   // of the last page that completed, as it was painted
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
-    std::unique_ptr<QPrinter> m_printer;
     // Callbacks that arrive after this object began to die must do nothing.
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
-    bool m_busy = false;
-    bool m_topPending = false;    // a top-level load was let through and has not ended
-    QUrl m_topUrl;                // its address, followed through redirects
-    QString m_topAddress;         // the address its end is reported with
-    bool m_topForProgram = false; // it is (or replaced) the load of a Navigate
-    bool m_topCommitted = false;  // a document of it (or of the load it replaced) is on screen
-    bool m_topRefused = false;    // one of its redirects was refused
-    bool m_topCompleting = false; // it ended well and its completion is on its way
-    quint64 m_generation = 0;     // counts the top-level loads let through
-    // The top-level navigation let through last whose document has not arrived yet.
-    QUrl m_commitUrl;
-    // The last Navigate, until the engine has taken it up.
-    QString m_programAddress;
-    QUrl m_programUrl;
-    bool m_programAwaiting = false;
-    bool m_programChecked = false; // its BeforeNavigate2 was delivered before it was made
-    quint64 m_programCount = 0;
-    // The last address of the document on screen that was let through, and an address the
-    // page gave itself that was refused (and is being put back).
-    QUrl m_allowedUrl;
-    QUrl m_refusedUrl;
-    QStringList m_frameDocuments;
-    BodyMetrics m_metrics;
+    PageState m_state;
+    quint64 m_generation = 0;    // counts the top-level loads let through
+    quint64 m_programCount = 0;  // counts the Navigate calls
     int m_delivering = 0;        // inside a listener call
     qint64 m_loggedRenderer = 0; // the renderer process the log named last
-    bool m_pageUsed = false;
 };
 
 } // namespace glasspane

@@ -50,6 +50,32 @@ void checkOption(QButtonGroup* group, int id)
         option->setChecked(true);
 }
 
+// The binding of a field of the form, by the kind of control that shows it.
+FormBinding bind(QString ConfigForm::*field, QLineEdit* box)
+{
+    return {[=](const ConfigForm& f) { box->setText(f.*field); },
+            [=](ConfigForm& f) { f.*field = box->text(); }};
+}
+
+FormBinding bind(bool ConfigForm::*field, QCheckBox* box)
+{
+    return {[=](const ConfigForm& f) { box->setChecked(f.*field); },
+            [=](ConfigForm& f) { f.*field = box->isChecked(); }};
+}
+
+// Options numbered by their button ids; none checked reads as the first.
+FormBinding bind(int ConfigForm::*field, QButtonGroup* group)
+{
+    return {[=](const ConfigForm& f) { checkOption(group, f.*field); },
+            [=](ConfigForm& f) { f.*field = std::max(0, group->checkedId()); }};
+}
+
+FormBinding bind(int ConfigForm::*field, QComboBox* box)
+{
+    return {[=](const ConfigForm& f) { box->setCurrentIndex(f.*field); },
+            [=](ConfigForm& f) { f.*field = std::max(0, box->currentIndex()); }};
+}
+
 } // namespace
 
 // Gives up the dialog's top-most state while one of its modal children is open, so that the
@@ -157,6 +183,7 @@ frmConfig::frmConfig(ConfigContext context, QWidget* parent)
     layout->addLayout(body, 1);
     setMinimumSize(std::max(660, m_strip->sizeHint().width()), 560);
 
+    bindForm();
     connectChanges();
 }
 
@@ -355,48 +382,71 @@ void frmConfig::setUp()
     m_configLoaded = true;
 }
 
+void frmConfig::bindForm()
+{
+    // In the order the controls are filled: a control's reaction may read those before it.
+    m_form = {
+        bind(&ConfigForm::HomePage, m_txtHomePage),
+        bind(&ConfigForm::AutoHome, m_chkAutoHome),
+        bind(&ConfigForm::Splash, m_chkSplash),
+        bind(&ConfigForm::MouseMove, m_optMouseMove),
+        bind(&ConfigForm::ScreenSaveActive, m_chkScreenSaveActive),
+        bind(&ConfigForm::ScreenSaveTimeOut, m_screenSaveTimeOut->text),
+        bind(&ConfigForm::AutoLoop, m_chkAutoLoop),
+        bind(&ConfigForm::DefaultTime, m_defaultTime->text),
+        bind(&ConfigForm::FirstPageIsLastPage, m_chkFirstPageIsLastPage),
+
+        bind(&ConfigForm::Random, m_chkRandom),
+        bind(&ConfigForm::FullScreen, m_chkFullScreen),
+        bind(&ConfigForm::TopMost, m_chkTopMost),
+        bind(&ConfigForm::NewWindow, m_optNewWindow),
+        bind(&ConfigForm::RemoveVertScroll, m_optRemoveVertScroll),
+
+        bind(&ConfigForm::HelpEnabled, m_chkHelpEnabled),
+        bind(&ConfigForm::HelpURL, m_txtHelpURL),
+        bind(&ConfigForm::Reboot, m_chkReboot),
+        bind(&ConfigForm::RebootTimeH, m_rebootTimeH->text),
+        bind(&ConfigForm::RebootTimeM, m_rebootTimeM->text),
+        bind(&ConfigForm::ForceReboot, m_chkForceReboot),
+        bind(&ConfigForm::AutoLogin, m_chkAutoLogin),
+        bind(&ConfigForm::UserName, m_txtUserName),
+        bind(&ConfigForm::Domain, m_txtDomain),
+
+        bind(&ConfigForm::UpdateScheme, m_cboUpdateScheme),
+        bind(&ConfigForm::ForceReconnect, m_chkForceReconnect),
+        bind(&ConfigForm::UpdateTimeH, m_updateTimeH->text),
+        bind(&ConfigForm::UpdateTimeM, m_updateTimeM->text),
+        bind(&ConfigForm::MaxTime, m_maxTime->text),
+        bind(&ConfigForm::UpdateDelay, m_updateDelay->text),
+        // The box stands on two tabs; both show the field.
+        bind(&ConfigForm::TestURLIsHomePage, m_chkTestURLIsHomePage[0]),
+        {[this](const ConfigForm& f) {
+             m_chkTestURLIsHomePage[1]->setChecked(f.TestURLIsHomePage);
+         },
+         [](ConfigForm&) {}},
+        bind(&ConfigForm::TestURL, m_txtTestURL),
+
+        bind(&ConfigForm::DefaultSS, m_chkDefaultSS),
+        bind(&ConfigForm::DefaultFile, m_chkDefaultFile),
+        bind(&ConfigForm::DefaultProgram, m_chkDefaultProgram),
+        // "Local machine (all users)" is option 0, "Current user" option 1.
+        {[this](const ConfigForm& f) { checkOption(m_optRegKey, f.MachineScope ? 0 : 1); },
+         [this](ConfigForm& f) { f.MachineScope = m_optRegKey->checkedId() != 1; }},
+
+        bind(&ConfigForm::ToolRunLocked, m_chkToolRunLocked),
+        bind(&ConfigForm::ToolNavLocked, m_chkToolNavLocked),
+        bind(&ConfigForm::EMail, m_txtEMail),
+        bind(&ConfigForm::Private, m_chkPrivate),
+    };
+}
+
 void frmConfig::setForm(const ConfigForm& f)
 {
     m_syncing = true;
-    m_txtHomePage->setText(f.HomePage);
-    m_chkAutoHome->setChecked(f.AutoHome);
-    m_chkSplash->setChecked(f.Splash);
-    checkOption(m_optMouseMove, f.MouseMove);
+    for (const FormBinding& field : m_form)
+        field.show(f);
     m_lblToolRun->setText(ToolRunStatusText(f.MouseMove));
-    m_chkScreenSaveActive->setChecked(f.ScreenSaveActive);
-    m_screenSaveTimeOut->text->setText(f.ScreenSaveTimeOut);
-    m_chkAutoLoop->setChecked(f.AutoLoop);
-    m_defaultTime->text->setText(f.DefaultTime);
-    m_chkFirstPageIsLastPage->setChecked(f.FirstPageIsLastPage);
-
-    m_chkRandom->setChecked(f.Random);
-    m_chkFullScreen->setChecked(f.FullScreen);
-    m_chkTopMost->setChecked(f.TopMost);
-    checkOption(m_optNewWindow, f.NewWindow);
-    checkOption(m_optRemoveVertScroll, f.RemoveVertScroll);
-
-    m_chkHelpEnabled->setChecked(f.HelpEnabled);
-    m_txtHelpURL->setText(f.HelpURL);
-    m_chkReboot->setChecked(f.Reboot);
-    m_rebootTimeH->text->setText(f.RebootTimeH);
-    m_rebootTimeM->text->setText(f.RebootTimeM);
-    m_chkForceReboot->setChecked(f.ForceReboot);
-    m_chkAutoLogin->setChecked(f.AutoLogin);
-    m_txtUserName->setText(f.UserName);
-    m_txtDomain->setText(f.Domain);
-
-    m_cboUpdateScheme->setCurrentIndex(f.UpdateScheme);
-    m_chkForceReconnect->setChecked(f.ForceReconnect);
-    m_updateTimeH->text->setText(f.UpdateTimeH);
-    m_updateTimeM->text->setText(f.UpdateTimeM);
-    m_maxTime->text->setText(f.MaxTime);
-    m_updateDelay->text->setText(f.UpdateDelay);
-    m_chkTestURLIsHomePage[0]->setChecked(f.TestURLIsHomePage);
-    m_chkTestURLIsHomePage[1]->setChecked(f.TestURLIsHomePage);
-    m_txtTestURL->setText(f.TestURL);
-
     auto oneWay = [](QCheckBox* box, QLabel* status, bool ticked, const QString& text) {
-        box->setChecked(ticked);
         status->setText(text);
         // Each of these can be set here, not undone.
         box->setEnabled(!ticked);
@@ -405,12 +455,6 @@ void frmConfig::setForm(const ConfigForm& f)
     oneWay(m_chkDefaultSS, m_lblDefaultSS, f.DefaultSS, f.DefaultSSText);
     oneWay(m_chkDefaultFile, m_lblDefaultFile, f.DefaultFile, f.DefaultFileText);
     oneWay(m_chkDefaultProgram, m_lblDefaultProgram, f.DefaultProgram, f.DefaultProgramText);
-    checkOption(m_optRegKey, f.MachineScope ? 0 : 1);
-
-    m_chkToolRunLocked->setChecked(f.ToolRunLocked);
-    m_chkToolNavLocked->setChecked(f.ToolNavLocked);
-    m_txtEMail->setText(f.EMail);
-    m_chkPrivate->setChecked(f.Private);
 
     // A stored number outside a spinner's range fills the box and leaves the spinner alone.
     for (auto& box : m_numberBoxes) {
@@ -425,45 +469,8 @@ void frmConfig::setForm(const ConfigForm& f)
 ConfigForm frmConfig::form() const
 {
     ConfigForm f;
-    f.HomePage = m_txtHomePage->text();
-    f.AutoHome = m_chkAutoHome->isChecked();
-    f.Splash = m_chkSplash->isChecked();
-    f.ScreenSaveActive = m_chkScreenSaveActive->isChecked();
-    f.ScreenSaveTimeOut = m_screenSaveTimeOut->text->text();
-    f.MouseMove = std::max(0, m_optMouseMove->checkedId());
-    f.DefaultTime = m_defaultTime->text->text();
-    f.AutoLoop = m_chkAutoLoop->isChecked();
-    f.FirstPageIsLastPage = m_chkFirstPageIsLastPage->isChecked();
-    f.TestURLIsHomePage = m_chkTestURLIsHomePage[0]->isChecked();
-    f.Random = m_chkRandom->isChecked();
-    f.FullScreen = m_chkFullScreen->isChecked();
-    f.TopMost = m_chkTopMost->isChecked();
-    f.NewWindow = std::max(0, m_optNewWindow->checkedId());
-    f.RemoveVertScroll = std::max(0, m_optRemoveVertScroll->checkedId());
-    f.MachineScope = m_optRegKey->checkedId() != 1;
-    f.DefaultSS = m_chkDefaultSS->isChecked();
-    f.DefaultFile = m_chkDefaultFile->isChecked();
-    f.DefaultProgram = m_chkDefaultProgram->isChecked();
-    f.ToolRunLocked = m_chkToolRunLocked->isChecked();
-    f.ToolNavLocked = m_chkToolNavLocked->isChecked();
-    f.Reboot = m_chkReboot->isChecked();
-    f.RebootTimeH = m_rebootTimeH->text->text();
-    f.RebootTimeM = m_rebootTimeM->text->text();
-    f.ForceReboot = m_chkForceReboot->isChecked();
-    f.AutoLogin = m_chkAutoLogin->isChecked();
-    f.UserName = m_txtUserName->text();
-    f.Domain = m_txtDomain->text();
-    f.UpdateScheme = std::max(0, m_cboUpdateScheme->currentIndex());
-    f.UpdateTimeH = m_updateTimeH->text->text();
-    f.UpdateTimeM = m_updateTimeM->text->text();
-    f.UpdateDelay = m_updateDelay->text->text();
-    f.MaxTime = m_maxTime->text->text();
-    f.ForceReconnect = m_chkForceReconnect->isChecked();
-    f.TestURL = m_txtTestURL->text();
-    f.HelpEnabled = m_chkHelpEnabled->isChecked();
-    f.HelpURL = m_txtHelpURL->text();
-    f.EMail = m_txtEMail->text();
-    f.Private = m_chkPrivate->isChecked();
+    for (const FormBinding& field : m_form)
+        field.take(f);
     return f;
 }
 

@@ -50,6 +50,13 @@ struct ConfigContext
     ModalRunner& modal;
 };
 
+// One field of the configuration form and the control that shows it, copied both ways.
+struct FormBinding
+{
+    std::function<void(const ConfigForm&)> show;
+    std::function<void(ConfigForm&)> take;
+};
+
 // The configuration dialog: twelve tabs, a menu bar, OK and Cancel. It works on copies of the
 // options and of the document's lists; OK (and File > Save, Save As) keeps them (P_ConfigKeep)
 // and saves the document and the settings. It stays above the show's windows, and gives that
@@ -143,6 +150,8 @@ private:
 
     // ---- set-up and the controls ----
     void setUp();
+    // The table of the form's fields and their controls, used both ways.
+    void bindForm();
     void setForm(const ConfigForm& form);
     void fillLists();
     void refreshFileMenu();
@@ -208,6 +217,7 @@ private:
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdCancel = nullptr;
     std::vector<std::unique_ptr<NumberBox>> m_numberBoxes;
+    std::vector<FormBinding> m_form;
 
     // General
     QLineEdit* m_txtHomePage = nullptr;
