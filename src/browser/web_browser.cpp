@@ -480,6 +480,22 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
     case QWebEngineLoadingInfo::LoadStoppedStatus:
         break;
     }
+    // A document whose script changed its address (history.replaceState) as it arrived may be
+    // reported with that address only (Qt 6.8, on a busy machine): the page on screen ended
+    // this load at an address of the same site.
+    if (m_state.topPending && !m_state.commitUrl.isEmpty() && info.url() != m_state.topUrl &&
+        info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
+        info.url() == m_page->url() && info.url().scheme() == m_state.commitUrl.scheme() &&
+        info.url().authority() == m_state.commitUrl.authority()) {
+        // (Its address was checked already when the change itself was reported.)
+        const bool checked = m_state.allowedUrl == info.url();
+        documentArrived();
+        m_state.topUrl = info.url();
+        if (checked)
+            m_state.allowedUrl = info.url();
+        else
+            pageAddressChanged(info.url());
+    }
     // A refused navigation ends too, with its own address: that is no document.
     if (!m_state.topPending || info.url() != m_state.topUrl) {
         if (!m_state.topPending)
@@ -508,48 +524,63 @@ void WebBrowser::onUrlChanged(const QUrl& url)
     if (url.isEmpty())
         return;
     if (!m_state.commitUrl.isEmpty() && url == m_state.commitUrl) {
-        // The document of the navigation let through last has arrived.
-        m_state.commitUrl.clear();
-        m_state.allowedUrl = url;
-        m_state.refusedUrl.clear();
-        // The new document has no measured body yet.
-        m_state.metrics = BodyMetrics{};
-        if (m_state.topPending)
-            m_state.topCommitted = true;
-        if (m_listener) {
-            ++m_delivering;
-            m_listener->NavigateComplete2(addressOf(url), true);
-            --m_delivering;
-        }
+        documentArrived();
         return;
     }
     // No document arrived: the one on screen has another address. A load under way whose
     // document it is ends with that address.
     if (m_state.topPending && m_state.commitUrl.isEmpty())
         m_state.topUrl = url;
-    if (m_state.programAwaiting && url == m_state.programUrl) {
-        // The program's own move within the page on screen: there is no load to wait for.
+    // The program's own move within the page on screen. A page that changes its address again
+    // as it arrives (a deck's first slide back to "#/") may leave only that address to be
+    // reported (Qt 6.8): the move was made all the same.
+    const bool programMove =
+        m_state.programAwaiting &&
+        (url == m_state.programUrl ||
+         (m_state.programChecked &&
+          url.adjusted(QUrl::RemoveFragment) == m_state.programUrl.adjusted(QUrl::RemoveFragment)));
+    if (programMove) {
+        // There is no load to wait for.
+        const QUrl moved = m_state.programUrl;
         m_state.programAwaiting = false;
         m_state.programChecked = false;
-        m_state.allowedUrl = url;
+        m_state.allowedUrl = moved;
         m_state.refusedUrl.clear();
         if (m_listener) {
             ++m_delivering;
-            m_listener->NavigateComplete2(addressOf(url), true);
+            m_listener->NavigateComplete2(addressOf(moved), true);
             --m_delivering;
         }
         m_state.topAddress = m_state.programAddress;
         if (m_state.topPending) {
             // The page has not finished loading: its load ends for this move too.
             m_state.topForProgram = true;
-            return;
+        } else {
+            ++m_generation;
+            m_state.frameDocuments.clear();
+            completeTopLevel();
         }
-        ++m_generation;
-        m_state.frameDocuments.clear();
-        completeTopLevel();
-        return;
+        if (url == moved)
+            return;
     }
     pageAddressChanged(url);
+}
+
+void WebBrowser::documentArrived()
+{
+    // The document of the navigation let through last has arrived.
+    const QUrl url = std::exchange(m_state.commitUrl, QUrl());
+    m_state.allowedUrl = url;
+    m_state.refusedUrl.clear();
+    // The new document has no measured body yet.
+    m_state.metrics = BodyMetrics{};
+    if (m_state.topPending)
+        m_state.topCommitted = true;
+    if (m_listener) {
+        ++m_delivering;
+        m_listener->NavigateComplete2(addressOf(url), true);
+        --m_delivering;
+    }
 }
 
 void WebBrowser::pageAddressChanged(const QUrl& url)

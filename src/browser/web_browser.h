@@ -140,6 +140,7 @@ private:
                              bool isMainFrame) override;
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onUrlChanged(const QUrl& url);
+    void documentArrived();
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
     void completeTopLevel();
     void endTopLevel(const QString& failure);

@@ -549,12 +549,18 @@ private Q_SLOTS:
             m_browser->Navigate(m_server.url(QStringLiteral("/deck#/") + slide));
             QTRY_COMPARE_WITH_TIMEOUT(m_events.topCompletions, before + 1, 15000);
             QCOMPARE(m_browser->page()->title(), QStringLiteral("slide ") + slide);
-            // (Slide 0 also puts its address back to "#/" meanwhile.)
-            QCOMPARE(m_events.log.filter(QRegularExpression(QStringLiteral("^(?!address)"))),
+            // Slide 0 also puts its address back to "#/": Qt 6.4 reports that before the move
+            // completes, Qt 6.8 after it.
+            const QStringList rows =
+                m_events.log.filter(QRegularExpression(QStringLiteral("^(?!address)")));
+            QCOMPARE(rows.mid(0, 2),
                      (QStringList{QStringLiteral("before top /deck#/") + slide,
-                                  QStringLiteral("navigated top /deck#/") + slide,
-                                  QStringLiteral("complete top /deck#/") +
-                                      (slide == u"0" ? QString() : slide)}));
+                                  QStringLiteral("navigated top /deck#/") + slide}));
+            QStringList completions{QStringLiteral("complete top /deck#/") + slide};
+            if (slide == u"0")
+                completions << QStringLiteral("complete top /deck#/");
+            QCOMPARE(rows.size(), 3);
+            QVERIFY2(completions.contains(rows.last()), qPrintable(rows.last()));
             QTRY_VERIFY(!m_browser->curtain()->isVisible());
         }
         // Slide 0 put its own address back to "#/".
@@ -923,7 +929,10 @@ private Q_SLOTS:
         other.replace(QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.2"));
         m_browser->Navigate(other);
         QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 15000);
-        QCOMPARE(errors.first(), -20); // net::ERR_BLOCKED_BY_CLIENT
+        // What the engine makes of a blocked request: net::ERR_BLOCKED_BY_CLIENT on Qt 6.4,
+        // net::ERR_ACCESS_DENIED on 6.8 (a block that failed would be refused: -102).
+        const int blocked = QT_VERSION >= QT_VERSION_CHECK(6, 8, 0) ? -10 : -20;
+        QCOMPARE(errors.first(), blocked);
 
         m_online.setOffline(false);
         errors.clear();
@@ -931,7 +940,7 @@ private Q_SLOTS:
         m_browser->Navigate(other);
         QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions + int(m_events.errors.size()) > before,
                                  15000);
-        QVERIFY(!errors.contains(-20));
+        QVERIFY(!errors.contains(blocked));
         disconnect(connection);
     }
 
