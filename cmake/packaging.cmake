@@ -21,9 +21,11 @@ information screens, kiosks and as a screen saver. Visitors can browse within al
 prefixes; pages can be cached for off-line display; a password guards the configuration; the
 machine can be rebooted daily. It comes with a systemd user unit that keeps the show running.
 The gpane command prints the play list of a document and the cache name of an address.")
-# The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process)
-# and libcurl runtime packages the programs link; fonts come with fontconfig.
+# The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process),
+# libcurl and libsodium runtime packages the programs link; fonts come with fontconfig.
+# libsodium is named as well: the configuration password cannot be checked without it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsodium23")
 # xdg-open for external programs, gio for network shares, the session bus the desktop speaks.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, dbus-user-session")
 

@@ -44,8 +44,8 @@ void ConfigurationUi::runPasswordDialog(PasswordLock& lock)
     SettingsStore& settings = m_show.parts.settings;
     frmPassword dialog(
         lock, m_modal,
-        [&settings](const QString& scrambled) {
-            (void)WriteGeneralOption(settings, Setting::Password, scrambled);
+        [&settings](const QString& stored) {
+            return WriteGeneralOption(settings, Setting::Password, stored);
         },
         &m_show.window());
     m_modal.exec(dialog);

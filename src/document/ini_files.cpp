@@ -1,13 +1,13 @@
 #include "document/ini_files.h"
 
 #include "document/text.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <vector>
 
@@ -440,6 +440,7 @@ struct IniFiles::Impl
     QHash<QString, int> batches;                       // open batches by absolute path
     QSet<QString> readOnly;                            // by absolute path
     QString lastError;                                 // why the last failed save failed
+    WriteFaults faults;                                // said once per path and reason
     // The last name asked for and its absolute path: callers read many keys of one file.
     QString lastName;
     QString lastPath;
@@ -498,13 +499,15 @@ struct IniFiles::Impl
     {
         TextFormat format = parsed.format;
         const QByteArray bytes = EncodeTextFile(parsed.text(), format);
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-            lastError = out.errorString();
+        QString error;
+        if (!WriteWholeFile(path, bytes, &error)) {
+            lastError = error;
+            faults.failed(path, error, QStringLiteral("it keeps what it held"));
             // The disk keeps the old file: forget the copy so the next read sees it.
             files.remove(path);
             return false;
         }
+        faults.written(path);
         parsed.format = format;
         parsed.exists = true;
         parsed.dirty = false;
@@ -823,6 +826,12 @@ bool IniFiles::FlushIni(const QString& file)
 QString IniFiles::errorString() const
 {
     return d->lastError;
+}
+
+void IniFiles::failureAlreadySaid(const QString& file)
+{
+    if (!file.isEmpty())
+        d->faults.alreadySaid(d->pathOf(file));
 }
 
 void IniFiles::setReadOnly(const QString& file, bool readOnly)

@@ -185,7 +185,7 @@ if [ "$gui" = ON ] && have dpkg-deb && have dpkg-shlibdeps; then
             fail "the package holds other files than the scratch prefix:
 $(cat "$scratch/package.diff")"
         depends=$(dpkg-deb -f "$deb" Depends)
-        for package in libqt6webenginecore6 libqt6webenginecore6-bin libqt6webenginewidgets6 libcurl4; do
+        for package in libqt6webenginecore6 libqt6webenginecore6-bin libqt6webenginewidgets6 libcurl4 libsodium23; do
             grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "the package does not depend on $package"
         done
         dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/systemd/user/glasspane.service |
