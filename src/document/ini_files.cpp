@@ -499,15 +499,22 @@ struct IniFiles::Impl
     {
         TextFormat format = parsed.format;
         const QByteArray bytes = EncodeTextFile(parsed.text(), format);
+        // What the disk holds already is not written again: a save that changed nothing
+        // leaves the file (and its time) alone.
+        QFile held(path);
+        const bool same = parsed.exists && held.open(QIODevice::ReadOnly) &&
+                          held.size() == bytes.size() && held.readAll() == bytes;
+        held.close();
         QString error;
-        if (!WriteWholeFile(path, bytes, &error)) {
+        if (!same && !WriteWholeFile(path, bytes, &error)) {
             lastError = error;
             faults.failed(path, error, QStringLiteral("it keeps what it held"));
             // The disk keeps the old file: forget the copy so the next read sees it.
             files.remove(path);
             return false;
         }
-        faults.written(path);
+        if (!same)
+            faults.written(path);
         parsed.format = format;
         parsed.exists = true;
         parsed.dirty = false;
