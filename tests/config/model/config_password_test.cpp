@@ -2,6 +2,8 @@
 // checks of the password dialog.
 
 #include "config/model/config_password.h"
+#include "config/model/program_options.h"
+#include "document/document_fixture.h"
 
 #include <QTest>
 
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void enter_data();
     void enter();
     void oldFormAcceptedOnceThenReplaced();
+    void oldFormReplacedWhereverItStands();
     void change_data();
     void change();
 };
@@ -148,6 +151,29 @@ void ConfigPasswordTest::oldFormAcceptedOnceThenReplaced()
     QCOMPARE(EnterPassword(unwritable, QStringLiteral("abc"), [](const QString&) { return false; }),
              PasswordCheck::Accepted);
     QVERIFY(unwritable.isUnlocked());
+}
+
+// The old form in the document and in the machine key (readable by every user) is replaced in
+// both; another value in the per-user key is not the old one and stays.
+void ConfigPasswordTest::oldFormReplacedWhereverItStands()
+{
+    DocumentFixture f;
+    const QString old = ScramblePassword(QStringLiteral("abc"));
+    const QString doc = f.write("show.gpn", "[Gpane]\r\nPassword=" + old.toUtf8() + "\r\n");
+    f.program.documentPath = doc;
+    const QString user = f.settings.userPath();
+    const QString machine = f.settings.machinePath();
+    const QString name = QStringLiteral("Password");
+    QVERIFY(f.settings.WriteSetting(user, machine, name, old, SettingsLocation::HKLM));
+    QVERIFY(f.settings.WriteSetting(user, machine, name, QStringLiteral("mine"),
+                                    SettingsLocation::HKCU));
+    const QString hash = HashPassword(QStringLiteral("abc"));
+    QVERIFY(ReplaceStoredPassword(f.settings, old, hash));
+    QCOMPARE(f.settings.ReadSetting(user, machine, name, SettingsLocation::Document), hash);
+    QCOMPARE(f.settings.ReadSetting(user, machine, name, SettingsLocation::HKLM), hash);
+    QCOMPARE(f.settings.ReadSetting(user, machine, name, SettingsLocation::HKCU),
+             QStringLiteral("mine"));
+    QVERIFY(!readFileBytes(doc).contains(old.toUtf8()));
 }
 
 void ConfigPasswordTest::change_data()
