@@ -28,9 +28,11 @@ The gpane command needs no display: it checks a document for mistakes,
 prints its play list and the cache name of an address, and reports and
 steers the show that runs (status, next, previous, pause, play, reload,
 open).")
-# The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process)
-# and libcurl runtime packages the programs link; fonts come with fontconfig.
+# The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process),
+# libcurl and libsodium runtime packages the programs link; fonts come with fontconfig.
+# libsodium is named as well: the configuration password cannot be checked without it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsodium23")
 # xdg-open for external programs, gio for network shares, the session bus the desktop speaks,
 # Qt's platform for Wayland compositors.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, dbus-user-session, qt6-wayland")

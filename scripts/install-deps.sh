@@ -13,6 +13,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcur
           libwayland-dev wayland-protocols qt6-base-private-dev
           # the desktop's programs the end-to-end tests meet: XScreenSaver, a Wayland compositor
           xscreensaver weston qt6-wayland wayland-utils
+          # the configuration password's hash
+          libsodium-dev
           # to check an installation and build the Debian package
           desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file lintian
           # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer

@@ -2,6 +2,7 @@
 
 #include "app/foreign_window.h"
 #include "browser/web_browser.h"
+#include "document/document_files.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/clock.h"
@@ -32,6 +33,9 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
     ShowControlHooks hooks;
     hooks.engine = [window] { return window->engine(); };
     hooks.reloadPage = [window] { window->browser().Refresh(); };
+    hooks.checkDocument = [window](const QString& document) {
+        return CheckDocumentToOpen(window->documentServices(), document, kOpenFetchSeconds);
+    };
     hooks.openDocument = [window](const QString& document) {
         QTimer::singleShot(0, window, [window, document] { window->openDocument(document); });
     };

@@ -7,6 +7,7 @@
 #include "browser/show_driver.h"
 #include "browser/tool_bars.h"
 #include "browser/web_browser.h"
+#include "browser/web_engine_setup.h"
 #include "document/document_files.h"
 #include "document/paths.h"
 #include "document/program_values.h"
@@ -22,8 +23,10 @@
 #include "platform/memory_meter.h"
 #include "platform/online_state.h"
 #include "platform/system.h"
+#include "platform/whole_file.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -67,7 +70,7 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     central->setPalette(black);
     central->setAutoFillBackground(true);
     setCentralWidget(central);
-    m_browser = std::make_unique<WebBrowser>(m_ctx.profile, central);
+    m_browser = std::make_unique<WebBrowser>(m_ctx.profile.profile(), central);
     // Hidden until the load sequence asks for the first page.
     m_browser->setVisible(false);
 
@@ -252,6 +255,7 @@ void frmMain::createEngine()
     EngineHooks hooks =
         MakeEngineHooks(m_cacheServices, m_documentServices, [this] { ApplySettings(); });
     hooks.betweenPages = [this] { renewPageIfDue(); };
+    hooks.visitEnded = [this] { forgetVisit(); };
 
     const EnginePorts ports{m_ctx.clock,   m_ctx.desktop, *this,          *m_browser,
                             m_ctx.system,  m_ctx.shell,   m_ctx.settings, m_ctx.document,
@@ -268,6 +272,7 @@ bool frmMain::loadCurrentDocument()
                                  program.documentName);
     // The options first: the order of the pages and the update times depend on them.
     ApplySettings();
+    ReportPositionNotKept(m_documentServices, m_ctx.document);
     if (m_engine)
         m_engine->AfterDocumentLoad();
     LoadUpdateBookkeeping(m_cacheServices);
@@ -439,9 +444,7 @@ void frmMain::SaveWindowPlacement()
     }
     if (m_toolBars) {
         m_toolBars->RecordPlacement();
-        const ToolBarPlacement before = ReadToolBarPlacement(settings);
-        if (!(before == m_toolBars->placement()))
-            WriteToolBarPlacement(settings, m_toolBars->placement());
+        WriteToolBarPlacement(settings, m_toolBars->placement());
     }
 }
 
@@ -467,6 +470,20 @@ void frmMain::renewPageIfDue()
                                      .arg(m_rendererGuard.describe(verdict));
     m_browser->renewPage();
     m_rendererGuard.pageRenewed(verdict.cause);
+}
+
+void frmMain::forgetVisit()
+{
+    if (m_ctx.settings.readBool(Setting::KeepVisitorData))
+        return;
+    // Nothing of one visitor reaches the next: a new profile forgets the cookies, web storage,
+    // HTTP authentication, cache and visited links, a new page the history, and the address box
+    // offers the administrator's list alone again.
+    if (m_toolBars)
+        m_toolBars->forgetTypedAddresses();
+    m_browser->renewPage(m_ctx.profile.renew());
+    m_rendererGuard.pageRenewed();
+    qCInfo(lcGlasspane, "the visit is over: what it left in the browser is forgotten");
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -755,13 +772,22 @@ void frmMain::saveScreenshot()
 {
     if (m_screenshotFolder.isEmpty() || !isVisible() || m_processEnded)
         return;
-    QDir().mkpath(m_screenshotFolder);
     const int position = m_engine ? m_engine->sequence().CurrentPage : 0;
     const QString name = m_ctx.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
                          QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'));
     const QString path = QDir(m_screenshotFolder).filePath(name);
-    if (grab().save(path, "PNG"))
-        Q_EMIT screenshotSaved(path);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG"))
+        return;
+    // A new file of its own, never one that stands there (planted, perhaps, as a link).
+    QString error;
+    if (!WriteNewFile(path, png, &error)) {
+        qCWarning(lcGlasspane, "cannot write the screenshot %s (%s)", qUtf8Printable(path),
+                  qUtf8Printable(error));
+        return;
+    }
+    Q_EMIT screenshotSaved(path);
 }
 
 } // namespace glasspane

@@ -16,10 +16,10 @@
 #include <memory>
 
 class QTimer;
-class QWebEngineProfile;
 
 namespace glasspane {
 
+class BrowserProfile;
 class Desktop;
 class IniFiles;
 class Internet;
@@ -56,7 +56,7 @@ struct MainWindowContext
     CacheState& cache;
     UpdateState& update;
     PasswordLock& lock;
-    QWebEngineProfile* profile;
+    BrowserProfile& profile;
     DocumentServices& documents;
     CacheServices& caching;
     RendererGuard& rendererGuard;
@@ -174,6 +174,8 @@ private:
     void saveWindowPlacementSoon();
     // Between two pages of the show: a new web page when the old one has grown or aged.
     void renewPageIfDue();
+    // The show took over after a visitor browsed: the visit's traces go (KeepVisitorData off).
+    void forgetVisit();
     void createEngine();
     void readWindowPlacement();
     void placeWindow();

@@ -83,8 +83,12 @@ void WebBrowser::attachPage(bool silent)
     m_page = page;
 }
 
-void WebBrowser::renewPage()
+void WebBrowser::renewPage(QWebEngineProfile* profile)
 {
+    if (profile) {
+        ClosePopups();
+        m_profile = profile;
+    }
     // The page on screen stays painted over the view until the next one has content.
     raiseCurtain();
     // Until a page of the new one has completed, nothing but that picture is worth showing

@@ -62,7 +62,9 @@ public:
     // the memory the old page's renderer held goes back to the system. The old page stays on
     // screen (as a picture) until the next page loaded has painted. Nothing is reported for
     // what the old page still had under way.
-    void renewPage();
+    // With a profile, the new page (and the pop-ups it opens) live in that one, and the pages
+    // of the old profile are gone when this returns: its pop-ups are closed.
+    void renewPage(QWebEngineProfile* profile = nullptr);
     // Whether a page has completed in the present page since it was made (a new page holds
     // nothing worth renewing it for).
     bool pageUsed() const { return m_state.pageUsed; }

@@ -12,6 +12,7 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace glasspane {
 
@@ -100,18 +101,35 @@ private:
 BrowserProfile::BrowserProfile(const OnlineState* online, QObject* parent)
     : QObject(parent), m_interceptor(std::make_unique<Interceptor>(online))
 {
+    m_profile = makeProfile();
+}
+
+QWebEngineProfile* BrowserProfile::makeProfile()
+{
     // A profile without a storage name is off the record: nothing of the visitors' browsing
     // stays on the kiosk's disk.
-    m_profile = new QWebEngineProfile(this);
-    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setSpellCheckEnabled(false);
-    m_profile->setUrlRequestInterceptor(m_interceptor.get());
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
+    auto* profile = new QWebEngineProfile(this);
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    profile->setSpellCheckEnabled(false);
+    profile->setUrlRequestInterceptor(m_interceptor.get());
+    connect(profile, &QWebEngineProfile::downloadRequested, this,
             [](QWebEngineDownloadRequest* download) {
                 qCDebug(lcGlasspane) << "download refused" << download->url().toString();
                 download->cancel();
             });
+    return profile;
+}
+
+QWebEngineProfile* BrowserProfile::renew()
+{
+    // An off-the-record profile keeps its cookies, web storage, HTTP authentication and cache
+    // in memory for as long as it lives, and Qt offers no way to empty all of them (storage
+    // and authentication least of all): only a new profile starts with nothing.
+    QWebEngineProfile* old = std::exchange(m_profile, makeProfile());
+    old->setUrlRequestInterceptor(nullptr);
+    old->deleteLater();
+    return m_profile;
 }
 
 BrowserProfile::~BrowserProfile()

@@ -24,7 +24,9 @@ void QuietWebEngineLog(bool verbose);
 
 // The browser's profile: in memory only (no cookies, cache or history left on disk), downloads
 // refused, and no request to the network while the process is off-line (this machine and
-// local files stay reachable).
+// local files stay reachable). renew() puts a fresh one in its place, so that nothing of a
+// visitor's browsing (cookies, web storage, HTTP authentication, cache, visited links)
+// reaches the next visitor.
 class BrowserProfile : public QObject
 {
     Q_OBJECT
@@ -35,6 +37,9 @@ public:
     ~BrowserProfile() override;
 
     QWebEngineProfile* profile() const { return m_profile; }
+    // A fresh profile in place of the present one, which is deleted (with all it holds) once
+    // the events now waiting have run: by then the pages on it must be gone.
+    QWebEngineProfile* renew();
 
     // Whether a request for this address is sent while the process is off-line.
     static bool reachableOffline(const QUrl& url);
@@ -47,6 +52,8 @@ public:
 
 private:
     class Interceptor;
+    QWebEngineProfile* makeProfile();
+
     std::unique_ptr<Interceptor> m_interceptor;
     QWebEngineProfile* m_profile = nullptr; // child of this object
 };

@@ -750,9 +750,8 @@ void frmConfig::cmdPassword_Click()
     SettingsStore& settings = m_ctx.documents.settings;
     frmPassword dialog(
         m_ctx.lock, *m_runner,
-        [&settings](const QString& scrambled) {
-            // Kept at once; a failed write leaves the new password in force for this run.
-            (void)WriteGeneralOption(settings, Setting::Password, scrambled);
+        [&settings](const QString& stored) {
+            return WriteGeneralOption(settings, Setting::Password, stored);
         },
         this);
     runModal(dialog);

@@ -8,13 +8,13 @@
 #include "platform/clock.h"
 #include "platform/internet.h"
 #include "platform/shell.h"
+#include "platform/whole_file.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QSaveFile>
 #include <QUrl>
 #include <optional>
 #include <unistd.h>
@@ -129,11 +129,8 @@ void keepContentType(const QString& localFile, const QString& contentType)
         QFile::remove(contentTypeFile(localFile));
         return;
     }
-    QSaveFile file(contentTypeFile(localFile));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(media.toLatin1() + '\n');
-        (void)file.commit();
-    }
+    // Without it the copy is shown by its name's type: nothing is lost when this fails.
+    (void)WriteWholeFile(contentTypeFile(localFile), media.toLatin1() + '\n');
 }
 
 bool isFileNameSuffix(const QString& suffix)
@@ -418,8 +415,8 @@ bool CopyFile(const QString& from, const QString& to)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    WholeFile out(target);
+    if (!out.open())
         return false;
     char buffer[64 * 1024];
     for (;;) {
@@ -428,7 +425,7 @@ bool CopyFile(const QString& from, const QString& to)
             return false;
         if (n == 0)
             break;
-        if (out.write(buffer, n) != n)
+        if (!out.write(buffer, n))
             return false;
     }
     const QDateTime written = QFileInfo(source).lastModified();

@@ -76,6 +76,7 @@ constexpr std::array kSettings{
         0, 1 << 30),
     row(Setting::RendererMaxHours, "RendererMaxHours", P::Auto, T::Int32, 24, "", F::ReadOnly, 0,
         1000000),
+    row(Setting::KeepVisitorData, "KeepVisitorData", P::Auto, T::Bool, 0, "", F::ReadOnly),
     row(Setting::LastUpdateOccuredDate, "LastUpdateOccuredDate", P::Auto, T::Text, 0, "",
         F::DefaultDocumentOnly),
     row(Setting::LastUpdateOccuredTime, "LastUpdateOccuredTime", P::Auto, T::Text, 0, "",

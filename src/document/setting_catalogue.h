@@ -55,6 +55,7 @@ enum class Setting {
     MaxDownloadSize,     // megabytes
     RendererMemoryLimit, // MiB of the program's processes before the web page is renewed
     RendererMaxHours,    // hours a web page serves before it is renewed
+    KeepVisitorData,     // a visitor's cookies, storage and typed addresses outlive the visit
     LastUpdateOccuredDate,
     LastUpdateOccuredTime,
     UpdateASAPDate,

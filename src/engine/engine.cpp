@@ -7,6 +7,8 @@
 #include "platform/browser.h"
 #include "platform/clock.h"
 
+#include <utility>
+
 namespace glasspane {
 
 Q_LOGGING_CATEGORY(lcShow, "glasspane.show", QtWarningMsg)
@@ -319,21 +321,41 @@ void Engine::stepWaitSaver()
     RefreshToolBars();
 }
 
-void Engine::stepConfig()
+bool Engine::UnlockConfiguration()
 {
-    HighlightForState(RunState::CONFIG);
     PasswordLock& lock = m_ports.lock;
-    Frontend& fe = m_ports.frontend;
     if (!lock.storedPassword.isEmpty() && !lock.isUnlocked()) {
         lock.passwordDialogMode = 1;
         if (m_settings.TopMost)
             MainNotTopmost();
         // Modal: ticks arriving meanwhile find EngineBusy set and skip their step.
-        fe.runPasswordDialog(lock);
+        const bool busy = std::exchange(m_state.EngineBusy, true);
+        m_ports.frontend.runPasswordDialog(lock);
+        m_state.EngineBusy = busy;
         if (m_settings.TopMost)
             MainTopmost();
     }
-    if (lock.isUnlocked()) {
+    return lock.isUnlocked();
+}
+
+bool Engine::RunGuarded(const std::function<void()>& action)
+{
+    // Unlocked already while the configuration dialog is open: it stays so.
+    const bool wasUnlocked = m_ports.lock.isUnlocked();
+    if (!UnlockConfiguration())
+        return false;
+    action();
+    if (!wasUnlocked)
+        m_ports.lock.unlockedPassword.clear();
+    return true;
+}
+
+void Engine::stepConfig()
+{
+    HighlightForState(RunState::CONFIG);
+    PasswordLock& lock = m_ports.lock;
+    Frontend& fe = m_ports.frontend;
+    if (lock.isUnlocked() || UnlockConfiguration()) {
         if (m_settings.TopMost)
             MainNotTopmost();
         fe.openConfigDialog();
@@ -490,10 +512,13 @@ void Engine::EnterNavigationMode()
 
 void Engine::EnterSaverMode()
 {
+    const bool visited = m_state.NavigationMode;
     m_state.SaverStart = now();
     m_state.NavigationMode = false;
     // The show takes over again: windows the pages opened meanwhile go.
     m_ports.browser.ClosePopups();
+    if (visited && m_hooks.visitEnded)
+        m_hooks.visitEnded();
     m_ports.frontend.showToolBar(ToolBar::Nav, false);
     if (ToolRunShown()) {
         m_ports.frontend.showToolBar(ToolBar::Run, true);

@@ -141,6 +141,9 @@ struct EngineHooks
     // The show is about to load its next page into the browser (never while a visitor browses
     // and never in the middle of a page's time): the moment to renew the browser's page.
     std::function<void()> betweenPages;
+    // The show takes over after a visitor browsed (Play, idle return, gpane play): the moment
+    // to forget what the visit left behind.
+    std::function<void()> visitEnded;
 };
 
 // The presentation engine: the run-state machine that moves from page to page, pauses, reacts
@@ -199,6 +202,13 @@ public:
     void PauseAction();
     void PreviousAction();
     void NextAction();
+    // Asks for the configuration password when one is set and the configuration is locked;
+    // true when it is unlocked (or there is no password).
+    bool UnlockConfiguration();
+    // Runs an action that changes the document outside the configuration dialog (Grab) only
+    // once the configuration password has been given, as the way to that dialog asks it, and
+    // locks again afterwards. False when the password was refused (nothing ran).
+    bool RunGuarded(const std::function<void()>& action);
     bool QuitAllowed() const;
     bool HelpAllowed() const;
     bool ToolRunShown() const;

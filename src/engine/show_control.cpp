@@ -224,16 +224,19 @@ ControlAnswer ShowControl::open(const QString& document, Engine* engine)
         if (!QFileInfo(local).isAbsolute())
             return ControlAnswer::error(
                 QStringLiteral("%1 is no absolute path or web address").arg(document));
-        const QFileInfo file(local);
-        if (!file.exists())
-            return ControlAnswer::error(QStringLiteral("%1 does not exist").arg(local));
-        if (!file.isFile() || !file.isReadable())
-            return ControlAnswer::error(QStringLiteral("%1 is no readable file").arg(local));
     }
     if (const std::optional<ControlAnswer> refused = cannotSteer(engine))
         return *refused;
-    if (!m_hooks.openDocument)
+    if (!m_hooks.openDocument || !m_hooks.checkDocument)
         return ControlAnswer::error(QStringLiteral("open is not available"));
+    // Something that is no document (a web page, an error of the server) would replace the
+    // show by the built-in document: refused, and the show plays on.
+    const QString refusal = m_hooks.checkDocument(document);
+    if (!refusal.isEmpty())
+        return ControlAnswer::error(refusal);
+    // The engine may have moved on while a web document arrived.
+    if (const std::optional<ControlAnswer> refused = cannotSteer(engine))
+        return *refused;
     m_hooks.openDocument(document);
     if (m_hooks.raise)
         m_hooks.raise();

@@ -13,6 +13,10 @@ class Engine;
 struct DocumentState;
 struct ProgramValues;
 
+// How long "open" waits for a web document before it answers: less than gpane waits for the
+// answer, so that a refusal is heard rather than taken for a show that does not answer.
+inline constexpr int kOpenFetchSeconds = 8;
+
 // The memory the show takes: the program and the processes it started (the browser's).
 struct MemoryUse
 {
@@ -29,6 +33,9 @@ struct ShowControlHooks
     std::function<Engine*()> engine;
     // Loads the page on screen again (the navigation bar's Reload).
     std::function<void()> reloadPage;
+    // Why a document cannot be opened ("" when it can): it is no document, or a web document
+    // did not arrive whole within kOpenFetchSeconds. Nothing is written for one refused.
+    std::function<QString(const QString& document)> checkDocument;
     // Opens a document the way a .gpn link does. Called after the answer has gone: loading
     // may fetch it from the web first.
     std::function<void(const QString& document)> openDocument;

@@ -5,6 +5,7 @@
 #include "running_show.h"
 #include "support/gpane_runner.h"
 
+#include <QDir>
 #include <QHash>
 #include <QTest>
 
@@ -115,6 +116,23 @@ void ControlTest::steerAndWatchTheShow()
     QVERIFY2(missing.err.contains(QLatin1String("does not exist")), qPrintable(missing.err));
     QCOMPARE(command({QStringLiteral("next"), QStringLiteral("2")}).exitCode, 2);
     QCOMPARE(status().value("document"), other);
+    // A web page or an error of the server is no document: refused with the reason, nothing
+    // written (no local copy, no backup), the show stays on its document.
+    HttpTestServer::Route gone;
+    gone.status = 404;
+    gone.body = "[Gpane]\r\n";
+    show.server.setRoute(QStringLiteral("/gone.gpn"), gone);
+    const QStringList refusedTargets = {show.server.url(QStringLiteral("/one")),
+                                        show.server.url(QStringLiteral("/gone.gpn"))};
+    for (const QString& target : refusedTargets) {
+        const GpaneRunner::Run refused = command({QStringLiteral("open"), target});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(QLatin1String("is a web page, not a document")) ||
+                     refused.err.contains(QLatin1String("HTTP status 404")),
+                 qPrintable(refused.err));
+    }
+    QCOMPARE(status().value("document"), other);
+    QCOMPARE(QDir(home + QStringLiteral("/Documents")).entryList(QDir::Files), QStringList());
 
     // A second start with a document hands it over and ends; the running copy plays it.
     const QString third = show.writeDocument(QStringLiteral("third.gpn"), {"/third"}, 600);

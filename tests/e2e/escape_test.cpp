@@ -160,8 +160,10 @@ void EscapeTest::typedAddresses()
                       html(QStringLiteral("<body style='margin:0'><a href='/show/evil-link.gpn' "
                                           "style='display:block;height:100vh;background:#cfc'>"
                                           "another show</a></body>")));
-    const QString doc = k.writeDocument(
-        {QStringLiteral("HomeURL=") + start, QStringLiteral("OnMouseMove=1")}, {{start, 600}});
+    const QString doc =
+        k.writeDocument({QStringLiteral("HomeURL=") + start, QStringLiteral("OnMouseMove=1"),
+                         QStringLiteral("KeepVisitorData=Yes")},
+                        {{start, 600}});
     QVERIFY(k.process.start({doc}));
     QVERIFY(k.pageComplete(QStringLiteral("/show/start.html")));
 
@@ -238,7 +240,8 @@ void EscapeTest::typedAddresses()
           qint64(attempts.size()));
     k.stop();
 
-    // Only the allowed address is kept among the typed ones.
+    // Only the allowed address is kept among the typed ones (the document keeps what visitors
+    // typed).
     QFile hive(k.process.homePath(QStringLiteral("config/glasspane/user.reg")));
     QVERIFY(hive.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(hive.readAll());

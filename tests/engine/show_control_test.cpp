@@ -1,10 +1,15 @@
 // The running show's answers to the administrators' commands: what each does in each state of
 // the show, what it refuses and why, the status it reports, and the documents it opens.
 
+#include "document/document_files.h"
 #include "engine/show_control.h"
 #include "support/engine_rig.h"
+#include "support/fake_internet.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimeZone>
 
@@ -16,6 +21,9 @@ namespace {
 struct ControlRig
 {
     EngineRig rig;
+    FakeInternet internet;
+    DocumentServices documents{rig.ini,      rig.settings, rig.program, rig.shell, rig.registry,
+                               rig.clock,    &internet,    {},          {},        {}};
     int reloads = 0;
     int raises = 0;
     QStringList opened;
@@ -27,6 +35,9 @@ struct ControlRig
         rig.setPages({{"http://a/", 10}, {"http://b/", 10}, {"http://c/", 10}});
         hooks.engine = [this, withEngine] { return withEngine ? rig.engine.get() : nullptr; };
         hooks.reloadPage = [this] { ++reloads; };
+        hooks.checkDocument = [this](const QString& d) {
+            return CheckDocumentToOpen(documents, d, kOpenFetchSeconds);
+        };
         hooks.openDocument = [this](const QString& d) { opened.append(d); };
         hooks.raise = [this] { ++raises; };
         hooks.memory = [] { return MemoryUse{100 * 1024, 150 * 1024, 3}; };
@@ -275,6 +286,15 @@ void ShowControlTest::open_data()
                                   << "playing" << true << "opening";
     QTest::newRow("web address") << "https://intranet.example/lobby.gpn"
                                  << "playing" << true << "opening";
+    // Nothing that is no document replaces the show (nor the last copy of a web document).
+    QTest::newRow("web page") << "https://intranet.example/page.html"
+                              << "playing" << false << "is a web page, not a document";
+    QTest::newRow("server error") << "https://intranet.example/gone.gpn"
+                                  << "playing" << false << "HTTP status 404";
+    QTest::newRow("no answer") << "https://intranet.example/down.gpn"
+                               << "playing" << false << "could not be fetched";
+    QTest::newRow("no section") << "@/notes.txt"
+                                << "playing" << false << "holds no [section]";
     QTest::newRow("share") << "\\\\server\\kiosk\\lobby.gpn"
                            << "playing" << true << "opening";
     QTest::newRow("relative path") << "show.gpn"
@@ -282,7 +302,7 @@ void ShowControlTest::open_data()
     QTest::newRow("missing") << "@/gone.gpn"
                              << "playing" << false << "does not exist";
     QTest::newRow("a folder") << "@"
-                              << "playing" << false << "no readable file";
+                              << "playing" << false << "is no file";
     QTest::newRow("nothing") << ""
                              << "playing" << false << "needs a document";
     QTest::newRow("in configuration") << "@/show.gpn"
@@ -299,9 +319,21 @@ void ShowControlTest::open()
     QFETCH(QString, message);
 
     ControlRig c;
-    QFile file(c.rig.dir.filePath(QStringLiteral("show.gpn")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(writeFileBytes(c.rig.dir.filePath(QStringLiteral("show.gpn")), "[Gpane]\r\n"));
+    QVERIFY(writeFileBytes(c.rig.dir.filePath(QStringLiteral("notes.txt")), "AutoLoop=No\r\n"));
+    const QByteArray lastCopy = "[Gpane]\r\nHomeURL=http://last/\r\n";
+    const QString copy =
+        c.rig.shell.folder(Shell::Folder::Documents) + QStringLiteral("/Cached.GPN");
+    QVERIFY(writeFileBytes(copy, lastCopy));
+    c.internet.setPage(QStringLiteral("https://intranet.example/lobby.gpn"),
+                       "[Gpane]\r\nHomeURL=http://lobby/\r\n");
+    c.internet.setPage(QStringLiteral("https://intranet.example/page.html"),
+                       "<!DOCTYPE html>\n<html><body>\n[not a section]\n</body></html>");
+    FakeInternet::Response gone;
+    gone.status = 404;
+    gone.body = "[Gpane]\r\n";
+    c.internet.setResponse(QStringLiteral("https://intranet.example/gone.gpn"), gone);
+    c.internet.setFailure(QStringLiteral("https://intranet.example/down.gpn"));
     document.replace(u'@', c.rig.dir.path());
     c.make();
     c.bring(state);
@@ -310,6 +342,11 @@ void ShowControlTest::open()
     QVERIFY2(answer.message.contains(message), qPrintable(answer.message));
     QCOMPARE(c.opened, opens ? QStringList{document} : QStringList());
     QCOMPARE(c.raises, opens ? 1 : 0);
+    // Only a web document that arrived replaces the last copy; nothing else is left behind.
+    const bool fetched = opens && document.startsWith(QLatin1String("https:"));
+    QCOMPARE(readFileBytes(copy) == lastCopy, !fetched);
+    QCOMPARE(QDir(QFileInfo(copy).path()).entryList(QDir::Files),
+             QStringList{QStringLiteral("Cached.GPN")});
 }
 
 void ShowControlTest::unknownAndMalformed()

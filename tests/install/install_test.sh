@@ -188,7 +188,7 @@ if [ "$gui" = ON ] && have dpkg-deb && have dpkg-shlibdeps; then
             fail "the package holds other files than the scratch prefix:
 $(cat "$scratch/package.diff")"
         depends=$(dpkg-deb -f "$deb" Depends)
-        for package in libqt6webenginecore6 libqt6webenginecore6-bin libqt6webenginewidgets6 libcurl4; do
+        for package in libqt6webenginecore6 libqt6webenginecore6-bin libqt6webenginewidgets6 libcurl4 libsodium23; do
             # Debian 13 renamed libraries whose interface holds a time_t: libcurl4t64.
             grep -qE "(^|, )$package(t64)?( |,|$)" <<<"$depends" || fail "the package does not depend on $package"
         done

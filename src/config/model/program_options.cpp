@@ -167,4 +167,19 @@ bool WriteGeneralOption(SettingsStore& settings, Setting setting, const QString&
     return ok;
 }
 
+bool ReplaceStoredPassword(SettingsStore& settings, const QString& oldValue,
+                           const QString& newValue)
+{
+    const QString name = settingName(Setting::Password);
+    const QString user = settings.userPath();
+    const QString machine = settings.machinePath();
+    bool ok = true;
+    for (const SettingsLocation place :
+         {SettingsLocation::Document, SettingsLocation::HKCU, SettingsLocation::HKLM}) {
+        if (!oldValue.isEmpty() && settings.ReadSetting(user, machine, name, place) == oldValue)
+            ok = settings.WriteSetting(user, machine, name, newValue, place) && ok;
+    }
+    return ok;
+}
+
 } // namespace glasspane
