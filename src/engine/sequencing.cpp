@@ -206,6 +206,9 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
         // Whatever called: this page has yet to load (a page shown while paused included).
         m_slot.Loaded = false;
         m_slot.Failed = false;
+        m_slot.LoadedAt = 0;
+        m_slot.Late = false;
+        m_slot.OnScreenSince = 0;
         // A new page of the show: the windows the last one opened do not stay over it.
         if (!m_state.NavigationMode)
             browser.ClosePopups();
@@ -268,6 +271,7 @@ void Engine::GoHome()
             break;
         }
     }
+    m_slot.Position = -1;
     BrowseTo(doc.HomeURL, 10, false, cached, separate);
 }
 

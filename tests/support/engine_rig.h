@@ -50,6 +50,8 @@ struct EngineRig : public BrowserEvents
     QString viewSuffix;
     // Runs when the document is reloaded at the end of a cycle.
     std::function<void()> onReload;
+    // A page that completes is on screen at once (PageOnScreen); false: the test says when.
+    bool paintsAtOnce = true;
     // Runs inside fetchPage, as the events the window handles while a download waits.
     std::function<void()> duringFetch;
 
@@ -145,8 +147,12 @@ struct EngineRig : public BrowserEvents
     void NavigateComplete2(const QString&, bool) override {}
     void DocumentComplete(const QString&, bool topLevel) override
     {
-        if (topLevel && engine)
+        if (topLevel && engine) {
             engine->PageLoaded();
+            // The window tells when the page has painted; here at once unless a test tells.
+            if (paintsAtOnce)
+                engine->PageOnScreen();
+        }
     }
     void NavigateError(const QString& url, bool topLevel, const QString& reason) override
     {
