@@ -285,25 +285,43 @@ QString CachedContentType(const QString& localFile)
     return QString::fromLatin1(file.readLine(256)).trimmed();
 }
 
+QMimeType CachedCopyType(const QString& localFile)
+{
+    const QMimeDatabase mimes;
+    const QString kept = CachedContentType(localFile);
+    if (!kept.isEmpty())
+        return mimes.mimeTypeForName(kept);
+    // A copy from before types were kept: its name tells, else (".tmp") its content.
+    const QFileInfo copy(localFile);
+    return copy.suffix().compare(QLatin1String("tmp"), Qt::CaseInsensitive) == 0
+               ? mimes.mimeTypeForFile(copy, QMimeDatabase::MatchContent)
+               : mimes.mimeTypeForFile(copy, QMimeDatabase::MatchExtension);
+}
+
+bool BrowserShowsCopy(const QString& localFile)
+{
+    const QMimeType type = CachedCopyType(localFile);
+    const QString name = type.name();
+    if (name.startsWith(QLatin1String("image/")) || name.startsWith(QLatin1String("video/")) ||
+        name.startsWith(QLatin1String("audio/")))
+        return true;
+    for (const char* shown : {"text/html", "application/xhtml+xml", "application/pdf", "text/plain",
+                              "application/ogg"}) {
+        if (type.inherits(QLatin1String(shown)))
+            return true;
+    }
+    return false;
+}
+
 QString ViewableCopy(const CacheServices&, const QString& localFile)
 {
     const QFileInfo copy(localFile);
     if (!copy.isFile())
         return localFile;
-    // A web page made whole for off-line display since the copy was last fetched.
-    const QFileInfo shown(ShownPageOf(localFile));
-    if (shown.isFile() && shown.lastModified() >= copy.metadataChangeTime())
-        return shown.filePath();
+    if (PageCopyCurrent(localFile))
+        return ShownPageOf(localFile);
     const QString extension = copy.suffix().toLower();
-    const QString kept = CachedContentType(localFile);
-    const QMimeDatabase mimes;
-    QMimeType type;
-    if (!kept.isEmpty()) {
-        type = mimes.mimeTypeForName(kept);
-    } else if (extension == QLatin1String("tmp")) {
-        // A copy from before types were kept: its content tells.
-        type = mimes.mimeTypeForFile(copy, QMimeDatabase::MatchContent);
-    }
+    const QMimeType type = CachedCopyType(localFile);
     if (!type.isValid() || type.isDefault() || type.suffixes().contains(extension))
         return localFile;
     const QString suffix = type.preferredSuffix();

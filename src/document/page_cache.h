@@ -4,6 +4,7 @@
 #include "platform/internet.h"
 
 #include <QDateTime>
+#include <QMimeType>
 #include <QString>
 #include <functional>
 
@@ -96,6 +97,13 @@ DownloadResult RefreshCopy(CacheServices& services, const QString& url, const QS
 // The type the server sent with a cached copy, kept beside it ("<copy>.type"); "" when none
 // was kept (a copy fetched by an earlier version).
 QString CachedContentType(const QString& localFile);
+// The type of a cached copy: the one the server sent, else the one its name tells, else for
+// ".tmp" the one its content tells.
+QMimeType CachedCopyType(const QString& localFile);
+// Whether the browser shows the cached copy itself (a web page, text, a picture, a PDF, a
+// sound or a video): for those SeparateProc does not apply, as the desktop's program for a web
+// page would be another browser, outside the show's lists.
+bool BrowserShowsCopy(const QString& localFile);
 
 // What the browser is given to show a cached copy as the page it is. A web page whose page to
 // show (MakePageCopy) was made since the copy was last fetched is shown through that. A copy

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QMimeDatabase>
+#include <QMimeType>
 #include <QSaveFile>
 #include <QUrl>
 #include <algorithm>
@@ -193,7 +193,8 @@ bool hasWord(const QByteArray& list, const char* word)
 class Copier
 {
 public:
-    Copier(CacheServices& services, const QString& folder) : m_services(services), m_folder(folder)
+    Copier(CacheServices& services, const QString& folder, bool online)
+        : m_services(services), m_folder(folder), m_online(online)
     {
         m_clock.start();
     }
@@ -427,8 +428,8 @@ private:
     {
         const QString localFile = m_folder + QLatin1Char('/') + CacheFileName(address);
         const qint64 left = qint64(m_services.update.MaxTime) * 1000 - m_clock.elapsed();
-        // Out of time, a copy fetched before serves as it is.
-        if (left >= 1000)
+        // Out of time or off-line, a copy fetched before serves as it is.
+        if (m_online && left >= 1000)
             (void)RefreshCopy(m_services, address, localFile, int(left / 1000));
         if (!QFileInfo(localFile).isFile())
             return QString();
@@ -448,6 +449,7 @@ private:
 
     CacheServices& m_services;
     QString m_folder;
+    bool m_online;
     QElapsedTimer m_clock;
     QHash<QString, QString> m_names; // address -> file name ("" when it has none)
     PageCopyReport m_report;
@@ -455,10 +457,7 @@ private:
 
 bool isHtmlCopy(const QString& localFile)
 {
-    const QMimeDatabase mimes;
-    const QString kept = CachedContentType(localFile);
-    const QMimeType type =
-        kept.isEmpty() ? mimes.mimeTypeForFile(localFile) : mimes.mimeTypeForName(kept);
+    const QMimeType type = CachedCopyType(localFile);
     return type.inherits(QStringLiteral("text/html")) ||
            type.inherits(QStringLiteral("application/xhtml+xml"));
 }
@@ -470,9 +469,17 @@ QString ShownPageOf(const QString& localFile)
     return localFile + QStringLiteral(".html");
 }
 
-PageCopyReport MakePageCopy(CacheServices& services, const QString& url, const QString& localFile)
+bool PageCopyCurrent(const QString& localFile)
 {
-    Copier copier(services, QFileInfo(localFile).absolutePath());
+    const QFileInfo copy(localFile);
+    const QFileInfo shown(ShownPageOf(localFile));
+    return copy.isFile() && shown.isFile() && shown.lastModified() >= copy.metadataChangeTime();
+}
+
+PageCopyReport MakePageCopy(CacheServices& services, const QString& url, const QString& localFile,
+                            bool online)
+{
+    Copier copier(services, QFileInfo(localFile).absolutePath(), online);
     QFile page(localFile);
     if (!isHtmlCopy(localFile) || !page.open(QIODevice::ReadOnly))
         return copier.report();

@@ -27,6 +27,10 @@ QString ShownPageOf(const QString& localFile);
 // scripts at run time are not seen. The fetched copy itself stays as the server sent it, so
 // the page to show can be made again from it. All the downloads together take at most MaxTime
 // seconds, each at most MaxDownloadSize. Nothing is made from a copy that is no HTML page.
-PageCopyReport MakePageCopy(CacheServices& services, const QString& url, const QString& localFile);
+// Without online nothing is fetched: the page to show names the resources the cache holds.
+PageCopyReport MakePageCopy(CacheServices& services, const QString& url, const QString& localFile,
+                            bool online = true);
+// Whether the page to show was made since the copy was last fetched.
+bool PageCopyCurrent(const QString& localFile);
 
 } // namespace glasspane

@@ -139,8 +139,13 @@ struct EngineHooks
     // Fetches the document again where it is a web document and loads it; the engine then
     // restarts the cycle. False when nothing could be loaded.
     std::function<bool()> reloadDocument;
-    // The local copy of a cached page.
+    // The local copy of a cached page, without the address's fragment; "" when there is none
+    // (it could not be fetched and none was held).
     std::function<QString(const QString& url)> fetchPage;
+    // Whether the browser shows a local copy itself (SeparateProc applies to the others only).
+    std::function<bool(const QString& localCopy)> browserShows;
+    // A new round of the show begins (the end of a cycle).
+    std::function<void()> newCycle;
     // What the browser is given to show a local copy as the page it is (empty: the copy).
     std::function<QString(const QString& localCopy)> viewableCopy;
     // A page that never loaded: make the next connection check ask the system again.
