@@ -5,58 +5,15 @@
 
 #include "local_show.h"
 
-#include <QBuffer>
-#include <QDirIterator>
-#include <QImage>
-
 using namespace glasspane;
+using e2e::file;
 using e2e::html;
 using e2e::lines;
+using e2e::near;
+using e2e::png;
+using e2e::screenshots;
 
 namespace {
-
-HttpTestServer::Route file(const QByteArray& body, const QByteArray& type)
-{
-    HttpTestServer::Route route;
-    route.body = body;
-    route.headers = {{"Content-Type", type}};
-    return route;
-}
-
-QByteArray png(const QSize& size, const QColor& color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-bool near(QRgb pixel, const QColor& color)
-{
-    return qAbs(qRed(pixel) - color.red()) < 40 && qAbs(qGreen(pixel) - color.green()) < 40 &&
-           qAbs(qBlue(pixel) - color.blue()) < 40;
-}
-
-// The pictures of the show by the play-list position in their names, oldest first.
-QMap<int, QStringList> screenshots(const QString& folder)
-{
-    QMap<int, QStringList> found;
-    static const QRegularExpression name(QStringLiteral("-page(\\d{3})\\.png$"));
-    QDirIterator it(folder, {QStringLiteral("*.png")}, QDir::Files);
-    QStringList paths;
-    while (it.hasNext())
-        paths << it.next();
-    paths.sort(); // named after their time
-    for (const QString& path : std::as_const(paths)) {
-        const QRegularExpressionMatch m = name.match(path);
-        if (m.hasMatch())
-            found[m.captured(1).toInt()] << path;
-    }
-    return found;
-}
 
 // Draws the slide the address's fragment names ("#/1", "#/2") in its own colour.
 const char kDeckScript[] = R"(function slide() {

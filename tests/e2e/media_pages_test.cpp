@@ -16,29 +16,14 @@
 #include <QStandardPaths>
 
 using namespace glasspane;
+using e2e::file;
 using e2e::html;
 using e2e::lines;
+using e2e::near;
+using e2e::png;
+using e2e::screenshots;
 
 namespace {
-
-HttpTestServer::Route file(const QByteArray& body, const QByteArray& type)
-{
-    HttpTestServer::Route route;
-    route.body = body;
-    route.headers = {{"Content-Type", type}};
-    return route;
-}
-
-QByteArray png(const QSize& size, const QColor& color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // A green video of 8 s with a tone, made by Debian's ffmpeg; empty when there is none.
 QByteArray greenVideo(const QString& folder)
@@ -56,27 +41,6 @@ QByteArray greenVideo(const QString& folder)
         return {};
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool near(QRgb pixel, const QColor& color)
-{
-    return qAbs(qRed(pixel) - color.red()) < 40 && qAbs(qGreen(pixel) - color.green()) < 40 &&
-           qAbs(qBlue(pixel) - color.blue()) < 40;
-}
-
-// The pictures of the show by the play-list position in their names.
-QMap<int, QStringList> screenshots(const QString& folder)
-{
-    QMap<int, QStringList> found;
-    static const QRegularExpression name(QStringLiteral("-page(\\d{3})\\.png$"));
-    QDirIterator it(folder, {QStringLiteral("*.png")}, QDir::Files);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QRegularExpressionMatch m = name.match(path);
-        if (m.hasMatch())
-            found[m.captured(1).toInt()] << path;
-    }
-    return found;
 }
 
 // The time stamp of a log line.
