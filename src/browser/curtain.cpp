@@ -97,6 +97,8 @@ void Curtain::liftWhenPainted(std::function<bool()> stillWanted, std::function<v
                               const QImage& unlike)
 {
     MarkPaint(*m_view.page());
+    m_viewerPicture = QImage();
+    m_viewerHeld = 0;
     auto lift = [this, stillWanted, lifted] {
         QTimer::singleShot(kCurtainLiftMs, this, [this, stillWanted, lifted] {
             if (!stillWanted())
@@ -112,13 +114,19 @@ void Curtain::liftWhenPainted(std::function<bool()> stillWanted, std::function<v
     });
 }
 
-bool Curtain::seen(const QImage& unlike) const
+bool Curtain::seen(const QImage& unlike)
 {
     if (!m_view.isVisible())
         return true;
     const QImage picture = m_view.grab().toImage();
-    return unlike.isNull() ? ShowsSomething(picture)
-                           : ShowsSomething(picture, true) && picture != unlike;
+    if (unlike.isNull())
+        return ShowsSomething(picture);
+    if (!ShowsSomething(picture, true) || picture == unlike || picture != m_viewerPicture) {
+        m_viewerPicture = picture;
+        m_viewerHeld = 0;
+        return false;
+    }
+    return ++m_viewerHeld * kPaintPollMs >= kViewerSettledMs;
 }
 
 void Curtain::poll(int waited, const QImage& unlike, const std::function<bool()>& stillWanted,
@@ -128,7 +136,7 @@ void Curtain::poll(int waited, const QImage& unlike, const std::function<bool()>
     // with the lift, with a newer load, or with the wait given up.
     if (!stillWanted())
         return;
-    if (waited > kPaintWaitMs) {
+    if (waited > (unlike.isNull() ? kPaintWaitMs : kViewerWaitMs)) {
         lift();
         return;
     }

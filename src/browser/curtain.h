@@ -15,6 +15,10 @@ namespace glasspane {
 // nothing, or nothing but white, is uncovered after that.
 inline constexpr int kPaintPollMs = 40;
 inline constexpr int kPaintWaitMs = 2500;
+// A page drawn by a viewer of its own (the PDF viewer) draws in steps, its frame and bar well
+// before the document: it is waited for longer, until its picture has held this long.
+inline constexpr int kViewerWaitMs = 10000;
+inline constexpr int kViewerSettledMs = 800;
 
 // Whether a picture of a view holds anything but white: a view shows white until the engine's
 // first frame for its present size has reached it, whatever the page has painted. (A page that
@@ -55,13 +59,16 @@ public:
 
 private:
     // Whether the view shows the page (see liftWhenPainted).
-    bool seen(const QImage& unlike) const;
+    bool seen(const QImage& unlike);
     void poll(int waited, const QImage& unlike, const std::function<bool()>& stillWanted,
               const std::function<void()>& lift);
 
     QWebEngineView& m_view;
     QLabel* m_label;
     QPixmap m_lastPicture; // of the last page that was lifted to, as it was painted
+    // A viewer's picture at the last poll, and for how many polls it has held.
+    QImage m_viewerPicture;
+    int m_viewerHeld = 0;
 };
 
 } // namespace glasspane

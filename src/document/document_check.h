@@ -56,6 +56,7 @@ struct CheckFinding
         FolderNotFound,
         UnknownScheme,
         NotCacheable,
+        SeparateIgnored,
         Refused,
         PartlyRefused,
         PlaysItself,

@@ -298,9 +298,10 @@ QMimeType CachedCopyType(const QString& localFile)
                : mimes.mimeTypeForFile(copy, QMimeDatabase::MatchExtension);
 }
 
-bool BrowserShowsCopy(const QString& localFile)
+namespace {
+
+bool browserShowsType(const QMimeType& type)
 {
-    const QMimeType type = CachedCopyType(localFile);
     const QString name = type.name();
     if (name.startsWith(QLatin1String("image/")) || name.startsWith(QLatin1String("video/")) ||
         name.startsWith(QLatin1String("audio/")))
@@ -311,6 +312,27 @@ bool BrowserShowsCopy(const QString& localFile)
             return true;
     }
     return false;
+}
+
+} // namespace
+
+bool BrowserShowsCopy(const QString& localFile)
+{
+    return browserShowsType(CachedCopyType(localFile));
+}
+
+bool BrowserShowsAddress(const QString& address)
+{
+    const QString path = QUrl(address).path();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    // No extension, or one a server makes pages with: a web page.
+    static const QStringList pageMakers = {QStringLiteral("php"),  QStringLiteral("asp"),
+                                           QStringLiteral("aspx"), QStringLiteral("jsp"),
+                                           QStringLiteral("cgi"),  QStringLiteral("pl")};
+    if (suffix.isEmpty() || pageMakers.contains(suffix))
+        return true;
+    return browserShowsType(
+        QMimeDatabase().mimeTypeForFile(QFileInfo(path), QMimeDatabase::MatchExtension));
 }
 
 QString ViewableCopy(const CacheServices&, const QString& localFile)
