@@ -94,11 +94,12 @@ void Curtain::followView()
 }
 
 void Curtain::liftWhenPainted(std::function<bool()> stillWanted, std::function<void()> lifted,
-                              const QImage& unlike)
+                              const QImage& unlike, bool settles)
 {
     MarkPaint(*m_view.page());
     m_viewerPicture = QImage();
     m_viewerHeld = 0;
+    m_viewerSettles = settles;
     auto lift = [this, stillWanted, lifted] {
         QTimer::singleShot(kCurtainLiftMs, this, [this, stillWanted, lifted] {
             if (!stillWanted())
@@ -121,6 +122,8 @@ bool Curtain::seen(const QImage& unlike)
     const QImage picture = m_view.grab().toImage();
     if (unlike.isNull())
         return ShowsSomething(picture);
+    if (!m_viewerSettles)
+        return ShowsSomething(picture, true) && picture != unlike;
     if (!ShowsSomething(picture, true) || picture == unlike || picture != m_viewerPicture) {
         m_viewerPicture = picture;
         m_viewerHeld = 0;

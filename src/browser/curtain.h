@@ -54,8 +54,10 @@ public:
     // stays. lifted runs once the curtain is up; the picture then taken is the one a resize
     // shows. With a picture in unlike (a page drawn by a viewer of its own, after its first
     // frame: the PDF viewer), the view must show more than one colour, and not that picture.
+    // settles: the picture must also have held a while (a viewer that draws in steps; not a
+    // video, whose picture moves).
     void liftWhenPainted(std::function<bool()> stillWanted, std::function<void()> lifted,
-                         const QImage& unlike = QImage());
+                         const QImage& unlike = QImage(), bool settles = true);
 
 private:
     // Whether the view shows the page (see liftWhenPainted).
@@ -69,6 +71,7 @@ private:
     // A viewer's picture at the last poll, and for how many polls it has held.
     QImage m_viewerPicture;
     int m_viewerHeld = 0;
+    bool m_viewerSettles = true;
 };
 
 } // namespace glasspane

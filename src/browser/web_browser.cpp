@@ -237,7 +237,8 @@ void WebBrowser::dropProgram(const QString& reason)
     if (!m_state.topPending && m_goodPage)
         lowerCurtain();
     else if (!m_state.topPending && m_state.paintAwaited)
-        liftWhenPainted(m_generation, m_state.paintCompleted, m_state.paintUnlike);
+        liftWhenPainted(m_generation, m_state.paintCompleted, m_state.paintUnlike,
+                        m_state.paintSettles);
 }
 
 void WebBrowser::reportError(const QString& address, const QString& reason)
@@ -342,7 +343,8 @@ void WebBrowser::raiseCurtain()
     m_curtain->raise(m_goodPage);
 }
 
-void WebBrowser::liftWhenPainted(quint64 generation, const QString& completed, const QImage& unlike)
+void WebBrowser::liftWhenPainted(quint64 generation, const QString& completed, const QImage& unlike,
+                                 bool settles)
 {
     std::weak_ptr<int> alive = m_alive;
     m_curtain->liftWhenPainted(
@@ -356,7 +358,7 @@ void WebBrowser::liftWhenPainted(quint64 generation, const QString& completed, c
             if (!completed.isEmpty())
                 Q_EMIT pageOnScreen(completed);
         },
-        unlike);
+        unlike, settles);
 }
 
 void WebBrowser::lowerCurtain()
@@ -717,13 +719,18 @@ void WebBrowser::completeTopLevel()
                             // (A page that goes answers what it had pending, empty.)
                             if (alive.expired() || generation != m_generation)
                                 return;
+                            // The engine's own page for a video is black until the
+                            // video's first frame has come: that frame is waited for too.
+                            const bool pdf = type == QLatin1String("application/pdf");
+                            const bool video = type.startsWith(QLatin1String("video/"));
                             QImage before;
-                            if (type == QLatin1String("application/pdf") && m_view->isVisible())
+                            if ((pdf || video) && m_view->isVisible())
                                 before = m_view->grab().toImage();
                             m_state.paintAwaited = true;
                             m_state.paintCompleted = completed;
                             m_state.paintUnlike = before;
-                            liftWhenPainted(generation, completed, before);
+                            m_state.paintSettles = !video;
+                            liftWhenPainted(generation, completed, before, !video);
                         });
         Q_EMIT topLevelDocumentComplete(location);
     });

@@ -143,6 +143,7 @@ private:
         bool paintAwaited = false;
         QString paintCompleted;
         QImage paintUnlike;
+        bool paintSettles = true;
     };
 
     // A new page on the view, wired to this object.
@@ -169,7 +170,7 @@ private:
     // completed: the address pageOnScreen then names; "" for a page painted again (resized).
     // unlike: see Curtain::liftWhenPainted.
     void liftWhenPainted(quint64 generation, const QString& completed = QString(),
-                         const QImage& unlike = QImage());
+                         const QImage& unlike = QImage(), bool settles = true);
     void openPopup(QWebEngineNewWindowRequest& request);
 
     QWebEngineProfile* m_profile;

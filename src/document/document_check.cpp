@@ -6,7 +6,6 @@
 #include "document/ini_files.h"
 #include "document/ini_lines.h"
 #include "document/page_address.h"
-#include "document/page_cache.h"
 #include "document/page_variables.h"
 #include "document/paths.h"
 #include "document/program_values.h"
@@ -60,7 +59,6 @@ QString CheckKindName(Kind kind)
         "folder-not-found",
         "unknown-scheme",
         "not-cacheable",
-        "separate-ignored",
         "refused",
         "partly-refused",
         "plays-itself",
@@ -748,15 +746,6 @@ private:
                   QStringLiteral("Cached=Yes does nothing for %1: the page cache takes only "
                                  "addresses that begin with http:// or https:// in small letters")
                       .arg(address));
-        // SeparateProc hands a cached copy to the desktop's program only when the browser
-        // cannot show it: for a web page that program would be another browser.
-        const KeyLine* separate = find(section, QStringLiteral("SeparateProc"));
-        if (separate && IsTrueWord(separate->value) && cached && IsTrueWord(cached->value) &&
-            BrowserShowsAddress(address))
-            warn(separate->line, Kind::SeparateIgnored,
-                 QStringLiteral("SeparateProc=Yes has no effect on %1: the browser shows a web "
-                                "page, text, a picture, a PDF, a sound or a video itself")
-                     .arg(address));
         const int page = pageIndex(section);
         if (variable)
             checkVariable(section, *url, type, page);

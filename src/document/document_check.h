@@ -56,7 +56,6 @@ struct CheckFinding
         FolderNotFound,
         UnknownScheme,
         NotCacheable,
-        SeparateIgnored,
         Refused,
         PartlyRefused,
         PlaysItself,

@@ -321,20 +321,6 @@ bool BrowserShowsCopy(const QString& localFile)
     return browserShowsType(CachedCopyType(localFile));
 }
 
-bool BrowserShowsAddress(const QString& address)
-{
-    const QString path = QUrl(address).path();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    // No extension, or one a server makes pages with: a web page.
-    static const QStringList pageMakers = {QStringLiteral("php"),  QStringLiteral("asp"),
-                                           QStringLiteral("aspx"), QStringLiteral("jsp"),
-                                           QStringLiteral("cgi"),  QStringLiteral("pl")};
-    if (suffix.isEmpty() || pageMakers.contains(suffix))
-        return true;
-    return browserShowsType(
-        QMimeDatabase().mimeTypeForFile(QFileInfo(path), QMimeDatabase::MatchExtension));
-}
-
 QString ViewableCopy(const CacheServices&, const QString& localFile)
 {
     const QFileInfo copy(localFile);

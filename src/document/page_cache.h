@@ -104,9 +104,6 @@ QMimeType CachedCopyType(const QString& localFile);
 // sound or a video): for those SeparateProc does not apply, as the desktop's program for a web
 // page would be another browser, outside the show's lists.
 bool BrowserShowsCopy(const QString& localFile);
-// The same for an address, by its name: one without an extension, or with one a server makes
-// pages with (".php"...), is a web page.
-bool BrowserShowsAddress(const QString& address);
 
 // What the browser is given to show a cached copy as the page it is. A web page whose page to
 // show (MakePageCopy) was made since the copy was last fetched is shown through that. A copy

@@ -191,14 +191,6 @@ void GpaneCheckTest::findings_data()
     QTest::newRow("cached page in capitals")
         << QByteArray("[Page1]\nURL=HTTP://127.0.0.1/b.html\nCached=Yes\n") << 3 << "not-cacheable"
         << "the page cache takes only addresses that begin with http:// or https://" << 1;
-    QTest::newRow("cached web page handed to a program")
-        << QByteArray("[Page1]\nURL=http://127.0.0.1/deck.html#/2\nCached=Yes\nSeparateProc=Yes\n")
-        << 4 << "separate-ignored"
-        << "SeparateProc=Yes has no effect on http://127.0.0.1/deck.html#/2" << 0;
-    QTest::newRow("cached video handed to a program")
-        << QByteArray("[Page1]\nURL=http://127.0.0.1/a.webm\nCached=Yes\nSeparateProc=Yes\n") << 4
-        << "separate-ignored"
-        << "the browser shows" << 0;
     QTest::newRow("refused by the document's own lists")
         << QByteArray("[Page1]\nURL=http://127.0.0.1/private/x.html\n"
                       "[Exclude1]\nURL=http://127.0.0.1/private/\n")
@@ -309,9 +301,6 @@ void GpaneCheckTest::soundDocumentsPrintNothing_data()
     // A web address without its scheme is loaded over http: no file is missing.
     QTest::newRow("an address without a scheme") << QByteArray(
         "[Page1]\nURL=127.0.0.1:8080/p.html\n[Include1]\nURL=http://127.0.0.1:8080/\n");
-    // An office document is the desktop program's to show.
-    QTest::newRow("a cached slide show handed to its program")
-        << QByteArray("[Page1]\nURL=http://127.0.0.1/talk.odp\nCached=Yes\nSeparateProc=Yes\n");
 }
 
 void GpaneCheckTest::soundDocumentsPrintNothing()
