@@ -46,9 +46,6 @@ namespace {
 // program by then (a modal dialog may hold its state machine): well within the two seconds a
 // session gives a program to stop.
 constexpr int kTerminationGraceMs = 1000;
-// A page gets this long to paint before its picture is taken.
-constexpr int kScreenshotDelayMs = 400;
-
 const QString kCaption = QStringLiteral("Glasspane");
 
 } // namespace
@@ -95,9 +92,17 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     m_navigation = std::make_unique<NavigationEvents>(*m_browser, m_ctx.document, m_ctx.program,
                                                       m_ctx.clock, std::move(hooks));
     m_browser->setListener(m_navigation.get());
-    connect(m_browser.get(), &WebBrowser::topLevelDocumentComplete, this, [this] {
+    // A page is on screen once it has painted: then the show counts it as seen, and its
+    // picture shows it (not the page before it, nor black).
+    connect(m_browser.get(), &WebBrowser::pageOnScreen, this, [this](const QString& address) {
+        if (!m_engine)
+            return;
+        const DisplaySlot& slot = m_engine->displaySlot();
+        const bool showsSlot = address == slot.Target;
+        if (showsSlot)
+            m_engine->PageOnScreen();
         if (!m_screenshotFolder.isEmpty())
-            QTimer::singleShot(kScreenshotDelayMs, this, &frmMain::saveScreenshot);
+            saveScreenshot(showsSlot ? slot.Position : -1);
     });
 
     m_driver = new ShowDriver(m_ctx.internet, this);
@@ -289,6 +294,7 @@ void frmMain::ApplySettings()
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
+    m_browser->setAutoplaySound(settings.readBool(Setting::AutoplaySound));
     const qint64 physicalKiB = m_ctx.memory.physicalMemoryKiB();
     const RendererGuardSettings guard = ReadRendererGuardSettings(settings, physicalKiB);
     if (guard.memoryLimitMiB != m_rendererGuard.settings().memoryLimitMiB ||
@@ -768,13 +774,15 @@ void frmMain::setConfigTopmost(bool topmost)
 // ---------------------------------------------------------------------------------------------
 // Pictures of the show
 
-void frmMain::saveScreenshot()
+void frmMain::saveScreenshot(int position)
 {
     if (m_screenshotFolder.isEmpty() || !isVisible() || m_processEnded)
         return;
-    const int position = m_engine ? m_engine->sequence().CurrentPage : 0;
-    const QString name = m_ctx.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
-                         QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'));
+    // Named after the page of the show it shows; another page (a visitor's, help) is "other".
+    const QString name =
+        m_ctx.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
+        (position >= 0 ? QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'))
+                       : QStringLiteral("-other.png"));
     const QString path = QDir(m_screenshotFolder).filePath(name);
     QByteArray png;
     QBuffer buffer(&png);

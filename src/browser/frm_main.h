@@ -89,7 +89,8 @@ public:
     ~frmMain() override;
 
     void setConfigurationHooks(ConfigurationHooks hooks) { m_configHooks = std::move(hooks); }
-    // Saves a picture of the window into this folder each time a page has completed.
+    // Saves a picture of the window into this folder each time a page has completed and is on
+    // screen.
     void setScreenshotFolder(const QString& folder) { m_screenshotFolder = folder; }
     // Interval of tim; 200 ms unless a test runs the show faster.
     void setTimerInterval(int ms);
@@ -180,7 +181,8 @@ private:
     void readWindowPlacement();
     void placeWindow();
     void applyWindowFlags();
-    void saveScreenshot();
+    // A picture of the window, named after the play-list position it shows (-1: another page).
+    void saveScreenshot(int position);
     QString commandSwitch() const;
     bool loadCurrentDocument();
     // The program ended during Form_Load: the extracted files go and the main loop ends as soon

@@ -1,5 +1,6 @@
 #include "browser/kiosk_page.h"
 
+#include "browser/page_scripts.h"
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -28,7 +29,9 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     s->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
     s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
     s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
-    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // The engine's PDF viewer is its only plug-in; without it a PDF would be a download.
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
@@ -38,6 +41,8 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     // decision (BrowserProfile::localRequestAllowed): turning LocalContentCanAccessFileUrls off
     // would also take every local page's own pictures away.
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+
+    AddMediaPageStyle(*this);
 
     // Camera, microphone, location, notifications and the like: never.
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)

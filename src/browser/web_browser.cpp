@@ -15,6 +15,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace glasspane {
@@ -29,6 +30,8 @@ constexpr int kSettleMs = 250;
 // A Navigate that has started no load by then (a move within the page on screen, an address
 // the engine drops without a word) is settled then.
 constexpr int kStartTimeoutMs = 10000;
+// The engine's error code of a load that stopped before its end (net::ERR_ABORTED).
+constexpr int kAbortedError = -3;
 
 QString reasonOf(const QWebEngineLoadingInfo& info)
 {
@@ -60,6 +63,8 @@ void WebBrowser::attachPage(bool silent)
 {
     KioskPage* page = new KioskPage(m_profile, *this, m_view);
     page->setSilent(silent);
+    page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture,
+                                   !m_autoplaySound);
     connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
     connect(page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
@@ -235,6 +240,9 @@ void WebBrowser::dropProgram(const QString& reason)
     // Nothing came of it: the page on screen stays, as it was.
     if (!m_state.topPending && m_goodPage)
         lowerCurtain();
+    else if (!m_state.topPending && m_state.paintAwaited)
+        liftWhenPainted(m_generation, m_state.paintCompleted, m_state.paintUnlike,
+                        m_state.paintSettles);
 }
 
 void WebBrowser::reportError(const QString& address, const QString& reason)
@@ -281,6 +289,12 @@ QString WebBrowser::LocationURL() const
 bool WebBrowser::Silent() const
 {
     return m_page->silent();
+}
+
+void WebBrowser::setAutoplaySound(bool autoplay)
+{
+    m_autoplaySound = autoplay;
+    m_page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !autoplay);
 }
 
 void WebBrowser::setSilent(bool silent)
@@ -333,17 +347,22 @@ void WebBrowser::raiseCurtain()
     m_curtain->raise(m_goodPage);
 }
 
-void WebBrowser::liftWhenPainted(quint64 generation)
+void WebBrowser::liftWhenPainted(quint64 generation, const QString& completed, const QImage& unlike,
+                                 bool settles)
 {
     std::weak_ptr<int> alive = m_alive;
     m_curtain->liftWhenPainted(
         [this, alive, generation] {
             return !alive.expired() && generation == m_generation && !m_state.programAwaiting;
         },
-        [this] {
+        [this, completed] {
             m_goodPage = true;
+            m_state.paintAwaited = false;
             qCDebug(lcGlasspane) << "page on screen" << LocationURL();
-        });
+            if (!completed.isEmpty())
+                Q_EMIT pageOnScreen(completed);
+        },
+        unlike, settles);
 }
 
 void WebBrowser::lowerCurtain()
@@ -517,10 +536,32 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
                            info.errorCode() >= 400;
     if (m_state.topRefused)
         endTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_state.topUrl)));
+    else if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus &&
+             info.errorCode() == kAbortedError && !httpError)
+        endUnlessMediaPage(reasonOf(info));
     else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus || httpError)
         endTopLevel(reasonOf(info));
     else
         endTopLevel(QString());
+}
+
+void WebBrowser::endUnlessMediaPage(const QString& failure)
+{
+    // The engine's own page for a sound or a video ends its load as aborted, once the player
+    // has taken the address over: that page is there all the same.
+    const quint64 generation = m_generation;
+    const QUrl expected = m_state.topUrl;
+    std::weak_ptr<int> alive = m_alive;
+    AskDocumentType(
+        *m_page, this,
+        [this, alive, generation, expected, failure](const QString& type, const QUrl& location) {
+            if (alive.expired() || generation != m_generation)
+                return;
+            const bool media = location == expected && (type.startsWith(QLatin1String("video/")) ||
+                                                        type.startsWith(QLatin1String("audio/")) ||
+                                                        type.startsWith(QLatin1String("image/")));
+            endTopLevel(media ? QString() : failure);
+        });
 }
 
 void WebBrowser::onUrlChanged(const QUrl& url)
@@ -702,9 +743,30 @@ void WebBrowser::completeTopLevel()
             m_loggedRenderer = renderer;
             qCDebug(lcGlasspane) << "renderer process" << renderer;
         }
-        // Lifted once the page has painted, unless another load came first.
+        // Lifted once the page has painted, unless another load came first. The PDF viewer
+        // draws well after its page's own first frame: until it has, the view shows that frame
+        // or what it showed before.
         m_goodPage = false;
-        liftWhenPainted(generation);
+        const QString completed = m_state.topForProgram ? m_state.topAddress : location;
+        std::weak_ptr<int> alive = m_alive;
+        AskDocumentType(*m_page, this,
+                        [this, alive, generation, completed](const QString& type, const QUrl&) {
+                            // (A page that goes answers what it had pending, empty.)
+                            if (alive.expired() || generation != m_generation)
+                                return;
+                            // The engine's own page for a video is black until the
+                            // video's first frame has come: that frame is waited for too.
+                            const bool pdf = type == QLatin1String("application/pdf");
+                            const bool video = type.startsWith(QLatin1String("video/"));
+                            QImage before;
+                            if ((pdf || video) && m_view->isVisible())
+                                before = m_view->grab().toImage();
+                            m_state.paintAwaited = true;
+                            m_state.paintCompleted = completed;
+                            m_state.paintUnlike = before;
+                            m_state.paintSettles = !video;
+                            liftWhenPainted(generation, completed, before, !video);
+                        });
         Q_EMIT topLevelDocumentComplete(location);
     });
 }

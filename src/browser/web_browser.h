@@ -3,6 +3,7 @@
 #include "browser/kiosk_page.h"
 #include "platform/browser.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -89,6 +90,9 @@ public:
     bool Busy() const override { return m_state.busy; }
     bool Silent() const override;
     void setSilent(bool silent) override;
+    // Media with sound play without a gesture in the show's pages (the pop-up windows keep
+    // the engine's rule).
+    void setAutoplaySound(bool autoplay);
     bool isVisible() const override;
     void setVisible(bool visible) override;
     void setFocus() override;
@@ -102,6 +106,9 @@ public:
 Q_SIGNALS:
     // After the listener had the top-level DocumentComplete.
     void topLevelDocumentComplete(const QString& url);
+    // The page that completed has painted and is on screen (the curtain lifted). address is
+    // what Navigate was given for it, when its load was the program's; else its location.
+    void pageOnScreen(const QString& address);
     // After the renderer process died and the page was asked to load again.
     void rendererRestarted();
 
@@ -133,6 +140,12 @@ private:
         BodyMetrics metrics;
         // A page has completed since the page was made.
         bool pageUsed = false;
+        // The page that completed last waits for its paint (see liftWhenPainted): a wait cut
+        // short by a Navigate that came to nothing begins again.
+        bool paintAwaited = false;
+        QString paintCompleted;
+        QImage paintUnlike;
+        bool paintSettles = true;
     };
 
     // A new page on the view, wired to this object.
@@ -146,6 +159,8 @@ private:
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
     void completeTopLevel();
     void endTopLevel(const QString& failure);
+    // A load that stopped: ended well when the page is the engine's own for media.
+    void endUnlessMediaPage(const QString& failure);
     void failTopLevel(const QString& reason);
     void settleLater();
     void reportError(const QString& address, const QString& reason);
@@ -155,7 +170,10 @@ private:
     void pageAddressChanged(const QUrl& url);
     void raiseCurtain();
     void lowerCurtain();
-    void liftWhenPainted(quint64 generation);
+    // completed: the address pageOnScreen then names; "" for a page painted again (resized).
+    // unlike: see Curtain::liftWhenPainted.
+    void liftWhenPainted(quint64 generation, const QString& completed = QString(),
+                         const QImage& unlike = QImage(), bool settles = true);
     void openPopup(QWebEngineNewWindowRequest& request);
 
     QWebEngineProfile* m_profile;
@@ -164,6 +182,7 @@ private:
     std::unique_ptr<Curtain> m_curtain;
     std::unique_ptr<PagePrinter> m_printer;
     bool m_goodPage = false; // the view shows a page that completed
+    bool m_autoplaySound = false;
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
     // Callbacks that arrive after this object began to die must do nothing.

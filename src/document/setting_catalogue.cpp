@@ -51,6 +51,7 @@ constexpr std::array kSettings{
         F::RelativeToResources),
     row(Setting::ScreenSaveMinTime, "ScreenSaveMinTime", P::Params, T::Int32, 2, "", F::ReadOnly,
         1),
+    row(Setting::AutoplaySound, "AutoplaySound", P::Params, T::Bool, 1, "", F::ReadOnly),
     row(Setting::AutoReboot, "AutoReboot", P::Params, T::Bool, 0),
     row(Setting::RebootTime, "RebootTime", P::Params, T::Text, 0, "00:00", F::TimeHHMM),
     row(Setting::ForceReboot, "ForceReboot", P::Params, T::Bool, 0),

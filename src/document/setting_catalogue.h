@@ -35,6 +35,7 @@ enum class Setting {
     HelpEnabled,
     HelpURL,
     ScreenSaveMinTime,
+    AutoplaySound, // media with sound play without a visitor's gesture
     AutoReboot,
     RebootTime,
     ForceReboot,

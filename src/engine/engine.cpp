@@ -36,6 +36,12 @@ QString RunStateName(RunState state)
 
 namespace {
 
+// A page that finished loading after its time was over is seen this long, from the moment it is
+// on screen. The word that a page is on screen is waited for this long after its completion
+// (longer than the browser waits for a paint).
+constexpr int kLateStaySeconds = 2;
+constexpr int kPaintWaitSeconds = 5;
+
 // "/C" (also "/C:handle") or "-C" as the first word; a path such as "/cfg/show.gpn" is not one.
 bool hasConfigSwitch(const QString& commandLine)
 {
@@ -188,8 +194,10 @@ void Engine::stepInit()
         PageInfo splash = GetPageInfo(0);
         if (m_configSwitch)
             splash.url = m_ports.program.resourceFolder + QStringLiteral("/index.html");
-        if (splash.url != m_slot.Url)
+        if (splash.url != m_slot.Url) {
+            m_slot.Position = 0;
             BrowseTo(splash.url, splash.time, splash.hide, splash.cached, splash.separate);
+        }
         m_state.EngineInitialised = true;
         RememberCursor();
     }
@@ -216,6 +224,7 @@ void Engine::stepNavigate()
             // (The start page already on screen is not loaded again: nothing to renew for.)
             if (!splashOnScreen(info.url) && !m_state.NavigationMode && m_hooks.betweenPages)
                 m_hooks.betweenPages();
+            m_slot.Position = m_seq.CurrentPage;
             BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
         }
         SetState(RunState::WAITTIME);
@@ -248,7 +257,8 @@ void Engine::stepWaitTime()
         const EngineTime t = now();
         if (passed(m_slot.StartTime, m_slot.Time, t)) {
             if (m_slot.Loaded) {
-                advancePage();
+                if (!heldOnScreen(t))
+                    advancePage();
             } else if (passed(m_slot.StartTime, m_settings.MaxTime, t)) {
                 qCWarning(lcShow).noquote()
                     << QStringLiteral("%1 did not finish loading in %2 s; the show moves on")
@@ -274,10 +284,43 @@ QString Engine::entryName() const
     return QStringLiteral("The page %1").arg(m_slot.Url);
 }
 
+bool Engine::heldOnScreen(EngineTime t) const
+{
+    // Shown without a load (the start page kept, black behind a program): nothing to wait for.
+    if (m_slot.LoadedAt == 0)
+        return false;
+    if (m_slot.OnScreenSince == 0)
+        return !passed(m_slot.LoadedAt, kPaintWaitSeconds, t);
+    return m_slot.Late && !passed(m_slot.OnScreenSince, kLateStaySeconds, t);
+}
+
 void Engine::PageLoaded()
 {
+    const EngineTime t = now();
+    if (!m_slot.Loaded) {
+        m_slot.LoadedAt = t;
+        m_slot.OnScreenSince = 0;
+    }
+    // Its time ran out while it loaded: it is seen all the same, never skipped unseen.
+    if (!m_slot.Loaded && m_slot.Time != 0 && m_state.CurrentState == RunState::WAITTIME &&
+        !m_state.NavigationMode && passed(m_slot.StartTime, m_slot.Time, t)) {
+        m_slot.Late = true;
+        qCWarning(lcShow).noquote()
+            << QStringLiteral("%1 finished loading after its time of %2 s was over (in %3 s); "
+                              "it stays on screen for %4 s")
+                   .arg(entryName())
+                   .arg(m_slot.Time)
+                   .arg(double(t - m_slot.StartTime) / 1000.0, 0, 'f', 1)
+                   .arg(kLateStaySeconds);
+    }
     m_slot.Loaded = true;
     m_seq.FailStreak = 0;
+}
+
+void Engine::PageOnScreen()
+{
+    if (m_slot.LoadedAt != 0 && m_slot.OnScreenSince == 0)
+        m_slot.OnScreenSince = now();
 }
 
 void Engine::PageFailed(const QString& target, const QString& reason)
@@ -550,6 +593,7 @@ void Engine::ShowHelp()
         m_ports.browser.setSilent(false);
     if (m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0)
         ShowCursorFully();
+    m_slot.Position = -1;
     BrowseTo(m_settings.HelpURL, 0, false, false, true);
 }
 
@@ -608,6 +652,7 @@ void Engine::showPage(int position)
     if (IsPastLastPage(position) || position < 0)
         return;
     const PageInfo info = GetPageInfo(position);
+    m_slot.Position = position;
     BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
 }
 

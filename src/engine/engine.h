@@ -74,6 +74,13 @@ struct DisplaySlot
     bool Loaded = false;      // the page has finished loading
     bool Failed = false;      // the page cannot be shown (PageFailed)
     QString FailReason;       // why, when Failed
+    // The play-list position shown (0 the splash page); -1 for another page (home, help).
+    int Position = -1;
+    // When its load completed (0: not since BrowseTo), whether that was after its time was over,
+    // and when it was on screen (0: not yet).
+    EngineTime LoadedAt = 0;
+    bool Late = false;
+    EngineTime OnScreenSince = 0;
 };
 
 // The position in the play list and the shuffle of random mode.
@@ -132,8 +139,13 @@ struct EngineHooks
     // Fetches the document again where it is a web document and loads it; the engine then
     // restarts the cycle. False when nothing could be loaded.
     std::function<bool()> reloadDocument;
-    // The local copy of a cached page.
+    // The local copy of a cached page, without the address's fragment; "" when there is none
+    // (it could not be fetched and none was held).
     std::function<QString(const QString& url)> fetchPage;
+    // Whether the browser shows a local copy itself (SeparateProc applies to the others only).
+    std::function<bool(const QString& localCopy)> browserShows;
+    // A new round of the show begins (the end of a cycle).
+    std::function<void()> newCycle;
     // What the browser is given to show a local copy as the page it is (empty: the copy).
     std::function<QString(const QString& localCopy)> viewableCopy;
     // A page that never loaded: make the next connection check ask the system again.
@@ -179,6 +191,8 @@ public:
     // ---- the browser's answers about the page BrowseTo asked for ----
     // The top-level document completed.
     void PageLoaded();
+    // The page that completed last has painted and is on screen.
+    void PageOnScreen();
     // The browser could not show target (the address BrowseTo gave it): refused, unknown
     // scheme, missing file, load failure, HTTP error... The page on screen stays, a warning
     // names the entry and the reason, and in the show the next tick moves on. A failure of
@@ -284,6 +298,9 @@ private:
         return address == m_seq.SplashUrl && address == m_slot.Url;
     }
     void stepWaitTime();
+    // A page that loaded stays until it has been on screen, and one that finished loading after
+    // its time was over 2 s more.
+    bool heldOnScreen(EngineTime t) const;
     void stepWaitSaver();
     void stepConfig();
     void stepFinProg();

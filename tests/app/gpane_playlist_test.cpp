@@ -379,7 +379,7 @@ void GpanePlaylistTest::bigDocumentGoldenOutput()
     QCOMPARE(r.exitCode, 0);
     const QByteArray out = r.out.toUtf8();
     const QByteArray digest = QCryptographicHash::hash(out, QCryptographicHash::Sha256).toHex();
-    const QByteArray recorded = "b1983d39cab1ddedb2ee7642763f9fd3473b11ed4b9855170094c80ffebd31ee";
+    const QByteArray recorded = "76bc5cd9345eac290f4b207b0b54e48f3fb02a5ebf68ac056cabdf15cd5568f5";
     if (digest != recorded) {
         const QString saved = m_dir.filePath("big.out");
         QFile f(saved);
@@ -391,6 +391,7 @@ void GpanePlaylistTest::bigDocumentGoldenOutput()
         m_dir.setAutoRemove(false);
     }
     QCOMPARE(out.count('\n'), 4625);
+    // (The tab of "tab\there" never reaches an address: the show asks for "tabhere".)
     QCOMPARE(digest, recorded);
 }
 
