@@ -4,13 +4,13 @@
 #include "document/page_variables.h"
 #include "document/program_values.h"
 #include "document/update_policy.h"
+#include "platform/whole_file.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMimeType>
-#include <QSaveFile>
 #include <QUrl>
 #include <algorithm>
 #include <vector>
@@ -441,8 +441,7 @@ private:
             return QString();
         const QUrl base(address);
         const QByteArray shown = rewriteCssText(in.readAll(), base, depth);
-        QSaveFile out(localFile + QStringLiteral(".css"));
-        if (!out.open(QIODevice::WriteOnly) || out.write(shown) != shown.size() || !out.commit())
+        if (!WriteWholeFile(localFile + QStringLiteral(".css"), shown))
             return QString();
         return QFileInfo(localFile).fileName() + QStringLiteral(".css");
     }
@@ -485,9 +484,7 @@ PageCopyReport MakePageCopy(CacheServices& services, const QString& url, const Q
         return copier.report();
     const QUrl pageUrl = QUrl(url).adjusted(QUrl::RemoveFragment);
     const QByteArray shown = copier.rewritePage(page.readAll(), pageUrl);
-    QSaveFile out(ShownPageOf(localFile));
-    copier.report().made =
-        out.open(QIODevice::WriteOnly) && out.write(shown) == shown.size() && out.commit();
+    copier.report().made = WriteWholeFile(ShownPageOf(localFile), shown);
     return copier.report();
 }
 
