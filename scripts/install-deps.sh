@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
           libgl-dev libxcb1-dev libx11-dev libxss-dev xvfb xauth xdotool curl python3 dbus fonts-dejavu-core
+          # a real window manager, for the end-to-end tests that need one
+          openbox
           # to check an installation and build the Debian package
           desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file
           # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer

@@ -21,6 +21,7 @@ class QWebEngineProfile;
 namespace glasspane {
 
 class Desktop;
+class DialogGuard;
 class IniFiles;
 class Internet;
 class MemoryMeter;
@@ -154,6 +155,7 @@ public:
     void runPasswordDialog(PasswordLock& lock) override;
     void openConfigDialog() override;
     void setConfigTopmost(bool topmost) override;
+    void closeDialogs(const QString& why) override;
     bool closeMainWindow() override;
     void unloadWindows() override;
     void endProcess() override;
@@ -172,6 +174,8 @@ protected:
 private:
     // SaveWindowPlacement once the events already waiting have run (once however often asked).
     void saveWindowPlacementSoon();
+    // The browser's word about its renderer processes: in the log and in the show's health.
+    void watchRenderers();
     // Between two pages of the show: a new web page when the old one has grown or aged.
     void renewPageIfDue();
     void createEngine();
@@ -191,6 +195,7 @@ private:
     CacheServices& m_cacheServices;
 
     ShowDriver* m_driver = nullptr;
+    std::unique_ptr<DialogGuard> m_dialogGuard;
     std::unique_ptr<WebBrowser> m_browser;
     std::unique_ptr<NavigationEvents> m_navigation;
     std::unique_ptr<ToolBars> m_toolBars;

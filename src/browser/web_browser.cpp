@@ -1,9 +1,11 @@
 #include "browser/web_browser.h"
 
 #include "browser/curtain.h"
+#include "browser/dialog_guard.h"
 #include "browser/page_printer.h"
 #include "browser/page_scripts.h"
 #include "browser/popup_window.h"
+#include "browser/renderer_watch.h"
 #include "document/restriction.h"
 #include "platform/log.h"
 
@@ -63,7 +65,16 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     m_curtain = std::make_unique<Curtain>(*m_view, parentWidget);
     m_printer = std::make_unique<PagePrinter>(*m_view);
     m_view->installEventFilter(this);
+    m_watch = new RendererWatch(this);
+    m_watch->setBound([this] { return leaving() ? kRendererLeaveMs : kRendererAnswerMs; });
+    connect(m_watch, &RendererWatch::unresponsive, this, &WebBrowser::onUnresponsive);
     attachPage(false);
+}
+
+bool WebBrowser::leaving() const
+{
+    return m_state.programAwaiting ||
+           (m_state.topPending && m_state.topForProgram && !m_state.topCommitted);
 }
 
 void WebBrowser::attachPage(bool silent)
@@ -74,23 +85,84 @@ void WebBrowser::attachPage(bool silent)
     connect(page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
-            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
-                    return;
-                // A kiosk shows no "page crashed" screen: the page comes back by itself.
-                std::weak_ptr<int> alive = m_alive;
-                QTimer::singleShot(kRendererRestartMs, this, [this, alive, page] {
-                    if (alive.expired() || page != m_page)
-                        return;
-                    const QString location = LocationURL();
-                    if (location.isEmpty())
-                        return;
-                    m_page->load(urlOf(location));
-                    Q_EMIT rendererRestarted();
-                });
+            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                onRendererEnded(page, status, exitCode);
             });
     m_view->setPage(page);
     m_page = page;
+    m_watch->watch(page);
+}
+
+void WebBrowser::onRendererEnded(KioskPage* page,
+                                 QWebEnginePage::RenderProcessTerminationStatus status,
+                                 int exitCode)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
+        return;
+    QString how;
+    switch (status) {
+    case QWebEnginePage::CrashedTerminationStatus:
+        how = QStringLiteral("crashed");
+        break;
+    case QWebEnginePage::KilledTerminationStatus:
+        how = QStringLiteral("killed");
+        break;
+    default:
+        how = QStringLiteral("ended abnormally");
+        break;
+    }
+    how += QStringLiteral(", exit code %1").arg(exitCode);
+    // The page the show is on now: the one asked for last when it has not completed yet.
+    const bool programPending =
+        m_state.programAwaiting || (m_state.topPending && m_state.topForProgram);
+    const QString current = programPending ? m_state.programAddress : LocationURL();
+    Q_EMIT rendererEnded(current, m_page->renderProcessPid(), how);
+    // A kiosk shows no "page crashed" screen: the page comes back by itself.
+    const quint64 count = m_programCount;
+    std::weak_ptr<int> alive = m_alive;
+    QTimer::singleShot(kRendererRestartMs, this, [this, alive, page, count] {
+        if (alive.expired() || page != m_page)
+            return;
+        // The show asked for another page since: its load brings a renderer of its own, and
+        // the page it left is never loaded again.
+        if (count != m_programCount)
+            return;
+        if (m_state.programAwaiting || (m_state.topPending && m_state.topForProgram)) {
+            // The page asked for is on its way (a new renderer comes with it).
+            if (m_page->isLoading())
+                return;
+            Navigate(m_state.programAddress);
+        } else {
+            const QString location = LocationURL();
+            if (location.isEmpty())
+                return;
+            m_page->load(urlOf(location));
+        }
+        Q_EMIT rendererRestarted();
+    });
+}
+
+void WebBrowser::onUnresponsive(qint64 pid, qint64 waitedMs)
+{
+    const bool wasLeaving = leaving();
+    const QString program = m_state.programAddress;
+    const bool programLoading = m_state.topPending && m_state.topForProgram;
+    const QString address =
+        wasLeaving ? LocationURL() : (programLoading ? m_state.topAddress : LocationURL());
+    const QString failed = m_state.topAddress;
+    // Ended before its page goes, so that no crash of it is reported.
+    m_page->disconnect(this);
+    if (m_endProcess)
+        m_endProcess(pid);
+    renewPage();
+    Q_EMIT rendererUnresponsive(address, pid, waitedMs, wasLeaving);
+    if (wasLeaving && !program.isEmpty()) {
+        // The page asked for, in the new renderer: its time starts when its own load does.
+        Navigate(program);
+    } else if (programLoading) {
+        reportError(failed, QStringLiteral("its renderer stopped answering for %1 s")
+                                .arg(waitedMs / 1000.0, 0, 'f', 1));
+    }
 }
 
 void WebBrowser::renewPage()
@@ -196,6 +268,10 @@ void WebBrowser::Navigate(const QString& url)
         });
         return;
     }
+    // A dialog left over the page (a script's question, the printer's) goes with it; its
+    // answer is "cancel".
+    if (m_dialogs)
+        m_dialogs->closeAll(DialogGuard::Scope::Pages, QStringLiteral("the page changes"));
     m_state.programAddress = url;
     m_state.programUrl = target;
     m_state.programAwaiting = true;
@@ -489,9 +565,15 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
             m_state.topRefused = false;
             m_state.topCompleting = false;
             m_state.frameDocuments.clear();
+            ++m_loadsStarted;
             if (program) {
                 m_state.programAwaiting = false;
                 m_state.programChecked = false;
+                if (m_listener) {
+                    ++m_delivering;
+                    m_listener->LoadStarted(m_state.programAddress);
+                    --m_delivering;
+                }
             }
         }
     } else if (!cancel) {
