@@ -39,17 +39,6 @@ const QString kLink = QStringLiteral(
 // The ScreenSaveTimeOut of these runs: the idle time after which the show takes over.
 constexpr int kIdleSeconds = 6;
 
-QHash<QString, QString> statusValues(const QString& text)
-{
-    QHash<QString, QString> values;
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
-        const qsizetype colon = line.indexOf(QLatin1String(": "));
-        if (colon > 0)
-            values.insert(line.left(colon), line.mid(colon + 2));
-    }
-    return values;
-}
-
 // The kiosk: a document of the given pages (path, seconds) on the local server, visitors moved
 // in by the mouse, a short idle time, and the navigation tool bar reduced to one button.
 struct Survive : e2e::LocalShow
@@ -150,7 +139,10 @@ struct Survive : e2e::LocalShow
     }
 
     GpaneRunner::Run command(const QString& word) { return gpane.run({word}, process.home()); }
-    QHash<QString, QString> status() { return statusValues(command(QStringLiteral("status")).out); }
+    QHash<QString, QString> status()
+    {
+        return GpaneRunner::statusValues(command(QStringLiteral("status")).out);
+    }
 
     // The show goes on after a dialog was closed: the page after `path` in the list (or the
     // list's page again) is fetched and complete, gpane says so and moves it on.
