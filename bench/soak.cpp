@@ -164,9 +164,15 @@ void report(const QString& title, const std::vector<Sample>& samples)
         out << title << ": no samples\n";
         return;
     }
+    int fewest = samples.front().memory.processes(), most = fewest;
+    for (const Sample& s : samples) {
+        fewest = qMin(fewest, s.memory.processes());
+        most = qMax(most, s.memory.processes());
+    }
     out << title << ": " << samples.size() << " samples over "
         << QString::number((samples.back().seconds - samples.front().seconds) / 60.0, 'f', 1)
-        << " min, " << samples.back().memory.processes() << " processes at the end\n";
+        << " min, " << samples.back().memory.processes() << " processes at the end (" << fewest
+        << " to " << most << ")\n";
     using Reading = qint64 (*)(const ProcessTreeMemoryUse&);
     const Reading resident = [](const ProcessTreeMemoryUse& m) { return m.residentKb(); };
     const Reading proportional = [](const ProcessTreeMemoryUse& m) { return m.proportionalKb; };
@@ -467,21 +473,28 @@ int main(int argc, char** argv)
                 static const QRegularExpression ended(
                     QStringLiteral("(did not answer for|did not let go of its page).*process "
                                    "(\\d+) was ended"));
-                int count = 0, alive = 0;
+                int count = 0, alive = 0, others = 0;
                 for (const QString& line : QString::fromUtf8(text).split(u'\n')) {
                     const QRegularExpressionMatch m = ended.match(line);
                     if (!m.hasMatch())
                         continue;
                     ++count;
                     alive += QFileInfo::exists(QStringLiteral("/proc/") + m.captured(2));
+                    // An ordinary page whose renderer was too slow to answer (a loaded machine).
+                    others += !line.contains(QLatin1String(kHangPage));
                 }
                 int hangPages = 0;
                 for (const HttpTestServer::Request& r : server.requests())
                     hangPages += r.target.startsWith(kHangPage);
                 out << "hanging pages shown: " << hangPages
-                    << "; renderers ended for not answering: " << count
+                    << "; renderers ended for not answering: " << count << " (" << others
+                    << " of them of other pages)"
                     << ", of them still running: " << alive
                     << "; crashes: " << text.count("ended (") << '\n';
+                // Every page of the rotation is to complete: these lines name the ones that
+                // did not.
+                out << "pages that did not finish loading: " << text.count("did not finish loading")
+                    << ", that could not be shown: " << text.count("cannot be shown") << '\n';
             }
         }
     }

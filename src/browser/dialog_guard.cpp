@@ -103,7 +103,7 @@ int DialogGuard::closeAll(Scope scope, const QString& why)
         auto* dialog = qobject_cast<QDialog*>(widget);
         if (!dialog)
             continue;
-        qCInfo(lcShow).noquote()
+        qCWarning(lcShow).noquote()
             << QStringLiteral("dialog %1 closed as cancelled: %2").arg(nameOf(dialog), why);
         dialog->setProperty(kDialogClosedBecause, why);
         // Its modal loop, if it runs one, returns "rejected" once the present event is done.

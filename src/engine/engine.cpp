@@ -389,7 +389,7 @@ void Engine::closeIdleDialogs(EngineTime t)
         m_idleClosedFor == m_state.LastActivity)
         return;
     m_idleClosedFor = m_state.LastActivity;
-    qCInfo(lcShow).noquote()
+    qCWarning(lcShow).noquote()
         << QStringLiteral("nobody used the configuration for %1 s: its dialogs are closed, "
                           "nothing is saved, and the show goes on")
                .arg(m_settings.ScreenSaveTimeOut);
