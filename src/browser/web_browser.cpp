@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -228,6 +229,8 @@ void WebBrowser::Navigate(const QString& url)
     // answer is "cancel".
     if (m_dialogs)
         m_dialogs->closeAll(DialogGuard::Scope::Pages, QStringLiteral("the page changes"));
+    // The program's page comes in place of any window the page on screen meant to open there.
+    m_state.replacement.clear();
     m_state.programAddress = url;
     m_state.programUrl = target;
     m_state.programAwaiting = true;
@@ -482,6 +485,8 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
     }
 
     if (isMainFrame) {
+        // (Said once the state below is set: a navigation let through stands for the page.)
+        const auto asked = qScopeGuard([this, &cancel] { replacementAsked(!cancel); });
         const bool program = m_state.programAwaiting && url == m_state.programUrl;
         // The engine calls a server's redirect and a script's navigation while the page loads
         // both redirects; only the first belongs to the navigation let through last, before its
@@ -553,15 +558,46 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
 
 void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
 {
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadStartedStatus:
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         m_state.busy = true;
         return;
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-    case QWebEngineLoadingInfo::LoadStoppedStatus:
-        break;
     }
+    endLoad(info);
+    // A window opened in the page's place waited for this end.
+    startReplacement();
+}
+
+void WebBrowser::startReplacement()
+{
+    // A load begun while another is under way merges with it in the engine's reports: the
+    // first one's end is reported, the second one's never is, and with it whether the server
+    // answered with an error. So the page's window waits for the load under way to end; a
+    // program page that completed meanwhile is still replaced before its completion is told.
+    if (m_state.replacement.isEmpty() || m_page->isLoading())
+        return;
+    // Its navigation is asked about a moment later: until then, a completion under way waits.
+    m_state.replacing = true;
+    const quint64 token = ++m_replacements;
+    std::weak_ptr<int> alive = m_alive;
+    QTimer::singleShot(kStartTimeoutMs, this, [this, alive, token] {
+        if (!alive.expired() && token == m_replacements)
+            replacementAsked(false);
+    });
+    m_page->load(std::exchange(m_state.replacement, QUrl()));
+}
+
+void WebBrowser::replacementAsked(bool loads)
+{
+    if (!std::exchange(m_state.replacing, false))
+        return;
+    // Refused, or never asked about: the page it was to replace completes after all. Let
+    // through, it stands for that page.
+    if (std::exchange(m_state.completionHeld, false) && !loads)
+        completeTopLevel();
+}
+
+void WebBrowser::endLoad(const QWebEngineLoadingInfo& info)
+{
     // A refused navigation ends too, with its own address: that is no document.
     if (!m_state.topPending || info.url() != m_state.topUrl) {
         if (!m_state.topPending)
@@ -732,6 +768,12 @@ void WebBrowser::completeTopLevel()
         // A newer load has begun: it will complete on its own (and stands for this one).
         if (generation != m_generation)
             return;
+        if (m_state.replacing) {
+            // A window opened in the page's place is about to stand for it.
+            m_state.completionHeld = true;
+            m_state.frameDocuments = frames;
+            return;
+        }
         m_state.topCompleting = false;
         m_state.metrics = metrics;
         const QString location = LocationURL();
@@ -777,11 +819,11 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
             // The page's doing, not the program's: should it replace the program's page before
             // that completed, it stands for it (see navigationRequested), so the show still
             // hears how it ended.
-            const QUrl target = request.requestedUrl();
+            m_state.replacement = request.requestedUrl();
             std::weak_ptr<int> alive = m_alive;
-            QTimer::singleShot(0, this, [this, alive, target] {
+            QTimer::singleShot(0, this, [this, alive] {
                 if (!alive.expired())
-                    m_page->load(target);
+                    startReplacement();
             });
         }
         return;

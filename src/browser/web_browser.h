@@ -132,6 +132,13 @@ private:
         bool topCommitted = false;  // a document of it (or of the load it replaced) is on screen
         bool topRefused = false;    // one of its redirects was refused
         bool topCompleting = false; // it ended well and its completion is on its way
+        // A window the page opened in its own place, to load once the view's load under way
+        // has ended.
+        QUrl replacement;
+        // It was asked for, and its navigation has not been asked about yet; meanwhile a
+        // completion of the page it replaces is held.
+        bool replacing = false;
+        bool completionHeld = false;
         // The top-level navigation let through last whose document has not arrived yet.
         QUrl commitUrl;
         // The last Navigate, until the engine has taken it up.
@@ -157,6 +164,10 @@ private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onUrlChanged(const QUrl& url);
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
+    void endLoad(const QWebEngineLoadingInfo& info);
+    void startReplacement();
+    // The replacement's navigation was asked about (loads: let through), or never was.
+    void replacementAsked(bool loads);
     void completeTopLevel();
     void endTopLevel(const QString& failure);
     void failTopLevel(const QString& reason);
@@ -185,7 +196,8 @@ private:
     DialogGuard* m_dialogs = nullptr;
     std::function<void(qint64)> m_endProcess;
     quint64 m_loadsStarted = 0;
-    bool m_goodPage = false; // the view shows a page that completed
+    quint64 m_replacements = 0; // counts the replacements asked for
+    bool m_goodPage = false;    // the view shows a page that completed
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
     // Callbacks that arrive after this object began to die must do nothing.
