@@ -15,6 +15,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcur
           xscreensaver weston qt6-wayland wayland-utils
           # the configuration password's hash
           libsodium-dev
+          # a real window manager, for the end-to-end tests that need one
+          openbox
           # to check an installation and build the Debian package
           desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file lintian
           # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer

@@ -184,8 +184,10 @@ int main(int argc, char** argv)
     ModalRunner modal;
     ConfigDialogs dialogs;
     ConfigurationUi configuration(show, dialogs, modal);
-    instance.setHandler(
-        [&show](const ControlRequest& request) { return show.control().handle(request); });
+    instance.setAsyncHandler(
+        [&show](const ControlRequest& request, const SingleInstance::Reply& reply) {
+            show.control().handle(request, reply);
+        });
     QObject::connect(&instance, &SingleInstance::raiseRequested, &show.window(), [&show] {
         show.window().raise();
         show.window().activateWindow();

@@ -43,6 +43,7 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
         window->raise();
         window->activateWindow();
     };
+    hooks.loadsStarted = [window] { return window->browser().loadsStarted(); };
     hooks.memory = [&memory = platform.memory] {
         const ProcessTreeMemoryUse use = memory.programMemory(ProportionalShare::Skip);
         return MemoryUse{use.ownKb, use.descendantsKb, use.descendants};

@@ -1,5 +1,6 @@
 #include "browser/frm_main.h"
 
+#include "browser/dialog_guard.h"
 #include "browser/document_choice.h"
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
@@ -67,9 +68,18 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     central->setPalette(black);
     central->setAutoFillBackground(true);
     setCentralWidget(central);
+    m_dialogGuard = std::make_unique<DialogGuard>();
+    // A key or a click in a dialog is someone at the kiosk.
+    m_dialogGuard->setActivityListener([this] {
+        if (m_engine)
+            m_engine->NoteActivity();
+    });
     m_browser = std::make_unique<WebBrowser>(m_ctx.profile.profile(), central);
     // Hidden until the load sequence asks for the first page.
     m_browser->setVisible(false);
+    m_browser->setDialogGuard(m_dialogGuard.get());
+    m_browser->setProcessEnder([this](qint64 pid) { m_ctx.system.killProcess(pid); });
+    watchRenderers();
 
     NavigationHooks hooks;
     hooks.openDocument = [this](const QString& url) {
@@ -110,6 +120,36 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     // Keys reach HandleKeyDown wherever the focus is in this window, the page included (its
     // key presses go to the view's focus proxy, not to this window).
     qApp->installEventFilter(this);
+}
+
+void frmMain::watchRenderers()
+{
+    connect(m_browser.get(), &WebBrowser::rendererEnded, this,
+            [this](const QString& address, qint64 pid, const QString& how) {
+                qCWarning(lcShow).noquote()
+                    << QStringLiteral("the renderer process%1 of %2 ended (%3); the page is "
+                                      "loaded again")
+                           .arg(pid > 0 ? QStringLiteral(" %1").arg(pid) : QString(), address, how);
+                if (m_engine)
+                    ++m_engine->health().rendererRestarts;
+            });
+    connect(m_browser.get(), &WebBrowser::rendererUnresponsive, this,
+            [this](const QString& address, qint64 pid, qint64 waitedMs, bool leaving) {
+                const QString waited = QString::number(waitedMs / 1000.0, 'f', 1);
+                qCWarning(lcShow).noquote()
+                    << (leaving ? QStringLiteral("%1 did not let go of its page within %2 s (an "
+                                                 "unload handler, or a renderer that hangs): its "
+                                                 "renderer process %3 was ended and the next page "
+                                                 "is loaded in a new web page")
+                                : QStringLiteral("the renderer of %1 did not answer for %2 s: its "
+                                                 "process %3 was ended and the web page renewed; "
+                                                 "the show goes on"))
+                           .arg(address, waited)
+                           .arg(pid);
+                m_rendererGuard.pageRenewed();
+                if (m_engine)
+                    ++m_engine->health().renewalsUnresponsive;
+            });
 }
 
 frmMain::~frmMain()
@@ -476,6 +516,9 @@ void frmMain::renewPageIfDue()
                                      .arg(m_rendererGuard.describe(verdict));
     m_browser->renewPage();
     m_rendererGuard.pageRenewed(verdict.cause);
+    ShowHealth& health = m_engine->health();
+    ++(verdict.cause == RendererGuard::Cause::Memory ? health.renewalsForMemory
+                                                     : health.renewalsForAge);
 }
 
 void frmMain::forgetVisit()
@@ -672,6 +715,8 @@ void frmMain::setMainTopmost(bool topmost)
     }
     raise();
     activateWindow();
+    // A dialog still open stays above, also where no window manager stacks it there.
+    m_dialogGuard->raiseAll();
 }
 
 void frmMain::applyWindowState(int windowState)
@@ -685,6 +730,7 @@ void frmMain::applyWindowState(int windowState)
     } else
         showNormal();
     LayoutBrowser();
+    m_dialogGuard->raiseAll();
 }
 
 void frmMain::setMainVisible(bool visible)
@@ -710,6 +756,7 @@ void frmMain::setToolBarTopmost(ToolBar bar)
 {
     if (m_toolBars)
         m_toolBars->setToolBarTopmost(bar);
+    m_dialogGuard->raiseAll();
 }
 
 bool frmMain::isToolBarTopmost(ToolBar bar) const
@@ -769,6 +816,11 @@ void frmMain::setConfigTopmost(bool topmost)
 {
     if (m_configHooks.setConfigTopmost)
         m_configHooks.setConfigTopmost(topmost);
+}
+
+void frmMain::closeDialogs(const QString& why)
+{
+    m_dialogGuard->closeAll(DialogGuard::Scope::All, why);
 }
 
 // ---------------------------------------------------------------------------------------------

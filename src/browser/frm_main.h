@@ -21,6 +21,7 @@ namespace glasspane {
 
 class BrowserProfile;
 class Desktop;
+class DialogGuard;
 class IniFiles;
 class Internet;
 class MemoryMeter;
@@ -155,6 +156,7 @@ public:
     void runPasswordDialog(PasswordLock& lock) override;
     void openConfigDialog() override;
     void setConfigTopmost(bool topmost) override;
+    void closeDialogs(const QString& why) override;
     bool closeMainWindow() override;
     void unloadWindows() override;
     void endProcess() override;
@@ -173,6 +175,8 @@ protected:
 private:
     // SaveWindowPlacement once the events already waiting have run (once however often asked).
     void saveWindowPlacementSoon();
+    // The browser's word about its renderer processes: in the log and in the show's health.
+    void watchRenderers();
     // Between two pages of the show: a new web page when the old one has grown or aged.
     void renewPageIfDue();
     // The show took over after a visitor browsed: the visit's traces go (KeepVisitorData off).
@@ -195,6 +199,7 @@ private:
     CacheServices& m_cacheServices;
 
     ShowDriver* m_driver = nullptr;
+    std::unique_ptr<DialogGuard> m_dialogGuard;
     std::unique_ptr<WebBrowser> m_browser;
     std::unique_ptr<NavigationEvents> m_navigation;
     std::unique_ptr<ToolBars> m_toolBars;

@@ -3,6 +3,7 @@
 #include "browser/page_scripts.h"
 #include "platform/log.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
@@ -65,6 +66,18 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::selectClientCertificate, this,
             [](QWebEngineClientCertificateSelection selection) { selection.selectNone(); });
+    // No credentials the document did not give: the request ends unanswered and the page
+    // shows what the server sent with its refusal (never an empty user name and password).
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [](const QUrl& url, QAuthenticator* authenticator) {
+                qCDebug(lcGlasspane) << "authentication refused" << url;
+                *authenticator = QAuthenticator();
+            });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [](const QUrl& url, QAuthenticator* authenticator, const QString&) {
+                qCDebug(lcGlasspane) << "proxy authentication refused" << url;
+                *authenticator = QAuthenticator();
+            });
     // Never an exception for a bad certificate, and never a prompt asking for one.
     connect(this, &QWebEnginePage::certificateError, this,
             [](const QWebEngineCertificateError& error) {
@@ -93,8 +106,10 @@ QStringList KioskPage::chooseFiles(FileSelectionMode, const QStringList&, const 
 
 void KioskPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg)
 {
-    if (!m_silent)
-        QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+    if (m_silent)
+        return;
+    const ScriptDialog open;
+    QWebEnginePage::javaScriptAlert(securityOrigin, msg);
 }
 
 bool KioskPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
@@ -105,14 +120,19 @@ bool KioskPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg
                                            "Are you sure you want to leave this page? Changes "
                                            "that you made may not be saved."))
         return true;
-    return m_silent ? false : QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+    if (m_silent)
+        return false;
+    const ScriptDialog open;
+    return QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
 }
 
 bool KioskPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                                  const QString& defaultValue, QString* result)
 {
-    return m_silent ? false
-                    : QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+    if (m_silent)
+        return false;
+    const ScriptDialog open;
+    return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
 }
 
 void KioskPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,

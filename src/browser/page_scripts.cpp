@@ -142,6 +142,15 @@ void PutBackAddress(QWebEnginePage& page, const QUrl& url)
     page.runJavaScript(QString::fromLatin1(kPutBackScript).arg(address), kWorld);
 }
 
+void AskAlive(QWebEnginePage& page, QObject* context, std::function<void()> answered)
+{
+    page.runJavaScript(QStringLiteral("1"), kWorld,
+                       [guard = QPointer<QObject>(context), answered](const QVariant&) {
+                           if (guard)
+                               answered();
+                       });
+}
+
 void MarkPaint(QWebEnginePage& page)
 {
     page.runJavaScript(QString::fromLatin1(kPaintMarkScript), kWorld);

@@ -29,6 +29,9 @@ void AskDocumentType(QWebEnginePage& page, QObject* context,
 void SetBodyScroll(QWebEnginePage& page, const QString& scroll);
 // Puts an address back on the document's present history entry, keeping the page's state.
 void PutBackAddress(QWebEnginePage& page, const QUrl& url);
+// Asks the page's renderer for a sign of life: answered runs when it comes (never once context
+// is gone).
+void AskAlive(QWebEnginePage& page, QObject* context, std::function<void()> answered);
 // Asks the page for two frames; PaintMarked then says whether the second one has come.
 void MarkPaint(QWebEnginePage& page);
 void PaintMarked(QWebEnginePage& page, const std::function<void(bool painted)>& answer);

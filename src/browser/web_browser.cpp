@@ -1,15 +1,18 @@
 #include "browser/web_browser.h"
 
 #include "browser/curtain.h"
+#include "browser/dialog_guard.h"
 #include "browser/page_printer.h"
 #include "browser/page_scripts.h"
 #include "browser/popup_window.h"
+#include "browser/renderer_watch.h"
 #include "document/page_address.h"
 #include "document/restriction.h"
 #include "platform/log.h"
 
 #include <QDir>
 #include <QEvent>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -56,7 +59,16 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     m_curtain = std::make_unique<Curtain>(*m_view, parentWidget);
     m_printer = std::make_unique<PagePrinter>(*m_view);
     m_view->installEventFilter(this);
+    m_watch = new RendererWatch(this);
+    m_watch->setBound([this] { return leaving() ? kRendererLeaveMs : kRendererAnswerMs; });
+    connect(m_watch, &RendererWatch::unresponsive, this, &WebBrowser::onUnresponsive);
     attachPage(false);
+}
+
+bool WebBrowser::leaving() const
+{
+    return m_state.programAwaiting ||
+           (m_state.topPending && m_state.topForProgram && !m_state.topCommitted);
 }
 
 void WebBrowser::attachPage(bool silent)
@@ -69,23 +81,84 @@ void WebBrowser::attachPage(bool silent)
     connect(page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
-            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
-                    return;
-                // A kiosk shows no "page crashed" screen: the page comes back by itself.
-                std::weak_ptr<int> alive = m_alive;
-                QTimer::singleShot(kRendererRestartMs, this, [this, alive, page] {
-                    if (alive.expired() || page != m_page)
-                        return;
-                    const QString location = LocationURL();
-                    if (location.isEmpty())
-                        return;
-                    m_page->load(urlOf(location));
-                    Q_EMIT rendererRestarted();
-                });
+            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                onRendererEnded(page, status, exitCode);
             });
     m_view->setPage(page);
     m_page = page;
+    m_watch->watch(page);
+}
+
+void WebBrowser::onRendererEnded(KioskPage* page,
+                                 QWebEnginePage::RenderProcessTerminationStatus status,
+                                 int exitCode)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
+        return;
+    QString how;
+    switch (status) {
+    case QWebEnginePage::CrashedTerminationStatus:
+        how = QStringLiteral("crashed");
+        break;
+    case QWebEnginePage::KilledTerminationStatus:
+        how = QStringLiteral("killed");
+        break;
+    default:
+        how = QStringLiteral("ended abnormally");
+        break;
+    }
+    how += QStringLiteral(", exit code %1").arg(exitCode);
+    // The page the show is on now: the one asked for last when it has not completed yet.
+    const bool programPending =
+        m_state.programAwaiting || (m_state.topPending && m_state.topForProgram);
+    const QString current = programPending ? m_state.programAddress : LocationURL();
+    Q_EMIT rendererEnded(current, m_page->renderProcessPid(), how);
+    // A kiosk shows no "page crashed" screen: the page comes back by itself.
+    const quint64 count = m_programCount;
+    std::weak_ptr<int> alive = m_alive;
+    QTimer::singleShot(kRendererRestartMs, this, [this, alive, page, count] {
+        if (alive.expired() || page != m_page)
+            return;
+        // The show asked for another page since: its load brings a renderer of its own, and
+        // the page it left is never loaded again.
+        if (count != m_programCount)
+            return;
+        if (m_state.programAwaiting || (m_state.topPending && m_state.topForProgram)) {
+            // The page asked for is on its way (a new renderer comes with it).
+            if (m_page->isLoading())
+                return;
+            Navigate(m_state.programAddress);
+        } else {
+            const QString location = LocationURL();
+            if (location.isEmpty())
+                return;
+            m_page->load(urlOf(location));
+        }
+        Q_EMIT rendererRestarted();
+    });
+}
+
+void WebBrowser::onUnresponsive(qint64 pid, qint64 waitedMs)
+{
+    const bool wasLeaving = leaving();
+    const QString program = m_state.programAddress;
+    const bool programLoading = m_state.topPending && m_state.topForProgram;
+    const QString address =
+        wasLeaving ? LocationURL() : (programLoading ? m_state.topAddress : LocationURL());
+    const QString failed = m_state.topAddress;
+    // Ended before its page goes, so that no crash of it is reported.
+    m_page->disconnect(this);
+    if (m_endProcess)
+        m_endProcess(pid);
+    renewPage();
+    Q_EMIT rendererUnresponsive(address, pid, waitedMs, wasLeaving);
+    if (wasLeaving && !program.isEmpty()) {
+        // The page asked for, in the new renderer: its time starts when its own load does.
+        Navigate(program);
+    } else if (programLoading) {
+        reportError(failed, QStringLiteral("its renderer stopped answering for %1 s")
+                                .arg(waitedMs / 1000.0, 0, 'f', 1));
+    }
 }
 
 void WebBrowser::renewPage(QWebEngineProfile* profile)
@@ -161,6 +234,12 @@ void WebBrowser::Navigate(const QString& url)
         });
         return;
     }
+    // A dialog left over the page (a script's question, the printer's) goes with it; its
+    // answer is "cancel".
+    if (m_dialogs)
+        m_dialogs->closeAll(DialogGuard::Scope::Pages, QStringLiteral("the page changes"));
+    // The program's page comes in place of any window the page on screen meant to open there.
+    m_state.replacement.clear();
     m_state.programAddress = url;
     m_state.programUrl = target;
     m_state.programAwaiting = true;
@@ -429,6 +508,8 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
     }
 
     if (isMainFrame) {
+        // (Said once the state below is set: a navigation let through stands for the page.)
+        const auto asked = qScopeGuard([this, &cancel] { replacementAsked(!cancel); });
         const bool program = m_state.programAwaiting && url == m_state.programUrl;
         // The engine calls a server's redirect and a script's navigation while the page loads
         // both redirects; only the first belongs to the navigation let through last, before its
@@ -468,9 +549,15 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
             m_state.topRefused = false;
             m_state.topCompleting = false;
             m_state.frameDocuments.clear();
+            ++m_loadsStarted;
             if (program) {
                 m_state.programAwaiting = false;
                 m_state.programChecked = false;
+                if (m_listener) {
+                    ++m_delivering;
+                    m_listener->LoadStarted(m_state.programAddress);
+                    --m_delivering;
+                }
             }
         }
     } else if (!cancel) {
@@ -494,15 +581,46 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
 
 void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
 {
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadStartedStatus:
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         m_state.busy = true;
         return;
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-    case QWebEngineLoadingInfo::LoadStoppedStatus:
-        break;
     }
+    endLoad(info);
+    // A window opened in the page's place waited for this end.
+    startReplacement();
+}
+
+void WebBrowser::startReplacement()
+{
+    // A load begun while another is under way merges with it in the engine's reports: the
+    // first one's end is reported, the second one's never is, and with it whether the server
+    // answered with an error. So the page's window waits for the load under way to end; a
+    // program page that completed meanwhile is still replaced before its completion is told.
+    if (m_state.replacement.isEmpty() || m_page->isLoading())
+        return;
+    // Its navigation is asked about a moment later: until then, a completion under way waits.
+    m_state.replacing = true;
+    const quint64 token = ++m_replacements;
+    std::weak_ptr<int> alive = m_alive;
+    QTimer::singleShot(kStartTimeoutMs, this, [this, alive, token] {
+        if (!alive.expired() && token == m_replacements)
+            replacementAsked(false);
+    });
+    m_page->load(std::exchange(m_state.replacement, QUrl()));
+}
+
+void WebBrowser::replacementAsked(bool loads)
+{
+    if (!std::exchange(m_state.replacing, false))
+        return;
+    // Refused, or never asked about: the page it was to replace completes after all. Let
+    // through, it stands for that page.
+    if (std::exchange(m_state.completionHeld, false) && !loads)
+        completeTopLevel();
+}
+
+void WebBrowser::endLoad(const QWebEngineLoadingInfo& info)
+{
     // A document whose script changed its address (history.replaceState) as it arrived may be
     // reported with that address only (Qt 6.8, on a busy machine): the page on screen ended
     // this load at an address of the same site.
@@ -726,6 +844,12 @@ void WebBrowser::completeTopLevel()
         // A newer load has begun: it will complete on its own (and stands for this one).
         if (generation != m_generation)
             return;
+        if (m_state.replacing) {
+            // A window opened in the page's place is about to stand for it.
+            m_state.completionHeld = true;
+            m_state.frameDocuments = frames;
+            return;
+        }
         m_state.topCompleting = false;
         m_state.metrics = metrics;
         const QString location = LocationURL();
@@ -792,11 +916,11 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
             // The page's doing, not the program's: should it replace the program's page before
             // that completed, it stands for it (see navigationRequested), so the show still
             // hears how it ended.
-            const QUrl target = request.requestedUrl();
+            m_state.replacement = request.requestedUrl();
             std::weak_ptr<int> alive = m_alive;
-            QTimer::singleShot(0, this, [this, alive, target] {
+            QTimer::singleShot(0, this, [this, alive] {
                 if (!alive.expired())
-                    m_page->load(target);
+                    startReplacement();
             });
         }
         return;

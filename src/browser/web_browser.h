@@ -21,7 +21,9 @@ class QWidget;
 namespace glasspane {
 
 class Curtain;
+class DialogGuard;
 class PagePrinter;
+class RendererWatch;
 
 // The Browser port on Qt WebEngine: one view (objectName "WebBrowser0") with its page, the
 // four events with the top-level test, and the program's own pop-up windows.
@@ -74,6 +76,12 @@ public:
     QLabel* curtain() const;
     // The separate pop-up windows now open.
     QList<QWidget*> popupWindows() const;
+    // The dialogs over the pages, closed when the program loads another page. Not owned.
+    void setDialogGuard(DialogGuard* guard) { m_dialogs = guard; }
+    // Ends a renderer process that stopped answering (by its id).
+    void setProcessEnder(std::function<void(qint64 pid)> ender) { m_endProcess = std::move(ender); }
+    // Counts the top-level loads let through in the view (reloads and a visitor's included).
+    quint64 loadsStarted() const { return m_loadsStarted; }
 
     // The program's address text of a URL, and back (PageAddress, PageUrl).
     static QString addressOf(const QUrl& url);
@@ -111,6 +119,14 @@ Q_SIGNALS:
     void pageOnScreen(const QString& address);
     // After the renderer process died and the page was asked to load again.
     void rendererRestarted();
+    // The renderer process pid of the page at address ended by itself (how: "crashed",
+    // "killed", "ended abnormally", with its exit code); the page comes back in a new one.
+    void rendererEnded(const QString& address, qint64 pid, const QString& how);
+    // The renderer process pid did not answer for waitedMs, at address: it was ended and the
+    // web page renewed. leaving: the page was to give way to the next one, which is loaded
+    // anew; otherwise a load of the program's under way was reported as failed, and a page
+    // that had completed stays as a picture until the next one.
+    void rendererUnresponsive(const QString& address, qint64 pid, qint64 waitedMs, bool leaving);
 
 private:
     // What the browser knows of the loads in its present page. A new page (renewPage) starts
@@ -125,6 +141,13 @@ private:
         bool topCommitted = false;  // a document of it (or of the load it replaced) is on screen
         bool topRefused = false;    // one of its redirects was refused
         bool topCompleting = false; // it ended well and its completion is on its way
+        // A window the page opened in its own place, to load once the view's load under way
+        // has ended.
+        QUrl replacement;
+        // It was asked for, and its navigation has not been asked about yet; meanwhile a
+        // completion of the page it replaces is held.
+        bool replacing = false;
+        bool completionHeld = false;
         // The top-level navigation let through last whose document has not arrived yet.
         QUrl commitUrl;
         // The last Navigate, until the engine has taken it up.
@@ -157,6 +180,10 @@ private:
     void onUrlChanged(const QUrl& url);
     void documentArrived();
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
+    void endLoad(const QWebEngineLoadingInfo& info);
+    void startReplacement();
+    // The replacement's navigation was asked about (loads: let through), or never was.
+    void replacementAsked(bool loads);
     void completeTopLevel();
     void endTopLevel(const QString& failure);
     // A load that stopped: ended well when the page is the engine's own for media.
@@ -175,13 +202,23 @@ private:
     void liftWhenPainted(quint64 generation, const QString& completed = QString(),
                          const QImage& unlike = QImage(), bool settles = true);
     void openPopup(QWebEngineNewWindowRequest& request);
+    // The page on screen is to give way to a page the program asked for.
+    bool leaving() const;
+    void onRendererEnded(KioskPage* page, QWebEnginePage::RenderProcessTerminationStatus status,
+                         int exitCode);
+    void onUnresponsive(qint64 pid, qint64 waitedMs);
 
     QWebEngineProfile* m_profile;
     QWebEngineView* m_view = nullptr;
     KioskPage* m_page = nullptr;
     std::unique_ptr<Curtain> m_curtain;
     std::unique_ptr<PagePrinter> m_printer;
-    bool m_goodPage = false; // the view shows a page that completed
+    RendererWatch* m_watch = nullptr;
+    DialogGuard* m_dialogs = nullptr;
+    std::function<void(qint64)> m_endProcess;
+    quint64 m_loadsStarted = 0;
+    quint64 m_replacements = 0; // counts the replacements asked for
+    bool m_goodPage = false;    // the view shows a page that completed
     bool m_autoplaySound = false;
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;

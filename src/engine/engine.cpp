@@ -125,20 +125,33 @@ void Engine::EngineTick()
 {
     if (m_state.ProcessEnded)
         return;
+    const bool configuring =
+        m_state.CurrentState == RunState::CONFIG || m_state.CurrentState == RunState::WAITCONFIG;
     if (!m_state.cursorRemembered) {
         RememberCursor();
-    } else if (m_state.CurrentState != RunState::CONFIG &&
-               m_state.CurrentState != RunState::WAITCONFIG && !m_configCommandLine) {
+    } else if (!m_configCommandLine) {
         const QPoint pos = m_ports.desktop.cursorPos();
-        if (pos != m_state.cursorRef)
-            OnActivity();
+        if (pos != m_state.cursorRef) {
+            if (!configuring) {
+                OnActivity();
+            } else {
+                // At the dialogs a moving mouse only says that someone is there: it ends
+                // nothing and switches to nothing.
+                NoteActivity();
+                RememberCursor();
+            }
+        }
     }
+    // Also while the password dialog holds the step below.
+    if (configuring)
+        closeIdleDialogs(now());
 
     if (!m_state.EngineBusy) {
         m_state.EngineBusy = true;
         RunEngine();
         m_state.EngineBusy = false;
     }
+    notePlaying(now());
 
     if (!m_settings.TopMost && m_state.CurrentState != RunState::FINPROG && !m_state.ProcessEnded) {
         const ToolBar bar = m_state.NavigationMode ? ToolBar::Nav : ToolBar::Run;
@@ -315,6 +328,45 @@ void Engine::PageLoaded()
     }
     m_slot.Loaded = true;
     m_seq.FailStreak = 0;
+    m_health.lastCompleted = now();
+}
+
+void Engine::PageLoadStarted(const QString& target)
+{
+    if (m_slot.Loaded || m_slot.Failed || m_slot.Target.isEmpty() || target != m_slot.Target)
+        return;
+    m_slot.Started = true;
+    m_slot.StartTime = now();
+}
+
+void Engine::notePlaying(EngineTime t)
+{
+    const RunState s = m_state.CurrentState;
+    const bool playing =
+        !m_state.NavigationMode && !m_configCommandLine &&
+        (s == RunState::INIT || s == RunState::NAVIGATE || s == RunState::WAITTIME);
+    if (playing && !m_wasPlaying)
+        m_health.playingSince = t;
+    m_wasPlaying = playing;
+}
+
+int Engine::LongestPageTime() const
+{
+    const DocumentState& doc = m_ports.document;
+    int longest = doc.HomeAsSplash ? (doc.DefaultTime != 0 ? doc.DefaultTime : 10) : 2;
+    for (int i = 1; i <= PageCount(); ++i) {
+        const PlayEntry& e = doc.PlayList[i];
+        longest = qMax(longest, e.DefaultTime ? doc.DefaultTime : e.Time);
+    }
+    return longest;
+}
+
+bool Engine::Stalled() const
+{
+    if (!m_wasPlaying || (m_slot.Time == 0 && m_slot.Loaded))
+        return false;
+    const EngineTime since = qMax(m_health.lastCompleted, m_health.playingSince);
+    return passed(since, qint64(LongestPageTime()) + m_settings.MaxTime, now());
 }
 
 void Engine::PageOnScreen()
@@ -333,6 +385,8 @@ void Engine::PageFailed(const QString& target, const QString& reason)
     }
     m_slot.Failed = true;
     m_slot.FailReason = reason;
+    m_slot.FailedBrowse = m_slot.Browsed;
+    m_slot.FailedUrl = m_slot.Url;
     // (Said from within BrowseTo, the failure finds the show still in NAVIGATE.)
     const bool moving = !m_state.NavigationMode && (m_state.CurrentState == RunState::WAITTIME ||
                                                     m_state.CurrentState == RunState::NAVIGATE);
@@ -359,9 +413,33 @@ void Engine::stepWaitSaver()
         passed(m_state.LastActivity, m_settings.ScreenSaveTimeOut, now())) {
         SetState(RunState::INIT);
         RememberCursor();
+        showTakesOver();
         EnterSaverMode();
     }
     RefreshToolBars();
+}
+
+void Engine::showTakesOver()
+{
+    // Nothing a visitor or a page left open stays over the show, or under it.
+    m_ports.frontend.closeDialogs(QStringLiteral("the show takes over"));
+    // The show's pages ask nobody anything.
+    m_ports.browser.setSilent(true);
+}
+
+void Engine::closeIdleDialogs(EngineTime t)
+{
+    if (m_configCommandLine || !m_settings.SaverRestart ||
+        !passed(m_state.LastActivity, m_settings.ScreenSaveTimeOut, t) ||
+        m_idleClosedFor == m_state.LastActivity)
+        return;
+    m_idleClosedFor = m_state.LastActivity;
+    qCWarning(lcShow).noquote()
+        << QStringLiteral("nobody used the configuration for %1 s: its dialogs are closed, "
+                          "nothing is saved, and the show goes on")
+               .arg(m_settings.ScreenSaveTimeOut);
+    m_ports.frontend.closeDialogs(
+        QStringLiteral("nobody used it for %1 s").arg(m_settings.ScreenSaveTimeOut));
 }
 
 bool Engine::UnlockConfiguration()
@@ -626,6 +704,7 @@ void Engine::PlayAction()
         if (m_state.CurrentState == RunState::WAITSAVER)
             SetState(RunState::INIT);
         RememberCursor();
+        showTakesOver();
         EnterSaverMode();
         if (ToolRunShown())
             ShowCursorFully();

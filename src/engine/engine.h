@@ -2,6 +2,7 @@
 
 #include "engine/engine_settings.h"
 #include "engine/frontend.h"
+#include "engine/show_health.h"
 #include "engine/wildcard.h"
 #include "platform/desktop.h"
 
@@ -72,6 +73,8 @@ struct DisplaySlot
     int Time = 0;             // display time in seconds; 0 = no automatic advance
     EngineTime StartTime = 0; // when the engine started showing it
     bool Loaded = false;      // the page has finished loading
+    bool Started = false;     // the browser let its load begin (StartTime is from then)
+    quint64 Browsed = 0;      // counts the pages BrowseTo gave the browser
     bool Failed = false;      // the page cannot be shown (PageFailed)
     QString FailReason;       // why, when Failed
     // The play-list position shown (0 the splash page); -1 for another page (home, help).
@@ -81,6 +84,10 @@ struct DisplaySlot
     EngineTime LoadedAt = 0;
     bool Late = false;
     EngineTime OnScreenSince = 0;
+    // The last page that could not be shown, and the value of Browsed when it was asked for
+    // (the show may have moved on from it since).
+    quint64 FailedBrowse = 0;
+    QString FailedUrl;
 };
 
 // The position in the play list and the shuffle of random mode.
@@ -189,6 +196,10 @@ public:
     void ApplySettings(const EngineSettings& settings);
 
     // ---- the browser's answers about the page BrowseTo asked for ----
+    // The browser began to load target (the address BrowseTo gave it): the page's time, and
+    // the time it may take to load, count from now, not from when the show asked for it (an
+    // old page that took long to let go does not eat the new page's time).
+    void PageLoadStarted(const QString& target);
     // The top-level document completed.
     void PageLoaded();
     // The page that completed last has painted and is on screen.
@@ -272,6 +283,15 @@ public:
     bool RebootDue() const;
     void Reboot();
 
+    // ---- how the show fares ----
+    ShowHealth& health() { return m_health; }
+    const ShowHealth& health() const { return m_health; }
+    // The longest display time of the start page and the play list's pages, in seconds.
+    int LongestPageTime() const;
+    // The show plays, yet no page has completed for longer than the longest page time plus
+    // MaxTime (a page that stays for good once complete is no stall).
+    bool Stalled() const;
+
     // ---- the engine's values ----
     const EngineState& state() const { return m_state; }
     DisplaySlot& displaySlot() { return m_slot; }
@@ -303,6 +323,11 @@ private:
     bool heldOnScreen(EngineTime t) const;
     void stepWaitSaver();
     void stepConfig();
+    // Dialogs of the configuration left alone for the idle time: closed as cancelled, and the
+    // show goes on.
+    void closeIdleDialogs(EngineTime t);
+    void showTakesOver();
+    void notePlaying(EngineTime t);
     void stepFinProg();
     void advancePage();
     QString entryName() const;
@@ -331,6 +356,10 @@ private:
     EngineState m_state;
     DisplaySlot m_slot;
     PageSequence m_seq;
+    ShowHealth m_health;
+    bool m_wasPlaying = false;
+    // The activity time for which idle dialogs were last closed (closed once per idle spell).
+    EngineTime m_idleClosedFor = -1;
     QDateTime m_rebootAt;
     EngineTime m_rebootAtMs = 0;
 

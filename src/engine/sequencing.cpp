@@ -200,6 +200,7 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
 {
     Browser& browser = m_ports.browser;
     m_slot.Time = time;
+    ++m_slot.Browsed;
     // Only the splash page already on screen is left alone; any other page is loaded again,
     // so a one-page list reloads its page at every cycle.
     if (splashOnScreen(address)) {
@@ -212,6 +213,7 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
         m_slot.LoadedAt = 0;
         m_slot.Late = false;
         m_slot.OnScreenSince = 0;
+        m_slot.Started = false;
         // A new page of the show: the windows the last one opened do not stay over it.
         if (!m_state.NavigationMode)
             browser.ClosePopups();

@@ -166,6 +166,16 @@ window.addEventListener('hashchange', show);
 const QByteArray kGif =
     QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
 
+// A picture that keeps its page loading for delayMs.
+HttpTestServer::Route slowPicture(int delayMs)
+{
+    HttpTestServer::Route picture;
+    picture.body = kGif;
+    picture.headers = {{"Content-Type", "image/gif"}};
+    picture.delayMs = delayMs;
+    return picture;
+}
+
 } // namespace
 
 class WebBrowserTest : public QObject
@@ -242,6 +252,11 @@ private Q_SLOTS:
                           html("<html><body>opener<script>window.onload=function(){window.open('/"
                                "status404')}</script>"
                                "</body></html>"));
+        // The same, while a picture still keeps it loading: the window waits for that load's end.
+        m_server.setRoute(QStringLiteral("/opener-slow.gif"), slowPicture(1000));
+        m_server.setRoute(QStringLiteral("/openerLoading"),
+                          html("<html><body>opener<script>window.open('/status404')</script>"
+                               "<img src='/opener-slow.gif'></body></html>"));
         m_server.setRoute(
             QStringLiteral("/openerOk"),
             html("<html><body>opener<script>window.onload=function(){window.open('/b')}</script>"
@@ -489,11 +504,7 @@ private Q_SLOTS:
         QFETCH(QString, script);
         QFETCH(QString, location);
         // The picture keeps the page loading for a while after its script ran.
-        HttpTestServer::Route picture;
-        picture.body = kGif;
-        picture.headers = {{"Content-Type", "image/gif"}};
-        picture.delayMs = 300;
-        m_server.setRoute(QStringLiteral("/slow.gif"), picture);
+        m_server.setRoute(QStringLiteral("/slow.gif"), slowPicture(300));
         m_server.setRoute(QStringLiteral("/rewrite"),
                           html("<html><head><script>" + script.toUtf8() +
                                "</script></head><body>rewrite<img src='/slow.gif'></body></html>"));
@@ -747,15 +758,26 @@ private Q_SLOTS:
     }
 
     // A page that opens a window while it loads, shown in the main view: the pop-up's page
-    // stands for the page that opened it, so how it ends is how that page ends.
+    // stands for the page that opened it, so how it ends is how that page ends (an error page
+    // in its place is no complete page, however the two loads meet).
+    void popupInTheMainViewEndsForItsOpener_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::newRow("from onload") << "/opener";
+        QTest::newRow("while the page still loads") << "/openerLoading";
+    }
     void popupInTheMainViewEndsForItsOpener()
     {
+        QFETCH(QString, opener);
+        m_events.errors.clear();
         m_events.newWindow = NewWindowTarget::Main;
-        const QString opener = m_server.url(QStringLiteral("/opener"));
+        opener = m_server.url(opener);
+        const int completions = m_events.topCompletions;
         m_browser->Navigate(opener);
         QTRY_COMPARE_WITH_TIMEOUT(m_events.errors.size(), 1, 15000);
         QCOMPARE(m_events.errors.first().first, opener);
         QVERIFY(m_events.errors.first().second.contains(QLatin1String("HTTP 404")));
+        QCOMPARE(m_events.topCompletions, completions);
 
         const int before = m_events.topCompletions;
         m_browser->Navigate(m_server.url(QStringLiteral("/openerOk")));

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void toolNavAddressBoxStaysLast();
     void emailCheckedOnOK_data();
     void emailCheckedOnOK();
+    void closedByTheShowSavesNothing();
     void topmostHandedOverToModalChildren();
     void builtInDocumentAsksWhereToSave();
     void failedSaveKeepsTheDialogOpen();
@@ -416,6 +417,26 @@ void FrmConfigTest::emailCheckedOnOK()
     QVERIFY(rig.host.closed.isEmpty());
     // Nothing was saved.
     QVERIFY(rig.ini.ReadIni("About", "1", path).isEmpty());
+}
+
+// Closed from outside (nobody used it for the idle time, the show takes over): a Cancel, with a
+// line saying the edits were dropped; nothing reaches the document.
+void FrmConfigTest::closedByTheShowSavesNothing()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    rig.find<QLineEdit>("txtHomePage")->setText(QStringLiteral("http://elsewhere.example/"));
+    QVERIFY(dialog.configChanged());
+    dialog.setProperty(kDialogClosedBecause, QStringLiteral("the show takes over"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("the configuration dialog was closed \\(the show takes "
+                                            "over\\): its edits were dropped, nothing saved"));
+    dialog.close();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(rig.host.closed, QList<bool>{false});
+    QCOMPARE(rig.ini.ReadIni("Gpane", "HomeURL", path), QStringLiteral("http://home.example/"));
+    QVERIFY(!rig.doc.ConfigChanged);
 }
 
 void FrmConfigTest::topmostHandedOverToModalChildren()

@@ -11,21 +11,6 @@
 
 using namespace glasspane;
 
-namespace {
-
-QHash<QString, QString> statusValues(const QString& text)
-{
-    QHash<QString, QString> values;
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
-        const qsizetype colon = line.indexOf(QLatin1String(": "));
-        if (colon > 0)
-            values.insert(line.left(colon), line.mid(colon + 2));
-    }
-    return values;
-}
-
-} // namespace
-
 class ControlTest : public QObject
 {
     Q_OBJECT
@@ -43,7 +28,7 @@ void ControlTest::steerAndWatchTheShow()
         const GpaneRunner::Run run = gpane.run({QStringLiteral("status")}, home);
         if (run.exitCode != 0)
             qWarning().noquote() << "gpane status:" << run.exitCode << run.err;
-        return statusValues(run.out);
+        return GpaneRunner::statusValues(run.out);
     };
     auto command = [&](const QStringList& words) {
         const GpaneRunner::Run run = gpane.run(words, home);

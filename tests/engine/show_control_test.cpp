@@ -26,6 +26,8 @@ struct ControlRig
                                rig.clock,    &internet,    {},          {},        {}};
     int reloads = 0;
     int raises = 0;
+    quint64 loads = 0;       // the browser's count of loads begun
+    bool reloadLoads = true; // a reload begins a load
     QStringList opened;
     ShowControlHooks hooks;
     std::unique_ptr<ShowControl> control;
@@ -34,7 +36,12 @@ struct ControlRig
     {
         rig.setPages({{"http://a/", 10}, {"http://b/", 10}, {"http://c/", 10}});
         hooks.engine = [this, withEngine] { return withEngine ? rig.engine.get() : nullptr; };
-        hooks.reloadPage = [this] { ++reloads; };
+        hooks.reloadPage = [this] {
+            ++reloads;
+            if (reloadLoads)
+                ++loads;
+        };
+        hooks.loadsStarted = [this] { return loads; };
         hooks.checkDocument = [this](const QString& d) {
             return CheckDocumentToOpen(documents, d, kOpenFetchSeconds);
         };
@@ -95,6 +102,9 @@ private Q_SLOTS:
     void open_data();
     void open();
     void unknownAndMalformed();
+    void answersOnceCarriedOut_data();
+    void answersOnceCarriedOut();
+    void statusTellsHowTheShowFares();
 };
 
 void ShowControlTest::commandsInEachState_data()
@@ -365,6 +375,90 @@ void ShowControlTest::unknownAndMalformed()
     const ControlAnswer reload = c.send("reload");
     QCOMPARE(reload.kind, ControlAnswer::Kind::Error);
     QCOMPARE(reload.message, QStringLiteral("reload is not available"));
+}
+
+void ShowControlTest::answersOnceCarriedOut_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("browser"); // what the page does: completes, fails, nothing
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message"); // a part of it
+
+    const int ok = int(ControlAnswer::Kind::Ok);
+    const int error = int(ControlAnswer::Kind::Error);
+    QTest::newRow("next, the page loads") << "next"
+                                          << "completes" << ok << "page 2 of 3: http://b/";
+    QTest::newRow("previous, the page loads") << "previous"
+                                              << "completes" << ok << "page 3 of 3: http://c/";
+    QTest::newRow("next, the page cannot be shown")
+        << "next"
+        << "fails" << error << "http://b/ cannot be shown: HTTP 404";
+    QTest::newRow("next, nothing begins") << "next"
+                                          << "nothing" << error << "did not begin to load within";
+    QTest::newRow("reload") << "reload"
+                            << "completes" << ok << "";
+    QTest::newRow("reload, nothing begins")
+        << "reload"
+        << "nothing" << error << "did not begin to load again within";
+}
+
+// A command that was taken is answered once the show has carried it out, never before: an
+// answer "ok" that changed nothing would lie to the administrator's script.
+void ShowControlTest::answersOnceCarriedOut()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, browser);
+    QFETCH(QString, message);
+
+    ControlRig c;
+    c.reloadLoads = browser != u"nothing";
+    c.make();
+    c.control->setAnswerWithin(300);
+    c.bring(QStringLiteral("playing"));
+    c.rig.browser.autoComplete = browser == u"completes";
+    std::optional<ControlAnswer> answer;
+    c.control->handle({command, {}}, [&](const ControlAnswer& a) { answer = a; });
+    bool failed = false;
+    for (int i = 0; i < 200 && !answer; ++i) {
+        c.rig.tick();
+        // The page asked for fails; the show goes on to the next one meanwhile.
+        if (browser == u"fails" && c.rig.browser.Busy() && !failed) {
+            c.rig.browser.failLoad(QStringLiteral("HTTP 404"));
+            failed = true;
+        }
+        QTest::qWait(10);
+    }
+    QVERIFY(answer);
+    QTEST(int(answer->kind), "kind");
+    QVERIFY2(answer->message.contains(message), qPrintable(answer->message));
+}
+
+void ShowControlTest::statusTellsHowTheShowFares()
+{
+    ControlRig c;
+    c.rig.options.MaxTime = 20;
+    c.make();
+    c.bring(QStringLiteral("playing"));
+    QCOMPARE(c.value("last complete"), QStringLiteral("never"));
+    QCOMPARE(c.value("renderer restarts"), QStringLiteral("0"));
+    QCOMPARE(c.value("page renewals"), QStringLiteral("0 (memory 0, age 0, not answering 0)"));
+
+    c.rig.engine->PageLoaded();
+    const QDateTime completed = QDateTime::fromString(c.value("last complete"), Qt::ISODate);
+    QVERIFY2(completed.isValid(), qPrintable(c.value("last complete")));
+    QVERIFY(qAbs(completed.secsTo(c.rig.clock.now())) <= 1);
+    ShowHealth& health = c.rig.engine->health();
+    health.rendererRestarts = 2;
+    ++health.renewalsForMemory;
+    ++health.renewalsUnresponsive;
+    QCOMPARE(c.value("renderer restarts"), QStringLiteral("2"));
+    QCOMPARE(c.value("page renewals"), QStringLiteral("2 (memory 1, age 0, not answering 1)"));
+
+    // Nothing completes any more: 10 s pages and MaxTime 20 make 30 s.
+    c.rig.runSeconds(29);
+    QCOMPARE(c.value("state"), QStringLiteral("playing"));
+    c.rig.runSeconds(2);
+    QCOMPARE(c.value("state"), QStringLiteral("stalled"));
 }
 
 QTEST_GUILESS_MAIN(ShowControlTest)

@@ -2,6 +2,7 @@
 
 #include "engine/frontend.h"
 
+#include <QStringList>
 #include <functional>
 
 namespace glasspane {
@@ -69,6 +70,12 @@ public:
     }
     void openConfigDialog() override { ++configDialogs; }
     void setConfigTopmost(bool topmost) override { configTopmost = topmost; }
+    void closeDialogs(const QString& why) override
+    {
+        dialogsClosed << why;
+        if (onCloseDialogs)
+            onCloseDialogs();
+    }
 
     bool closeMainWindow() override
     {
@@ -83,6 +90,8 @@ public:
     PasswordOutcome passwordOutcome = PasswordOutcome::Cancel;
     std::function<void()> whilePasswordOpen;
     std::function<bool()> onClose;
+    // What closing the dialogs does (a configuration dialog reports its closing).
+    std::function<void()> onCloseDialogs;
 
     // Records.
     bool mainFramed = true;
@@ -104,6 +113,7 @@ public:
     int passwordModeSeen = 0;
     int configDialogs = 0;
     bool configTopmost = false;
+    QStringList dialogsClosed; // why, for each closeDialogs
     int closeRequests = 0;
     int unloads = 0;
     int processEnds = 0;
