@@ -179,8 +179,10 @@ void WebBrowser::renewPage(QWebEngineProfile* profile)
     ++m_programCount;
     m_state = PageState{};
     attachPage(old->silent());
-    // Its renderer process ends with it, and with that process the memory it held.
-    delete old;
+    // Its renderer process ends with it, and with that process the memory it held. Not at
+    // once: the renewal may come from inside one of the old page's own dialogs (an alert that
+    // the show just closed), whose call returns into the page once this step is over.
+    old->deleteLater();
 }
 
 WebBrowser::~WebBrowser()
