@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Glasspane needs to build, test and run; only what is missing.
+# GLASSPANE_DEPS_FUZZ=0 leaves out clang and its libFuzzer, which only scripts/fuzz.sh needs.
 set -euo pipefail
 # Names that differ between Debian releases: 12 (bookworm) and 13 (trixie) or later.
 . /etc/os-release
@@ -19,11 +20,11 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcur
           openbox
           # to check an installation and build the Debian package
           desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file lintian
-          # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer
-          clang "$clang_runtime"
           # the INI reader compared with Windows: a Windows program built with MinGW-w64, run
           # under Wine (tests/wine/)
           wine wine64 gcc-mingw-w64-x86-64)
+# the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer
+[ "${GLASSPANE_DEPS_FUZZ:-1}" = 0 ] || packages+=(clang "$clang_runtime")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
