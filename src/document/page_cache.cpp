@@ -318,6 +318,13 @@ bool BrowserShowsCopy(const QString& localFile)
     return browserShowsType(CachedCopyType(localFile));
 }
 
+bool BrowserShowsAddress(const QString& address)
+{
+    const QString name = QUrl(address).fileName();
+    const QList<QMimeType> types = QMimeDatabase().mimeTypesForFileName(name);
+    return types.isEmpty() || browserShowsType(types.first());
+}
+
 QString ViewableCopy(const CacheServices&, const QString& localFile)
 {
     const QFileInfo copy(localFile);

@@ -104,6 +104,10 @@ QMimeType CachedCopyType(const QString& localFile);
 // sound or a video): for those SeparateProc does not apply, as the desktop's program for a web
 // page would be another browser, outside the show's lists.
 bool BrowserShowsCopy(const QString& localFile);
+// The same, told before anything is fetched, from the name the address ends in: an address
+// whose name tells no type (a web page, "report.php") is taken for what the browser shows, as
+// its server most likely sends a page.
+bool BrowserShowsAddress(const QString& address);
 
 // What the browser is given to show a cached copy as the page it is. A web page whose page to
 // show (MakePageCopy) was made since the copy was last fetched is shown through that. A copy
