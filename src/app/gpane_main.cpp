@@ -51,9 +51,9 @@ void printUsage(QTextStream& stream)
     for (const Subcommand& c : Subcommands) {
         const QString head =
             QStringLiteral("  %1 %2").arg(QLatin1String(c.name), QLatin1String(c.arguments));
-        stream << head.leftJustified(28) << ' ' << c.summary << '\n';
+        stream << head.leftJustified(31) << ' ' << c.summary << '\n';
     }
-    stream << "  " << QStringLiteral("--help, --version").leftJustified(26) << ' '
+    stream << "  " << QStringLiteral("--help, --version").leftJustified(29) << ' '
            << "this text, the version\n"
            << "\n"
            << "playlist prints one line per page the show plays, in its order:\n"
