@@ -16,6 +16,12 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcur
           xscreensaver weston qt6-wayland wayland-utils
           # the configuration password's hash
           libsodium-dev
+          # the service manager's notices and the journal
+          libsystemd-dev
+          # the metrics and the status checked with the real parsers, and scraped by node_exporter
+          python3-prometheus-client python3-jsonschema prometheus-node-exporter
+          # promtool, which evaluates the alert rules in a test
+          prometheus
           # a real window manager, for the end-to-end tests that need one
           openbox
           # to check an installation and build the Debian package

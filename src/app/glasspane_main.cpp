@@ -12,6 +12,7 @@
 #include "config/frm_preview.h"
 #include "config/modal_runner.h"
 #include "document/program_values.h"
+#include "engine/play_log.h"
 #include "engine/start_up.h"
 #include "platform/linux/curl_internet.h"
 #include "platform/linux/gio_shares.h"
@@ -21,6 +22,7 @@
 #include "platform/linux/reg_hive_registry.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/system_clock.h"
+#include "platform/linux/systemd_service.h"
 #include "platform/linux/xdg_shell.h"
 #include "platform/log.h"
 #include "platform/online_state.h"
@@ -173,8 +175,9 @@ int main(int argc, char** argv)
     CurlGlobal curl;
     OnlineState online;
     CurlInternet internet(online);
+    SystemdService service;
     ShowApplication show({system, shell, registry, shares, clock, internet, &online, memory,
-                          folders, values, &displayPower},
+                          folders, values, &displayPower, &service, PlayLog::defaultFolder()},
                          commandLine);
 #ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
     showApplication = &show;

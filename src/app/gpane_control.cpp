@@ -1,6 +1,7 @@
 #include "app/gpane_control.h"
 
 #include "document/document_files.h"
+#include "engine/show_report.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/xdg_shell.h"
 
@@ -67,6 +68,42 @@ int RunShowCommand(const char* command, const QStringList& arguments, QTextStrea
         return finish(ControlExit::Usage, out, err);
     }
     return SendToShow({QString::fromLatin1(command), {}}, out, err);
+}
+
+int RunStatus(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.isEmpty())
+        return SendToShow({QStringLiteral("status"), {}}, out, err);
+    if (arguments == QStringList{QStringLiteral("--json")})
+        return SendToShow({QStringLiteral("status"), QStringLiteral("json")}, out, err);
+    err << "usage: gpane status [--json]\n";
+    return finish(ControlExit::Usage, out, err);
+}
+
+int RunMetrics(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (!arguments.isEmpty()) {
+        err << "usage: gpane metrics\n";
+        return finish(ControlExit::Usage, out, err);
+    }
+    QString text;
+    QTextStream answer(&text);
+    const int code = SendToShow({QStringLiteral("metrics"), {}}, answer, err);
+    answer.flush();
+    // A show that does not answer is down for whoever watches it.
+    out << (code == ControlExit::Done ? text : MetricsTextDown());
+    return finish(code, out, err);
+}
+
+int RunScreenshot(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.size() != 1 || arguments.first().isEmpty()) {
+        err << "usage: gpane screenshot FILE\n";
+        return finish(ControlExit::Usage, out, err);
+    }
+    return SendToShow(
+        {QStringLiteral("screenshot"), QDir::current().absoluteFilePath(arguments.first())}, out,
+        err);
 }
 
 int RunOpen(const QStringList& arguments, QTextStream& out, QTextStream& err)

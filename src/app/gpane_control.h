@@ -27,6 +27,14 @@ inline constexpr int BusyRetryMs = 3000;
 // are taken).
 int RunShowCommand(const char* command, const QStringList& arguments, QTextStream& out,
                    QTextStream& err);
+// "gpane status [--json]": the lines for people, or one JSON object.
+int RunStatus(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// "gpane metrics": the Prometheus text format; when the show does not answer, glasspane_up 0
+// all the same (with the exit code of the failure), for a textfile collector to read.
+int RunMetrics(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// "gpane screenshot FILE": the show saves what is on screen into the new file FILE (made
+// absolute from the current folder).
+int RunScreenshot(const QStringList& arguments, QTextStream& out, QTextStream& err);
 // "gpane open DOCUMENT": a path (made absolute from the current folder) or an address.
 int RunOpen(const QStringList& arguments, QTextStream& out, QTextStream& err);
 

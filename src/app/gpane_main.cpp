@@ -4,6 +4,7 @@
 #include "app/gpane_check.h"
 #include "app/gpane_control.h"
 #include "app/gpane_playlist.h"
+#include "app/gpane_plays.h"
 #include "engine/start_up.h"
 #include "platform/linux/linux_system.h"
 #include "platform/log.h"
@@ -31,7 +32,11 @@ constexpr Subcommand Subcommands[] = {
     {"playlist", "[--all] DOCUMENT", "print the pages the show plays from a document", RunPlaylist},
     {"check", "DOCUMENT", "report the mistakes of a document, as FILE:LINE: lines", RunCheck},
     {"cache-name", "URL", "print the cache file name of an address", RunCacheName},
-    {"status", "", "report the running show: document, state, page, screen, memory", nullptr},
+    {"status", "[--json]", "report the running show: document, state, page, screen, memory",
+     RunStatus},
+    {"metrics", "", "the running show's metrics in the Prometheus text format", RunMetrics},
+    {"plays", "[--since TIME] [--json]", "the pages the show recorded as played", RunPlays},
+    {"screenshot", "FILE", "save what the running show has on screen now (PNG)", RunScreenshot},
     {"next", "", "show the next page of the running show", nullptr},
     {"previous", "", "show the previous page", nullptr},
     {"pause", "", "pause the running show on its page", nullptr},
@@ -46,9 +51,9 @@ void printUsage(QTextStream& stream)
     for (const Subcommand& c : Subcommands) {
         const QString head =
             QStringLiteral("  %1 %2").arg(QLatin1String(c.name), QLatin1String(c.arguments));
-        stream << head.leftJustified(28) << ' ' << c.summary << '\n';
+        stream << head.leftJustified(31) << ' ' << c.summary << '\n';
     }
-    stream << "  " << QStringLiteral("--help, --version").leftJustified(26) << ' '
+    stream << "  " << QStringLiteral("--help, --version").leftJustified(29) << ' '
            << "this text, the version\n"
            << "\n"
            << "playlist prints one line per page the show plays, in its order:\n"
@@ -67,9 +72,14 @@ void printUsage(QTextStream& stream)
            << "cannot do as written), 0 otherwise; it prints nothing for a sound document.\n"
            << "Commands exit with status 2 on a usage error or a document they cannot read.\n"
            << "\n"
-           << "status, next, previous, pause, play, reload and open talk to the show this user\n"
-           << "runs; they exit with status 3 when no show runs, and 1 when the show refused\n"
-           << "(the configuration dialog is open, a visitor is browsing...) or did not answer.\n";
+           << "status, metrics, screenshot, next, previous, pause, play, reload and open talk\n"
+           << "to the show this user runs; they exit with status 3 when no show runs, and 1 when\n"
+           << "the show refused (the configuration dialog is open, a visitor is browsing...) or\n"
+           << "did not answer. metrics then prints glasspane_up 0 all the same.\n"
+           << "\n"
+           << "plays prints one line per page recorded as played, oldest first:\n"
+           << "  SHOWN <tab> SECONDS <tab> PAGE <tab> RESULT <tab> ADDRESS\n"
+           << "(SHOWN is - for a page that never came on screen); --json prints one array.\n";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/internet.h"
 #include "platform/log.h"
 #include "platform/memory_meter.h"
+#include "platform/service_manager.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -50,8 +51,29 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
     };
     if (DisplayPower* power = platform.displayPower)
         hooks.screen = [power] { return power->screenState(); };
+    hooks.screenshot = [window](const QString& path) { return window->saveScreenshotAs(path); };
     m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, parts.document,
                                               platform.clock.now(), saverRun);
+
+    if (platform.service)
+        m_heartbeat = std::make_unique<ServiceHeartbeat>(*platform.service, platform.clock);
+    if (!platform.playLogFolder.isEmpty()) {
+        m_playLog = std::make_unique<PlayLog>(platform.playLogFolder);
+        ServiceManager* service = platform.service;
+        m_plays = std::make_unique<PlayRecorder>(*m_playLog, platform.clock,
+                                                 [service](const PlayRecord& r) {
+                                                     if (service)
+                                                         service->journal(PlayJournalFields(r));
+                                                 });
+        QObject::connect(window, &frmMain::processEnded, window, [this, window] {
+            // A page asked for since the last step counts too: the server may have served it.
+            if (const Engine* engine = window->engine())
+                m_plays->update(*engine);
+            m_plays->finish();
+            m_showEnded = true;
+        });
+    }
+    QObject::connect(window->tim(), &QTimer::timeout, window, [this] { followShow(); });
 
     if (platform.displayPower) {
         m_stayAwake = std::make_unique<StayAwake>(*platform.displayPower, platform.clock, saverRun);
@@ -62,8 +84,25 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
     }
 }
 
+void ShowApplication::followShow()
+{
+    Engine* engine = m_window->engine();
+    if (m_heartbeat)
+        m_heartbeat->update(m_control->report(ShowControl::Detail::Pulse));
+    if (!m_plays || !engine || m_showEnded)
+        return;
+    if (engine != m_followed) {
+        m_followed = engine;
+        PlayRecorder* plays = m_plays.get();
+        engine->setPageLeavingListener([plays, engine] { plays->update(*engine, true); });
+    }
+    m_plays->update(*engine);
+}
+
 ShowApplication::~ShowApplication()
 {
+    if (m_plays)
+        m_plays->finish();
     m_window.reset();
     m_stayAwake.reset();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/show_parts.h"
+#include "engine/play_log.h"
+#include "engine/service_heartbeat.h"
 #include "engine/show_control.h"
 #include "engine/stay_awake.h"
 #include "platform/linux/termination_signals.h"
@@ -37,6 +39,13 @@ private:
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<StayAwake> m_stayAwake;
     std::unique_ptr<ShowControl> m_control;
+    std::unique_ptr<ServiceHeartbeat> m_heartbeat;
+    std::unique_ptr<PlayLog> m_playLog;
+    std::unique_ptr<PlayRecorder> m_plays;
+    const Engine* m_followed = nullptr; // the engine whose page changes m_plays hears
+    bool m_showEnded = false;
+    // Each step of the main loop: the service manager and the play log hear how the show is.
+    void followShow();
 };
 
 } // namespace glasspane

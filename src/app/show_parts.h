@@ -23,6 +23,7 @@ class MemoryMeter;
 class OnlineState;
 class PrivateFolders;
 class Registry;
+class ServiceManager;
 class Shares;
 class Shell;
 class System;
@@ -44,6 +45,10 @@ struct PlatformParts
     ProgramValues& program;
     // Kept awake while the show runs; none: the display is left to the desktop.
     DisplayPower* displayPower = nullptr;
+    // The service manager that started the program, and its journal; none: nobody is told.
+    ServiceManager* service = nullptr;
+    // Where the pages shown are recorded; "": nowhere.
+    QString playLogFolder;
 };
 
 // What the show keeps for the whole run below its window, and the services that tie it to the

@@ -836,18 +836,25 @@ void frmMain::saveScreenshot(int position)
         (position >= 0 ? QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'))
                        : QStringLiteral("-other.png"));
     const QString path = QDir(m_screenshotFolder).filePath(name);
+    const QString error = saveScreenshotAs(path);
+    if (!error.isEmpty())
+        qCWarning(lcGlasspane, "%s", qUtf8Printable(error));
+}
+
+QString frmMain::saveScreenshotAs(const QString& path)
+{
+    if (m_processEnded)
+        return QStringLiteral("the show is ending");
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG"))
-        return;
+        return QStringLiteral("cannot take a picture of the window");
     // A new file of its own, never one that stands there (planted, perhaps, as a link).
     QString error;
-    if (!WriteNewFile(path, png, &error)) {
-        qCWarning(lcGlasspane, "cannot write the screenshot %s (%s)", qUtf8Printable(path),
-                  qUtf8Printable(error));
-        return;
-    }
+    if (!WriteNewFile(path, png, &error))
+        return QStringLiteral("cannot write the screenshot %1 (%2)").arg(path, error);
     Q_EMIT screenshotSaved(path);
+    return QString();
 }
 
 } // namespace glasspane

@@ -93,6 +93,9 @@ public:
     // Saves a picture of the window into this folder each time a page has completed and is on
     // screen.
     void setScreenshotFolder(const QString& folder) { m_screenshotFolder = folder; }
+    // Saves the window as it is now as a PNG into a new file at path (never over a file or
+    // through a link that stands there); "" when saved, else why not.
+    QString saveScreenshotAs(const QString& path);
     // Interval of tim; 200 ms unless a test runs the show faster.
     void setTimerInterval(int ms);
 

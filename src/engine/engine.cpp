@@ -371,8 +371,11 @@ bool Engine::Stalled() const
 
 void Engine::PageOnScreen()
 {
-    if (m_slot.LoadedAt != 0 && m_slot.OnScreenSince == 0)
-        m_slot.OnScreenSince = now();
+    if (m_slot.LoadedAt == 0 || m_slot.OnScreenSince != 0)
+        return;
+    m_slot.OnScreenSince = now();
+    if (m_slot.Position >= 0 && !m_state.NavigationMode)
+        ++m_health.pagesShown;
 }
 
 void Engine::PageFailed(const QString& target, const QString& reason)
@@ -387,6 +390,9 @@ void Engine::PageFailed(const QString& target, const QString& reason)
     m_slot.FailReason = reason;
     m_slot.FailedBrowse = m_slot.Browsed;
     m_slot.FailedUrl = m_slot.Url;
+    m_health.lastFailed = now();
+    if (m_slot.Position >= 0 && !m_state.NavigationMode)
+        ++m_health.pageFailures[ShowHealth::failureKind(reason)];
     // (Said from within BrowseTo, the failure finds the show still in NAVIGATE.)
     const bool moving = !m_state.NavigationMode && (m_state.CurrentState == RunState::WAITTIME ||
                                                     m_state.CurrentState == RunState::NAVIGATE);

@@ -189,6 +189,12 @@ public:
     {
         m_stateChanged = std::move(listener);
     }
+    // Called as the page in the display slot is about to be replaced by another (BrowseTo), so
+    // that whoever records the pages shown sees how it ended.
+    void setPageLeavingListener(std::function<void()> listener)
+    {
+        m_pageLeaving = std::move(listener);
+    }
     // The main window's close handler refused to quit: the state before FINPROG comes back.
     void RestorePreviousState();
     // The options read again (after a document load or the configuration dialog's OK); a new
@@ -357,6 +363,7 @@ private:
     DisplaySlot m_slot;
     PageSequence m_seq;
     ShowHealth m_health;
+    std::function<void()> m_pageLeaving;
     bool m_wasPlaying = false;
     // The activity time for which idle dialogs were last closed (closed once per idle spell).
     EngineTime m_idleClosedFor = -1;

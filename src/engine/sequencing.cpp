@@ -199,6 +199,8 @@ void Engine::EndOfCycle()
 bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, bool separate)
 {
     Browser& browser = m_ports.browser;
+    if (m_pageLeaving)
+        m_pageLeaving();
     m_slot.Time = time;
     ++m_slot.Browsed;
     // Only the splash page already on screen is left alone; any other page is loaded again,

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTimer>
 
 namespace glasspane {
@@ -16,51 +17,6 @@ namespace {
 
 // How often an awaited command looks whether the show has carried it out.
 constexpr int kAwaitPollMs = 50;
-
-QString isoTime(const QDateTime& when)
-{
-    // With the offset from UTC, so that a log elsewhere can be compared with it.
-    return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate);
-}
-
-QString megabytes(qint64 kb)
-{
-    return QStringLiteral("%1 MB").arg((kb + 512) / 1024);
-}
-
-QString memoryText(const MemoryUse& use)
-{
-    if (use.programKb < 0)
-        return QStringLiteral("unknown");
-    if (use.helpers == 0)
-        return megabytes(use.programKb);
-    return QStringLiteral("%1 (glasspane %2, browser %3 in %4 %5)")
-        .arg(megabytes(use.programKb + use.helpersKb), megabytes(use.programKb),
-             megabytes(use.helpersKb))
-        .arg(use.helpers)
-        .arg(use.helpers == 1 ? QStringLiteral("process") : QStringLiteral("processes"));
-}
-
-// "on", "blanked by XScreenSaver since 2026-12-11T05:07:56+01:00", "unknown".
-QString screenText(const ScreenState& screen)
-{
-    switch (screen.kind) {
-    case ScreenState::Kind::Unknown:
-        return QStringLiteral("unknown");
-    case ScreenState::Kind::On:
-        return QStringLiteral("on");
-    case ScreenState::Kind::Blanked:
-    case ScreenState::Kind::Locked:
-        break;
-    }
-    QString text = screen.kind == ScreenState::Kind::Locked ? QStringLiteral("locked")
-                                                            : QStringLiteral("blanked");
-    if (!screen.by.isEmpty())
-        text += QStringLiteral(" by ") + screen.by;
-    if (screen.since.isValid())
-        text += QStringLiteral(" since ") + isoTime(screen.since);
-    return text;
-}
 
 } // namespace
 
@@ -89,65 +45,59 @@ QString ShowControl::stateWord(const Engine& engine)
     return QStringLiteral("playing");
 }
 
-QStringList ShowControl::status() const
+ShowReport ShowControl::report(Detail detail) const
 {
-    QStringList lines;
+    ShowReport r;
     const Engine* engine = m_hooks.engine ? m_hooks.engine() : nullptr;
-    lines << QStringLiteral("document: ") + m_program.documentName;
-    QString mode = QStringLiteral("show");
+    r.document = m_program.documentName;
+    r.mode = QStringLiteral("show");
     if (m_saverRun)
-        mode = QStringLiteral("screen saver");
+        r.mode = QStringLiteral("screen saver");
     else if (engine && engine->isConfigCommandLine())
-        mode = QStringLiteral("configuration only");
-    lines << QStringLiteral("mode: ") + mode;
+        r.mode = QStringLiteral("configuration only");
+    r.state = QStringLiteral("starting");
     if (engine) {
+        r.running = true;
         const DisplaySlot& slot = engine->displaySlot();
-        int page = engine->sequence().CurrentPage;
+        r.page = engine->sequence().CurrentPage;
         // The start page is on screen until the show reaches its first entry.
-        const bool onEntry = page >= 1 && page < m_document.PlayList.size() &&
-                             m_document.PlayList.at(page).URL == slot.Url;
+        const bool onEntry = r.page >= 1 && r.page < m_document.PlayList.size() &&
+                             m_document.PlayList.at(r.page).URL == slot.Url;
         if (!onEntry && slot.Url == engine->sequence().SplashUrl)
-            page = 0;
+            r.page = 0;
         // Playing, yet no page has completed for longer than any page may take: a monitoring
         // system is to hear it.
-        lines << QStringLiteral("state: ") +
-                     (engine->Stalled() ? QStringLiteral("stalled") : stateWord(*engine));
-        lines << QStringLiteral("page: %1 of %2%3")
-                     .arg(page)
-                     .arg(engine->PageCount())
-                     .arg(page == 0 ? QStringLiteral(" (start page)") : QString());
-        lines << QStringLiteral("address: ") + slot.Url;
+        r.stalled = engine->Stalled();
+        r.state = r.stalled ? QStringLiteral("stalled") : stateWord(*engine);
+        r.pageCount = engine->PageCount();
+        r.address = slot.Url;
         if (slot.StartTime > 0)
-            lines << QStringLiteral("since: ") +
-                         isoTime(QDateTime::fromMSecsSinceEpoch(slot.StartTime));
-        QString load = QStringLiteral("loading");
-        if (slot.Failed)
-            load = QStringLiteral("failed: ") + slot.FailReason;
-        else if (slot.Loaded)
-            load = QStringLiteral("complete");
-        lines << QStringLiteral("last load: ") + load;
-        const ShowHealth& health = engine->health();
-        lines << QStringLiteral("last complete: ") +
-                     (health.lastCompleted > 0
-                          ? isoTime(QDateTime::fromMSecsSinceEpoch(health.lastCompleted))
-                          : QStringLiteral("never"));
-        lines << QStringLiteral("renderer restarts: %1").arg(health.rendererRestarts);
-        lines << QStringLiteral("page renewals: %1 (memory %2, age %3, not answering %4)")
-                     .arg(health.renewals())
-                     .arg(health.renewalsForMemory)
-                     .arg(health.renewalsForAge)
-                     .arg(health.renewalsUnresponsive);
-    } else {
-        lines << QStringLiteral("state: starting");
+            r.since = QDateTime::fromMSecsSinceEpoch(slot.StartTime);
+        r.lastLoad = QStringLiteral("loading");
+        r.health = engine->health();
+        if (slot.Failed) {
+            r.lastLoad = QStringLiteral("failed");
+            r.failReason = slot.FailReason;
+            if (r.health.lastFailed > 0)
+                r.lastLoadAt = QDateTime::fromMSecsSinceEpoch(r.health.lastFailed);
+        } else if (slot.Loaded) {
+            r.lastLoad = QStringLiteral("complete");
+            if (slot.LoadedAt > 0)
+                r.lastLoadAt = QDateTime::fromMSecsSinceEpoch(slot.LoadedAt);
+        }
+        // Shown without a load of its own (the start page kept, black behind a program), it is
+        // on screen as it is.
+        r.onScreen = slot.OnScreenSince != 0 || (slot.Loaded && slot.LoadedAt == 0) ||
+                     engine->isConfigCommandLine();
     }
-    // A show that plays over a blanked screen shows nobody anything.
-    if (m_hooks.screen)
-        lines << QStringLiteral("screen: ") + screenText(m_hooks.screen());
-    lines << QStringLiteral("started: ") + isoTime(m_started);
-    lines << QStringLiteral("pid: %1").arg(QCoreApplication::applicationPid());
-    if (m_hooks.memory)
-        lines << QStringLiteral("memory: ") + memoryText(m_hooks.memory());
-    return lines;
+    if (m_hooks.screen && detail == Detail::Full)
+        r.screen = m_hooks.screen();
+    r.started = m_started;
+    r.pid = QCoreApplication::applicationPid();
+    if (m_hooks.memory && detail == Detail::Full)
+        r.memory = m_hooks.memory();
+    r.version = QStringLiteral("%1.%2").arg(GLASSPANE_VERSION_MAJOR).arg(GLASSPANE_VERSION_MINOR);
+    return r;
 }
 
 std::optional<ControlAnswer> ShowControl::cannotSteer(const Engine* engine) const
@@ -172,8 +122,18 @@ ControlAnswer ShowControl::handle(const ControlRequest& request)
 {
     const QString& command = request.command;
     Engine* engine = m_hooks.engine ? m_hooks.engine() : nullptr;
-    if (command == u"status")
+    if (command == u"status" && request.argument.isEmpty())
         return ControlAnswer::ok(QString(), status());
+    if (command == u"status" && request.argument == u"json")
+        return ControlAnswer::ok(
+            QString(), {QString::fromUtf8(
+                           QJsonDocument(StatusJson(report())).toJson(QJsonDocument::Compact))});
+    if (command == u"metrics" && request.argument.isEmpty())
+        return ControlAnswer::ok(QString(), MetricsText(report()).split(u'\n', Qt::SkipEmptyParts));
+    if (command == u"screenshot")
+        return screenshot(request.argument);
+    if (command == u"status" || command == u"metrics")
+        return ControlAnswer::error(QStringLiteral("%1 takes no such argument").arg(command));
     const bool takesArgument = command == u"open";
     const bool known = takesArgument || command == u"next" || command == u"previous" ||
                        command == u"pause" || command == u"play" || command == u"reload";
@@ -307,6 +267,18 @@ ControlAnswer ShowControl::step(const QString& command, Engine& engine)
     else
         engine.PreviousAction();
     return ControlAnswer::ok();
+}
+
+ControlAnswer ShowControl::screenshot(const QString& path) const
+{
+    if (path.isEmpty() || !QFileInfo(path).isAbsolute())
+        return ControlAnswer::error(QStringLiteral("screenshot needs an absolute file path"));
+    if (!m_hooks.screenshot)
+        return ControlAnswer::error(QStringLiteral("screenshot is not available"));
+    const QString problem = m_hooks.screenshot(path);
+    if (!problem.isEmpty())
+        return ControlAnswer::error(problem);
+    return ControlAnswer::ok(QStringLiteral("saved ") + path);
 }
 
 ControlAnswer ShowControl::open(const QString& document, Engine* engine)

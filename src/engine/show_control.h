@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/show_report.h"
 #include "platform/control_message.h"
-#include "platform/display_power.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -18,14 +18,6 @@ struct ProgramValues;
 // How long "open" waits for a web document before it answers: less than gpane waits for the
 // answer, so that a refusal is heard rather than taken for a show that does not answer.
 inline constexpr int kOpenFetchSeconds = 8;
-
-// The memory the show takes: the program and the processes it started (the browser's).
-struct MemoryUse
-{
-    qint64 programKb = -1; // resident; -1 when unknown
-    qint64 helpersKb = 0;
-    int helpers = 0;
-};
 
 // What the commands reach besides the engine. Any may be empty: its command then says it is
 // not available.
@@ -48,10 +40,14 @@ struct ShowControlHooks
     std::function<ScreenState()> screen;
     // Counts the top-level loads the browser has begun (a reload's included).
     std::function<quint64()> loadsStarted;
+    // Saves what is on screen now as a PNG in a new file at that absolute path; "" when done,
+    // else why not.
+    std::function<QString(const QString& path)> screenshot;
 };
 
-// The running show's answers to the administrators' commands (gpane): status, next, previous,
-// pause, play, reload and open DOCUMENT. A command the show cannot carry out now says why
+// The running show's answers to the administrators' commands (gpane): status (its argument
+// "json" for JSON), metrics, next, previous, pause, play, reload, open DOCUMENT and screenshot
+// FILE. A command the show cannot carry out now says why
 // instead of pretending: the configuration dialog is open, a visitor is browsing, the show is
 // ending; "busy" while the show is between two pages, for a moment.
 class ShowControl final : public QObject
@@ -75,9 +71,13 @@ public:
     int answerWithin() const { return m_answerWithinMs; }
     // Below the time gpane waits for an answer.
     static constexpr int AnswerWithinMs = 8000;
+    // Pulse leaves out what takes long to learn (memory, the screen), for the main loop.
+    enum class Detail { Full, Pulse };
+    // The show as it is now: what status, metrics and the service manager are told.
+    ShowReport report(Detail detail = Detail::Full) const;
     // "key: value" lines: document, mode, state, page, address, since, last load, screen,
     // started, pid, memory.
-    QStringList status() const;
+    QStringList status() const { return StatusLines(report()); }
 
     // The words of status' "state" line.
     static QString stateWord(const Engine& engine);
@@ -85,6 +85,7 @@ public:
 private:
     ControlAnswer step(const QString& command, Engine& engine);
     ControlAnswer open(const QString& document, Engine* engine);
+    ControlAnswer screenshot(const QString& path) const;
     // Why the show cannot be steered now; empty when it can.
     std::optional<ControlAnswer> cannotSteer(const Engine* engine) const;
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMap>
+#include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace glasspane {
@@ -18,7 +21,19 @@ struct ShowHealth
     int renewalsForAge = 0;
     int renewalsUnresponsive = 0;
 
+    // Pages of the show that came on screen, and those that could not be shown, by the kind of
+    // their failure (failureKind): what the metrics count for the life of the process.
+    quint64 pagesShown = 0;
+    QMap<QString, quint64> pageFailures;
+    qint64 lastFailed = 0; // a page of the show last could not be shown
+
     int renewals() const { return renewalsForMemory + renewalsForAge + renewalsUnresponsive; }
+
+    // A failure's reason as one of a few words ("http", "refused", "stopped", "network",
+    // "fetch", "other"), so that a monitoring system can count by it.
+    static QString failureKind(const QString& reason);
+    // All the words failureKind gives.
+    static const QStringList& failureKinds();
 };
 
 } // namespace glasspane

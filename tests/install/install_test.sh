@@ -29,12 +29,16 @@ expected_files() {
     echo share/man/man1/gpane.1.gz
     echo share/doc/glasspane/changelog.Debian.gz
     echo share/doc/glasspane/copyright
+    echo share/doc/glasspane/status.schema.json
     echo share/lintian/overrides/glasspane
     [ "$gui" = ON ] || return 0
     cat <<'EOF'
 bin/glasspane
+lib/systemd/user/glasspane-metrics.service
+lib/systemd/user/glasspane-metrics.timer
 lib/systemd/user/glasspane.service
 share/applications/glasspane.desktop
+share/doc/glasspane/examples/glasspane-alerts.yml
 share/doc/glasspane/examples/glasspane-autostart.desktop
 share/icons/hicolor/128x128/apps/glasspane.png
 share/icons/hicolor/16x16/apps/glasspane.png
@@ -153,13 +157,18 @@ if [ "$gui" = ON ]; then
     [ "$(unit_value Restart)" = always ] || fail "Restart is not always"
     [ -n "$(unit_value RestartSec)" ] || fail "no pause between restarts"
     [ "$(unit_value StartLimitIntervalSec)" = 0 ] || fail "the unit can stop restarting for good"
+    [ "$(unit_value Type)" = notify ] && [ -n "$(unit_value WatchdogSec)" ] ||
+        fail "the unit does not wait for the program's notices and watchdog"
+    grep -q " $prefix/bin/gpane metrics " "$prefix/lib/systemd/user/glasspane-metrics.service" ||
+        fail "the metrics service does not run $prefix/bin/gpane"
     if have systemd-analyze; then
         # A user manager needs a private runtime folder; the unit's documentation is looked up
         # with man among the installed pages.
         runtime=${XDG_RUNTIME_DIR:-$scratch/runtime}
         mkdir -p -m 700 "$runtime"
         out=$(XDG_RUNTIME_DIR=$runtime MANPATH=$prefix/share/man \
-            systemd-analyze verify --user "$unit" 2>&1) || fail "systemd-analyze verify: $out"
+            systemd-analyze verify --user "$unit" "$prefix/lib/systemd/user/glasspane-metrics.service" \
+            "$prefix/lib/systemd/user/glasspane-metrics.timer" 2>&1) || fail "systemd-analyze verify: $out"
         if grep -q 'glasspane' <<<"$out"; then fail "systemd-analyze verify: $out"; fi
     fi
 fi
