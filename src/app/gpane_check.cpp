@@ -179,7 +179,7 @@ public:
             if (info.place != SettingPlace::HkcuNumbered && info.place != SettingPlace::Section)
                 m_gpaneKeys << QString::fromLatin1(info.name);
         }
-        m_varSubst = document.services().settings.readBool(Setting::VarSubst);
+        m_varSubst = document.services().settings.read(keys::VarSubst);
         const QString location = gpaneValue(QStringLiteral("ParamsLocation")).trimmed().toUpper();
         m_paramsInRegistry = location == QLatin1String("HKCU") || location == QLatin1String("HKLM");
     }

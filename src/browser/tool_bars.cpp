@@ -47,13 +47,13 @@ int helpKindOf(ToolBar bar)
 ToolBarPlacement ReadToolBarPlacement(SettingsStore& settings)
 {
     ToolBarPlacement p;
-    p.ToolRunLeft = settings.readLong(Setting::ToolRunLeft, kToolBarUnplaced);
-    p.ToolRunTop = settings.readLong(Setting::ToolRunTop, 0);
-    p.ToolRunLocked = settings.readBool(Setting::ToolRunLocked, false);
-    p.ToolNavLeft = settings.readLong(Setting::ToolNavLeft, kToolBarUnplaced);
-    p.ToolNavTop = settings.readLong(Setting::ToolNavTop, 0);
-    p.ToolNavWidth = settings.readLong(Setting::ToolNavWidth, kToolBarUnplaced);
-    p.ToolNavLocked = settings.readBool(Setting::ToolNavLocked, false);
+    p.ToolRunLeft = settings.read(keys::ToolRunLeft, kToolBarUnplaced);
+    p.ToolRunTop = settings.read(keys::ToolRunTop, 0);
+    p.ToolRunLocked = settings.read(keys::ToolRunLocked, false);
+    p.ToolNavLeft = settings.read(keys::ToolNavLeft, kToolBarUnplaced);
+    p.ToolNavTop = settings.read(keys::ToolNavTop, 0);
+    p.ToolNavWidth = settings.read(keys::ToolNavWidth, kToolBarUnplaced);
+    p.ToolNavLocked = settings.read(keys::ToolNavLocked, false);
     return p;
 }
 
@@ -61,16 +61,16 @@ void WriteToolBarPlacement(SettingsStore& settings, const ToolBarPlacement& p)
 {
     // A locked bar stays where it was put when it was locked.
     if (!p.ToolRunLocked) {
-        (void)settings.write(Setting::ToolRunLeft, p.ToolRunLeft);
-        (void)settings.write(Setting::ToolRunTop, p.ToolRunTop);
+        (void)settings.write(keys::ToolRunLeft, p.ToolRunLeft);
+        (void)settings.write(keys::ToolRunTop, p.ToolRunTop);
     }
-    (void)settings.write(Setting::ToolRunLocked, p.ToolRunLocked);
+    (void)settings.write(keys::ToolRunLocked, p.ToolRunLocked);
     if (!p.ToolNavLocked) {
-        (void)settings.write(Setting::ToolNavLeft, p.ToolNavLeft);
-        (void)settings.write(Setting::ToolNavTop, p.ToolNavTop);
-        (void)settings.write(Setting::ToolNavWidth, p.ToolNavWidth);
+        (void)settings.write(keys::ToolNavLeft, p.ToolNavLeft);
+        (void)settings.write(keys::ToolNavTop, p.ToolNavTop);
+        (void)settings.write(keys::ToolNavWidth, p.ToolNavWidth);
     }
-    (void)settings.write(Setting::ToolNavLocked, p.ToolNavLocked);
+    (void)settings.write(keys::ToolNavLocked, p.ToolNavLocked);
 }
 
 // ---- ToolBars ------------------------------------------------------------------------------

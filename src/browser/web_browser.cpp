@@ -78,9 +78,8 @@ void WebBrowser::attachPage(bool silent)
                 if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
                     return;
                 // A kiosk shows no "page crashed" screen: the page comes back by itself.
-                std::weak_ptr<int> alive = m_alive;
-                QTimer::singleShot(kRendererRestartMs, this, [this, alive, page] {
-                    if (alive.expired() || page != m_page)
+                QTimer::singleShot(kRendererRestartMs, this, [this, page] {
+                    if (page != m_page)
                         return;
                     const QString location = LocationURL();
                     if (location.isEmpty())
@@ -113,7 +112,6 @@ void WebBrowser::renewPage()
 
 WebBrowser::~WebBrowser()
 {
-    m_alive.reset();
     m_listener = nullptr;
     for (const QPointer<QWidget>& popup : m_popups)
         delete popup.data();
@@ -189,11 +187,7 @@ void WebBrowser::Navigate(const QString& url)
     if (!reason.isEmpty()) {
         qCDebug(lcGlasspane) << "navigation refused" << url << reason;
         // Said later, as any other failure is: never from inside the caller's own call.
-        std::weak_ptr<int> alive = m_alive;
-        QTimer::singleShot(0, this, [this, alive, url, reason] {
-            if (!alive.expired())
-                reportError(url, reason);
-        });
+        QTimer::singleShot(0, this, [this, url, reason] { reportError(url, reason); });
         return;
     }
     m_state.programAddress = url;
@@ -203,9 +197,8 @@ void WebBrowser::Navigate(const QString& url)
     const quint64 count = ++m_programCount;
     raiseCurtain();
 
-    std::weak_ptr<int> alive = m_alive;
-    QTimer::singleShot(kStartTimeoutMs, this, [this, alive, count] {
-        if (alive.expired() || count != m_programCount || !m_state.programAwaiting)
+    QTimer::singleShot(kStartTimeoutMs, this, [this, count] {
+        if (count != m_programCount || !m_state.programAwaiting)
             return;
         // No load began: either the page on screen already is that address, or nothing will
         // come of it.
@@ -216,18 +209,14 @@ void WebBrowser::Navigate(const QString& url)
             m_state.frameDocuments.clear();
             completeTopLevel();
         } else {
-            reportError(m_state.programAddress,
-                        QStringLiteral("the browser did not start loading it"));
+            dropProgram(QStringLiteral("the browser did not start loading it"));
         }
     });
 
     if (m_delivering > 0 || movesWithinPage(target)) {
         // Not from inside one of the page's own calls into the listener, and a move within the
         // page, which is checked before it is made, not from inside the caller's own call.
-        QTimer::singleShot(0, this, [this, alive, target, count] {
-            if (!alive.expired())
-                startProgramLoad(target, count);
-        });
+        QTimer::singleShot(0, this, [this, target, count] { startProgramLoad(target, count); });
         return;
     }
     startProgramLoad(target, count);
@@ -272,9 +261,14 @@ void WebBrowser::dropProgram(const QString& reason)
     m_state.programAwaiting = false;
     m_state.programChecked = false;
     reportError(m_state.programAddress, reason);
-    // Nothing came of it: the page on screen stays, as it was.
-    if (!m_state.topPending && m_goodPage)
+    // Nothing came of it: the page on screen stays, as it was, uncovered once it has painted
+    // (it may have completed only just before, its curtain still waiting for its paint).
+    if (m_state.topPending)
+        return;
+    if (m_goodPage)
         lowerCurtain();
+    else if (m_completedGeneration == m_generation)
+        liftWhenPainted(m_generation);
 }
 
 void WebBrowser::reportError(const QString& address, const QString& reason)
@@ -375,11 +369,8 @@ void WebBrowser::raiseCurtain()
 
 void WebBrowser::liftWhenPainted(quint64 generation)
 {
-    std::weak_ptr<int> alive = m_alive;
     m_curtain->liftWhenPainted(
-        [this, alive, generation] {
-            return !alive.expired() && generation == m_generation && !m_state.programAwaiting;
-        },
+        [this, generation] { return generation == m_generation && !m_state.programAwaiting; },
         [this] {
             m_goodPage = true;
             qCDebug(lcGlasspane) << "page on screen" << LocationURL();
@@ -500,9 +491,8 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
         } else {
             // A frame loaded into a page already complete.
             const QString address = addressOf(url);
-            std::weak_ptr<int> alive = m_alive;
-            QTimer::singleShot(0, this, [this, alive, address] {
-                if (alive.expired() || !m_listener)
+            QTimer::singleShot(0, this, [this, address] {
+                if (!m_listener)
                     return;
                 ++m_delivering;
                 m_listener->DocumentComplete(address, false);
@@ -625,9 +615,8 @@ void WebBrowser::pageAddressChanged(const QUrl& url)
 void WebBrowser::settleLater()
 {
     const quint64 generation = m_generation;
-    std::weak_ptr<int> alive = m_alive;
-    QTimer::singleShot(kSettleMs, this, [this, alive, generation] {
-        if (alive.expired() || generation != m_generation || !m_state.topPending)
+    QTimer::singleShot(kSettleMs, this, [this, generation] {
+        if (generation != m_generation || !m_state.topPending)
             return;
         if (m_page->isLoading()) {
             // Its end may yet come; until it does, it is asked again.
@@ -713,6 +702,7 @@ void WebBrowser::completeTopLevel()
         }
         // Lifted once the page has painted, unless another load came first.
         m_goodPage = false;
+        m_completedGeneration = generation;
         liftWhenPainted(generation);
         Q_EMIT topLevelDocumentComplete(location);
     });
@@ -732,6 +722,7 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
     switch (target) {
     case NewWindowTarget::Cancel:
         // Left unhandled, the request opens nothing.
+        qCDebug(lcGlasspane) << "new window refused:" << request.requestedUrl().toString();
         return;
     case NewWindowTarget::Main:
         if (!request.requestedUrl().isEmpty() &&
@@ -740,11 +731,7 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
             // that completed, it stands for it (see navigationRequested), so the show still
             // hears how it ended.
             const QUrl target = request.requestedUrl();
-            std::weak_ptr<int> alive = m_alive;
-            QTimer::singleShot(0, this, [this, alive, target] {
-                if (!alive.expired())
-                    m_page->load(target);
-            });
+            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
         }
         return;
     case NewWindowTarget::Separate:

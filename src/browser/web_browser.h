@@ -163,14 +163,16 @@ private:
     std::unique_ptr<Curtain> m_curtain;
     std::unique_ptr<PagePrinter> m_printer;
     bool m_goodPage = false; // the view shows a page that completed
+    // The timers and callbacks of this object have it as their context: none runs once it is
+    // gone.
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
-    // Callbacks that arrive after this object began to die must do nothing.
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
     PageState m_state;
-    quint64 m_generation = 0;    // counts the top-level loads let through
-    quint64 m_programCount = 0;  // counts the Navigate calls
+    quint64 m_generation = 0;   // counts the top-level loads let through
+    quint64 m_programCount = 0; // counts the Navigate calls
+    // The load whose page completed last: until a newer load began, that page is on screen.
+    quint64 m_completedGeneration = 0;
     int m_delivering = 0;        // inside a listener call
     qint64 m_loggedRenderer = 0; // the renderer process the log named last
 };

@@ -13,9 +13,9 @@ namespace glasspane {
 
 class ModalRunner;
 
-// The configuration password dialog. In enter mode (lock.passwordDialogMode 1) it asks for the
-// password before the configuration dialog opens; in change mode (2) it sets, changes or
-// removes it. Wrong tries keep it open with the box concerned focused and selected; the number
+// The configuration password dialog. In enter mode (lock.passwordDialogMode) it asks for the
+// password before the configuration dialog opens; in change mode it sets, changes or removes
+// it. Wrong tries keep it open with the box concerned focused and selected; the number
 // of tries is not limited. Cancel, Escape and the close box change nothing.
 class frmPassword final : public QDialog
 {
@@ -26,7 +26,7 @@ public:
     frmPassword(PasswordLock& lock, ModalRunner& runner,
                 std::function<void(const QString& scrambled)> store, QWidget* parent = nullptr);
 
-    int mode() const { return m_mode; }
+    PasswordDialogMode mode() const { return m_mode; }
 
     void cmdOK_Click();
 
@@ -40,7 +40,7 @@ private:
     PasswordLock& m_lock;
     ModalRunner& m_runner;
     std::function<void(const QString&)> m_store;
-    int m_mode = 1;
+    PasswordDialogMode m_mode = PasswordDialogMode::Enter;
 
     QLabel* m_lblOldPass;
     QLineEdit* m_txtOldPass;

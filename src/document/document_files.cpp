@@ -83,7 +83,7 @@ QString DefaultDocumentPath(DocumentServices& services)
         services.program.resourceFolder + QLatin1Char('/') + kDefaultDocumentName;
     if (!services.program.resourceFolder.isEmpty() && FileExists(resourceDocument))
         return resourceDocument;
-    const QString configured = services.settings.readText(Setting::DefaultFile, QString());
+    const QString configured = services.settings.read(keys::DefaultFile, QString());
     if (!configured.isEmpty())
         return configured;
     return DocumentsFolder(services.registry, services.shell) + kDefaultDocumentName;
@@ -141,7 +141,7 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
             request.targetFile = LocalPath(localCopy);
             // Bounded as the options of its last copy say (the document may hold them).
             program.documentPath = localCopy;
-            request.maxSeconds = services.settings.readLong(Setting::MaxTime);
+            request.maxSeconds = services.settings.read(keys::MaxTime);
             request.maxBytes = MaxDownloadBytes(services.settings);
             program.documentPath = path;
             MakeDirTree(FolderOf(request.targetFile));

@@ -447,10 +447,10 @@ private Q_SLOTS:
         rig.bars->RecordPlacement();
         QCOMPARE(rig.bars->placement().ToolNavWidth, (rig.nav().width() + 2 * 4) * 15);
         WriteToolBarPlacement(rig.settings, rig.bars->placement());
-        QCOMPARE(rig.settings.readLong(Setting::ToolNavWidth), rig.bars->placement().ToolNavWidth);
+        QCOMPARE(rig.settings.read(keys::ToolNavWidth), rig.bars->placement().ToolNavWidth);
         // The locked screen-saver bar's position is not stored again.
-        QCOMPARE(rig.settings.readLong(Setting::ToolRunLeft, -1), -1);
-        QVERIFY(rig.settings.readBool(Setting::ToolRunLocked));
+        QCOMPARE(rig.settings.read(keys::ToolRunLeft, -1), -1);
+        QVERIFY(rig.settings.read(keys::ToolRunLocked));
     }
 
     void builtInPicturesComeFromTheResourceFolder()

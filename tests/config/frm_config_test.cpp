@@ -594,7 +594,7 @@ void FrmConfigTest::passwordChangedAtOnce()
     QVERIFY(rig.modal.allAnswered());
     QCOMPARE(rig.lock.storedPassword, ScramblePassword(QStringLiteral("Kiosk1")));
     QVERIFY(rig.lock.isUnlocked());
-    QCOMPARE(rig.settings.readText(Setting::Password), ScramblePassword(QStringLiteral("Kiosk1")));
+    QCOMPARE(rig.settings.read(keys::Password), ScramblePassword(QStringLiteral("Kiosk1")));
     // Not a change of the configuration; Cancel does not undo it, but drops the real changes.
     QVERIFY(!dialog.configChanged());
     rig.click("chkRandom");
@@ -602,7 +602,7 @@ void FrmConfigTest::passwordChangedAtOnce()
     rig.click("cmdCancel");
     QCOMPARE(rig.host.closed, QList<bool>{false});
     QVERIFY(!rig.doc.ConfigChanged);
-    QCOMPARE(rig.settings.readText(Setting::Password), ScramblePassword(QStringLiteral("Kiosk1")));
+    QCOMPARE(rig.settings.read(keys::Password), ScramblePassword(QStringLiteral("Kiosk1")));
 }
 
 void FrmConfigTest::favorites()
@@ -733,7 +733,8 @@ void FrmConfigTest::roundTripThroughTheFiles()
     rig.click("cmdOK");
     QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
     QCOMPARE(rig.host.closed, QList<bool>{true});
-    QCOMPARE(rig.host.windowStates.last(), (QPair<int, bool>{0, true}));
+    QCOMPARE(rig.host.windowStates.last(),
+             (QPair<MainWindowState, bool>{MainWindowState::Window, true}));
 
     // Everything again from the disk, with new objects.
     RegHiveRegistry registry(RegHivePaths{rig.dir.filePath("user.reg"),
@@ -754,12 +755,12 @@ void FrmConfigTest::roundTripThroughTheFiles()
     QCOMPARE(doc.HomeURL, QStringLiteral("http://new-home.example/"));
     QVERIFY(doc.AutoHome);
     QVERIFY(doc.HomeAsSplash);
-    QCOMPARE(o.OnMouseMove, 1);
+    QCOMPARE(o.OnMouseMove, MouseMoveAction::NavigationMode);
     QCOMPARE(o.ScreenSaveTimeOut, 12 * 60);
     QCOMPARE(doc.DefaultTime, 25);
     QVERIFY(!doc.AutoLoop);
     QVERIFY(!o.FirstPageIsLastPage);
-    QCOMPARE(o.WindowState, 0);
+    QCOMPARE(o.WindowState, MainWindowState::Window);
     QVERIFY(o.TopMost);
     QCOMPARE(o.RemoveVertScroll, 2);
     QCOMPARE(o.OnNewWindow, 1);

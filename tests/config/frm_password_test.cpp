@@ -30,10 +30,11 @@ void FrmPasswordTest::modes_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<bool>("oldShown");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("enter") << 1 << "Glasspane - https://glasspane.example/"
+    QTest::newRow("enter") << int(PasswordDialogMode::Enter)
+                           << "Glasspane - https://glasspane.example/"
                            << "Configuration dialog box is password protected." << false
                            << "txtNewPass1";
-    QTest::newRow("change") << 2 << "Change password"
+    QTest::newRow("change") << int(PasswordDialogMode::Change) << "Change password"
                             << "&Old password:" << true << "txtOldPass";
 }
 
@@ -45,7 +46,7 @@ void FrmPasswordTest::modes()
     QFETCH(bool, oldShown);
     QFETCH(QString, focus);
     PasswordLock lock;
-    lock.passwordDialogMode = mode;
+    lock.passwordDialogMode = PasswordDialogMode(mode);
     ScriptedRunner runner;
     frmPassword dialog(lock, runner, {});
     dialog.show();
@@ -68,7 +69,7 @@ void FrmPasswordTest::wrongTriesThenTheRightOne()
 {
     PasswordLock lock;
     lock.storedPassword = ScramblePassword(QStringLiteral("Secret"));
-    lock.passwordDialogMode = 1;
+    lock.passwordDialogMode = PasswordDialogMode::Enter;
     ScriptedRunner runner;
     frmPassword dialog(lock, runner, {});
     dialog.show();
@@ -127,7 +128,7 @@ void FrmPasswordTest::cancelOnTheWayToConfiguration()
         rig.engine->ConfigAction();
     rig.tick(3);
     QVERIFY(runner.allAnswered());
-    QCOMPARE(rig.frontend.passwordModeSeen, 1);
+    QCOMPARE(rig.frontend.passwordModeSeen, PasswordDialogMode::Enter);
     if (state == int(RunState::NAVIGATE))
         QVERIFY(rig.state() == RunState::NAVIGATE || rig.state() == RunState::WAITTIME);
     else if (state == int(RunState::FINPROG))

@@ -3,6 +3,7 @@
 #include "engine/frontend.h"
 
 #include <functional>
+#include <optional>
 
 namespace glasspane {
 
@@ -29,7 +30,7 @@ public:
         mainTopmost = topmost;
         ++mainTopmostCalls;
     }
-    void applyWindowState(int windowState) override
+    void applyWindowState(MainWindowState windowState) override
     {
         appliedWindowState = windowState;
         ++applyWindowStateCalls;
@@ -89,7 +90,7 @@ public:
     int framedCalls = 0;
     bool mainTopmost = false;
     int mainTopmostCalls = 0;
-    int appliedWindowState = -1;
+    std::optional<MainWindowState> appliedWindowState;
     int applyWindowStateCalls = 0;
     bool mainVisible = true;
     int placementSaves = 0;
@@ -101,7 +102,7 @@ public:
     int highlightCalls = 0;
     int refreshCalls = 0;
     int passwordDialogs = 0;
-    int passwordModeSeen = 0;
+    PasswordDialogMode passwordModeSeen = PasswordDialogMode::None;
     int configDialogs = 0;
     bool configTopmost = false;
     int closeRequests = 0;
