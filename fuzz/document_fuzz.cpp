@@ -1,5 +1,7 @@
 // Documents: a .gpn file loaded (its pages expanded), saved and loaded again is the same
-// document, with the same play list, and a second save writes the same bytes as the first.
+// document, with the same play list, and a second save writes the same bytes as the first. The
+// seeds that Windows (Wine) was asked about (fuzz/wine_answers, recorded by
+// tests/wine/ini_files_test.cpp) must be read as it read them.
 // Value files are the document's own text; folders of the folder kinds are a small folder of the
 // fuzzer's, so that no input walks the machine's disks.
 
@@ -10,13 +12,17 @@
 #include "document/settings.h"
 #include "document/text.h"
 #include "fuzz_check.h"
+#include "fuzz_services.h"
 #include "support/fake_shell.h"
 #include "support/fake_system.h"
+#include "support/ini_oracle_dump.h"
 #include "support/memory_registry.h"
 #include "support/settable_clock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 
 using namespace glasspane;
@@ -53,24 +59,34 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The services of one run, fresh each time.
-struct Services
+struct WineAnswer
 {
-    MemoryRegistry registry;
-    IniFiles ini;
-    ProgramValues program;
-    FakeSystem system;
-    FakeShell shell{scratch().filePath(QStringLiteral("shell"))};
-    SettableClock clock;
-    SettingsStore settings{registry, ini, program, system};
-    DocumentServices services{ini, settings, program, shell, registry, clock, nullptr, {}, {}, {}};
+    QString name;
+    QString answer;
+};
 
-    explicit Services(const QString& valueText)
-    {
-        program.resourceFolder = scratch().filePath(QStringLiteral("res"));
-        program.startFolder = scratch().path() + u'/';
-        services.fetchValueFile = [valueText](PageEntry&, const QString&) { return valueText; };
-    }
+// Wine's answers by the SHA-1 of the document they are about.
+const QHash<QByteArray, WineAnswer>& wineAnswers()
+{
+    static const QHash<QByteArray, WineAnswer> answers = [] {
+        QHash<QByteArray, WineAnswer> byDigest;
+        const QString fuzz = QStringLiteral(GLASSPANE_FUZZ_DIR);
+        const QDir dir(fuzz + QStringLiteral("/wine_answers"));
+        for (const QString& name : dir.entryList(QDir::Files)) {
+            const QByteArray document =
+                fileBytes(fuzz + QStringLiteral("/corpus/document/") + name);
+            byDigest.insert(QCryptographicHash::hash(document, QCryptographicHash::Sha1),
+                            {name, QString::fromUtf8(fileBytes(dir.filePath(name)))});
+        }
+        return byDigest;
+    }();
+    return answers;
+}
+
+// The services of one run, fresh each time.
+struct Services : FuzzServices
+{
+    explicit Services(const QString& valueText) : FuzzServices(QDir(scratch().path()), valueText) {}
 
     // Loads without expansion, points the folder kinds at the fuzzer's folder, keeps ranges
     // small, then expands as loading would.
@@ -166,15 +182,19 @@ QStringList contents(const DocumentState& doc)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    // A carriage return alone inside a line, which no line can hold, is saved as a blank: the
-    // documents tried here have none (in their 8-bit encodings).
-    if (!bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
-                bytes[i] = ' ';
-        }
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto wine =
+        wineAnswers().constFind(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1));
+    if (wine != wineAnswers().constEnd()) {
+        const QString seed = scratch().filePath(wine->name);
+        QFile file(seed);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), seed);
+        file.close();
+        IniFiles ini;
+        FUZZ_EQUAL(IniOracleDump(ini, seed, wine->name, IniOracleProbes(wine->answer)),
+                   wine->answer);
     }
+
     const QString path = scratch().filePath(QStringLiteral("show.gpn"));
     QFile::remove(path + QStringLiteral(".bak"));
     {

@@ -3,6 +3,7 @@
 // or oddities.
 
 #include "document/ini_files.h"
+#include "document/ini_lines.h"
 #include "fuzz_check.h"
 
 #include <QDir>
@@ -43,7 +44,7 @@ QList<Probe> namesIn(const QString& text)
 
 bool sameName(const QString& a, const QString& b)
 {
-    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+    return SameIniName(TrimIniBlanks(a), TrimIniBlanks(b));
 }
 
 QString readBack(const QString& value)
@@ -52,6 +53,7 @@ QString readBack(const QString& value)
     v.replace(QLatin1String("\r\n"), QLatin1String(" "));
     v.replace(u'\r', u' ');
     v.replace(u'\n', u' ');
+    v.replace(QChar(0), u' ');
     return v;
 }
 
@@ -77,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // A blank name writes nothing (and says so by succeeding).
-    const bool writes = !section.trimmed().isEmpty() && !key.trimmed().isEmpty();
+    const bool writes = !TrimIniBlanks(section).isEmpty() && !TrimIniBlanks(key).isEmpty();
     QList<Probe> probes = namesIn(textOf(bytes));
     {
         IniFiles ini;

@@ -30,7 +30,7 @@ if [ -n "${GLASSPANE_FUZZ_SEED:-}" ]; then
 fi
 [ -n "${GLASSPANE_FUZZ_RUNS:-}" ] && repeatable+=(-runs="$GLASSPANE_FUZZ_RUNS")
 
-targets=(ini_files reg_hive document value_file command_line canonical_address)
+targets=(ini_files reg_hive document document_check value_file command_line canonical_address)
 status=0
 for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"

@@ -6,7 +6,10 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcur
           # to check an installation and build the Debian package
           desktop-file-utils libxml2-utils shared-mime-info groff-base systemd dpkg-dev file
           # the fuzz targets (scripts/fuzz.sh): clang and its libFuzzer
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          # the INI reader compared with Windows: a Windows program built with MinGW-w64, run
+          # under Wine (tests/wine/)
+          wine wine64 gcc-mingw-w64-x86-64)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

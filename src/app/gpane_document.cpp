@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -65,6 +66,39 @@ public:
 
 private:
     Registry& m_base;
+};
+
+// The adapter's downloads, each answer kept by address, so that what went wrong can be said.
+class RecordingInternet final : public Internet
+{
+public:
+    explicit RecordingInternet(Internet& base) : m_base(base) {}
+
+    DownloadResult download(const DownloadRequest& request) override
+    {
+        const DownloadResult result = m_base.download(request);
+        m_results.insert(request.url, result);
+        return result;
+    }
+    void setClosing(bool closing) override { m_base.setClosing(closing); }
+    bool isOffline() const override { return m_base.isOffline(); }
+    void setOffline(bool offline) override { m_base.setOffline(offline); }
+    int connectedState() override { return m_base.connectedState(); }
+    void setUserAgent(const QString& agent) override { m_base.setUserAgent(agent); }
+
+    QString problem(const QString& url) const
+    {
+        const auto it = m_results.constFind(url);
+        if (it == m_results.constEnd() || it->ok)
+            return QString();
+        if (it->status >= 400)
+            return QStringLiteral("the server answered HTTP %1").arg(it->status);
+        return it->error.isEmpty() ? QStringLiteral("the download failed") : it->error;
+    }
+
+private:
+    Internet& m_base;
+    QHash<QString, DownloadResult> m_results;
 };
 
 // The desktop's folders where the show finds them, never created, and no recent documents.
@@ -114,7 +148,8 @@ struct GpaneDocument::Parts
     SettingsStore settings{registry, ini, program, system};
     CurlGlobal curl;
     OnlineState online;
-    CurlInternet internet{online};
+    CurlInternet curlInternet{online};
+    RecordingInternet internet{curlInternet};
     GioShares gio;
     NetworkDrives drives{gio};
     DocumentState doc;
@@ -207,6 +242,31 @@ QString GpaneDocument::file() const
 QString GpaneDocument::name() const
 {
     return d->name;
+}
+
+LocalPages GpaneDocument::localPages() const
+{
+    return LocalPages{d->program.resourceFolder, CachePath(d->showCache)};
+}
+
+QString GpaneDocument::fetchProblem(const QString& address) const
+{
+    return d->internet.problem(address);
+}
+
+QSet<QString> GpaneDocument::builtInFiles()
+{
+    QSet<QString> names;
+    QFile index(QStringLiteral(":/gpane/res.txt"));
+    if (!index.open(QIODevice::ReadOnly))
+        return names;
+    const QStringList lines = QString::fromUtf8(index.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines.mid(1)) {
+        const QString name = line.section(QLatin1Char('\t'), 1, 1).trimmed();
+        if (!name.isEmpty())
+            names.insert(name.toLower());
+    }
+    return names;
 }
 
 bool GpaneDocument::load(const QString& argument, QTextStream& err)

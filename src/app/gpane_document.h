@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -37,6 +38,16 @@ public:
     QString file() const;
     // The document's name as given (a path made absolute, or the web address).
     QString name() const;
+    // The pages the include list lets through whatever it holds: the built-in pages and the
+    // cached copies of the show's pages.
+    LocalPages localPages() const;
+    // Why the show fetched no value file from a web address ("the server answered HTTP 404");
+    // "" when it did, or did not try.
+    QString fetchProblem(const QString& address) const;
+
+    // The names of the files the program carries (built-in pages and pictures), in lower case:
+    // a relative name of one of them is found in the resource folder while the show runs.
+    static QSet<QString> builtInFiles();
 
 private:
     struct Parts;

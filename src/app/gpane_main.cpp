@@ -28,7 +28,7 @@ struct Subcommand
 
 // The subcommands; a new one is one more line here.
 constexpr Subcommand Subcommands[] = {
-    {"playlist", "DOCUMENT", "print the expanded play list of a document", RunPlaylist},
+    {"playlist", "[--all] DOCUMENT", "print the pages the show plays from a document", RunPlaylist},
     {"check", "DOCUMENT", "report the mistakes of a document, as FILE:LINE: lines", RunCheck},
     {"cache-name", "URL", "print the cache file name of an address", RunCacheName},
     {"status", "", "report the running show: document, state, page, memory", nullptr},
@@ -46,18 +46,20 @@ void printUsage(QTextStream& stream)
     for (const Subcommand& c : Subcommands) {
         const QString head =
             QStringLiteral("  %1 %2").arg(QLatin1String(c.name), QLatin1String(c.arguments));
-        stream << head.leftJustified(26) << ' ' << c.summary << '\n';
+        stream << head.leftJustified(28) << ' ' << c.summary << '\n';
     }
-    stream << "  " << QStringLiteral("--help, --version").leftJustified(24) << ' '
+    stream << "  " << QStringLiteral("--help, --version").leftJustified(26) << ' '
            << "this text, the version\n"
            << "\n"
-           << "playlist prints one line per entry of the play list, as the show plays it:\n"
+           << "playlist prints one line per page the show plays, in its order:\n"
            << "  SECONDS <tab> FLAGS <tab> ADDRESS\n"
            << "where FLAGS holds\n"
            << "  C  the page is fetched into the program's cache first (Cached=Yes)\n"
-           << "  S  a cached page is shown by the desktop's program for its kind of file,\n"
+           << "  S  the cached page is shown by the desktop's program for its kind of file,\n"
            << "     outside the browser (SeparateProc=Yes)\n"
            << "  H  the main window is hidden while the entry plays (Var1Type=5)\n"
+           << "  R  (with --all) the show refuses the page when its turn comes: the document's\n"
+           << "     include and exclude lists forbid it, or no page loads from its address\n"
            << "  -  none of these\n"
            << "\n"
            << "check prints FILE:LINE: warning: TEXT or FILE:LINE: error: TEXT for each\n"

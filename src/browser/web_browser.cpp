@@ -4,6 +4,7 @@
 #include "browser/page_printer.h"
 #include "browser/page_scripts.h"
 #include "browser/popup_window.h"
+#include "document/page_address.h"
 #include "document/restriction.h"
 #include "platform/log.h"
 
@@ -28,17 +29,6 @@ constexpr int kSettleMs = 250;
 // A Navigate that has started no load by then (a move within the page on screen, an address
 // the engine drops without a word) is settled then.
 constexpr int kStartTimeoutMs = 10000;
-
-// The schemes the program's own navigations may use: the web, files, and pages made on the
-// spot. Anything else (a typo such as "htp:", a Windows drive "C:", "javascript:") is nothing
-// the engine opens, and it would say nothing about it either.
-bool isOpenableScheme(const QString& scheme)
-{
-    static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
-                                        QStringLiteral("file"), QStringLiteral("about"),
-                                        QStringLiteral("data"), QStringLiteral("qrc")};
-    return schemes.contains(scheme.toLower());
-}
 
 QString reasonOf(const QWebEngineLoadingInfo& info)
 {
@@ -136,54 +126,20 @@ QList<QWidget*> WebBrowser::popupWindows() const
 
 QString WebBrowser::addressOf(const QUrl& url)
 {
-    if (url.isLocalFile()) {
-        QString path = url.toLocalFile();
-        if (url.hasFragment())
-            path += QLatin1Char('#') + url.fragment();
-        return path;
-    }
-    return url.toString();
+    return PageAddress(url);
 }
 
 QUrl WebBrowser::urlOf(const QString& address)
 {
-    const QString text = address.trimmed();
-    if (text.startsWith(QLatin1Char('/'))) {
-        // A local path, perhaps with a fragment: "…/documentation.html#keys".
-        const qsizetype hash = text.indexOf(QLatin1Char('#'));
-        QUrl url = QUrl::fromLocalFile(hash < 0 ? text : text.left(hash));
-        if (hash >= 0)
-            url.setFragment(text.mid(hash + 1));
-        return url;
-    }
-    const QUrl url(text);
-    if (url.isValid() && !url.scheme().isEmpty())
-        return url;
-    return QUrl::fromUserInput(text, QDir::currentPath());
-}
-
-bool WebBrowser::canOpen(const QUrl& url, QString* reason)
-{
-    QString why;
-    if (!url.isValid() || url.scheme().isEmpty())
-        why = QStringLiteral("not a valid address");
-    else if (url.scheme().size() == 1)
-        why = QStringLiteral("a Windows drive path, which this system does not have");
-    else if (!isOpenableScheme(url.scheme()))
-        why = QStringLiteral("unknown scheme \"%1:\"").arg(url.scheme());
-    if (reason)
-        *reason = why;
-    return why.isEmpty();
+    return PageUrl(address);
 }
 
 void WebBrowser::Navigate(const QString& url)
 {
     const QUrl target = urlOf(url);
-    QString reason;
     // An address that would run script in the page on screen (javascript:) or show the engine's
     // own pages is never loaded, whoever asks: no navigation event would see it.
-    if (canOpen(target, &reason) && !IsNavigableAddress(addressOf(target)))
-        reason = QStringLiteral("an address that shows no page (\"%1:\")").arg(target.scheme());
+    const QString reason = PageUrlRefusal(target);
     if (!reason.isEmpty()) {
         qCDebug(lcGlasspane) << "navigation refused" << url << reason;
         // Said later, as any other failure is: never from inside the caller's own call.

@@ -72,11 +72,9 @@ public:
     // The separate pop-up windows now open.
     QList<QWidget*> popupWindows() const;
 
-    // The program's address text of a URL, and back.
+    // The program's address text of a URL, and back (PageAddress, PageUrl).
     static QString addressOf(const QUrl& url);
     static QUrl urlOf(const QString& address);
-    // Whether Navigate can open an address at all (its scheme), and why not.
-    static bool canOpen(const QUrl& url, QString* reason);
 
     // Browser
     void setListener(BrowserEvents* listener) override { m_listener = listener; }

@@ -1,5 +1,6 @@
 #include "document/ini_files.h"
 
+#include "document/ini_lines.h"
 #include "document/text.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ struct Line
     // A line read from the file refers into the file's text (ParsedFile::source) without a
     // copy; a line this program writes owns its text.
     QString text;
-    QString eol; // "\r\n", "\n", or "" for a last line without one
+    QString eol; // "\r\n", "\n", "\r", or "" for a last line without one
 };
 
 // The text of a view as a QString that refers to it without a copy. Only for views into text
@@ -30,86 +31,27 @@ QString refer(QStringView text)
     return QString::fromRawData(text.data(), text.size());
 }
 
-// QStringView::trimmed, inline: the parser trims every line.
-QStringView trimmedView(QStringView text)
-{
-    const QChar* begin = text.begin();
-    const QChar* end = text.end();
-    while (begin < end && begin->isSpace())
-        ++begin;
-    while (end > begin && (end - 1)->isSpace())
-        --end;
-    return QStringView(begin, end);
-}
-
-// QStringView::indexOf for one character, inline: lines are short, and a call into Qt for each
-// costs more than the search.
-qsizetype indexOfChar(QStringView text, char16_t c, qsizetype from = 0)
-{
-    const char16_t* chars = text.utf16();
-    for (qsizetype i = from, n = text.size(); i < n; ++i) {
-        if (chars[i] == c)
-            return i;
-    }
-    return -1;
-}
-
-// Equal without regard to case. Names are nearly always ASCII, which is compared here; any
-// other character leaves the comparison to Qt.
-bool equalNoCase(QStringView a, QStringView b)
-{
-    // Case folding keeps every character's length, so names of different lengths differ.
-    if (a.size() != b.size())
-        return false;
-    const char16_t* x = a.utf16();
-    const char16_t* y = b.utf16();
-    for (qsizetype i = 0, n = a.size(); i < n; ++i) {
-        char16_t c = x[i];
-        char16_t d = y[i];
-        if (c == d)
-            continue;
-        if (c >= 0x80 || d >= 0x80)
-            return a.compare(b, Qt::CaseInsensitive) == 0;
-        if (c >= u'A' && c <= u'Z')
-            c += u'a' - u'A';
-        if (d >= u'A' && d <= u'Z')
-            d += u'a' - u'A';
-        if (c != d)
-            return false;
-    }
-    return true;
-}
-
 // A name found without regard to case. Views into text the parsed file owns; they are made
 // again whenever that text changes.
 struct NoCase
 {
     QStringView text;
-    bool operator==(const NoCase& other) const { return equalNoCase(text, other.text); }
+    bool operator==(const NoCase& other) const { return SameIniName(text, other.text); }
 };
 
 size_t qHash(const NoCase& name, size_t seed) noexcept
 {
-    // Only ASCII letters are folded here; other characters all hash alike, so that any two
-    // names equal without regard to case hash alike.
-    size_t h = seed ^ 0xcbf29ce484222325ULL;
-    for (QChar c : name.text) {
-        char16_t u = c.unicode();
-        if (u >= 'A' && u <= 'Z')
-            u += 'a' - 'A';
-        else if (u >= 0x80)
-            u = 0x80;
-        h = (h ^ u) * 0x100000001b3ULL;
-    }
-    return h;
+    return IniNameHash(name.text, seed);
 }
 
-// One key line of a section: its place, and views of its name and value in the line's text.
+// One key line of a section: its place, and views of its name and stored value in the line's
+// text. A line without '=' is a key without a value.
 struct Key
 {
     int line = 0; // index in Section::lines()
     QStringView name;
     QStringView value;
+    bool hasValue = false;
 };
 
 // What identifies one version of a file on disk.
@@ -137,74 +79,53 @@ Stamp stampOf(const QString& path)
     return s;
 }
 
-struct KeyLine
+// Characters a name or a value cannot hold: they end its line, or it (a NUL).
+bool hasLineBreak(QStringView text)
 {
-    QStringView key;
-    QStringView value;
-};
-
-// A "key=value" line, names and values trimmed; an empty key when the line is none.
-KeyLine parseKeyLine(QStringView trimmed)
-{
-    if (trimmed.isEmpty() || trimmed.front() == QLatin1Char(';') ||
-        trimmed.front() == QLatin1Char('['))
-        return {};
-    const qsizetype eq = indexOfChar(trimmed, u'=');
-    if (eq <= 0)
-        return {};
-    QStringView value = trimmedView(trimmed.sliced(eq + 1));
-    if (value.size() >= 2 && value.front() == value.back() &&
-        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
-        value = value.sliced(1, value.size() - 2);
-    return {trimmedView(trimmed.first(eq)), value};
+    return text.contains(u'\n') || text.contains(u'\r') || text.contains(u'\0');
 }
 
-QStringView headerName(QStringView trimmed)
-{
-    const qsizetype close = indexOfChar(trimmed, u']');
-    return trimmedView(close < 0 ? trimmed.sliced(1) : trimmed.sliced(1, close - 1));
-}
-
-bool hasLineBreak(const QString& text)
-{
-    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
-}
-
-// How a value is written so that reading it gives it back: line breaks cannot be stored and
-// become blanks; blanks around it or an enclosing pair of quotes would be lost on reading, so
-// such a value is written in double quotes.
+// How a value is written so that reading it gives it back: line breaks and NULs cannot be
+// stored and become blanks; blanks around it or an enclosing pair of quotes would be lost on
+// reading, so such a value is written in double quotes.
 QString storedValue(QString value)
 {
     value.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const bool blanksAround =
-        !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
-    const bool quoted = value.size() >= 2 && value.front() == value.back() &&
-                        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''));
-    if (blanksAround || quoted)
+    for (QChar& c : value) {
+        if (c == u'\r' || c == u'\n' || c == u'\0')
+            c = u' ';
+    }
+    const bool blanksAround = !value.isEmpty() && (IsIniBlank(value.front().unicode()) ||
+                                                   IsIniBlank(value.back().unicode()));
+    if (blanksAround || IniValue(value).size() != value.size())
         return QLatin1Char('"') + value + QLatin1Char('"');
     return value;
 }
 
-const QString kCrLf = QStringLiteral("\r\n");
-const QString kLf = QStringLiteral("\n");
+QString lineEnd(IniLineEnd end)
+{
+    static const QString crLf = QStringLiteral("\r\n");
+    static const QString lf = QStringLiteral("\n");
+    static const QString cr = QStringLiteral("\r");
+    switch (end) {
+    case IniLineEnd::CrLf:
+        return crLf;
+    case IniLineEnd::Lf:
+        return lf;
+    case IniLineEnd::Cr:
+        return cr;
+    case IniLineEnd::None:
+        break;
+    }
+    return QString();
+}
 
-// Calls f(index, content, eol) for each line of text, eol being kCrLf, kLf, or "" for a last
-// line without one.
+// Calls f(index, content, eol) for each line of text, eol "" for a last line without one.
 template <typename F> void forEachLine(QStringView text, F&& f)
 {
     int index = 0;
-    for (qsizetype from = 0, size = text.size(); from < size; ++index) {
-        const qsizetype nl = indexOfChar(text, u'\n', from);
-        if (nl < 0) {
-            f(index, text.sliced(from), QString());
-            return;
-        }
-        const bool withCr = nl > from && text[nl - 1] == QLatin1Char('\r');
-        f(index, text.sliced(from, nl - from - (withCr ? 1 : 0)), withCr ? kCrLf : kLf);
-        from = nl + 1;
-    }
+    ForEachIniLine(text,
+                   [&](QStringView content, IniLineEnd end) { f(index++, content, lineEnd(end)); });
 }
 
 // Sections with more keys than this also get a hash index; smaller ones are searched in order,
@@ -216,7 +137,7 @@ constexpr size_t kKeysWithoutIndex = 16;
 // thousands of sections is thus read at the cost of finding its headers.
 struct Section
 {
-    bool preamble = false; // the lines before the first section header: never read
+    bool preamble = false; // the lines before the first section header: a section named ""
     QString name;
 
     // Its lines as the file holds them (line ends included), while no lines were made.
@@ -266,10 +187,18 @@ struct Section
             return found == m_keyIndex.constEnd() ? nullptr : &m_keys[size_t(*found)];
         }
         for (const Key& k : m_keys) {
-            if (equalNoCase(k.name, key))
+            if (SameIniName(k.name, key))
                 return &k;
         }
         return nullptr;
+    }
+
+    // Every key line, in file order.
+    const std::vector<Key>& keys() const
+    {
+        if (!m_keysFound)
+            findKeys();
+        return m_keys;
     }
 
     // The keys found again after the lines changed.
@@ -288,9 +217,9 @@ private:
         const auto add = [this](int index, QStringView content) {
             if (index == 0 && !preamble)
                 return; // the header
-            const KeyLine kl = parseKeyLine(trimmedView(content));
-            if (!kl.key.isEmpty())
-                m_keys.push_back(Key{index, kl.key, kl.value});
+            const IniLine line = ReadIniLine(content);
+            if (line.kind == IniLine::Kind::Key)
+                m_keys.push_back(Key{index, line.name, line.value, line.hasValue});
         };
         if (m_linesMade) {
             for (size_t i = 0; i < m_lines.size(); ++i)
@@ -342,6 +271,7 @@ struct ParsedFile
     {
         sections.push_back(std::make_unique<Section>());
         sections.front()->preamble = true;
+        index.insert(NoCase{sections.front()->name}, sections.front().get());
     }
 
     Section* find(QStringView name) const { return index.value(NoCase{name}, nullptr); }
@@ -350,7 +280,7 @@ struct ParsedFile
     {
         index.clear();
         for (const auto& s : sections) {
-            if (!s->preamble && !index.contains(NoCase{s->name}))
+            if (!index.contains(NoCase{s->name}))
                 index.insert(NoCase{s->name}, s.get());
         }
     }
@@ -362,34 +292,33 @@ struct ParsedFile
     {
         source = std::move(text);
         const QStringView all(source);
-        const qsizetype size = all.size();
-        const qsizetype firstBreak = indexOfChar(all, u'\n');
-        if (firstBreak >= 0)
-            newline = firstBreak > 0 && all[firstBreak - 1] == QLatin1Char('\r') ? kCrLf : kLf;
+        bool first = true;
         // Only the headers are looked at here; each section holds its stretch of the text.
         Section* current = sections.front().get();
         qsizetype currentStart = 0;
-        for (qsizetype from = 0; from < size;) {
-            qsizetype end = indexOfChar(all, u'\n', from);
-            const qsizetype next = end < 0 ? size : end + 1;
-            if (end < 0)
-                end = size;
-            qsizetype first = from;
-            while (first < end && all[first].isSpace())
-                ++first;
-            if (first < end && all[first] == QLatin1Char('[')) {
-                current->setText(all.sliced(currentStart, from - currentStart));
-                auto section = std::make_unique<Section>();
-                section->name = refer(headerName(trimmedView(all.sliced(first, end - first))));
-                Section*& known = index[NoCase{section->name}];
-                if (!known)
-                    known = section.get();
-                current = section.get();
-                currentStart = from;
-                sections.push_back(std::move(section));
-            }
-            from = next;
-        }
+        ForEachIniLine(all, [&](QStringView line, IniLineEnd end) {
+            if (first && end != IniLineEnd::None)
+                newline = lineEnd(end);
+            first = false;
+            const qsizetype from = line.data() - all.data();
+            qsizetype at = 0;
+            while (at < line.size() && IsIniBlank(line[at].unicode()))
+                ++at;
+            if (at == line.size() || line[at] != u'[')
+                return;
+            const IniLine read = ReadIniLine(line);
+            if (read.kind != IniLine::Kind::Header)
+                return;
+            current->setText(all.sliced(currentStart, from - currentStart));
+            auto section = std::make_unique<Section>();
+            section->name = refer(read.name);
+            Section*& known = index[NoCase{section->name}];
+            if (!known)
+                known = section.get();
+            current = section.get();
+            currentStart = from;
+            sections.push_back(std::move(section));
+        });
         current->setText(all.sliced(currentStart));
     }
 
@@ -480,7 +409,7 @@ struct IniFiles::Impl
                 files.remove(path);
                 return nullptr;
             }
-            DecodedText decoded = DecodeTextFile(file.readAll());
+            DecodedText decoded = DecodeIniText(file.readAll());
             file.close();
             parsed->format = decoded.format;
             parsed->exists = true;
@@ -497,7 +426,7 @@ struct IniFiles::Impl
     bool save(const QString& path, ParsedFile& parsed)
     {
         TextFormat format = parsed.format;
-        const QByteArray bytes = EncodeTextFile(parsed.text(), format);
+        const QByteArray bytes = EncodeIniText(parsed.text(), format);
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
             lastError = out.errorString();
@@ -527,8 +456,8 @@ struct IniFiles::Impl
         ParsedFile* parsed = load(path);
         if (!parsed)
             return false;
-        const QString sectionName = section.trimmed();
-        const QString name = key.trimmed();
+        const QString sectionName = TrimIniBlanks(section).toString();
+        const QString name = TrimIniBlanks(key).toString();
         Section* s = parsed->find(sectionName);
 
         if (value.isNull()) {
@@ -537,8 +466,8 @@ struct IniFiles::Impl
             // Every line of that key goes, so that no later duplicate shows through.
             auto& lines = s->lines();
             for (size_t i = lines.size(); i-- > 1;) {
-                const KeyLine kl = parseKeyLine(QStringView(lines[i].text).trimmed());
-                if (!kl.key.isEmpty() && kl.key.compare(name, Qt::CaseInsensitive) == 0)
+                const IniLine line = ReadIniLine(lines[i].text);
+                if (line.kind == IniLine::Kind::Key && SameIniName(line.name, name))
                     lines.erase(lines.begin() + qsizetype(i));
             }
             reindex(*s);
@@ -546,23 +475,24 @@ struct IniFiles::Impl
         }
 
         const QString lineText = name + QLatin1Char('=') + storedValue(value);
-        const QStringView newValue = parseKeyLine(lineText).value;
+        const QStringView newValue = IniValue(ReadIniLine(lineText).value);
         if (s) {
             if (const Key* found = s->findKey(name)) {
                 // The same value leaves the line, and the file, as they are.
-                if (found->value == newValue && parsed->exists)
+                if (found->hasValue && IniValue(found->value) == newValue && parsed->exists)
                     return true;
                 Line& line = s->lines()[size_t(found->line)];
                 // Keep the key as the file spells it.
-                const KeyLine old = parseKeyLine(QStringView(line.text).trimmed());
-                line.text = old.key.toString() + QLatin1Char('=') + storedValue(value);
+                const QString oldName = ReadIniLine(line.text).name.toString();
+                line.text = oldName + QLatin1Char('=') + storedValue(value);
                 reindex(*s);
                 return changed(path, *parsed);
             }
             // After the section's last key line, before its trailing blank lines and comments.
             size_t at = 1;
             for (size_t i = s->lines().size(); i-- > 1;) {
-                if (!parseKeyLine(QStringView(s->lines()[i].text).trimmed()).key.isEmpty()) {
+                const IniLine line = ReadIniLine(s->lines()[i].text);
+                if (line.kind == IniLine::Kind::Key && !IsIniComment(line.name)) {
                     at = i + 1;
                     break;
                 }
@@ -579,7 +509,7 @@ struct IniFiles::Impl
         if (!parsed->empty()) {
             parsed->terminateLastLine();
             auto& last = parsed->sections.back()->lines();
-            if (!last.empty() && !trimmedView(last.back().text).isEmpty())
+            if (!last.empty() && !TrimIniBlanks(last.back().text).isEmpty())
                 last.push_back(Line{QString(), parsed->newline});
         }
         added->lines().push_back(
@@ -606,7 +536,7 @@ struct IniFiles::Impl
             auto& above = sections[i - 1]->lines();
             size_t from = above.size();
             while (from > (sections[i - 1]->preamble ? 0 : 1) &&
-                   QStringView(above[from - 1].text).trimmed().startsWith(QLatin1Char(';')))
+                   TrimIniBlanks(above[from - 1].text).startsWith(u';'))
                 --from;
             leading[i].assign(above.begin() + qsizetype(from), above.end());
             above.erase(above.begin() + qsizetype(from), above.end());
@@ -637,7 +567,7 @@ struct IniFiles::Impl
         for (const SectionPlan& p : plan) {
             size_t from = members.size();
             for (size_t j = 0; !p.source.isEmpty() && j < members.size(); ++j) {
-                if (members[j]->name.compare(p.source.trimmed(), Qt::CaseInsensitive) == 0) {
+                if (SameIniName(members[j]->name, TrimIniBlanks(p.source))) {
                     from = j;
                     break;
                 }
@@ -688,7 +618,7 @@ struct IniFiles::Impl
                 // Sections added at the end follow a blank line, as WriteIni adds them.
                 auto& before = sections.back()->lines();
                 if (k == 0 && !before.empty() && arrangedLeading[k].empty() &&
-                    !QStringView(before.back().text).trimmed().isEmpty()) {
+                    !TrimIniBlanks(before.back().text).isEmpty()) {
                     if (before.back().eol.isEmpty())
                         before.back().eol = newline;
                     before.push_back(Line{QString(), newline});
@@ -711,12 +641,12 @@ struct IniFiles::Impl
         ParsedFile* parsed = load(path);
         if (!parsed)
             return false;
-        const QString name = section.trimmed();
+        const QStringView name = TrimIniBlanks(section);
         if (!parsed->find(name))
             return true;
         // Every section of that name goes, so that no later duplicate shows through.
         std::erase_if(parsed->sections, [&](const std::unique_ptr<Section>& s) {
-            return !s->preamble && s->name.compare(name, Qt::CaseInsensitive) == 0;
+            return !s->preamble && SameIniName(s->name, name);
         });
         parsed->rebuildIndex();
         return changed(path, *parsed);
@@ -746,11 +676,11 @@ QString IniFiles::ReadIni(const QString& section, const QString& key, const QStr
     const ParsedFile* parsed = d->load(d->pathOf(file), true);
     if (!parsed)
         return QString();
-    const Section* s = parsed->find(trimmedView(section));
+    const Section* s = parsed->find(TrimIniBlanks(section));
     if (!s)
         return QString();
-    const Key* found = s->findKey(trimmedView(key));
-    return found ? found->value.toString() : QString();
+    const Key* found = s->findKey(TrimIniBlanks(key));
+    return found && found->hasValue ? IniValue(found->value).toString() : QString();
 }
 
 QStringList IniFiles::ReadIniKeys(const QString& section, const QStringList& keys,
@@ -759,12 +689,37 @@ QStringList IniFiles::ReadIniKeys(const QString& section, const QStringList& key
     QStringList values;
     values.reserve(keys.size());
     const ParsedFile* parsed = file.isEmpty() ? nullptr : d->load(d->pathOf(file), true);
-    const Section* s = parsed ? parsed->find(trimmedView(section)) : nullptr;
+    const Section* s = parsed ? parsed->find(TrimIniBlanks(section)) : nullptr;
     for (const QString& key : keys) {
-        const Key* found = s ? s->findKey(trimmedView(key)) : nullptr;
-        values.append(found ? found->value.toString() : QString());
+        const Key* found = s ? s->findKey(TrimIniBlanks(key)) : nullptr;
+        values.append(found && found->hasValue ? IniValue(found->value).toString() : QString());
     }
     return values;
+}
+
+QStringList IniFiles::ReadKeyNames(const QString& section, const QString& file)
+{
+    QStringList names;
+    const ParsedFile* parsed = file.isEmpty() ? nullptr : d->load(d->pathOf(file), true);
+    // Windows finds the section for this list by its name as given, untrimmed: a section
+    // whose name ends in blanks (before a NUL) is listed, while no value of it can be read.
+    const Section* s = parsed ? parsed->find(section) : nullptr;
+    if (!s)
+        return names;
+    // A key without a name right after another one (lines of only "=value") is no key of its
+    // own for Windows.
+    bool lastUnnamed = false;
+    for (const Key& k : s->keys()) {
+        if (k.name.isEmpty() && lastUnnamed)
+            continue;
+        lastUnnamed = k.name.isEmpty();
+        if (k.hasValue && !IsIniComment(k.name))
+            names.append(k.name.toString());
+    }
+    // A list that begins with a key without a name reads as no list at all.
+    if (!names.isEmpty() && names.first().isEmpty())
+        names.clear();
+    return names;
 }
 
 bool IniFiles::WriteIni(const QString& section, const QString& key, const QString& value,
@@ -772,17 +727,16 @@ bool IniFiles::WriteIni(const QString& section, const QString& key, const QStrin
 {
     if (file.isEmpty() || isReadOnly(file))
         return false;
-    if (section.trimmed().isEmpty())
+    if (TrimIniBlanks(section).isEmpty())
         return true;
     if (key.isNull())
         return DeleteSection(section, file);
-    const QString name = key.trimmed();
+    const QStringView name = TrimIniBlanks(key);
     if (name.isEmpty())
         return true;
     // Names that the file could not give back as they are.
-    if (section.contains(QLatin1Char(']')) || hasLineBreak(section) ||
-        name.contains(QLatin1Char('=')) || hasLineBreak(name) || name.front() == QLatin1Char(';') ||
-        name.front() == QLatin1Char('['))
+    if (section.contains(QLatin1Char(']')) || hasLineBreak(section) || name.contains(u'=') ||
+        hasLineBreak(name) || name.front() == u';' || name.front() == u'[')
         return false;
     return d->write(d->pathOf(file), section, key, value);
 }
@@ -791,7 +745,7 @@ bool IniFiles::DeleteSection(const QString& section, const QString& file)
 {
     if (file.isEmpty() || isReadOnly(file))
         return false;
-    if (section.trimmed().isEmpty())
+    if (TrimIniBlanks(section).isEmpty())
         return true;
     return d->deleteSection(d->pathOf(file), section);
 }
@@ -840,28 +794,28 @@ bool IniFiles::isReadOnly(const QString& file)
     return !d->readOnly.isEmpty() && d->readOnly.contains(d->pathOf(file));
 }
 
-QString IniFiles::ReadSectionList(const QString& file, const QString& separator)
+QStringList IniFiles::ReadSectionNames(const QString& file)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
-        return QString();
-    const QString text = DecodeText(in.readAll());
-    const QStringView all(text);
+        return {};
+    const QString text = DecodeIniText(in.readAll()).text;
+    QStringList names;
+    ForEachIniLine(text, [&names](QStringView line, IniLineEnd) {
+        if (!TrimIniBlanks(line).startsWith(u'['))
+            return;
+        const IniLine read = ReadIniLine(line);
+        if (read.kind == IniLine::Kind::Header && !read.name.isEmpty())
+            names.append(read.name.toString());
+    });
+    return names;
+}
+
+QString IniFiles::ReadSectionList(const QString& file, const QString& separator)
+{
     QString list;
-    for (qsizetype from = 0, size = all.size(); from < size;) {
-        qsizetype end = indexOfChar(all, u'\n', from);
-        if (end < 0)
-            end = size;
-        const QStringView line = trimmedView(all.sliced(from, end - from));
-        from = end + 1;
-        if (!line.startsWith(QLatin1Char('[')))
-            continue;
-        const qsizetype close = indexOfChar(line, u']');
-        if (close >= 2) {
-            list += line.sliced(1, close - 1);
-            list += separator;
-        }
-    }
+    for (const QString& name : ReadSectionNames(file))
+        list += name + separator;
     return list;
 }
 

@@ -8,10 +8,9 @@
 namespace glasspane {
 
 // Reading and writing INI files (documents, SYSTEM.INI, shortcut files) the way the Windows
-// private-profile functions did, which is what existing documents were written for:
-// - sections and keys are found without regard to case, the first occurrence winning;
-// - blanks around names and values are trimmed; a value in a pair of double or single quotes
-//   loses them; lines beginning with ';' and lines outside any section are ignored;
+// private-profile functions do, which is what existing documents were written for: lines,
+// names and values are read as ini_lines.h says (the first section and the first key of a
+// name count; a key without '=' reads as empty and hides later ones of its name).
 // - a write replaces the value in place, adds the key at the end of its section, or adds the
 //   section at the end of the file; every line it does not touch stays exactly as it was;
 // - files are read as UTF-16 or UTF-8 after a byte-order mark, else as UTF-8 when valid, else
@@ -22,8 +21,8 @@ namespace glasspane {
 //
 // Further rules of this implementation:
 // - values are kept whole, however long; a written value reads back as it was: one with blanks
-//   around it or enclosed in quotes is written in double quotes, and line breaks, which a line
-//   cannot hold, become blanks;
+//   around it or enclosed in quotes is written in double quotes, and line breaks and NULs,
+//   which a value cannot hold, become blanks;
 // - added lines use the file's own line ends; a new file gets CRLF, like documents made on
 //   Windows, and UTF-8; a Windows-1252 file that is given a character the code page lacks
 //   becomes UTF-8 rather than lose it;
@@ -39,7 +38,8 @@ public:
     IniFiles(const IniFiles&) = delete;
     IniFiles& operator=(const IniFiles&) = delete;
 
-    // "" for a missing file, section or key.
+    // "" for a missing file, section or key. A blank section names the lines above the first
+    // section header.
     QString ReadIni(const QString& section, const QString& key, const QString& file);
     // ReadIni of several keys of one section, their values in the order of keys: the file and
     // the section are looked up once.
@@ -48,7 +48,8 @@ public:
     // null key deletes the section; an empty value writes "key=". False when the file could
     // not be saved (the file on disk is then unchanged), when it exists but cannot be read, or
     // when the names cannot be stored (a section holding ']', a key holding '=' or beginning
-    // with ';' or '[', line breaks in either). A missing file is created, but not its folder.
+    // with ';' or '[', line breaks or NULs in either). A missing file is created, but not its
+    // folder.
     [[nodiscard]] bool WriteIni(const QString& section, const QString& key, const QString& value,
                                 const QString& file);
     // Deletes a whole section.
@@ -79,8 +80,15 @@ public:
     void setReadOnly(const QString& file, bool readOnly);
     bool isReadOnly(const QString& file);
 
-    // The section names in file order, duplicates included, each followed by separator; a fresh
-    // scan of the file.
+    // The names of the keys of a section that have a value, in file order, duplicates
+    // included, comments left out: what Windows lists for a section (found by its name as
+    // given, blanks included).
+    QStringList ReadKeyNames(const QString& section, const QString& file);
+
+    // The section names in file order, duplicates included, sections without a name left out;
+    // a fresh scan of the file.
+    static QStringList ReadSectionNames(const QString& file);
+    // ReadSectionNames, each name followed by separator.
     static QString ReadSectionList(const QString& file, const QString& separator);
 
     // Defers saving of one file until the batch ends; nests.

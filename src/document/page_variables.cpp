@@ -3,6 +3,7 @@
 #include "document/busy_scope.h"
 #include "document/document_files.h"
 #include "document/ini_files.h"
+#include "document/page_address.h"
 #include "document/paths.h"
 #include "document/text.h"
 #include "platform/shell.h"
@@ -620,6 +621,7 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
 {
     playList.resize(1); // element 0 stands for the document and is kept
     const Restriction restricted(includeList, excludeList, LocalPages{context.resourceFolder, {}});
+    const bool lists = RestrictsNavigation(includeList, excludeList);
     for (qsizetype i = 1; i < pageList.size(); ++i) {
         PageEntry& page = pageList[i];
         PlayEntry entry;
@@ -647,7 +649,9 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
         int accepted = 0;
         for (const QString& value : values) {
             const QString address = ReplaceAll(page.URL, placeholder, value);
-            if (restricted(address))
+            // Asked about as the browser will load it (a scheme-less address over http), which
+            // only the lists care about.
+            if (restricted(lists ? ShownAddress(address) : address))
                 continue;
             entry.URL = address;
             playList.append(entry);

@@ -1,6 +1,7 @@
 // Which page comes next, and putting a page on the screen.
 
 #include "document/document.h"
+#include "document/page_address.h"
 #include "document/page_variables.h"
 #include "document/program_values.h"
 #include "document/settings.h"
@@ -218,7 +219,12 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
             m_slot.Target = target;
             browser.Navigate(target);
         };
-        if (!cached) {
+        // A page the document's lists forbid is neither fetched nor shown as a copy, which no
+        // list would stop: the browser is asked for the address itself, and refuses it.
+        const DocumentState& doc = m_ports.document;
+        if (!cached || (RestrictsNavigation(doc.IncludeList, doc.ExcludeList) &&
+                        IsRestricted(ShownAddress(address), doc.IncludeList, doc.ExcludeList,
+                                     m_ports.program.resourceFolder))) {
             navigate(address);
         } else {
             QString local = m_hooks.fetchPage ? m_hooks.fetchPage(address) : address;

@@ -140,7 +140,7 @@ void ExecutablesTest::gpane_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "playlist DOCUMENT"
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "playlist [--all] DOCUMENT"
                             << "";
     QTest::newRow("lists cache-name") << QStringList{"--help"} << 0 << "cache-name URL"
                                       << "";

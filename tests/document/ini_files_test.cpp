@@ -90,9 +90,10 @@ private Q_SLOTS:
         QTest::newRow("value holding =") << "Gpane"
                                          << "Eq"
                                          << "a=b";
-        QTest::newRow("outside any section") << ""
-                                             << "outside"
-                                             << "";
+        // As Windows reads them: a section without a name.
+        QTest::newRow("above the first section") << ""
+                                                 << "outside"
+                                                 << "ignored";
         QTest::newRow("first section wins") << "Page1"
                                             << "URL"
                                             << "one";
@@ -102,9 +103,13 @@ private Q_SLOTS:
         QTest::newRow("section name trimmed") << "Spaced Name"
                                               << "k"
                                               << "v";
+        // An ordinary line of the section above, whose k comes first.
         QTest::newRow("header without bracket") << "Open"
                                                 << "k"
-                                                << "open";
+                                                << "";
+        QTest::newRow("header without bracket is a line") << "Spaced Name"
+                                                          << "[Open"
+                                                          << "";
         QTest::newRow("missing section") << "Nope"
                                          << "k"
                                          << "";
@@ -198,6 +203,19 @@ private Q_SLOTS:
             << "a" << QString() << "ignored"
             << QByteArray("; top\r\n[A]\r\nx=1\r\n; inside A\r\n[B]\r\ny=2\r\n[a]\r\nx=3\r\n")
             << QByteArray("; top\r\n[B]\r\ny=2\r\n");
+        // Writes land where Windows reads.
+        QTest::newRow("into a header spelled with blanks")
+            << "Page1"
+            << "URL"
+            << "b" << QByteArray("[ Page1 ]\r\nURL=a\r\n") << QByteArray("[ Page1 ]\r\nURL=b\r\n");
+        QTest::newRow("over a key without =") << "Page1"
+                                              << "URL"
+                                              << "b" << QByteArray("[Page1]\r\nURL\r\nURL=a\r\n")
+                                              << QByteArray("[Page1]\r\nURL=b\r\nURL=a\r\n");
+        QTest::newRow("CR file stays CR") << "A"
+                                          << "n"
+                                          << "v" << QByteArray("[A]\rx=1\r[B]\ry=\"\x1a\"\r")
+                                          << QByteArray("[A]\rx=1\rn=v\r[B]\ry=\"\x1a\"\r");
         QTest::newRow("blank section writes nothing") << " "
                                                       << "k"
                                                       << "v" << crlf << crlf;
@@ -467,12 +485,72 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(m_file).isDir());
     }
 
+    // Documents spelled as only Windows tools take them, read as Windows reads them: the
+    // section names listed, and the values found ("Section/Key=value", "" for none).
+    void windowsSpellings_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("sections");
+        QTest::addColumn<QStringList>("values");
+        QTest::newRow("blanks inside the brackets")
+            << QByteArray("[ Page1 ]\r\nURL=a\r\n[Page2 ]\r\nURL=b\r\n[\tPage4]\r\nURL=c\r\n"
+                          "[ Exclude1 ]\r\nURL=http://x/\r\n")
+            << QStringList{"Page1", "Page2", "Page4", "Exclude1"}
+            << QStringList{"Page1/URL=a", "page2/URL=b", "Page4/URL=c", "Exclude1/URL=http://x/"};
+        QTest::newRow("a key without = hides the later one")
+            << QByteArray("[Page1]\r\nURL\r\nURL=x\r\nTime=5\r\n") << QStringList{"Page1"}
+            << QStringList{"Page1/URL=", "Page1/Time=5"};
+        QTest::newRow("[ without ] is a line of the section above")
+            << QByteArray("[Page1]\r\nURL=one\r\n[Page2\r\nURL=two\r\nTime=7\r\n")
+            << QStringList{"Page1"} << QStringList{"Page1/URL=one", "Page1/Time=7", "Page2/URL="};
+        QTest::newRow("lone CR line ends")
+            << QByteArray("[Gpane]\rDefaultTime=20\r[Page1]\rURL=a\r[Page2]\rURL=b\r")
+            << QStringList{"Gpane", "Page1", "Page2"}
+            << QStringList{"Gpane/DefaultTime=20", "Page1/URL=a", "Page2/URL=b"};
+        QTest::newRow("a stray CR in CR LF lines")
+            << QByteArray("[Page1]\r\nURL=x\rTime=5\r\n") << QStringList{"Page1"}
+            << QStringList{"Page1/URL=x", "Page1/Time=5"};
+        QTest::newRow("Ctrl-Z is a blank")
+            << QByteArray("[Page1]\r\nURL=http://a/\x1a\r\nTime=5\x1a\r\n\x1a")
+            << QStringList{"Page1"} << QStringList{"Page1/URL=http://a/", "Page1/Time=5"};
+        QTest::newRow("a NUL ends a value and a name")
+            << QByteArray("[Page1\0x]\r\nURL=http://a/\0junk\r\n", 28) << QStringList{"Page1"}
+            << QStringList{"Page1/URL=http://a/"};
+        QTest::newRow("the name runs to the last ]")
+            << QByteArray("[Page2] ; note [x\r\nURL=a\r\n[Page3]]\r\nURL=b\r\n")
+            << QStringList{"Page2", "Page3]"} << QStringList{"Page2/URL=a", "Page3]/URL=b"};
+        QTest::newRow("sections without a name are not listed")
+            << QByteArray("k=top\r\n[ ]\r\nk=blank\r\n[]\r\nk=empty\r\n[Gpane]\r\n")
+            << QStringList{"Gpane"} << QStringList{"/k=top"};
+        QTest::newRow("no-break and ideographic spaces are kept")
+            << QByteArray("[Page1]\r\nVar1Source=\xc2\xa0"
+                          "a\xe3\x80\x80\r\n")
+            << QStringList{"Page1"} << QStringList{"Page1/Var1Source=\u00a0a\u3000"};
+        QTest::newRow("UTF-8 without a byte-order mark stays UTF-8")
+            << QByteArray("[Page1]\r\nURL=caf\xc3\xa9.html\r\n") << QStringList{"Page1"}
+            << QStringList{"Page1/URL=caf\u00e9.html"};
+    }
+    void windowsSpellings()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, sections);
+        QFETCH(QStringList, values);
+        QVERIFY(writeFileBytes(m_file, text));
+        QCOMPARE(IniFiles::ReadSectionNames(m_file), sections);
+        IniFiles ini;
+        for (const QString& expected : values) {
+            const QString where = expected.section(u'=', 0, 0);
+            QCOMPARE(where + u'=' +
+                         ini.ReadIni(where.section(u'/', 0, 0), where.section(u'/', 1), m_file),
+                     expected);
+        }
+    }
+
     void readSectionList()
     {
         QVERIFY(writeFileBytes(
             m_file, "[Gpane]\r\n  [Page1]  \r\n[]\r\n[x\r\nx[Page2]\r\nk=v\r\n[Page1]\n[ Odd ]"));
-        QCOMPARE(IniFiles::ReadSectionList(m_file, ","),
-                 QStringLiteral("Gpane,Page1,Page1, Odd ,"));
+        QCOMPARE(IniFiles::ReadSectionList(m_file, ","), QStringLiteral("Gpane,Page1,Page1,Odd,"));
         QCOMPARE(IniFiles::ReadSectionList(m_dir.filePath("missing.gpn"), ","), QString());
     }
 

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void externalProgramPage();
     void externalProgramWithoutOpenCommand();
     void cachedPageInBrowser();
+    void cachedPageTheListsForbid();
     void pageAskedForDuringFetchWins();
     void splashPageInfo_data();
     void splashPageInfo();
@@ -259,6 +260,30 @@ void SequencingTest::cachedPageInBrowser()
     QVERIFY(rig.system.started().isEmpty());
     QVERIFY(!rig.engine->displaySlot().Loaded);
     QVERIFY(rig.browser.Silent());
+}
+
+// A cached page whose address the document forbids is not fetched, and no copy of it is shown
+// (in the browser or by a program): the browser is asked for the address, and refuses it.
+void SequencingTest::cachedPageTheListsForbid()
+{
+    EngineRig rig;
+    rig.setPages({{"http://x/private/clip.mp4", 3}, {"http://x/page.html", 3}});
+    rig.doc.PlayList[1].Cached = true;
+    rig.doc.PlayList[1].SeparateProc = true;
+    rig.doc.PlayList[2].Cached = true;
+    rig.doc.PlayList[2].SeparateProc = false;
+    rig.doc.ExcludeList = {"http://x/private/"};
+    rig.shell.setOpenCommand("mp4", {"/usr/bin/player", "%f"});
+    rig.start();
+    rig.tick(2);
+    QCOMPARE(rig.fetched, QStringList());
+    QVERIFY(rig.system.started().isEmpty());
+    QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://x/private/clip.mp4"));
+    // A page the lists allow is fetched as before.
+    rig.browser.failLoad(QStringLiteral("refused"));
+    rig.runSeconds(3.2);
+    rig.tick();
+    QCOMPARE(rig.fetched, QStringList{"http://x/page.html"});
 }
 
 // While a cached page is fetched the window goes on; a page asked for meanwhile (Home) is the
