@@ -8,7 +8,11 @@
 // Prints start, peak, end and the slope per hour of each phase, as resident memory summed over
 // the processes (RSS) and as their proportional share (PSS, shared pages counted once).
 //
-//   soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE] [--memory-limit MIB]
+//   soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE] [--memory-limit MIB] [--hang N]
+//
+// --hang N makes every Nth page of the rotation one whose script never returns (shown 2 s):
+// its renderer is to be ended and the web page renewed each time, with no process left behind;
+// the renderers ended, and those of them still running at the end, are printed.
 //
 // --memory-limit sets RendererMemoryLimit for the run, so that the web page is renewed between
 // two pages once the tree holds more; the number of renewals is printed with the figures.
@@ -27,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -105,8 +110,16 @@ setInterval(() => {
 </script>
 </body></html>)";
 
+// A runaway script a moment after the page has loaded.
+const QByteArray kHangingPage = R"(<!DOCTYPE html>
+<html><head><title>hang</title></head>
+<body style="font: 32px sans-serif; background: #fcc"><h1>A page that hangs</h1>
+<script>setTimeout(() => { for (;;) {} }, 300);</script>
+</body></html>)";
+
 const char* const kKinds[] = {"/static.html", "/canvas.html", "/text.html"};
 const char kHoldPage[] = "/hold.html";
+const char kHangPage[] = "/hang.html";
 
 struct Sample
 {
@@ -151,9 +164,15 @@ void report(const QString& title, const std::vector<Sample>& samples)
         out << title << ": no samples\n";
         return;
     }
+    int fewest = samples.front().memory.processes(), most = fewest;
+    for (const Sample& s : samples) {
+        fewest = qMin(fewest, s.memory.processes());
+        most = qMax(most, s.memory.processes());
+    }
     out << title << ": " << samples.size() << " samples over "
         << QString::number((samples.back().seconds - samples.front().seconds) / 60.0, 'f', 1)
-        << " min, " << samples.back().memory.processes() << " processes at the end\n";
+        << " min, " << samples.back().memory.processes() << " processes at the end (" << fewest
+        << " to " << most << ")\n";
     using Reading = qint64 (*)(const ProcessTreeMemoryUse&);
     const Reading resident = [](const ProcessTreeMemoryUse& m) { return m.residentKb(); };
     const Reading proportional = [](const ProcessTreeMemoryUse& m) { return m.proportionalKb; };
@@ -169,15 +188,17 @@ void report(const QString& title, const std::vector<Sample>& samples)
     out.flush();
 }
 
-QByteArray documentText(const HttpTestServer& server, int switches)
+QByteArray documentText(const HttpTestServer& server, int switches, int hangEvery)
 {
     QByteArray text = "[Gpane]\r\nDefaultTime=2\r\nFirstPageIsLastPage=No\r\nAutoLoop=No\r\n";
     for (int i = 1; i <= switches; ++i) {
+        const bool hangs = hangEvery > 0 && i % hangEvery == 0;
         // A query of its own, so that each switch loads the page afresh.
-        const QString url =
-            server.url(QLatin1String(kKinds[(i - 1) % 3]) + QStringLiteral("?n=%1").arg(i));
+        const QString url = server.url(QLatin1String(hangs ? kHangPage : kKinds[(i - 1) % 3]) +
+                                       QStringLiteral("?n=%1").arg(i));
         text += "\r\n[Page" + QByteArray::number(i) + "]\r\nURL=" + url.toUtf8() +
-                "\r\nDefaultTime=No\r\nTime=" + QByteArray::number(1 + (i - 1) % 2) + "\r\n";
+                "\r\nDefaultTime=No\r\nTime=" + QByteArray::number(hangs ? 2 : 1 + (i - 1) % 2) +
+                "\r\n";
     }
     // Time 0: no automatic advance.
     text += "\r\n[Page" + QByteArray::number(switches + 1) +
@@ -205,7 +226,7 @@ void execUnderXvfb(int argc, char** argv)
 int usage()
 {
     std::fprintf(stderr, "usage: soak [SWITCHES [MINUTES]] [--interval SECONDS] [--csv FILE] "
-                         "[--memory-limit MIB]\n");
+                         "[--memory-limit MIB] [--hang N]\n");
     return 2;
 }
 
@@ -225,6 +246,7 @@ int main(int argc, char** argv)
     double intervalS = 5;
     QString csvPath;
     int memoryLimitMiB = -1; // -1: the program's own default
+    int hangEvery = 0;
     QStringList positional;
     bool ok = true;
     const QStringList args = app.arguments().mid(1);
@@ -235,12 +257,15 @@ int main(int argc, char** argv)
             csvPath = args.at(++i);
         else if (args.at(i) == QLatin1String("--memory-limit") && i + 1 < args.size())
             memoryLimitMiB = args.at(++i).toInt(&ok);
+        else if (args.at(i) == QLatin1String("--hang") && i + 1 < args.size())
+            hangEvery = args.at(++i).toInt(&ok);
         else if (!args.at(i).startsWith(QLatin1Char('-')))
             positional << args.at(i);
         else
             return usage();
     }
-    if (!ok || positional.size() > 2 || intervalS <= 0 || memoryLimitMiB < -1)
+    if (!ok || positional.size() > 2 || intervalS <= 0 || memoryLimitMiB < -1 || hangEvery == 1 ||
+        hangEvery < 0)
         return usage();
     if (positional.size() > 0)
         switches = positional.at(0).toInt(&ok);
@@ -260,7 +285,8 @@ int main(int argc, char** argv)
     for (const auto& [path, body] :
          {std::pair{kKinds[0], kStaticPage}, std::pair{kKinds[1], kCanvasPage},
           std::pair{kKinds[2], kTextPage},
-          std::pair{static_cast<const char*>(kHoldPage), kCanvasPage}}) {
+          std::pair{static_cast<const char*>(kHoldPage), kCanvasPage},
+          std::pair{static_cast<const char*>(kHangPage), kHangingPage}}) {
         HttpTestServer::Route route;
         route.body = body;
         route.headers = {{"Content-Type", "text/html; charset=utf-8"},
@@ -272,7 +298,7 @@ int main(int argc, char** argv)
     const QString document = home.filePath(QStringLiteral("soak.gpn"));
     {
         QFile file(document);
-        const QByteArray text = documentText(server, switches);
+        const QByteArray text = documentText(server, switches, hangEvery);
         if (!home.isValid() || !file.open(QIODevice::WriteOnly) ||
             file.write(text) != text.size()) {
             out << "soak: cannot write " << document << '\n';
@@ -338,7 +364,8 @@ int main(int argc, char** argv)
             const QByteArray path = query < 0 ? r.target : r.target.left(query);
             if (path == kHoldPage)
                 hold = true;
-            else if (path == kKinds[0] || path == kKinds[1] || path == kKinds[2])
+            else if (path == kKinds[0] || path == kKinds[1] || path == kKinds[2] ||
+                     path == kHangPage)
                 ++pages;
         }
         const qint64 now = clock.elapsed();
@@ -437,9 +464,39 @@ int main(int argc, char** argv)
     }
     {
         QFile log(logPath);
-        if (log.open(QIODevice::ReadOnly))
+        if (log.open(QIODevice::ReadOnly)) {
+            const QByteArray text = log.readAll();
             out << "web page renewals (the memory guard): "
-                << log.readAll().count("the web page is renewed before the next page") << '\n';
+                << text.count("the web page is renewed before the next page") << '\n';
+            if (hangEvery > 0) {
+                // Each renderer ended for not answering, and whether it is gone now.
+                static const QRegularExpression ended(
+                    QStringLiteral("(did not answer for|did not let go of its page).*process "
+                                   "(\\d+) was ended"));
+                int count = 0, alive = 0, others = 0;
+                for (const QString& line : QString::fromUtf8(text).split(u'\n')) {
+                    const QRegularExpressionMatch m = ended.match(line);
+                    if (!m.hasMatch())
+                        continue;
+                    ++count;
+                    alive += QFileInfo::exists(QStringLiteral("/proc/") + m.captured(2));
+                    // An ordinary page whose renderer was too slow to answer (a loaded machine).
+                    others += !line.contains(QLatin1String(kHangPage));
+                }
+                int hangPages = 0;
+                for (const HttpTestServer::Request& r : server.requests())
+                    hangPages += r.target.startsWith(kHangPage);
+                out << "hanging pages shown: " << hangPages
+                    << "; renderers ended for not answering: " << count << " (" << others
+                    << " of them of other pages)"
+                    << ", of them still running: " << alive
+                    << "; crashes: " << text.count("ended (") << '\n';
+                // Every page of the rotation is to complete: these lines name the ones that
+                // did not.
+                out << "pages that did not finish loading: " << text.count("did not finish loading")
+                    << ", that could not be shown: " << text.count("cannot be shown") << '\n';
+            }
+        }
     }
     out << "stop (SIGTERM to exit): "
         << (stopMs >= 0 ? QString::number(stopMs) + QStringLiteral(" ms")

@@ -15,17 +15,27 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The summary above is the first line of the Debian description.
-set(CPACK_PACKAGE_DESCRIPTION "Glasspane shows a configurable sequence of web pages full screen, each for its own time, on
-information screens, kiosks and as a screen saver. Visitors can browse within allowed address
-prefixes; pages can be cached for off-line display; a password guards the configuration; the
-machine can be rebooted daily. It comes with a systemd user unit that keeps the show running.
-The gpane command prints the play list of a document and the cache name of an address.")
-# The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process)
-# and libcurl runtime packages the programs link; fonts come with fontconfig.
+# The summary above is the first line of the Debian description; the lines below are its
+# extended part, each within 80 columns, an empty line between paragraphs.
+set(CPACK_PACKAGE_DESCRIPTION "Glasspane shows a configurable sequence of web pages full screen, each for
+its own time, on information screens and kiosks, or as the screen saver
+(XScreenSaver's program included). Visitors can browse within allowed
+address prefixes; pages can be cached for off-line display; a password
+guards the configuration; the machine can be rebooted daily. A systemd
+user unit keeps the show running.
+
+The gpane command needs no display: it checks a document for mistakes,
+prints its play list and the cache name of an address, and reports and
+steers the show that runs (status, next, previous, pause, play, reload,
+open).")
+# The dependencies come from dpkg-shlibdeps: the Qt 6, Qt WebEngine (with its helper process),
+# libcurl and libsodium runtime packages the programs link; fonts come with fontconfig.
+# libsodium is named as well: the configuration password cannot be checked without it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# xdg-open for external programs, gio for network shares, the session bus the desktop speaks.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, dbus-user-session")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsodium23")
+# xdg-open for external programs, gio for network shares, the session bus the desktop speaks,
+# Qt's platform for Wayland compositors.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin, dbus-user-session, qt6-wayland")
 
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git;/build[^/]*/;/\\\\.cache/")
 

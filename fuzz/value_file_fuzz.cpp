@@ -42,9 +42,22 @@ QStringList plainScan(const QString& text, const QVector<ValuePattern>& patterns
     QStringList values;
     if (text.isEmpty() || maxValues <= 0)
         return values;
+    // A value ends at its end mark or at the end of its line, whichever comes first; the end of
+    // the text ends the last line.
+    auto lineEnd = [&](qsizetype from) {
+        qsizetype at = from;
+        while (at < hay.size()) {
+            const char16_t c = hay.at(at).unicode();
+            if ((c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029)
+                break;
+            ++at;
+        }
+        return at;
+    };
     qsizetype p = 0;
     for (;;) {
         qsizetype bestStart = -1, bestValue = 0, bestEnd = 0;
+        bool bestAtLineEnd = false;
         int best = -1;
         for (int j = 0; j < pairs.size(); ++j) {
             const ValuePattern& pair = pairs[j];
@@ -52,25 +65,33 @@ QStringList plainScan(const QString& text, const QVector<ValuePattern>& patterns
             if (s < 0)
                 continue;
             const qsizetype v = s + pair.prefix.size();
-            const qsizetype e = find(pair.suffix.isEmpty() ? pair.prefix : pair.suffix, v);
-            if (e < 0)
-                continue;
+            const qsizetype mark = find(pair.suffix.isEmpty() ? pair.prefix : pair.suffix, v);
+            const qsizetype le = lineEnd(v);
+            const bool atLineEnd = mark < 0 || mark > le;
             if (best < 0 || s < bestStart) {
                 best = j;
                 bestStart = s;
                 bestValue = v;
-                bestEnd = e;
+                bestEnd = atLineEnd ? le : mark;
+                bestAtLineEnd = atLineEnd;
             }
         }
         if (best < 0)
             break;
+        // A line with nothing after the prefix holds no value.
+        if (bestAtLineEnd && bestEnd == bestValue) {
+            if (bestEnd >= text.size())
+                break;
+            p = bestEnd + 1;
+            continue;
+        }
         const QString value = text.mid(bestValue, bestEnd - bestValue);
         if (!values.contains(value)) {
             values.append(value);
             if (values.size() >= maxValues)
                 break;
         }
-        p = bestEnd + pairs[best].suffix.size();
+        p = bestAtLineEnd ? bestEnd : bestEnd + pairs[best].suffix.size();
     }
     return values;
 }

@@ -42,10 +42,12 @@ ConfigurationUi::~ConfigurationUi()
 void ConfigurationUi::runPasswordDialog(PasswordLock& lock)
 {
     SettingsStore& settings = m_show.parts.settings;
+    // What this dialog stores is the new form of a password kept by earlier versions, in
+    // place of the old one.
     frmPassword dialog(
         lock, m_modal,
-        [&settings](const QString& scrambled) {
-            (void)WriteGeneralOption(settings, keys::Password, scrambled);
+        [&settings, old = lock.storedPassword](const QString& stored) {
+            return ReplaceStoredPassword(settings, old, stored);
         },
         &m_show.window());
     m_modal.exec(dialog);

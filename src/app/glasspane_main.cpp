@@ -3,6 +3,9 @@
 #include "app/configuration_ui.h"
 #include "app/foreign_window.h"
 #include "app/glasspane_options.h"
+#ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
+#include "app/wayland_idle_inhibitor.h"
+#endif
 #include "app/show_application.h"
 #include "browser/web_engine_setup.h"
 #include "config/config_dialogs.h"
@@ -83,10 +86,22 @@ int main(int argc, char** argv)
 
     // No developer tools, whatever the environment or the arguments say.
     DisableWebEngineDebugging(argc, argv);
+    QuietWebEngineLog(verbose);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("glasspane"));
     QApplication::setApplicationVersion(ProductNameAndVersion());
+
+    // A screen-saver host's window and the preview's are X11 windows, which a Wayland session
+    // does not let another program draw in: said plainly rather than shown somewhere else.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (wayland && (request.fromHost || request.mode == RunMode::Preview)) {
+        err << "glasspane: "
+            << (request.fromHost ? "XScreenSaver's programs (--root, --window-id) need"
+                                 : "the preview (/P) needs")
+            << " an X11 session; this one is Wayland, where they are not available\n";
+        return 1;
+    }
 
     // The adapters of the ports; every part receives them by reference.
     LinuxSystem system;
@@ -139,7 +154,20 @@ int main(int argc, char** argv)
         QObject::connect(watch, &ForeignHost::hostClosed, &app, [] { QCoreApplication::exit(0); });
         return app.exec();
     }
-    LinuxDisplayPower displayPower;
+    // The show's window holds a Wayland compositor's idle inhibition; X11 holds are never
+    // asked for under Wayland, where an X server (Xwayland) blanks nothing.
+#ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
+    ShowApplication* showApplication = nullptr;
+    WaylandIdleInhibitor compositorHold([&showApplication]() -> QWindow* {
+        return showApplication ? showApplication->window().windowHandle() : nullptr;
+    });
+    CompositorIdleInhibitor* compositor = &compositorHold;
+#else
+    CompositorIdleInhibitor* compositor = nullptr;
+#endif
+    LinuxDisplayPower displayPower(wayland ? LinuxDisplayPower::WindowSystem::Wayland
+                                           : LinuxDisplayPower::WindowSystem::X11,
+                                   compositor);
     ProcMemoryMeter memory;
     LinuxPrivateFolders folders;
     CurlGlobal curl;
@@ -148,13 +176,18 @@ int main(int argc, char** argv)
     ShowApplication show({system, shell, registry, shares, clock, internet, &online, memory,
                           folders, values, &displayPower},
                          commandLine);
+#ifdef GLASSPANE_WAYLAND_IDLE_INHIBIT
+    showApplication = &show;
+#endif
     show.window().setScreenshotFolder(screenshots);
     // The password and configuration dialogs on the show's windows.
     ModalRunner modal;
     ConfigDialogs dialogs;
     ConfigurationUi configuration(show, dialogs, modal);
-    instance.setHandler(
-        [&show](const ControlRequest& request) { return show.control().handle(request); });
+    instance.setAsyncHandler(
+        [&show](const ControlRequest& request, const SingleInstance::Reply& reply) {
+            show.control().handle(request, reply);
+        });
     QObject::connect(&instance, &SingleInstance::raiseRequested, &show.window(), [&show] {
         show.window().raise();
         show.window().activateWindow();

@@ -9,12 +9,6 @@ namespace glasspane {
 
 struct StartupRequest;
 
-// A word of glasspane's command line that looks like an option but is none: a first word
-// beginning with '-' that is no switch ("-C"), or any word beginning with "--" other than
-// --help and --version; "" when there is none. A first word "--" ends the options: it is
-// taken out and the rest stands as it is.
-QString UnknownOption(QStringList& arguments);
-
 // What a second start asks of the copy that already runs: "open" with the document, made
 // absolute from startFolder, when it was started with one; otherwise "raise".
 ControlRequest HandOverRequest(const StartupRequest& request, const QString& startFolder);

@@ -22,7 +22,7 @@ constexpr int NoShow = 3; // no show runs for this user
 int SendToShow(const ControlRequest& request, QTextStream& out, QTextStream& err);
 inline constexpr int BusyRetryMs = 3000;
 
-// "gpane status" (document, state, page, address, since, last load, pid, memory), and
+// "gpane status" (document, state, page, address, since, last load, screen, pid, memory), and
 // "gpane next|previous|pause|play|reload": command is the word, arguments those after it (none
 // are taken).
 int RunShowCommand(const char* command, const QStringList& arguments, QTextStream& out,

@@ -31,7 +31,7 @@ constexpr Subcommand Subcommands[] = {
     {"playlist", "[--all] DOCUMENT", "print the pages the show plays from a document", RunPlaylist},
     {"check", "DOCUMENT", "report the mistakes of a document, as FILE:LINE: lines", RunCheck},
     {"cache-name", "URL", "print the cache file name of an address", RunCacheName},
-    {"status", "", "report the running show: document, state, page, memory", nullptr},
+    {"status", "", "report the running show: document, state, page, screen, memory", nullptr},
     {"next", "", "show the next page of the running show", nullptr},
     {"previous", "", "show the previous page", nullptr},
     {"pause", "", "pause the running show on its page", nullptr},

@@ -3,6 +3,7 @@
 #include "app/gpane_document.h"
 #include "document/document.h"
 #include "document/page_address.h"
+#include "document/page_cache.h"
 #include "document/page_variables.h"
 #include "document/paths.h"
 
@@ -27,8 +28,8 @@ void appendFlags(QString& line, const PlayEntry& entry, const DocumentState& doc
     const qsizetype before = line.size();
     if (entry.Cached)
         line += QLatin1Char('C');
-    // A separate program shows only a cached copy.
-    if (entry.Cached && entry.SeparateProc)
+    // A separate program shows only a cached copy, and only one the browser cannot show.
+    if (entry.Cached && entry.SeparateProc && !BrowserShowsAddress(entry.URL))
         line += QLatin1Char('S');
     if (entry.SourcePage > 0 && entry.SourcePage < doc.PageList.size() &&
         doc.PageList.at(entry.SourcePage).Var1Type == VarInvisible)

@@ -2,6 +2,7 @@
 
 #include "app/foreign_window.h"
 #include "browser/web_browser.h"
+#include "document/document_files.h"
 #include "document/program_values.h"
 #include "engine/start_up.h"
 #include "platform/clock.h"
@@ -32,6 +33,9 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
     ShowControlHooks hooks;
     hooks.engine = [window] { return window->engine(); };
     hooks.reloadPage = [window] { window->browser().Refresh(); };
+    hooks.checkDocument = [window](const QString& document) {
+        return CheckDocumentToOpen(window->documentServices(), document, kOpenFetchSeconds);
+    };
     hooks.openDocument = [window](const QString& document) {
         QTimer::singleShot(0, window, [window, document] { window->openDocument(document); });
     };
@@ -39,10 +43,13 @@ ShowApplication::ShowApplication(const PlatformParts& platform, const QString& c
         window->raise();
         window->activateWindow();
     };
+    hooks.loadsStarted = [window] { return window->browser().loadsStarted(); };
     hooks.memory = [&memory = platform.memory] {
         const ProcessTreeMemoryUse use = memory.programMemory(ProportionalShare::Skip);
         return MemoryUse{use.ownKb, use.descendantsKb, use.descendants};
     };
+    if (DisplayPower* power = platform.displayPower)
+        hooks.screen = [power] { return power->screenState(); };
     m_control = std::make_unique<ShowControl>(std::move(hooks), platform.program, parts.document,
                                               platform.clock.now(), saverRun);
 

@@ -49,7 +49,7 @@ std::unique_ptr<frmMain> ShowParts::makeWindow(const QString& commandLine)
                                                               cache,
                                                               update,
                                                               lock,
-                                                              profile.profile(),
+                                                              profile,
                                                               documents,
                                                               caching,
                                                               rendererGuard,

@@ -18,15 +18,16 @@ constexpr int kCurtainLiftMs = 60;
 
 } // namespace
 
-bool ShowsSomething(const QImage& picture)
+bool ShowsSomething(const QImage& picture, bool detail)
 {
     if (picture.isNull())
         return false;
     const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb plain = detail ? image.pixel(0, 0) & 0xffffff : 0xffffff;
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0xffffff) != 0xffffff)
+            if ((line[x] & 0xffffff) != plain)
                 return true;
         }
     }
@@ -92,9 +93,13 @@ void Curtain::followView()
         m_label->setGeometry(m_view.geometry());
 }
 
-void Curtain::liftWhenPainted(std::function<bool()> stillWanted, std::function<void()> lifted)
+void Curtain::liftWhenPainted(std::function<bool()> stillWanted, std::function<void()> lifted,
+                              const QImage& unlike, bool settles)
 {
     MarkPaint(*m_view.page());
+    m_viewerPicture = QImage();
+    m_viewerHeld = 0;
+    m_viewerSettles = settles;
     auto lift = [this, stillWanted, lifted] {
         QTimer::singleShot(kCurtainLiftMs, this, [this, stillWanted, lifted] {
             if (!stillWanted())
@@ -105,32 +110,50 @@ void Curtain::liftWhenPainted(std::function<bool()> stillWanted, std::function<v
                 m_lastPicture = m_view.grab();
         });
     };
-    QTimer::singleShot(kPaintPollMs, this,
-                       [this, stillWanted, lift] { poll(kPaintPollMs, stillWanted, lift); });
+    QTimer::singleShot(kPaintPollMs, this, [this, unlike, stillWanted, lift] {
+        poll(kPaintPollMs, unlike, stillWanted, lift);
+    });
 }
 
-void Curtain::poll(int waited, const std::function<bool()>& stillWanted,
+bool Curtain::seen(const QImage& unlike)
+{
+    if (!m_view.isVisible())
+        return true;
+    const QImage picture = m_view.grab().toImage();
+    if (unlike.isNull())
+        return ShowsSomething(picture);
+    if (!m_viewerSettles)
+        return ShowsSomething(picture, true) && picture != unlike;
+    if (!ShowsSomething(picture, true) || picture == unlike || picture != m_viewerPicture) {
+        m_viewerPicture = picture;
+        m_viewerHeld = 0;
+        return false;
+    }
+    return ++m_viewerHeld * kPaintPollMs >= kViewerSettledMs;
+}
+
+void Curtain::poll(int waited, const QImage& unlike, const std::function<bool()>& stillWanted,
                    const std::function<void()>& lift)
 {
     // Each poll asks the page and, while it has not painted, plans the next one; the chain ends
     // with the lift, with a newer load, or with the wait given up.
     if (!stillWanted())
         return;
-    if (waited > kPaintWaitMs) {
+    if (waited > (unlike.isNull() ? kPaintWaitMs : kViewerWaitMs)) {
         lift();
         return;
     }
-    PaintMarked(*m_view.page(), [self = QPointer<Curtain>(this), waited, stillWanted,
+    PaintMarked(*m_view.page(), [self = QPointer<Curtain>(this), waited, unlike, stillWanted,
                                  lift](bool painted) {
         if (!self)
             return;
         // Painted by the page, and seen by the view (a page that is all white
         // passes only once the wait is over).
-        if (painted && (!self->m_view.isVisible() || ShowsSomething(self->m_view.grab().toImage())))
+        if (painted && self->seen(unlike))
             lift();
         else
-            QTimer::singleShot(kPaintPollMs, self, [self, waited, stillWanted, lift] {
-                self->poll(waited + kPaintPollMs, stillWanted, lift);
+            QTimer::singleShot(kPaintPollMs, self, [self, waited, unlike, stillWanted, lift] {
+                self->poll(waited + kPaintPollMs, unlike, stillWanted, lift);
             });
     });
 }

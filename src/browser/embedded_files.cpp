@@ -3,6 +3,7 @@
 #include "document/text.h"
 #include "platform/log.h"
 #include "platform/private_folders.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,14 +69,14 @@ bool ExtractResource(qint32 nameId, const QString& nameText, qint32 typeId, cons
     if (!resource.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = resource.readAll();
-    // A fresh file, never through whatever (a link, say) had the name before: NewOnly fails
-    // rather than follow one put there in between.
+    // A fresh file, never through whatever (a link, say) had the name before: it is not
+    // followed, and a file cut short by a full disk goes again.
     QFile::remove(fileName);
-    QFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
-        return false;
-    return out.write(bytes) == bytes.size();
+    QString error;
+    if (WriteNewFile(fileName, bytes, &error))
+        return true;
+    qCWarning(lcGlasspane, "cannot write %s (%s)", qUtf8Printable(fileName), qUtf8Printable(error));
+    return false;
 }
 
 ResourceIndex ReadResourceIndex(const QString& indexFile)

@@ -1,5 +1,6 @@
 #include "browser/frm_main.h"
 
+#include "browser/dialog_guard.h"
 #include "browser/document_choice.h"
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
@@ -7,6 +8,7 @@
 #include "browser/show_driver.h"
 #include "browser/tool_bars.h"
 #include "browser/web_browser.h"
+#include "browser/web_engine_setup.h"
 #include "document/document_files.h"
 #include "document/paths.h"
 #include "document/program_values.h"
@@ -22,8 +24,10 @@
 #include "platform/memory_meter.h"
 #include "platform/online_state.h"
 #include "platform/system.h"
+#include "platform/whole_file.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -43,9 +47,6 @@ namespace {
 // program by then (a modal dialog may hold its state machine): well within the two seconds a
 // session gives a program to stop.
 constexpr int kTerminationGraceMs = 1000;
-// A page gets this long to paint before its picture is taken.
-constexpr int kScreenshotDelayMs = 400;
-
 const QString kCaption = QStringLiteral("Glasspane");
 
 } // namespace
@@ -67,9 +68,18 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     central->setPalette(black);
     central->setAutoFillBackground(true);
     setCentralWidget(central);
-    m_browser = std::make_unique<WebBrowser>(m_ctx.profile, central);
+    m_dialogGuard = std::make_unique<DialogGuard>();
+    // A key or a click in a dialog is someone at the kiosk.
+    m_dialogGuard->setActivityListener([this] {
+        if (m_engine)
+            m_engine->NoteActivity();
+    });
+    m_browser = std::make_unique<WebBrowser>(m_ctx.profile.profile(), central);
     // Hidden until the load sequence asks for the first page.
     m_browser->setVisible(false);
+    m_browser->setDialogGuard(m_dialogGuard.get());
+    m_browser->setProcessEnder([this](qint64 pid) { m_ctx.system.killProcess(pid); });
+    watchRenderers();
 
     NavigationHooks hooks;
     hooks.openDocument = [this](const QString& url) {
@@ -92,9 +102,17 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     m_navigation = std::make_unique<NavigationEvents>(*m_browser, m_ctx.document, m_ctx.program,
                                                       m_ctx.clock, std::move(hooks));
     m_browser->setListener(m_navigation.get());
-    connect(m_browser.get(), &WebBrowser::topLevelDocumentComplete, this, [this] {
+    // A page is on screen once it has painted: then the show counts it as seen, and its
+    // picture shows it (not the page before it, nor black).
+    connect(m_browser.get(), &WebBrowser::pageOnScreen, this, [this](const QString& address) {
+        if (!m_engine)
+            return;
+        const DisplaySlot& slot = m_engine->displaySlot();
+        const bool showsSlot = address == slot.Target;
+        if (showsSlot)
+            m_engine->PageOnScreen();
         if (!m_screenshotFolder.isEmpty())
-            QTimer::singleShot(kScreenshotDelayMs, this, &frmMain::saveScreenshot);
+            saveScreenshot(showsSlot ? slot.Position : -1);
     });
 
     m_driver = new ShowDriver(m_ctx.internet, this);
@@ -102,6 +120,36 @@ frmMain::frmMain(MainWindowContext context, QWidget* parent)
     // Keys reach HandleKeyDown wherever the focus is in this window, the page included (its
     // key presses go to the view's focus proxy, not to this window).
     qApp->installEventFilter(this);
+}
+
+void frmMain::watchRenderers()
+{
+    connect(m_browser.get(), &WebBrowser::rendererEnded, this,
+            [this](const QString& address, qint64 pid, const QString& how) {
+                qCWarning(lcShow).noquote()
+                    << QStringLiteral("the renderer process%1 of %2 ended (%3); the page is "
+                                      "loaded again")
+                           .arg(pid > 0 ? QStringLiteral(" %1").arg(pid) : QString(), address, how);
+                if (m_engine)
+                    ++m_engine->health().rendererRestarts;
+            });
+    connect(m_browser.get(), &WebBrowser::rendererUnresponsive, this,
+            [this](const QString& address, qint64 pid, qint64 waitedMs, bool leaving) {
+                const QString waited = QString::number(waitedMs / 1000.0, 'f', 1);
+                qCWarning(lcShow).noquote()
+                    << (leaving ? QStringLiteral("%1 did not let go of its page within %2 s (an "
+                                                 "unload handler, or a renderer that hangs): its "
+                                                 "renderer process %3 was ended and the next page "
+                                                 "is loaded in a new web page")
+                                : QStringLiteral("the renderer of %1 did not answer for %2 s: its "
+                                                 "process %3 was ended and the web page renewed; "
+                                                 "the show goes on"))
+                           .arg(address, waited)
+                           .arg(pid);
+                m_rendererGuard.pageRenewed();
+                if (m_engine)
+                    ++m_engine->health().renewalsUnresponsive;
+            });
 }
 
 frmMain::~frmMain()
@@ -251,6 +299,7 @@ void frmMain::createEngine()
     EngineHooks hooks =
         MakeEngineHooks(m_cacheServices, m_documentServices, [this] { ApplySettings(); });
     hooks.betweenPages = [this] { renewPageIfDue(); };
+    hooks.visitEnded = [this] { forgetVisit(); };
 
     const EnginePorts ports{m_ctx.clock,   m_ctx.desktop, *this,          *m_browser,
                             m_ctx.system,  m_ctx.shell,   m_ctx.settings, m_ctx.document,
@@ -267,6 +316,7 @@ bool frmMain::loadCurrentDocument()
                                  program.documentName);
     // The options first: the order of the pages and the update times depend on them.
     ApplySettings();
+    ReportPositionNotKept(m_documentServices, m_ctx.document);
     if (m_engine)
         m_engine->AfterDocumentLoad();
     LoadUpdateBookkeeping(m_cacheServices);
@@ -283,6 +333,7 @@ void frmMain::ApplySettings()
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
+    m_browser->setAutoplaySound(settings.read(keys::AutoplaySound));
     const qint64 physicalKiB = m_ctx.memory.physicalMemoryKiB();
     const RendererGuardSettings guard = ReadRendererGuardSettings(settings, physicalKiB);
     if (guard.memoryLimitMiB != m_rendererGuard.settings().memoryLimitMiB ||
@@ -438,9 +489,7 @@ void frmMain::SaveWindowPlacement()
     }
     if (m_toolBars) {
         m_toolBars->RecordPlacement();
-        const ToolBarPlacement before = ReadToolBarPlacement(settings);
-        if (!(before == m_toolBars->placement()))
-            WriteToolBarPlacement(settings, m_toolBars->placement());
+        WriteToolBarPlacement(settings, m_toolBars->placement());
     }
 }
 
@@ -466,6 +515,23 @@ void frmMain::renewPageIfDue()
                                      .arg(m_rendererGuard.describe(verdict));
     m_browser->renewPage();
     m_rendererGuard.pageRenewed(verdict.cause);
+    ShowHealth& health = m_engine->health();
+    ++(verdict.cause == RendererGuard::Cause::Memory ? health.renewalsForMemory
+                                                     : health.renewalsForAge);
+}
+
+void frmMain::forgetVisit()
+{
+    if (m_ctx.settings.read(keys::KeepVisitorData))
+        return;
+    // Nothing of one visitor reaches the next: a new profile forgets the cookies, web storage,
+    // HTTP authentication, cache and visited links, a new page the history, and the address box
+    // offers the administrator's list alone again.
+    if (m_toolBars)
+        m_toolBars->forgetTypedAddresses();
+    m_browser->renewPage(m_ctx.profile.renew());
+    m_rendererGuard.pageRenewed();
+    qCInfo(lcGlasspane, "the visit is over: what it left in the browser is forgotten");
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -648,6 +714,8 @@ void frmMain::setMainTopmost(bool topmost)
     }
     raise();
     activateWindow();
+    // A dialog still open stays above, also where no window manager stacks it there.
+    m_dialogGuard->raiseAll();
 }
 
 void frmMain::applyWindowState(MainWindowState windowState)
@@ -661,6 +729,7 @@ void frmMain::applyWindowState(MainWindowState windowState)
     } else
         showNormal();
     LayoutBrowser();
+    m_dialogGuard->raiseAll();
 }
 
 void frmMain::setMainVisible(bool visible)
@@ -686,6 +755,7 @@ void frmMain::setToolBarTopmost(ToolBar bar)
 {
     if (m_toolBars)
         m_toolBars->setToolBarTopmost(bar);
+    m_dialogGuard->raiseAll();
 }
 
 bool frmMain::isToolBarTopmost(ToolBar bar) const
@@ -747,20 +817,36 @@ void frmMain::setConfigTopmost(bool topmost)
         m_configHooks.setConfigTopmost(topmost);
 }
 
+void frmMain::closeDialogs(const QString& why)
+{
+    m_dialogGuard->closeAll(DialogGuard::Scope::All, why);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Pictures of the show
 
-void frmMain::saveScreenshot()
+void frmMain::saveScreenshot(int position)
 {
     if (m_screenshotFolder.isEmpty() || !isVisible() || m_processEnded)
         return;
-    QDir().mkpath(m_screenshotFolder);
-    const int position = m_engine ? m_engine->sequence().CurrentPage : 0;
-    const QString name = m_ctx.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
-                         QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'));
+    // Named after the page of the show it shows; another page (a visitor's, help) is "other".
+    const QString name =
+        m_ctx.clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
+        (position >= 0 ? QStringLiteral("-page%1.png").arg(position, 3, 10, QLatin1Char('0'))
+                       : QStringLiteral("-other.png"));
     const QString path = QDir(m_screenshotFolder).filePath(name);
-    if (grab().save(path, "PNG"))
-        Q_EMIT screenshotSaved(path);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG"))
+        return;
+    // A new file of its own, never one that stands there (planted, perhaps, as a link).
+    QString error;
+    if (!WriteNewFile(path, png, &error)) {
+        qCWarning(lcGlasspane, "cannot write the screenshot %s (%s)", qUtf8Printable(path),
+                  qUtf8Printable(error));
+        return;
+    }
+    Q_EMIT screenshotSaved(path);
 }
 
 } // namespace glasspane

@@ -16,11 +16,12 @@
 #include <memory>
 
 class QTimer;
-class QWebEngineProfile;
 
 namespace glasspane {
 
+class BrowserProfile;
 class Desktop;
+class DialogGuard;
 class IniFiles;
 class Internet;
 class MemoryMeter;
@@ -56,7 +57,7 @@ struct MainWindowContext
     CacheState& cache;
     UpdateState& update;
     PasswordLock& lock;
-    QWebEngineProfile* profile;
+    BrowserProfile& profile;
     DocumentServices& documents;
     CacheServices& caching;
     RendererGuard& rendererGuard;
@@ -89,7 +90,8 @@ public:
     ~frmMain() override;
 
     void setConfigurationHooks(ConfigurationHooks hooks) { m_configHooks = std::move(hooks); }
-    // Saves a picture of the window into this folder each time a page has completed.
+    // Saves a picture of the window into this folder each time a page has completed and is on
+    // screen.
     void setScreenshotFolder(const QString& folder) { m_screenshotFolder = folder; }
     // Interval of tim; 200 ms unless a test runs the show faster.
     void setTimerInterval(int ms);
@@ -154,6 +156,7 @@ public:
     void runPasswordDialog(PasswordLock& lock) override;
     void openConfigDialog() override;
     void setConfigTopmost(bool topmost) override;
+    void closeDialogs(const QString& why) override;
     bool closeMainWindow() override;
     void unloadWindows() override;
     void endProcess() override;
@@ -172,13 +175,18 @@ protected:
 private:
     // SaveWindowPlacement once the events already waiting have run (once however often asked).
     void saveWindowPlacementSoon();
+    // The browser's word about its renderer processes: in the log and in the show's health.
+    void watchRenderers();
     // Between two pages of the show: a new web page when the old one has grown or aged.
     void renewPageIfDue();
+    // The show took over after a visitor browsed: the visit's traces go (KeepVisitorData off).
+    void forgetVisit();
     void createEngine();
     void readWindowPlacement();
     void placeWindow();
     void applyWindowFlags();
-    void saveScreenshot();
+    // A picture of the window, named after the play-list position it shows (-1: another page).
+    void saveScreenshot(int position);
     QString commandSwitch() const;
     bool loadCurrentDocument();
     // The program ended during Form_Load: the extracted files go and the main loop ends as soon
@@ -191,6 +199,7 @@ private:
     CacheServices& m_cacheServices;
 
     ShowDriver* m_driver = nullptr;
+    std::unique_ptr<DialogGuard> m_dialogGuard;
     std::unique_ptr<WebBrowser> m_browser;
     std::unique_ptr<NavigationEvents> m_navigation;
     std::unique_ptr<ToolBars> m_toolBars;

@@ -1,13 +1,19 @@
 #include "browser/kiosk_page.h"
 
+#include "browser/page_scripts.h"
 #include "platform/log.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#else
 #include <QWebEngineQuotaRequest>
+#endif
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineSettings>
 
@@ -24,7 +30,9 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     s->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
     s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
     s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
-    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // The engine's PDF viewer is its only plug-in; without it a PDF would be a download.
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
@@ -35,20 +43,41 @@ KioskPage::KioskPage(QWebEngineProfile* profile, Owner& owner, QObject* parent)
     // would also take every local page's own pictures away.
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
 
+    AddMediaPageStyle(*this);
+
+    // Camera, microphone, location, notifications and the like: never.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    connect(this, &QWebEnginePage::permissionRequested, this,
+            [](QWebEnginePermission permission) { permission.deny(); });
+#else
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {
                 setFeaturePermission(origin, feature, PermissionDeniedByUser);
             });
-    connect(this, &QWebEnginePage::fullScreenRequested, this,
-            [](QWebEngineFullScreenRequest request) { request.reject(); });
+    // Qt 6.8 asks for no quota any more.
     connect(this, &QWebEnginePage::quotaRequested, this,
             [](QWebEngineQuotaRequest request) { request.reject(); });
+#endif
+    connect(this, &QWebEnginePage::fullScreenRequested, this,
+            [](QWebEngineFullScreenRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
             [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::selectClientCertificate, this,
             [](QWebEngineClientCertificateSelection selection) { selection.selectNone(); });
+    // No credentials the document did not give: the request ends unanswered and the page
+    // shows what the server sent with its refusal (never an empty user name and password).
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [](const QUrl& url, QAuthenticator* authenticator) {
+                qCDebug(lcGlasspane) << "authentication refused" << url;
+                *authenticator = QAuthenticator();
+            });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [](const QUrl& url, QAuthenticator* authenticator, const QString&) {
+                qCDebug(lcGlasspane) << "proxy authentication refused" << url;
+                *authenticator = QAuthenticator();
+            });
     // Never an exception for a bad certificate, and never a prompt asking for one.
     connect(this, &QWebEnginePage::certificateError, this,
             [](const QWebEngineCertificateError& error) {
@@ -77,8 +106,10 @@ QStringList KioskPage::chooseFiles(FileSelectionMode, const QStringList&, const 
 
 void KioskPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg)
 {
-    if (!m_silent)
-        QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+    if (m_silent)
+        return;
+    const ScriptDialog open;
+    QWebEnginePage::javaScriptAlert(securityOrigin, msg);
 }
 
 bool KioskPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
@@ -89,14 +120,19 @@ bool KioskPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg
                                            "Are you sure you want to leave this page? Changes "
                                            "that you made may not be saved."))
         return true;
-    return m_silent ? false : QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+    if (m_silent)
+        return false;
+    const ScriptDialog open;
+    return QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
 }
 
 bool KioskPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                                  const QString& defaultValue, QString* result)
 {
-    return m_silent ? false
-                    : QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+    if (m_silent)
+        return false;
+    const ScriptDialog open;
+    return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
 }
 
 void KioskPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,

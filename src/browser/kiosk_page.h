@@ -26,6 +26,9 @@ public:
     bool silent() const { return m_silent; }
     // Silent: no script dialogs and no error pages.
     void setSilent(bool silent);
+    // A script's alert, question or prompt of any page is open: the renderer that asked waits
+    // for its answer (and so does every page it serves).
+    static bool scriptDialogOpen() { return s_scriptDialogs > 0; }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -39,6 +42,14 @@ protected:
                                   int lineNumber, const QString& sourceID) override;
 
 private:
+    // Counts the script dialogs open while one runs.
+    struct ScriptDialog
+    {
+        ScriptDialog() { ++s_scriptDialogs; }
+        ~ScriptDialog() { --s_scriptDialogs; }
+    };
+    static inline int s_scriptDialogs = 0;
+
     Owner& m_owner;
     bool m_silent = false;
 };

@@ -181,6 +181,12 @@ void NavigationEvents::NavigateError(const QString& url, bool topLevel, const QS
         qCDebug(lcGlasspane) << "not shown:" << url << why;
 }
 
+void NavigationEvents::LoadStarted(const QString& url)
+{
+    if (m_engine)
+        m_engine->PageLoadStarted(url);
+}
+
 void NavigationEvents::RemoveScrollBars()
 {
     const int mode = m_settings.RemoveVertScroll;

@@ -71,6 +71,7 @@ public:
     void NavigateComplete2(const QString& url, bool topLevel) override;
     void DocumentComplete(const QString& url, bool topLevel) override;
     void NavigateError(const QString& url, bool topLevel, const QString& reason) override;
+    void LoadStarted(const QString& url) override;
     void AddressChanged(const QString& url, bool& refuse) override;
 
 private:

@@ -24,6 +24,12 @@ PopupWindow::PopupWindow(KioskPage::Owner& owner, QWebEngineProfile* profile, bo
     m_view->setPage(m_page);
     layout->addWidget(m_view);
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+    // A window whose renderer died (or was ended for not answering) has nothing left to show.
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    close();
+            });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (ok && !m_revealed && !m_refused && !isVisible()) {
             m_place = pos();

@@ -59,18 +59,25 @@ ToolBarPlacement ReadToolBarPlacement(SettingsStore& settings)
 
 void WriteToolBarPlacement(SettingsStore& settings, const ToolBarPlacement& p)
 {
+    // Only what changed is written: a document kept by hand (the locks may live there) gets
+    // no lines that nobody changed.
+    const ToolBarPlacement stored = ReadToolBarPlacement(settings);
+    auto store = [&settings](auto key, auto value, auto before) {
+        if (value != before)
+            (void)settings.write(key, value);
+    };
     // A locked bar stays where it was put when it was locked.
     if (!p.ToolRunLocked) {
-        (void)settings.write(keys::ToolRunLeft, p.ToolRunLeft);
-        (void)settings.write(keys::ToolRunTop, p.ToolRunTop);
+        store(keys::ToolRunLeft, p.ToolRunLeft, stored.ToolRunLeft);
+        store(keys::ToolRunTop, p.ToolRunTop, stored.ToolRunTop);
     }
-    (void)settings.write(keys::ToolRunLocked, p.ToolRunLocked);
+    store(keys::ToolRunLocked, p.ToolRunLocked, stored.ToolRunLocked);
     if (!p.ToolNavLocked) {
-        (void)settings.write(keys::ToolNavLeft, p.ToolNavLeft);
-        (void)settings.write(keys::ToolNavTop, p.ToolNavTop);
-        (void)settings.write(keys::ToolNavWidth, p.ToolNavWidth);
+        store(keys::ToolNavLeft, p.ToolNavLeft, stored.ToolNavLeft);
+        store(keys::ToolNavTop, p.ToolNavTop, stored.ToolNavTop);
+        store(keys::ToolNavWidth, p.ToolNavWidth, stored.ToolNavWidth);
     }
-    (void)settings.write(keys::ToolNavLocked, p.ToolNavLocked);
+    store(keys::ToolNavLocked, p.ToolNavLocked, stored.ToolNavLocked);
 }
 
 // ---- ToolBars ------------------------------------------------------------------------------
@@ -612,22 +619,53 @@ void ToolBars::browseTyped(const QString& text, int time)
     }
     if (m_engine)
         (void)m_engine->BrowseTo(text, time, false, false, true);
-    // Typed addresses are offered again in the list, the latest first.
-    if (!text.trimmed().isEmpty() &&
-        m_ports.settings.AddToNumberedList(QString::fromLatin1(kTypedUrlsKey),
-                                           QString::fromLatin1(kTypedUrlsName), m_typedUrls,
-                                           text.trimmed(), kMaxTypedUrls))
-        FillAddressList(m_typedUrls);
+    // Typed addresses are offered again in the list, the latest first. A visitor's are the
+    // visit's alone: offered until the show takes over, written nowhere.
+    if (!text.trimmed().isEmpty())
+        offerTyped(text.trimmed());
     focusBrowser();
+}
+
+void ToolBars::offerTyped(const QString& typed)
+{
+    if (m_ports.settings.read(keys::KeepVisitorData)) {
+        if (m_ports.settings.AddToNumberedList(QString::fromLatin1(kTypedUrlsKey),
+                                               QString::fromLatin1(kTypedUrlsName), m_typedUrls,
+                                               typed, kMaxTypedUrls))
+            FillAddressList(m_typedUrls);
+        return;
+    }
+    m_visitUrls.removeIf(
+        [&typed](const QString& entry) { return entry.compare(typed, Qt::CaseInsensitive) == 0; });
+    m_visitUrls.prepend(typed);
+    QStringList offered = m_visitUrls;
+    for (const QString& stored : std::as_const(m_typedUrls)) {
+        if (!offered.contains(stored, Qt::CaseInsensitive))
+            offered.append(stored);
+    }
+    FillAddressList(offered.mid(0, kMaxTypedUrls));
+}
+
+void ToolBars::forgetTypedAddresses()
+{
+    m_visitUrls.clear();
+    ReloadTypedUrls();
+    if (m_toolNav)
+        m_toolNav->txtURL()->setEditText(QString());
 }
 
 void ToolBars::GrabPage()
 {
-    const GrabResult result = glasspane::GrabPage(m_ports.browser.LocationURL(), m_ports.document,
-                                                  m_ports.ini, m_ports.program);
-    if (result == GrabResult::NotWritten)
-        qCWarning(lcGlasspane) << "grab: the document could not be written:"
-                               << m_ports.program.documentPath;
+    // It changes the document: as much a change of the configuration as the dialog's.
+    if (!m_engine)
+        return;
+    (void)m_engine->RunGuarded([this] {
+        const GrabResult result = glasspane::GrabPage(
+            m_ports.browser.LocationURL(), m_ports.document, m_ports.ini, m_ports.program);
+        if (result == GrabResult::NotWritten)
+            qCWarning(lcGlasspane)
+                << "grab: the document could not be written:" << m_ports.program.documentPath;
+    });
 }
 
 void ToolBars::PrintPage()

@@ -81,6 +81,8 @@ public:
 
     // Reads the typed addresses again and fills the address box with them.
     void ReloadTypedUrls();
+    // The visitor's typed addresses go: the box offers the stored list alone, and is empty.
+    void forgetTypedAddresses();
     void FillAddressList(const QStringList& list);
 
     // ---- the tool bar part of the main window's Frontend ----
@@ -124,6 +126,8 @@ private:
     // A typed address goes to the show unless the document's lists refuse it.
     void browseTyped(const QString& text, int time);
     bool typedAddressRefused(const QString& text) const;
+    // Puts a typed address first in the box's list (stored only with KeepVisitorData).
+    void offerTyped(const QString& typed);
     void focusBrowser();
     ToolBarFrame frameOf(ToolBar bar) const;
     QSize screenTwips() const;
@@ -139,7 +143,8 @@ private:
     QPointer<frmToolNav> m_toolNav;
     ToolBarPlacement m_placement;
     ToolBarsLayout m_layout;
-    QStringList m_typedUrls;
+    QStringList m_typedUrls; // as stored (the administrator's list)
+    QStringList m_visitUrls; // typed during this visit, latest first; never stored
     MessageBox m_messageBox;
 
     ToolBar m_highlightBar = ToolBar::Run;

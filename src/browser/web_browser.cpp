@@ -1,20 +1,24 @@
 #include "browser/web_browser.h"
 
 #include "browser/curtain.h"
+#include "browser/dialog_guard.h"
 #include "browser/page_printer.h"
 #include "browser/page_scripts.h"
 #include "browser/popup_window.h"
+#include "browser/renderer_watch.h"
 #include "document/page_address.h"
 #include "document/restriction.h"
 #include "platform/log.h"
 
 #include <QDir>
 #include <QEvent>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace glasspane {
@@ -29,6 +33,8 @@ constexpr int kSettleMs = 250;
 // A Navigate that has started no load by then (a move within the page on screen, an address
 // the engine drops without a word) is settled then.
 constexpr int kStartTimeoutMs = 10000;
+// The engine's error code of a load that stopped before its end (net::ERR_ABORTED).
+constexpr int kAbortedError = -3;
 
 QString reasonOf(const QWebEngineLoadingInfo& info)
 {
@@ -53,37 +59,113 @@ WebBrowser::WebBrowser(QWebEngineProfile* profile, QWidget* parentWidget) : m_pr
     m_curtain = std::make_unique<Curtain>(*m_view, parentWidget);
     m_printer = std::make_unique<PagePrinter>(*m_view);
     m_view->installEventFilter(this);
+    m_watch = new RendererWatch(this);
+    m_watch->setBound([this] { return leaving() ? kRendererLeaveMs : kRendererAnswerMs; });
+    connect(m_watch, &RendererWatch::unresponsive, this, &WebBrowser::onUnresponsive);
     attachPage(false);
+}
+
+bool WebBrowser::leaving() const
+{
+    return m_state.programAwaiting ||
+           (m_state.topPending && m_state.topForProgram && !m_state.topCommitted);
 }
 
 void WebBrowser::attachPage(bool silent)
 {
     KioskPage* page = new KioskPage(m_profile, *this, m_view);
     page->setSilent(silent);
+    page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture,
+                                   !m_autoplaySound);
     connect(page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
     connect(page, &QWebEnginePage::urlChanged, this, &WebBrowser::onUrlChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this, &WebBrowser::onNewWindowRequested);
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
-            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
-                    return;
-                // A kiosk shows no "page crashed" screen: the page comes back by itself.
-                QTimer::singleShot(kRendererRestartMs, this, [this, page] {
-                    if (page != m_page)
-                        return;
-                    const QString location = LocationURL();
-                    if (location.isEmpty())
-                        return;
-                    m_page->load(urlOf(location));
-                    Q_EMIT rendererRestarted();
-                });
+            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                onRendererEnded(page, status, exitCode);
             });
     m_view->setPage(page);
     m_page = page;
+    m_watch->watch(page);
 }
 
-void WebBrowser::renewPage()
+void WebBrowser::onRendererEnded(KioskPage* page,
+                                 QWebEnginePage::RenderProcessTerminationStatus status,
+                                 int exitCode)
 {
+    if (status == QWebEnginePage::NormalTerminationStatus || page != m_page)
+        return;
+    QString how;
+    switch (status) {
+    case QWebEnginePage::CrashedTerminationStatus:
+        how = QStringLiteral("crashed");
+        break;
+    case QWebEnginePage::KilledTerminationStatus:
+        how = QStringLiteral("killed");
+        break;
+    default:
+        how = QStringLiteral("ended abnormally");
+        break;
+    }
+    how += QStringLiteral(", exit code %1").arg(exitCode);
+    // The page the show is on now: the one asked for last when it has not completed yet.
+    const bool programPending =
+        m_state.programAwaiting || (m_state.topPending && m_state.topForProgram);
+    const QString current = programPending ? m_state.programAddress : LocationURL();
+    Q_EMIT rendererEnded(current, m_page->renderProcessPid(), how);
+    // A kiosk shows no "page crashed" screen: the page comes back by itself.
+    const quint64 count = m_programCount;
+    QTimer::singleShot(kRendererRestartMs, this, [this, page, count] {
+        if (page != m_page)
+            return;
+        // The show asked for another page since: its load brings a renderer of its own, and
+        // the page it left is never loaded again.
+        if (count != m_programCount)
+            return;
+        if (m_state.programAwaiting || (m_state.topPending && m_state.topForProgram)) {
+            // The page asked for is on its way (a new renderer comes with it).
+            if (m_page->isLoading())
+                return;
+            Navigate(m_state.programAddress);
+        } else {
+            const QString location = LocationURL();
+            if (location.isEmpty())
+                return;
+            m_page->load(urlOf(location));
+        }
+        Q_EMIT rendererRestarted();
+    });
+}
+
+void WebBrowser::onUnresponsive(qint64 pid, qint64 waitedMs)
+{
+    const bool wasLeaving = leaving();
+    const QString program = m_state.programAddress;
+    const bool programLoading = m_state.topPending && m_state.topForProgram;
+    const QString address =
+        wasLeaving ? LocationURL() : (programLoading ? m_state.topAddress : LocationURL());
+    const QString failed = m_state.topAddress;
+    // Ended before its page goes, so that no crash of it is reported.
+    m_page->disconnect(this);
+    if (m_endProcess)
+        m_endProcess(pid);
+    renewPage();
+    Q_EMIT rendererUnresponsive(address, pid, waitedMs, wasLeaving);
+    if (wasLeaving && !program.isEmpty()) {
+        // The page asked for, in the new renderer: its time starts when its own load does.
+        Navigate(program);
+    } else if (programLoading) {
+        reportError(failed, QStringLiteral("its renderer stopped answering for %1 s")
+                                .arg(waitedMs / 1000.0, 0, 'f', 1));
+    }
+}
+
+void WebBrowser::renewPage(QWebEngineProfile* profile)
+{
+    if (profile) {
+        ClosePopups();
+        m_profile = profile;
+    }
     // The page on screen stays painted over the view until the next one has content.
     raiseCurtain();
     // Until a page of the new one has completed, nothing but that picture is worth showing
@@ -96,12 +178,16 @@ void WebBrowser::renewPage()
     ++m_programCount;
     m_state = PageState{};
     attachPage(old->silent());
-    // Its renderer process ends with it, and with that process the memory it held.
-    delete old;
+    // Its renderer process ends with it, and with that process the memory it held. Not at
+    // once: the renewal may come from inside one of the old page's own dialogs (an alert that
+    // the show just closed), whose call returns into the page once this step is over.
+    old->deleteLater();
 }
 
 WebBrowser::~WebBrowser()
 {
+    // A page that goes answers the scripts it still had pending: not to this object any more.
+    delete m_scriptAnswers;
     m_listener = nullptr;
     for (const QPointer<QWidget>& popup : m_popups)
         delete popup.data();
@@ -146,6 +232,12 @@ void WebBrowser::Navigate(const QString& url)
         QTimer::singleShot(0, this, [this, url, reason] { reportError(url, reason); });
         return;
     }
+    // A dialog left over the page (a script's question, the printer's) goes with it; its
+    // answer is "cancel".
+    if (m_dialogs)
+        m_dialogs->closeAll(DialogGuard::Scope::Pages, QStringLiteral("the page changes"));
+    // The program's page comes in place of any window the page on screen meant to open there.
+    m_state.replacement.clear();
     m_state.programAddress = url;
     m_state.programUrl = target;
     m_state.programAwaiting = true;
@@ -223,8 +315,9 @@ void WebBrowser::dropProgram(const QString& reason)
         return;
     if (m_goodPage)
         lowerCurtain();
-    else if (m_completedGeneration == m_generation)
-        liftWhenPainted(m_generation);
+    else if (m_state.paintAwaited)
+        liftWhenPainted(m_generation, m_state.paintCompleted, m_state.paintUnlike,
+                        m_state.paintSettles);
 }
 
 void WebBrowser::reportError(const QString& address, const QString& reason)
@@ -271,6 +364,12 @@ QString WebBrowser::LocationURL() const
 bool WebBrowser::Silent() const
 {
     return m_page->silent();
+}
+
+void WebBrowser::setAutoplaySound(bool autoplay)
+{
+    m_autoplaySound = autoplay;
+    m_page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !autoplay);
 }
 
 void WebBrowser::setSilent(bool silent)
@@ -323,14 +422,19 @@ void WebBrowser::raiseCurtain()
     m_curtain->raise(m_goodPage);
 }
 
-void WebBrowser::liftWhenPainted(quint64 generation)
+void WebBrowser::liftWhenPainted(quint64 generation, const QString& completed, const QImage& unlike,
+                                 bool settles)
 {
     m_curtain->liftWhenPainted(
         [this, generation] { return generation == m_generation && !m_state.programAwaiting; },
-        [this] {
+        [this, completed] {
             m_goodPage = true;
+            m_state.paintAwaited = false;
             qCDebug(lcGlasspane) << "page on screen" << LocationURL();
-        });
+            if (!completed.isEmpty())
+                Q_EMIT pageOnScreen(completed);
+        },
+        unlike, settles);
 }
 
 void WebBrowser::lowerCurtain()
@@ -340,7 +444,7 @@ void WebBrowser::lowerCurtain()
 
 void WebBrowser::requestBodyMetrics(std::function<void(const BodyMetrics&)> done)
 {
-    MeasureBody(*m_page, this, std::move(done));
+    MeasureBody(*m_page, m_scriptAnswers, std::move(done));
 }
 
 void WebBrowser::setBodyScroll(const QString& scroll)
@@ -397,6 +501,8 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
     }
 
     if (isMainFrame) {
+        // (Said once the state below is set: a navigation let through stands for the page.)
+        const auto asked = qScopeGuard([this, &cancel] { replacementAsked(!cancel); });
         const bool program = m_state.programAwaiting && url == m_state.programUrl;
         // The engine calls a server's redirect and a script's navigation while the page loads
         // both redirects; only the first belongs to the navigation let through last, before its
@@ -436,9 +542,15 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
             m_state.topRefused = false;
             m_state.topCompleting = false;
             m_state.frameDocuments.clear();
+            ++m_loadsStarted;
             if (program) {
                 m_state.programAwaiting = false;
                 m_state.programChecked = false;
+                if (m_listener) {
+                    ++m_delivering;
+                    m_listener->LoadStarted(m_state.programAddress);
+                    --m_delivering;
+                }
             }
         }
     } else if (!cancel) {
@@ -461,14 +573,60 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
 
 void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
 {
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadStartedStatus:
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         m_state.busy = true;
         return;
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-    case QWebEngineLoadingInfo::LoadStoppedStatus:
-        break;
+    }
+    endLoad(info);
+    // A window opened in the page's place waited for this end.
+    startReplacement();
+}
+
+void WebBrowser::startReplacement()
+{
+    // A load begun while another is under way merges with it in the engine's reports: the
+    // first one's end is reported, the second one's never is, and with it whether the server
+    // answered with an error. So the page's window waits for the load under way to end; a
+    // program page that completed meanwhile is still replaced before its completion is told.
+    if (m_state.replacement.isEmpty() || m_page->isLoading())
+        return;
+    // Its navigation is asked about a moment later: until then, a completion under way waits.
+    m_state.replacing = true;
+    const quint64 token = ++m_replacements;
+    QTimer::singleShot(kStartTimeoutMs, this, [this, token] {
+        if (token == m_replacements)
+            replacementAsked(false);
+    });
+    m_page->load(std::exchange(m_state.replacement, QUrl()));
+}
+
+void WebBrowser::replacementAsked(bool loads)
+{
+    if (!std::exchange(m_state.replacing, false))
+        return;
+    // Refused, or never asked about: the page it was to replace completes after all. Let
+    // through, it stands for that page.
+    if (std::exchange(m_state.completionHeld, false) && !loads)
+        completeTopLevel();
+}
+
+void WebBrowser::endLoad(const QWebEngineLoadingInfo& info)
+{
+    // A document whose script changed its address (history.replaceState) as it arrived may be
+    // reported with that address only (Qt 6.8, on a busy machine): the page on screen ended
+    // this load at an address of the same site.
+    if (m_state.topPending && !m_state.commitUrl.isEmpty() && info.url() != m_state.topUrl &&
+        info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
+        info.url() == m_page->url() && info.url().scheme() == m_state.commitUrl.scheme() &&
+        info.url().authority() == m_state.commitUrl.authority()) {
+        // (Its address was checked already when the change itself was reported.)
+        const bool checked = m_state.allowedUrl == info.url();
+        documentArrived();
+        m_state.topUrl = info.url();
+        if (checked)
+            m_state.allowedUrl = info.url();
+        else
+            pageAddressChanged(info.url());
     }
     // A refused navigation ends too, with its own address: that is no document.
     if (!m_state.topPending || info.url() != m_state.topUrl) {
@@ -487,10 +645,31 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
                            info.errorCode() >= 400;
     if (m_state.topRefused)
         endTopLevel(QStringLiteral("refused (a redirect to %1)").arg(addressOf(m_state.topUrl)));
+    else if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus &&
+             info.errorCode() == kAbortedError && !httpError)
+        endUnlessMediaPage(reasonOf(info));
     else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus || httpError)
         endTopLevel(reasonOf(info));
     else
         endTopLevel(QString());
+}
+
+void WebBrowser::endUnlessMediaPage(const QString& failure)
+{
+    // The engine's own page for a sound or a video ends its load as aborted, once the player
+    // has taken the address over: that page is there all the same.
+    const quint64 generation = m_generation;
+    const QUrl expected = m_state.topUrl;
+    AskDocumentType(
+        *m_page, m_scriptAnswers,
+        [this, generation, expected, failure](const QString& type, const QUrl& location) {
+            if (generation != m_generation)
+                return;
+            const bool media = location == expected && (type.startsWith(QLatin1String("video/")) ||
+                                                        type.startsWith(QLatin1String("audio/")) ||
+                                                        type.startsWith(QLatin1String("image/")));
+            endTopLevel(media ? QString() : failure);
+        });
 }
 
 void WebBrowser::onUrlChanged(const QUrl& url)
@@ -498,48 +677,63 @@ void WebBrowser::onUrlChanged(const QUrl& url)
     if (url.isEmpty())
         return;
     if (!m_state.commitUrl.isEmpty() && url == m_state.commitUrl) {
-        // The document of the navigation let through last has arrived.
-        m_state.commitUrl.clear();
-        m_state.allowedUrl = url;
-        m_state.refusedUrl.clear();
-        // The new document has no measured body yet.
-        m_state.metrics = BodyMetrics{};
-        if (m_state.topPending)
-            m_state.topCommitted = true;
-        if (m_listener) {
-            ++m_delivering;
-            m_listener->NavigateComplete2(addressOf(url), true);
-            --m_delivering;
-        }
+        documentArrived();
         return;
     }
     // No document arrived: the one on screen has another address. A load under way whose
     // document it is ends with that address.
     if (m_state.topPending && m_state.commitUrl.isEmpty())
         m_state.topUrl = url;
-    if (m_state.programAwaiting && url == m_state.programUrl) {
-        // The program's own move within the page on screen: there is no load to wait for.
+    // The program's own move within the page on screen. A page that changes its address again
+    // as it arrives (a deck's first slide back to "#/") may leave only that address to be
+    // reported (Qt 6.8): the move was made all the same.
+    const bool programMove =
+        m_state.programAwaiting &&
+        (url == m_state.programUrl ||
+         (m_state.programChecked &&
+          url.adjusted(QUrl::RemoveFragment) == m_state.programUrl.adjusted(QUrl::RemoveFragment)));
+    if (programMove) {
+        // There is no load to wait for.
+        const QUrl moved = m_state.programUrl;
         m_state.programAwaiting = false;
         m_state.programChecked = false;
-        m_state.allowedUrl = url;
+        m_state.allowedUrl = moved;
         m_state.refusedUrl.clear();
         if (m_listener) {
             ++m_delivering;
-            m_listener->NavigateComplete2(addressOf(url), true);
+            m_listener->NavigateComplete2(addressOf(moved), true);
             --m_delivering;
         }
         m_state.topAddress = m_state.programAddress;
         if (m_state.topPending) {
             // The page has not finished loading: its load ends for this move too.
             m_state.topForProgram = true;
-            return;
+        } else {
+            ++m_generation;
+            m_state.frameDocuments.clear();
+            completeTopLevel();
         }
-        ++m_generation;
-        m_state.frameDocuments.clear();
-        completeTopLevel();
-        return;
+        if (url == moved)
+            return;
     }
     pageAddressChanged(url);
+}
+
+void WebBrowser::documentArrived()
+{
+    // The document of the navigation let through last has arrived.
+    const QUrl url = std::exchange(m_state.commitUrl, QUrl());
+    m_state.allowedUrl = url;
+    m_state.refusedUrl.clear();
+    // The new document has no measured body yet.
+    m_state.metrics = BodyMetrics{};
+    if (m_state.topPending)
+        m_state.topCommitted = true;
+    if (m_listener) {
+        ++m_delivering;
+        m_listener->NavigateComplete2(addressOf(url), true);
+        --m_delivering;
+    }
 }
 
 void WebBrowser::pageAddressChanged(const QUrl& url)
@@ -635,10 +829,16 @@ void WebBrowser::completeTopLevel()
     const quint64 generation = m_generation;
     const QStringList frames = std::exchange(m_state.frameDocuments, {});
     m_state.topCompleting = true;
-    MeasureBody(*m_page, this, [this, generation, frames](const BodyMetrics& metrics) {
+    MeasureBody(*m_page, m_scriptAnswers, [this, generation, frames](const BodyMetrics& metrics) {
         // A newer load has begun: it will complete on its own (and stands for this one).
         if (generation != m_generation)
             return;
+        if (m_state.replacing) {
+            // A window opened in the page's place is about to stand for it.
+            m_state.completionHeld = true;
+            m_state.frameDocuments = frames;
+            return;
+        }
         m_state.topCompleting = false;
         m_state.metrics = metrics;
         const QString location = LocationURL();
@@ -656,10 +856,29 @@ void WebBrowser::completeTopLevel()
             m_loggedRenderer = renderer;
             qCDebug(lcGlasspane) << "renderer process" << renderer;
         }
-        // Lifted once the page has painted, unless another load came first.
+        // Lifted once the page has painted, unless another load came first. The PDF viewer
+        // draws well after its page's own first frame: until it has, the view shows that frame
+        // or what it showed before.
         m_goodPage = false;
-        m_completedGeneration = generation;
-        liftWhenPainted(generation);
+        const QString completed = m_state.topForProgram ? m_state.topAddress : location;
+        AskDocumentType(*m_page, m_scriptAnswers,
+                        [this, generation, completed](const QString& type, const QUrl&) {
+                            // (A page that goes answers what it had pending, empty.)
+                            if (generation != m_generation)
+                                return;
+                            // The engine's own page for a video is black until the
+                            // video's first frame has come: that frame is waited for too.
+                            const bool pdf = type == QLatin1String("application/pdf");
+                            const bool video = type.startsWith(QLatin1String("video/"));
+                            QImage before;
+                            if ((pdf || video) && m_view->isVisible())
+                                before = m_view->grab().toImage();
+                            m_state.paintAwaited = true;
+                            m_state.paintCompleted = completed;
+                            m_state.paintUnlike = before;
+                            m_state.paintSettles = !video;
+                            liftWhenPainted(generation, completed, before, !video);
+                        });
         Q_EMIT topLevelDocumentComplete(location);
     });
 }
@@ -686,8 +905,8 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
             // The page's doing, not the program's: should it replace the program's page before
             // that completed, it stands for it (see navigationRequested), so the show still
             // hears how it ended.
-            const QUrl target = request.requestedUrl();
-            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
+            m_state.replacement = request.requestedUrl();
+            QTimer::singleShot(0, this, [this] { startReplacement(); });
         }
         return;
     case NewWindowTarget::Separate:

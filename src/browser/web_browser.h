@@ -3,6 +3,7 @@
 #include "browser/kiosk_page.h"
 #include "platform/browser.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -20,7 +21,9 @@ class QWidget;
 namespace glasspane {
 
 class Curtain;
+class DialogGuard;
 class PagePrinter;
+class RendererWatch;
 
 // The Browser port on Qt WebEngine: one view (objectName "WebBrowser0") with its page, the
 // four events with the top-level test, and the program's own pop-up windows.
@@ -62,7 +65,9 @@ public:
     // the memory the old page's renderer held goes back to the system. The old page stays on
     // screen (as a picture) until the next page loaded has painted. Nothing is reported for
     // what the old page still had under way.
-    void renewPage();
+    // With a profile, the new page (and the pop-ups it opens) live in that one, and the pages
+    // of the old profile are gone when this returns: its pop-ups are closed.
+    void renewPage(QWebEngineProfile* profile = nullptr);
     // Whether a page has completed in the present page since it was made (a new page holds
     // nothing worth renewing it for).
     bool pageUsed() const { return m_state.pageUsed; }
@@ -71,6 +76,12 @@ public:
     QLabel* curtain() const;
     // The separate pop-up windows now open.
     QList<QWidget*> popupWindows() const;
+    // The dialogs over the pages, closed when the program loads another page. Not owned.
+    void setDialogGuard(DialogGuard* guard) { m_dialogs = guard; }
+    // Ends a renderer process that stopped answering (by its id).
+    void setProcessEnder(std::function<void(qint64 pid)> ender) { m_endProcess = std::move(ender); }
+    // Counts the top-level loads let through in the view (reloads and a visitor's included).
+    quint64 loadsStarted() const { return m_loadsStarted; }
 
     // The program's address text of a URL, and back (PageAddress, PageUrl).
     static QString addressOf(const QUrl& url);
@@ -87,6 +98,9 @@ public:
     bool Busy() const override { return m_state.busy; }
     bool Silent() const override;
     void setSilent(bool silent) override;
+    // Media with sound play without a gesture in the show's pages (the pop-up windows keep
+    // the engine's rule).
+    void setAutoplaySound(bool autoplay);
     bool isVisible() const override;
     void setVisible(bool visible) override;
     void setFocus() override;
@@ -100,8 +114,19 @@ public:
 Q_SIGNALS:
     // After the listener had the top-level DocumentComplete.
     void topLevelDocumentComplete(const QString& url);
+    // The page that completed has painted and is on screen (the curtain lifted). address is
+    // what Navigate was given for it, when its load was the program's; else its location.
+    void pageOnScreen(const QString& address);
     // After the renderer process died and the page was asked to load again.
     void rendererRestarted();
+    // The renderer process pid of the page at address ended by itself (how: "crashed",
+    // "killed", "ended abnormally", with its exit code); the page comes back in a new one.
+    void rendererEnded(const QString& address, qint64 pid, const QString& how);
+    // The renderer process pid did not answer for waitedMs, at address: it was ended and the
+    // web page renewed. leaving: the page was to give way to the next one, which is loaded
+    // anew; otherwise a load of the program's under way was reported as failed, and a page
+    // that had completed stays as a picture until the next one.
+    void rendererUnresponsive(const QString& address, qint64 pid, qint64 waitedMs, bool leaving);
 
 private:
     // What the browser knows of the loads in its present page. A new page (renewPage) starts
@@ -116,6 +141,13 @@ private:
         bool topCommitted = false;  // a document of it (or of the load it replaced) is on screen
         bool topRefused = false;    // one of its redirects was refused
         bool topCompleting = false; // it ended well and its completion is on its way
+        // A window the page opened in its own place, to load once the view's load under way
+        // has ended.
+        QUrl replacement;
+        // It was asked for, and its navigation has not been asked about yet; meanwhile a
+        // completion of the page it replaces is held.
+        bool replacing = false;
+        bool completionHeld = false;
         // The top-level navigation let through last whose document has not arrived yet.
         QUrl commitUrl;
         // The last Navigate, until the engine has taken it up.
@@ -131,6 +163,12 @@ private:
         BodyMetrics metrics;
         // A page has completed since the page was made.
         bool pageUsed = false;
+        // The page that completed last waits for its paint (see liftWhenPainted): a wait cut
+        // short by a Navigate that came to nothing begins again.
+        bool paintAwaited = false;
+        QString paintCompleted;
+        QImage paintUnlike;
+        bool paintSettles = true;
     };
 
     // A new page on the view, wired to this object.
@@ -140,9 +178,16 @@ private:
                              bool isMainFrame) override;
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onUrlChanged(const QUrl& url);
+    void documentArrived();
     void onNewWindowRequested(QWebEngineNewWindowRequest& request);
+    void endLoad(const QWebEngineLoadingInfo& info);
+    void startReplacement();
+    // The replacement's navigation was asked about (loads: let through), or never was.
+    void replacementAsked(bool loads);
     void completeTopLevel();
     void endTopLevel(const QString& failure);
+    // A load that stopped: ended well when the page is the engine's own for media.
+    void endUnlessMediaPage(const QString& failure);
     void failTopLevel(const QString& reason);
     void settleLater();
     void reportError(const QString& address, const QString& reason);
@@ -152,25 +197,40 @@ private:
     void pageAddressChanged(const QUrl& url);
     void raiseCurtain();
     void lowerCurtain();
-    void liftWhenPainted(quint64 generation);
+    // completed: the address pageOnScreen then names; "" for a page painted again (resized).
+    // unlike: see Curtain::liftWhenPainted.
+    void liftWhenPainted(quint64 generation, const QString& completed = QString(),
+                         const QImage& unlike = QImage(), bool settles = true);
     void openPopup(QWebEngineNewWindowRequest& request);
+    // The page on screen is to give way to a page the program asked for.
+    bool leaving() const;
+    void onRendererEnded(KioskPage* page, QWebEnginePage::RenderProcessTerminationStatus status,
+                         int exitCode);
+    void onUnresponsive(qint64 pid, qint64 waitedMs);
 
     QWebEngineProfile* m_profile;
     QWebEngineView* m_view = nullptr;
     KioskPage* m_page = nullptr;
     std::unique_ptr<Curtain> m_curtain;
     std::unique_ptr<PagePrinter> m_printer;
-    bool m_goodPage = false; // the view shows a page that completed
+    RendererWatch* m_watch = nullptr;
+    DialogGuard* m_dialogs = nullptr;
+    std::function<void(qint64)> m_endProcess;
+    quint64 m_loadsStarted = 0;
+    quint64 m_replacements = 0; // counts the replacements asked for
+    bool m_goodPage = false;    // the view shows a page that completed
+    bool m_autoplaySound = false;
     // The timers and callbacks of this object have it as their context: none runs once it is
     // gone.
+    // ... but for the answers of the page's scripts: a page that goes answers what it had
+    // pending, and the pages go while this object is being destroyed.
+    QObject* m_scriptAnswers = new QObject(this);
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
 
     PageState m_state;
-    quint64 m_generation = 0;   // counts the top-level loads let through
-    quint64 m_programCount = 0; // counts the Navigate calls
-    // The load whose page completed last: until a newer load began, that page is on screen.
-    quint64 m_completedGeneration = 0;
+    quint64 m_generation = 0;    // counts the top-level loads let through
+    quint64 m_programCount = 0;  // counts the Navigate calls
     int m_delivering = 0;        // inside a listener call
     qint64 m_loggedRenderer = 0; // the renderer process the log named last
 };

@@ -5,12 +5,14 @@
 #include "platform/online_state.h"
 
 #include <QByteArrayList>
+#include <QLoggingCategory>
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace glasspane {
 
@@ -54,6 +56,28 @@ void DisableWebEngineDebugging(int& argc, char** argv)
     }
 }
 
+void QuietWebEngineLog(bool verbose)
+{
+    if (verbose)
+        return;
+    // Qt WebEngine's start-up information comes as info messages of its context's category and
+    // of the default one, which the program's own messages never use.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("qt.webenginecontext.info=false\ndefault.info=false"));
+    // Spell checking is off in the program's profile, yet Qt WebEngine 6.8 looks for its
+    // dictionaries as it starts and warns when their folder is missing: any folder that exists
+    // quiets it, and nothing is read from it.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_DICTIONARIES_PATH"))
+        qputenv("QTWEBENGINE_DICTIONARIES_PATH", "/");
+    // Chromium writes its log to standard error itself, from every process; 3 keeps only its
+    // fatal errors.
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--log-level") && !flags.contains("--enable-logging")) {
+        const QByteArray quiet("--log-level=3");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? quiet : flags + ' ' + quiet);
+    }
+}
+
 // Runs on the user-interface thread (Qt 6), so it can read the on-line state directly.
 class BrowserProfile::Interceptor final : public QWebEngineUrlRequestInterceptor
 {
@@ -77,18 +101,35 @@ private:
 BrowserProfile::BrowserProfile(const OnlineState* online, QObject* parent)
     : QObject(parent), m_interceptor(std::make_unique<Interceptor>(online))
 {
+    m_profile = makeProfile();
+}
+
+QWebEngineProfile* BrowserProfile::makeProfile()
+{
     // A profile without a storage name is off the record: nothing of the visitors' browsing
     // stays on the kiosk's disk.
-    m_profile = new QWebEngineProfile(this);
-    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setSpellCheckEnabled(false);
-    m_profile->setUrlRequestInterceptor(m_interceptor.get());
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
+    auto* profile = new QWebEngineProfile(this);
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    profile->setSpellCheckEnabled(false);
+    profile->setUrlRequestInterceptor(m_interceptor.get());
+    connect(profile, &QWebEngineProfile::downloadRequested, this,
             [](QWebEngineDownloadRequest* download) {
                 qCDebug(lcGlasspane) << "download refused" << download->url().toString();
                 download->cancel();
             });
+    return profile;
+}
+
+QWebEngineProfile* BrowserProfile::renew()
+{
+    // An off-the-record profile keeps its cookies, web storage, HTTP authentication and cache
+    // in memory for as long as it lives, and Qt offers no way to empty all of them (storage
+    // and authentication least of all): only a new profile starts with nothing.
+    QWebEngineProfile* old = std::exchange(m_profile, makeProfile());
+    old->setUrlRequestInterceptor(nullptr);
+    old->deleteLater();
+    return m_profile;
 }
 
 BrowserProfile::~BrowserProfile()

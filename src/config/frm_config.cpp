@@ -12,6 +12,7 @@
 #include "document/program_values.h"
 #include "document/update_policy.h"
 #include "engine/screen_saver.h"
+#include "platform/log.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
@@ -680,6 +681,16 @@ void frmConfig::closeEvent(QCloseEvent* event)
     if (m_closing)
         return;
     m_closing = true;
+    const QVariant closedBecause = property(kDialogClosedBecause);
+    if (closedBecause.isValid() && !m_accepted) {
+        // Nobody is there to answer for them: nothing is saved.
+        qCWarning(lcGlasspane).noquote()
+            << QStringLiteral("the configuration dialog was closed (%1): %2")
+                   .arg(closedBecause.toString(),
+                        configChanged() ? QStringLiteral("its edits were dropped, nothing saved")
+                                        : QStringLiteral("it held no edits, nothing saved"));
+        setProperty(kDialogClosedBecause, QVariant());
+    }
     // Form_Unload: whatever was not kept is discarded.
     m_configLoaded = false;
     if (!m_accepted)
@@ -750,9 +761,8 @@ void frmConfig::cmdPassword_Click()
     SettingsStore& settings = m_ctx.documents.settings;
     frmPassword dialog(
         m_ctx.lock, *m_runner,
-        [&settings](const QString& scrambled) {
-            // Kept at once; a failed write leaves the new password in force for this run.
-            (void)WriteGeneralOption(settings, keys::Password, scrambled);
+        [&settings](const QString& stored) {
+            return WriteGeneralOption(settings, keys::Password, stored);
         },
         this);
     runModal(dialog);

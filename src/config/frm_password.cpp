@@ -29,8 +29,8 @@ QLineEdit* passwordBox(const char* name, QWidget* parent)
 
 } // namespace
 
-frmPassword::frmPassword(PasswordLock& lock, ModalRunner& runner,
-                         std::function<void(const QString&)> store, QWidget* parent)
+frmPassword::frmPassword(PasswordLock& lock, ModalRunner& runner, PasswordStore store,
+                         QWidget* parent)
     : QDialog(parent), m_lock(lock), m_runner(runner), m_store(std::move(store)),
       m_mode(lock.passwordDialogMode == PasswordDialogMode::Change ? PasswordDialogMode::Change
                                                                    : PasswordDialogMode::Enter)
@@ -121,7 +121,7 @@ void frmPassword::failed(QLineEdit* box, const QString& message)
 void frmPassword::cmdOK_Click()
 {
     if (m_mode == PasswordDialogMode::Enter) {
-        const PasswordCheck check = EnterPassword(m_lock, m_txtNewPass1->text());
+        const PasswordCheck check = EnterPassword(m_lock, m_txtNewPass1->text(), m_store);
         if (check != PasswordCheck::Accepted) {
             failed(m_txtNewPass1, PasswordCheckMessage(check));
             return;
@@ -133,7 +133,7 @@ void frmPassword::cmdOK_Click()
             failed(m_txtOldPass, PasswordCheckMessage(check));
             return;
         }
-        if (check == PasswordCheck::PasswordsDifferent) {
+        if (check == PasswordCheck::PasswordsDifferent || check == PasswordCheck::NotStored) {
             failed(m_txtNewPass1, PasswordCheckMessage(check));
             return;
         }

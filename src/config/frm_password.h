@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/model/config_password.h"
 #include "engine/frontend.h"
 
 #include <QDialog>
@@ -22,9 +23,10 @@ class frmPassword final : public QDialog
     Q_OBJECT
 
 public:
-    // store writes a changed (scrambled) password at once; runner shows the messages.
-    frmPassword(PasswordLock& lock, ModalRunner& runner,
-                std::function<void(const QString& scrambled)> store, QWidget* parent = nullptr);
+    // store writes the stored form of a new password at once (also the new form of a password
+    // kept by earlier versions, once it was typed right); runner shows the messages.
+    frmPassword(PasswordLock& lock, ModalRunner& runner, PasswordStore store,
+                QWidget* parent = nullptr);
 
     PasswordDialogMode mode() const { return m_mode; }
 
@@ -39,7 +41,7 @@ private:
 
     PasswordLock& m_lock;
     ModalRunner& m_runner;
-    std::function<void(const QString&)> m_store;
+    PasswordStore m_store;
     PasswordDialogMode m_mode = PasswordDialogMode::Enter;
 
     QLabel* m_lblOldPass;

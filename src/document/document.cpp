@@ -3,18 +3,19 @@
 #include "document/busy_scope.h"
 #include "document/document_files.h"
 #include "document/ini_files.h"
+#include "document/page_cache.h"
 #include "document/page_variables.h"
 #include "document/paths.h"
 #include "document/program_values.h"
 #include "document/settings.h"
 #include "document/text.h"
 #include "platform/clock.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 namespace glasspane {
@@ -247,10 +248,10 @@ static bool writeDefaultFile(DocumentServices& services, const QString& path)
     const QByteArray bytes = DefaultDocumentText(services.program);
     // Forget any parsed copy first, so that nothing pending is written over the new file.
     (void)services.ini.FlushIni(path);
-    QSaveFile file(LocalPath(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qCWarning(lcDocument, "cannot write the default document into %s: %s", qUtf8Printable(path),
-                  qUtf8Printable(file.errorString()));
+    QString error;
+    if (!WriteWholeFile(LocalPath(path), bytes, &error)) {
+        qCWarning(lcDocument, "cannot write the default document into %s (%s)",
+                  qUtf8Printable(path), qUtf8Printable(error));
         return false;
     }
     return services.ini.FlushIni(path);
@@ -500,11 +501,6 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
     const bool readOnly = options.mode == LoadMode::ReadOnly;
     const QString reported = doc.ReportedProblem;
 
-    if (!readOnly) {
-        AddToRecentFiles(services, documentName);
-        AddToShellRecentDocuments(services.shell, documentName);
-    }
-
     UpdateDefaultDocumentFlag(services, doc, documentPath, documentName);
     if (services.drives)
         services.drives->forgetFailures(); // each load tries a share that failed once more
@@ -562,8 +558,7 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
             } else {
                 // Whatever the file held is kept beside it rather than lost.
                 const QString backup = localPath + QStringLiteral(".bak");
-                QFile::remove(backup);
-                if (QFile::copy(localPath, backup)) {
+                if (CopyFile(localPath, backup)) {
                     reportOnce(doc, QStringLiteral("the document %1 holds no [section]; its text "
                                                    "is kept in %2 and the built-in default "
                                                    "document is written in its place")
@@ -587,16 +582,25 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
         writeDefault = true;
     }
 
+    // Only documents that opened are offered again.
+    auto opened = [&] {
+        if (readOnly)
+            return;
+        AddToRecentFiles(services, documentName);
+        AddToShellRecentDocuments(services.shell, documentName);
+    };
     if (writeDefault && readOnly) {
         LoadDefaultDocument(services, doc, options.expand);
     } else if (writeDefault && WriteDefaultDocument(services, doc, file)) {
         loadContents(services, doc, options.expand);
+        opened();
     } else {
         if (writeDefault)
             problem =
                 QStringLiteral("the default document cannot be written into %1").arg(documentPath);
         if (problem.isEmpty()) {
             loadContents(services, doc, options.expand);
+            opened();
             if (doc.ReportedProblem == reported)
                 doc.ReportedProblem.clear(); // a sound document again
         } else {
@@ -718,11 +722,8 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
 
     const bool saved = batch.commit();
     (void)ini.FlushIni(file);
-    if (!saved) {
-        qCWarning(lcDocument, "cannot save the document %s: %s", qUtf8Printable(file),
-                  qUtf8Printable(ini.errorString()));
+    if (!saved) // the log had the reason from the save itself
         return false;
-    }
     for (int i = 1; i < doc.PageList.size(); ++i)
         doc.PageList[i].Section = kPageSection + QString::number(i);
     if (!ok)

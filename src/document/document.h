@@ -142,6 +142,8 @@ struct DocumentState
     // The last problem LoadDocument reported about the file, so that the reloads of a running
     // show that meet it again do not repeat it.
     QString ReportedProblem;
+    // The document the show cannot keep its position in, and why, as last said on the log.
+    QString PositionProblem;
 
     int pageCount() const { return int(PageList.size()) - 1; }
     int playCount() const { return int(PlayList.size()) - 1; }

@@ -15,7 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QUrl>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
 
 namespace glasspane {
 
@@ -114,6 +118,94 @@ bool IsWebAddress(const QString& text)
            text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
+QString NotADocument(const QString& localPath, const QString& name)
+{
+    const QFileInfo info(localPath);
+    if (!info.exists())
+        return QStringLiteral("%1 does not exist").arg(name);
+    if (!info.isFile())
+        return QStringLiteral("%1 is no file").arg(name);
+    QFile file(localPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1 cannot be read (%2)").arg(name, file.errorString());
+    // A document is INI text: a page of markup only looks like one where a line of it begins
+    // with '['.
+    const QByteArray start = file.read(512).trimmed();
+    if (start.startsWith('<') || start.startsWith("\xEF\xBB\xBF<"))
+        return QStringLiteral("%1 is a web page, not a document").arg(name);
+    if (IniFiles::ReadSectionList(localPath, QStringLiteral(",")).isEmpty())
+        return QStringLiteral("%1 is no document (it holds no [section])").arg(name);
+    return QString();
+}
+
+namespace {
+
+// Fetches the web document at address into localCopy, which it replaces only with a document
+// that arrived whole; "" when it did, else why not (localCopy then stays as it was).
+QString fetchWebDocument(DocumentServices& services, const QString& address,
+                         const QString& localCopy, int maxSeconds, qint64 maxBytes)
+{
+    Internet* internet = services.internet;
+    if (!internet)
+        return QStringLiteral("web documents cannot be fetched here");
+    MakeDirTree(FolderOf(localCopy));
+    // Beside the copy, so that the rename replacing it is atomic.
+    QTemporaryFile fetched(localCopy + QStringLiteral(".XXXXXX"));
+    if (!fetched.open())
+        return QStringLiteral("cannot write beside %1 (%2)").arg(localCopy, fetched.errorString());
+    fetched.close();
+
+    const bool wasOffline = internet->isOffline();
+    internet->setOffline(false);
+    DownloadRequest request;
+    request.url = address;
+    request.targetFile = fetched.fileName();
+    request.maxSeconds = maxSeconds;
+    request.maxBytes = maxBytes;
+    // The window may handle its events while the document arrives.
+    const DownloadResult result = internet->download(request);
+    internet->setOffline(wasOffline);
+
+    if (!result.ok)
+        return QStringLiteral("%1 could not be fetched (%2)").arg(address, result.error);
+    if (result.bytes <= 0)
+        return QStringLiteral("%1 is empty").arg(address);
+    const QString problem = NotADocument(fetched.fileName(), address);
+    if (!problem.isEmpty())
+        return problem;
+    if (::rename(QFile::encodeName(fetched.fileName()).constData(),
+                 QFile::encodeName(localCopy).constData()) != 0)
+        return QStringLiteral("cannot write %1 (%2)").arg(localCopy, qt_error_string(errno));
+    fetched.setAutoRemove(false); // it is the copy now
+    (void)services.ini.FlushIni(localCopy);
+    return QString();
+}
+
+QString webDocumentCopy(DocumentServices& services)
+{
+    return LocalPath(DocumentsFolder(services.registry, services.shell) + kCachedDocumentName);
+}
+
+} // namespace
+
+QString CheckDocumentToOpen(DocumentServices& services, const QString& target, int maxSeconds)
+{
+    BusyScope busy(services.beginBusy, services.endBusy);
+    if (IsWebAddress(target)) {
+        // Bounded as the options of the document in use say.
+        SettingsStore& settings = services.settings;
+        return fetchWebDocument(services, target, webDocumentCopy(services),
+                                maxSeconds > 0 ? maxSeconds : settings.read(keys::MaxTime),
+                                MaxDownloadBytes(settings));
+    }
+    if (IsNetworkPath(target))
+        return QString();
+    const QString local = target.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)
+                              ? LocalPathOfFileUrl(target)
+                              : LocalPath(target);
+    return NotADocument(local, target);
+}
+
 void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
                            const std::function<bool()>& canGoOnline)
 {
@@ -128,37 +220,24 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
     const QString path = program.documentPath;
     const QDateTime now = services.clock.now();
     if (IsWebAddress(path)) {
-        const QString localCopy =
-            DocumentsFolder(services.registry, services.shell) + kCachedDocumentName;
-        Internet* internet = services.internet;
-        if (internet && (!canGoOnline || canGoOnline())) {
-            const bool wasOffline = internet->isOffline();
-            internet->setOffline(false);
-            DownloadRequest request;
-            request.url = path;
-            // The adapter replaces the file only with a whole, non-empty body, so a failed
-            // fetch leaves the last copy in use.
-            request.targetFile = LocalPath(localCopy);
+        const QString localCopy = webDocumentCopy(services);
+        if (services.internet && (!canGoOnline || canGoOnline())) {
+            // Until the document has arrived the program's values still describe the document
+            // in use; a fetch that fails, or brings something that is no document, leaves the
+            // last copy in use.
             // Bounded as the options of its last copy say (the document may hold them).
             program.documentPath = localCopy;
-            request.maxSeconds = services.settings.read(keys::MaxTime);
-            request.maxBytes = MaxDownloadBytes(services.settings);
+            const int maxSeconds = services.settings.read(keys::MaxTime);
+            const qint64 maxBytes = MaxDownloadBytes(services.settings);
             program.documentPath = path;
-            MakeDirTree(FolderOf(request.targetFile));
-            // The window may handle its events while the document arrives: until then the
-            // program's values still describe the document in use.
-            const DownloadResult result = internet->download(request);
-            if (result.ok && !result.notModified && result.bytes > 0) {
+            const QString problem =
+                fetchWebDocument(services, path, localCopy, maxSeconds, maxBytes);
+            if (problem.isEmpty()) {
                 doc.PlayList[0].LastDownload = now;
                 doc.PageList[0].LastDownload = now;
             } else {
-                qCInfo(lcDocument,
-                       "the document %s could not be fetched (%s); the last copy "
-                       "is used",
-                       qUtf8Printable(path), qUtf8Printable(result.error));
+                qCInfo(lcDocument, "%s; the last copy is used", qUtf8Printable(problem));
             }
-            (void)services.ini.FlushIni(localCopy);
-            internet->setOffline(wasOffline);
         }
         program.documentName = path;
         program.documentSource = DocumentSource::Web;
@@ -215,6 +294,41 @@ void UpdateDefaultDocumentFlag(DocumentServices& services, DocumentState& doc,
         !current.isEmpty() && SameDocument(current, DefaultDocumentPath(services));
 }
 
+QString WriteRefusal(const QString& localPath)
+{
+    const QFileInfo file(localPath);
+    const QByteArray folder = QFile::encodeName(file.absolutePath());
+    // A save makes a new file in the folder and renames it over the old one.
+    if (::access(folder.constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("%1: %2").arg(file.absolutePath(), qt_error_string(errno));
+    if (file.exists() && ::access(QFile::encodeName(localPath).constData(), W_OK) != 0)
+        return qt_error_string(errno);
+    return QString();
+}
+
+void ReportPositionNotKept(DocumentServices& services, DocumentState& doc)
+{
+    const QString path = services.program.documentPath;
+    SettingsStore& settings = services.settings;
+    QString problem;
+    if (!path.isEmpty() && !services.ini.isReadOnly(path) &&
+        settings.ParamsLocation() == SettingsLocation::Document &&
+        settings.read(keys::FirstPageIsLastPage))
+        problem = WriteRefusal(LocalPath(path));
+    if (problem.isEmpty()) {
+        doc.PositionProblem.clear();
+        return;
+    }
+    services.ini.failureAlreadySaid(path);
+    if (doc.PositionProblem == path + problem)
+        return;
+    doc.PositionProblem = path + problem;
+    qCWarning(lcDocument,
+              "the document %s cannot be written (%s): the show plays it, but its position is "
+              "not kept for the next start",
+              qUtf8Printable(path), qUtf8Printable(problem));
+}
+
 QStringList ReadRecentFiles(DocumentServices& services)
 {
     return services.settings.readNumbered(Setting::RecentFile);
@@ -260,7 +374,7 @@ QString CopyIntoFolder(const QString& path, const QString& folder)
     MakeDirTree(target);
     while (QFileInfo::exists(target + name))
         name.prepend(QLatin1Char('1'));
-    if (!QFile::copy(source, target + name))
+    if (!CopyFile(source, target + name))
         return QString();
     return target + name;
 }

@@ -47,6 +47,19 @@ bool IsWebAddress(const QString& text);
 void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
                            const std::function<bool()>& canGoOnline = {});
 
+// Why the file at localPath is no document that can be opened: it does not exist or cannot be
+// read, it is a web page, or it holds no [section]; "" for a document. name is how the
+// reason names it.
+QString NotADocument(const QString& localPath, const QString& name);
+
+// Checks a document about to be opened in place of the one in use (gpane open, the
+// configuration dialog's Open): "" when it can be opened, else why not. A web document is
+// fetched (within maxSeconds, 0: the MaxTime setting) and replaces the local copy only when it
+// is a document that arrived whole; nothing else is written, whatever the answer. A document
+// on a network share is checked when it is loaded.
+[[nodiscard]] QString CheckDocumentToOpen(DocumentServices& services, const QString& target,
+                                          int maxSeconds = 0);
+
 // A document named on the command line: a relative path made absolute from startFolder (the
 // folder the program was started in); addresses, network and absolute paths as they are.
 QString AbsoluteDocumentPath(const QString& path, const QString& startFolder);
@@ -60,6 +73,15 @@ bool SameDocument(const QString& a, const QString& b);
 // (SameDocument) as DefaultDocumentPath().
 void UpdateDefaultDocumentFlag(DocumentServices& services, DocumentState& doc,
                                const QString& documentPath, const QString& documentName);
+
+// Why the program cannot replace the file at localPath (its folder or the file refuses
+// writing: "Permission denied", "Read-only file system"); "" when it can.
+QString WriteRefusal(const QString& localPath);
+
+// The show keeps its position (FirstPage) in the document when the parameters live there:
+// when the document cannot be written, says so on the log, once for as long as it cannot, and
+// keeps the failed writes of the position from saying it again at every page.
+void ReportPositionNotKept(DocumentServices& services, DocumentState& doc);
 
 // The recent-file list, most recent first.
 QStringList ReadRecentFiles(DocumentServices& services);

@@ -2,13 +2,13 @@
 
 #include "document/ini_lines.h"
 #include "document/text.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <vector>
 
@@ -369,6 +369,7 @@ struct IniFiles::Impl
     QHash<QString, int> batches;                       // open batches by absolute path
     QSet<QString> readOnly;                            // by absolute path
     QString lastError;                                 // why the last failed save failed
+    WriteFaults faults;                                // said once per path and reason
     // The last name asked for and its absolute path: callers read many keys of one file.
     QString lastName;
     QString lastPath;
@@ -427,13 +428,22 @@ struct IniFiles::Impl
     {
         TextFormat format = parsed.format;
         const QByteArray bytes = EncodeIniText(parsed.text(), format);
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-            lastError = out.errorString();
+        // What the disk holds already is not written again: a save that changed nothing
+        // leaves the file (and its time) alone.
+        QFile held(path);
+        const bool same = parsed.exists && held.open(QIODevice::ReadOnly) &&
+                          held.size() == bytes.size() && held.readAll() == bytes;
+        held.close();
+        QString error;
+        if (!same && !WriteWholeFile(path, bytes, &error)) {
+            lastError = error;
+            faults.failed(path, error, QStringLiteral("it keeps what it held"));
             // The disk keeps the old file: forget the copy so the next read sees it.
             files.remove(path);
             return false;
         }
+        if (!same)
+            faults.written(path);
         parsed.format = format;
         parsed.exists = true;
         parsed.dirty = false;
@@ -777,6 +787,12 @@ bool IniFiles::FlushIni(const QString& file)
 QString IniFiles::errorString() const
 {
     return d->lastError;
+}
+
+void IniFiles::failureAlreadySaid(const QString& file)
+{
+    if (!file.isEmpty())
+        d->faults.alreadySaid(d->pathOf(file));
 }
 
 void IniFiles::setReadOnly(const QString& file, bool readOnly)

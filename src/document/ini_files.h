@@ -74,6 +74,10 @@ public:
     [[nodiscard]] bool FlushIni(const QString& file);
     // Why the last save that failed failed ("Permission denied").
     QString errorString() const;
+    // A failed save is said on the log once (path and reason) for as long as the same reason
+    // lasts. A file already said to be unwritable (a warning at start) is not said again until
+    // it has been saved.
+    void failureAlreadySaid(const QString& file);
 
     // A file this program must never change (one that is not a document): every write to it
     // fails and leaves it as it is.

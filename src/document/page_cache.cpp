@@ -1,5 +1,6 @@
 #include "document/page_cache.h"
 
+#include "document/page_copy.h"
 #include "document/page_variables.h"
 #include "document/paths.h"
 #include "document/program_values.h"
@@ -8,13 +9,13 @@
 #include "platform/clock.h"
 #include "platform/internet.h"
 #include "platform/shell.h"
+#include "platform/whole_file.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QSaveFile>
 #include <QUrl>
 #include <optional>
 #include <unistd.h>
@@ -129,11 +130,8 @@ void keepContentType(const QString& localFile, const QString& contentType)
         QFile::remove(contentTypeFile(localFile));
         return;
     }
-    QSaveFile file(contentTypeFile(localFile));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(media.toLatin1() + '\n');
-        (void)file.commit();
-    }
+    // Without it the copy is shown by its name's type: nothing is lost when this fails.
+    (void)WriteWholeFile(contentTypeFile(localFile), media.toLatin1() + '\n');
 }
 
 bool isFileNameSuffix(const QString& suffix)
@@ -178,7 +176,9 @@ QString CachePath(const CacheServices& services)
 
 QString CacheFileName(const QString& url)
 {
-    const QString key = cacheKey(url);
+    // The fragment is the browser's business, never the server's: the slides of a deck
+    // ("deck.html#/3") are one page, fetched and kept once.
+    const QString key = cacheKey(url.left(url.indexOf(QLatin1Char('#'))));
     QByteArray bytes(key.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < key.size(); ++i)
         bytes[i] = char(key[i].unicode() & 0xFF);
@@ -222,6 +222,27 @@ bool IsCacheableAddress(const QString& url)
     return url.startsWith(kHttp) || url.startsWith(kHttps);
 }
 
+DownloadResult RefreshCopy(CacheServices& services, const QString& url, const QString& localFile,
+                           int maxSeconds)
+{
+    OnlineForAWhile online(services.internet);
+    QDir().mkpath(QFileInfo(localFile).absolutePath());
+    DownloadRequest request = boundedRequest(services, url);
+    request.maxSeconds = maxSeconds;
+    request.targetFile = localFile;
+    if (QFileInfo::exists(localFile))
+        request.ifModifiedSince = modificationTime(localFile);
+    const DownloadResult result = services.internet.download(request);
+    if (result.ok && !result.notModified && result.bytes > 0) {
+        // Without Last-Modified the copy is as new as this fetch.
+        const QDateTime remote =
+            result.lastModified.isValid() ? result.lastModified : services.clock.now();
+        SetFileTimes(localFile, remote, remote, remote);
+        keepContentType(localFile, result.contentType);
+    }
+    return result;
+}
+
 QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url, bool wantText)
 {
     if (!IsCacheableAddress(url)) {
@@ -239,27 +260,15 @@ QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url,
     const bool exists = QFileInfo::exists(localFile);
     if ((!policyOffline || !exists) &&
         (CheckConnection(services) || services.update.ForceReconnect)) {
-        OnlineForAWhile online(services.internet);
-        QDir().mkpath(folder);
-        DownloadRequest request = boundedRequest(services, url);
-        request.targetFile = localFile;
-        if (exists)
-            request.ifModifiedSince = modificationTime(localFile);
-        const DownloadResult result = services.internet.download(request);
-        const QDateTime now = services.clock.now();
+        const DownloadResult result =
+            RefreshCopy(services, url, localFile, services.update.MaxTime);
         if (!result.ok && result.error != QLatin1String("offline"))
-            qCInfo(lcDocument, "%s could not be fetched (%s); the copy in the cache stays",
-                   qUtf8Printable(url), qUtf8Printable(result.error));
-        if (result.ok && result.notModified) {
-            // A confirmed current copy counts as fetched, or the update would never end.
-            entry.LastDownload = now;
-        } else if (result.ok && result.bytes > 0) {
-            entry.LastDownload = now;
-            // Without Last-Modified the copy is as new as this fetch.
-            const QDateTime remote = result.lastModified.isValid() ? result.lastModified : now;
-            SetFileTimes(localFile, remote, remote, remote);
-            keepContentType(localFile, result.contentType);
-        }
+            qCInfo(lcDocument, "%s could not be fetched (%s); %s", qUtf8Printable(url),
+                   qUtf8Printable(result.error),
+                   exists ? "the copy in the cache stays" : "there is no copy in the cache");
+        // A confirmed current copy counts as fetched, or the update would never end.
+        if (result.ok && (result.notModified || result.bytes > 0))
+            entry.LastDownload = services.clock.now();
     }
     // Whatever the network did, the copy in the cache is the answer.
     return wantText ? ReadTextFile(localFile) : localFile;
@@ -273,21 +282,58 @@ QString CachedContentType(const QString& localFile)
     return QString::fromLatin1(file.readLine(256)).trimmed();
 }
 
+QMimeType CachedCopyType(const QString& localFile)
+{
+    const QMimeDatabase mimes;
+    const QString kept = CachedContentType(localFile);
+    if (!kept.isEmpty())
+        return mimes.mimeTypeForName(kept);
+    // A copy from before types were kept: its name tells, else (".tmp") its content.
+    const QFileInfo copy(localFile);
+    return copy.suffix().compare(QLatin1String("tmp"), Qt::CaseInsensitive) == 0
+               ? mimes.mimeTypeForFile(copy, QMimeDatabase::MatchContent)
+               : mimes.mimeTypeForFile(copy, QMimeDatabase::MatchExtension);
+}
+
+namespace {
+
+bool browserShowsType(const QMimeType& type)
+{
+    const QString name = type.name();
+    if (name.startsWith(QLatin1String("image/")) || name.startsWith(QLatin1String("video/")) ||
+        name.startsWith(QLatin1String("audio/")))
+        return true;
+    for (const char* shown : {"text/html", "application/xhtml+xml", "application/pdf", "text/plain",
+                              "application/ogg"}) {
+        if (type.inherits(QLatin1String(shown)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool BrowserShowsCopy(const QString& localFile)
+{
+    return browserShowsType(CachedCopyType(localFile));
+}
+
+bool BrowserShowsAddress(const QString& address)
+{
+    const QString name = QUrl(address).fileName();
+    const QList<QMimeType> types = QMimeDatabase().mimeTypesForFileName(name);
+    return types.isEmpty() || browserShowsType(types.first());
+}
+
 QString ViewableCopy(const CacheServices&, const QString& localFile)
 {
     const QFileInfo copy(localFile);
     if (!copy.isFile())
         return localFile;
+    if (PageCopyCurrent(localFile))
+        return ShownPageOf(localFile);
     const QString extension = copy.suffix().toLower();
-    const QString kept = CachedContentType(localFile);
-    const QMimeDatabase mimes;
-    QMimeType type;
-    if (!kept.isEmpty()) {
-        type = mimes.mimeTypeForName(kept);
-    } else if (extension == QLatin1String("tmp")) {
-        // A copy from before types were kept: its content tells.
-        type = mimes.mimeTypeForFile(copy, QMimeDatabase::MatchContent);
-    }
+    const QMimeType type = CachedCopyType(localFile);
     if (!type.isValid() || type.isDefault() || type.suffixes().contains(extension))
         return localFile;
     const QString suffix = type.preferredSuffix();
@@ -418,8 +464,8 @@ bool CopyFile(const QString& from, const QString& to)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    WholeFile out(target);
+    if (!out.open())
         return false;
     char buffer[64 * 1024];
     for (;;) {
@@ -428,7 +474,7 @@ bool CopyFile(const QString& from, const QString& to)
             return false;
         if (n == 0)
             break;
-        if (out.write(buffer, n) != n)
+        if (!out.write(buffer, n))
             return false;
     }
     const QDateTime written = QFileInfo(source).lastModified();

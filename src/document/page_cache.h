@@ -1,8 +1,10 @@
 #pragma once
 
 #include "document/document.h"
+#include "platform/internet.h"
 
 #include <QDateTime>
+#include <QMimeType>
 #include <QString>
 #include <functional>
 
@@ -59,10 +61,10 @@ qint64 MaxDownloadBytes(SettingsStore& settings);
 // CachePathIsWindowsTemp is on (or no folder is configured), else CachePath.
 QString CachePath(const CacheServices& services);
 
-// The cache file name of an address: the MD5 digest of the address without a leading
-// "http://" (lower case only; "https://" stays part of it), one byte per UTF-16 code unit (its
-// low 8 bits), in lower-case hex, then "." and the text after the last "." when that is 1 to
-// 4 letters, digits, '_' or '-'; "tmp" otherwise.
+// The cache file name of an address: the MD5 digest of the address without its fragment ("#...")
+// and without a leading "http://" (lower case only; "https://" stays part of it), one byte per
+// UTF-16 code unit (its low 8 bits), in lower-case hex, then "." and the text after the last "."
+// when that is 1 to 4 letters, digits, '_' or '-'; "tmp" otherwise.
 QString CacheFileName(const QString& url);
 // The name earlier versions used: the lower-cased letters, digits, '.', '_' and '-' of the
 // address without "http://", the last 32 of them, + ".tmp"; "gpane.tmp" when none is left.
@@ -84,11 +86,32 @@ bool IsCacheableAddress(const QString& url);
 // wantText the file's text (lines each followed by CR LF; "" when there is no file).
 QString FetchPage(CacheServices& services, PageEntry& entry, const QString& url, bool wantText);
 
+// Fetches url into the cache file localFile when the server has a newer copy than the file
+// (If-Modified-Since its time), within maxSeconds and MaxDownloadSize: the file is replaced only
+// by a whole body, its time becomes the server's Last-Modified (else now) and the type the
+// server sent is kept beside it. Goes on-line for the transfer whatever the policy says: the
+// caller decided.
+DownloadResult RefreshCopy(CacheServices& services, const QString& url, const QString& localFile,
+                           int maxSeconds);
+
 // The type the server sent with a cached copy, kept beside it ("<copy>.type"); "" when none
 // was kept (a copy fetched by an earlier version).
 QString CachedContentType(const QString& localFile);
+// The type of a cached copy: the one the server sent, else the one its name tells, else for
+// ".tmp" the one its content tells.
+QMimeType CachedCopyType(const QString& localFile);
+// Whether the browser shows the cached copy itself (a web page, text, a picture, a PDF, a
+// sound or a video): for those SeparateProc does not apply, as the desktop's program for a web
+// page would be another browser, outside the show's lists.
+bool BrowserShowsCopy(const QString& localFile);
+// The same, told before anything is fetched, from the name the address ends in: an address
+// whose name tells no type (a web page, "report.php") is taken for what the browser shows, as
+// its server most likely sends a page.
+bool BrowserShowsAddress(const QString& address);
 
-// What the browser is given to show a cached copy as the page it is. A copy whose name does not
+// What the browser is given to show a cached copy as the page it is. A web page whose page to
+// show (MakePageCopy) was made since the copy was last fetched is shown through that. A copy
+// whose name does not
 // tell its type (".tmp": its address had no usable extension, or a server-side one such as
 // ".php") is shown through a file beside it named after its type ("<copy>.html" for a page),
 // made afresh from the copy each time: the type the server sent, else for ".tmp" the one its

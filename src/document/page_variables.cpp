@@ -130,6 +130,21 @@ QStringList collectFilesAnywhere(const QString& folder, const QString& pattern, 
     return found;
 }
 
+// The address without control characters (line ends, tabs, escapes...): they would reach the
+// browser as %0D%0A and the log as lines of their own. Most addresses have none.
+QString withoutControlCharacters(const QString& address)
+{
+    const auto control = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+    };
+    if (std::none_of(address.cbegin(), address.cend(), control))
+        return address;
+    QString clean = address;
+    clean.removeIf(control);
+    return clean;
+}
+
 QStringList nameFilters(const QString& pattern)
 {
     QStringList filters{pattern};
@@ -392,6 +407,40 @@ private:
     std::vector<Span> m_spans;
 };
 
+// The units that end a line: LF, VT, FF, CR, NEL, and the Unicode line and paragraph
+// separators.
+bool isLineEnd(char16_t c)
+{
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+// The first line end at or after from; text.size() when none (the end of the text ends the
+// last line).
+class LineEnds
+{
+public:
+    explicit LineEnds(QStringView text) : m_text(text) {}
+
+    qsizetype next(qsizetype from)
+    {
+        // No line end lies between the last question and its answer.
+        if (from >= m_from && from <= m_answer)
+            return m_answer;
+        qsizetype at = from;
+        const char16_t* units = m_text.utf16();
+        while (at < m_text.size() && !isLineEnd(units[at]))
+            ++at;
+        m_from = from;
+        m_answer = at;
+        return at;
+    }
+
+private:
+    QStringView m_text;
+    qsizetype m_from = -1;
+    qsizetype m_answer = -1;
+};
+
 } // namespace
 
 QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patterns,
@@ -429,13 +478,17 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
     // Each pair remembers where its prefix and its end mark were last found. Positions only
     // move forward, so a remembered position at or after the scan position is still the next
     // one, and every stretch of text is searched at most once per pattern.
+    // A value never runs past the end of its line: a CSV file gives one value per row, and no
+    // line end reaches an address or a log line.
     struct PairState
     {
-        qsizetype start = -1; // prefix position
-        qsizetype end = -1;   // end mark position (at or after start + prefix length)
-        bool dead = false;    // prefix or end mark found no more
+        qsizetype start = -1;   // prefix position
+        qsizetype end = -1;     // value end (at or after start + prefix length)
+        bool atLineEnd = false; // the value ends at a line end, not at its end mark
+        bool dead = false;      // the prefix is found no more
     };
     std::vector<PairState> states(pairs.size());
+    LineEnds lineEnds(text);
 
     // Brings pair j up to date for scan position p; false when it can match no more.
     auto update = [&](int j, qsizetype p) -> bool {
@@ -452,11 +505,10 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
         }
         const qsizetype valueStart = s.start + pair.prefix.size();
         if (s.end < valueStart) {
-            s.end = pair.end.find(valueStart);
-            if (s.end < 0) {
-                s.dead = true;
-                return false;
-            }
+            const qsizetype lineEnd = lineEnds.next(valueStart);
+            const qsizetype mark = pair.end.find(valueStart);
+            s.atLineEnd = mark < 0 || mark > lineEnd;
+            s.end = s.atLineEnd ? lineEnd : mark;
         }
         return true;
     };
@@ -468,6 +520,9 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
         const PairState& s = states[std::size_t(j)];
         const Pair& pair = pairs[std::size_t(j)];
         const qsizetype valueStart = s.start + pair.prefix.size();
+        // A line with nothing after the prefix holds no value; the scan goes on after it.
+        if (s.atLineEnd && s.end == valueStart)
+            return s.end < text.size() ? s.end + 1 : -1;
         if (seen.insert(valueStart, s.end - valueStart)) {
             values.append(text.mid(valueStart, s.end - valueStart));
             if (values.size() >= maxValues) {
@@ -477,6 +532,8 @@ QStringList ScanValueFile(const QString& text, const QVector<ValuePattern>& patt
                 return -1;
             }
         }
+        if (s.atLineEnd)
+            return s.end; // the next line
         // An empty suffix ends at the next prefix, which starts the next match.
         return s.end + pair.suffixSize;
     };
@@ -638,6 +695,7 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
                                page.Var1Type == VarFile || page.Var1Type == VarFavorites ||
                                page.Var1Type == VarShortcuts || page.Var1Type == VarHtmlFiles;
         if (!context.VarSubst || !hasValues) {
+            entry.URL = withoutControlCharacters(entry.URL);
             playList.append(entry);
             continue;
         }
@@ -648,7 +706,8 @@ void ExpandPageList(QVector<PageEntry>& pageList, QVector<PlayEntry>& playList,
         playList.reserve(playList.size() + values.size());
         int accepted = 0;
         for (const QString& value : values) {
-            const QString address = ReplaceAll(page.URL, placeholder, value);
+            const QString address =
+                withoutControlCharacters(ReplaceAll(page.URL, placeholder, value));
             // Asked about as the browser will load it (a scheme-less address over http), which
             // only the lists care about.
             if (restricted(lists ? ShownAddress(address) : address))

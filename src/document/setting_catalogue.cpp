@@ -66,6 +66,7 @@ constexpr std::array kSettings{
     row(keys::HelpEnabled, "HelpEnabled", P::Params, 1),
     row(keys::HelpURL, "HelpURL", P::Params, 0, "documentation.html", F::RelativeToResources),
     row(keys::ScreenSaveMinTime, "ScreenSaveMinTime", P::Params, 2, "", F::ReadOnly, 1),
+    row(keys::AutoplaySound, "AutoplaySound", P::Params, 1, "", F::ReadOnly),
     row(keys::AutoReboot, "AutoReboot", P::Params, 0),
     row(keys::RebootTime, "RebootTime", P::Params, 0, "00:00", F::TimeHHMM),
     row(keys::ForceReboot, "ForceReboot", P::Params, 0),
@@ -87,6 +88,7 @@ constexpr std::array kSettings{
     // 0 here: the caller sizes the limit from the machine's memory. 0 stored: no limit.
     row(keys::RendererMemoryLimit, "RendererMemoryLimit", P::Auto, 0, "", F::ReadOnly, 0, 1 << 30),
     row(keys::RendererMaxHours, "RendererMaxHours", P::Auto, 24, "", F::ReadOnly, 0, 1000000),
+    row(keys::KeepVisitorData, "KeepVisitorData", P::Auto, 0, "", F::ReadOnly),
     row(keys::LastUpdateOccuredDate, "LastUpdateOccuredDate", P::Auto, 0, "",
         F::DefaultDocumentOnly),
     row(keys::LastUpdateOccuredTime, "LastUpdateOccuredTime", P::Auto, 0, "",

@@ -36,6 +36,7 @@ enum class Setting {
     HelpEnabled,
     HelpURL,
     ScreenSaveMinTime,
+    AutoplaySound, // media with sound play without a visitor's gesture
     AutoReboot,
     RebootTime,
     ForceReboot,
@@ -56,6 +57,7 @@ enum class Setting {
     MaxDownloadSize,     // megabytes
     RendererMemoryLimit, // MiB of the program's processes before the web page is renewed
     RendererMaxHours,    // hours a web page serves before it is renewed
+    KeepVisitorData,     // a visitor's cookies, storage and typed addresses outlive the visit
     LastUpdateOccuredDate,
     LastUpdateOccuredTime,
     UpdateASAPDate,
@@ -119,6 +121,7 @@ inline constexpr SettingKey<bool> ToolNavLocked{Setting::ToolNavLocked};
 inline constexpr SettingKey<bool> HelpEnabled{Setting::HelpEnabled};
 inline constexpr SettingKey<QString> HelpURL{Setting::HelpURL};
 inline constexpr SettingKey<qint32> ScreenSaveMinTime{Setting::ScreenSaveMinTime};
+inline constexpr SettingKey<bool> AutoplaySound{Setting::AutoplaySound};
 inline constexpr SettingKey<bool> AutoReboot{Setting::AutoReboot};
 inline constexpr SettingKey<QString> RebootTime{Setting::RebootTime};
 inline constexpr SettingKey<bool> ForceReboot{Setting::ForceReboot};
@@ -138,6 +141,7 @@ inline constexpr SettingKey<QString> CachePath{Setting::CachePath};
 inline constexpr SettingKey<qint32> MaxDownloadSize{Setting::MaxDownloadSize};
 inline constexpr SettingKey<qint32> RendererMemoryLimit{Setting::RendererMemoryLimit};
 inline constexpr SettingKey<qint32> RendererMaxHours{Setting::RendererMaxHours};
+inline constexpr SettingKey<bool> KeepVisitorData{Setting::KeepVisitorData};
 inline constexpr SettingKey<QString> LastUpdateOccuredDate{Setting::LastUpdateOccuredDate};
 inline constexpr SettingKey<QString> LastUpdateOccuredTime{Setting::LastUpdateOccuredTime};
 inline constexpr SettingKey<QString> UpdateASAPDate{Setting::UpdateASAPDate};

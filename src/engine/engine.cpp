@@ -7,6 +7,8 @@
 #include "platform/browser.h"
 #include "platform/clock.h"
 
+#include <utility>
+
 namespace glasspane {
 
 Q_LOGGING_CATEGORY(lcShow, "glasspane.show", QtWarningMsg)
@@ -33,6 +35,12 @@ QString RunStateName(RunState state)
 }
 
 namespace {
+
+// A page that finished loading after its time was over is seen this long, from the moment it is
+// on screen. The word that a page is on screen is waited for this long after its completion
+// (longer than the browser waits for a paint).
+constexpr int kLateStaySeconds = 2;
+constexpr int kPaintWaitSeconds = 5;
 
 // "/C" (also "/C:handle") or "-C" as the first word; a path such as "/cfg/show.gpn" is not one.
 bool hasConfigSwitch(const QString& commandLine)
@@ -117,20 +125,33 @@ void Engine::EngineTick()
 {
     if (m_state.ProcessEnded)
         return;
+    const bool configuring =
+        m_state.CurrentState == RunState::CONFIG || m_state.CurrentState == RunState::WAITCONFIG;
     if (!m_state.cursorRemembered) {
         RememberCursor();
-    } else if (m_state.CurrentState != RunState::CONFIG &&
-               m_state.CurrentState != RunState::WAITCONFIG && !m_configCommandLine) {
+    } else if (!m_configCommandLine) {
         const QPoint pos = m_ports.desktop.cursorPos();
-        if (pos != m_state.cursorRef)
-            OnActivity();
+        if (pos != m_state.cursorRef) {
+            if (!configuring) {
+                OnActivity();
+            } else {
+                // At the dialogs a moving mouse only says that someone is there: it ends
+                // nothing and switches to nothing.
+                NoteActivity();
+                RememberCursor();
+            }
+        }
     }
+    // Also while the password dialog holds the step below.
+    if (configuring)
+        closeIdleDialogs(now());
 
     if (!m_state.EngineBusy) {
         m_state.EngineBusy = true;
         RunEngine();
         m_state.EngineBusy = false;
     }
+    notePlaying(now());
 
     if (!m_settings.TopMost && m_state.CurrentState != RunState::FINPROG && !m_state.ProcessEnded) {
         const ToolBar bar = m_state.NavigationMode ? ToolBar::Nav : ToolBar::Run;
@@ -186,8 +207,10 @@ void Engine::stepInit()
         PageInfo splash = GetPageInfo(0);
         if (m_configSwitch)
             splash.url = m_ports.program.resourceFolder + QStringLiteral("/index.html");
-        if (splash.url != m_slot.Url)
+        if (splash.url != m_slot.Url) {
+            m_slot.Position = 0;
             BrowseTo(splash.url, splash.time, splash.hide, splash.cached, splash.separate);
+        }
         m_state.EngineInitialised = true;
         RememberCursor();
     }
@@ -214,6 +237,7 @@ void Engine::stepNavigate()
             // (The start page already on screen is not loaded again: nothing to renew for.)
             if (!splashOnScreen(info.url) && !m_state.NavigationMode && m_hooks.betweenPages)
                 m_hooks.betweenPages();
+            m_slot.Position = m_seq.CurrentPage;
             BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
         }
         SetState(RunState::WAITTIME);
@@ -246,7 +270,8 @@ void Engine::stepWaitTime()
         const EngineTime t = now();
         if (passed(m_slot.StartTime, m_slot.Time, t)) {
             if (m_slot.Loaded) {
-                advancePage();
+                if (!heldOnScreen(t))
+                    advancePage();
             } else if (passed(m_slot.StartTime, m_settings.MaxTime, t)) {
                 qCWarning(lcShow).noquote()
                     << QStringLiteral("%1 did not finish loading in %2 s; the show moves on")
@@ -272,10 +297,82 @@ QString Engine::entryName() const
     return QStringLiteral("The page %1").arg(m_slot.Url);
 }
 
+bool Engine::heldOnScreen(EngineTime t) const
+{
+    // Shown without a load (the start page kept, black behind a program): nothing to wait for.
+    if (m_slot.LoadedAt == 0)
+        return false;
+    if (m_slot.OnScreenSince == 0)
+        return !passed(m_slot.LoadedAt, kPaintWaitSeconds, t);
+    return m_slot.Late && !passed(m_slot.OnScreenSince, kLateStaySeconds, t);
+}
+
 void Engine::PageLoaded()
 {
+    const EngineTime t = now();
+    if (!m_slot.Loaded) {
+        m_slot.LoadedAt = t;
+        m_slot.OnScreenSince = 0;
+    }
+    // Its time ran out while it loaded: it is seen all the same, never skipped unseen.
+    if (!m_slot.Loaded && m_slot.Time != 0 && m_state.CurrentState == RunState::WAITTIME &&
+        !m_state.NavigationMode && passed(m_slot.StartTime, m_slot.Time, t)) {
+        m_slot.Late = true;
+        qCWarning(lcShow).noquote()
+            << QStringLiteral("%1 finished loading after its time of %2 s was over (in %3 s); "
+                              "it stays on screen for %4 s")
+                   .arg(entryName())
+                   .arg(m_slot.Time)
+                   .arg(double(t - m_slot.StartTime) / 1000.0, 0, 'f', 1)
+                   .arg(kLateStaySeconds);
+    }
     m_slot.Loaded = true;
     m_seq.FailStreak = 0;
+    m_health.lastCompleted = now();
+}
+
+void Engine::PageLoadStarted(const QString& target)
+{
+    if (m_slot.Loaded || m_slot.Failed || m_slot.Target.isEmpty() || target != m_slot.Target)
+        return;
+    m_slot.Started = true;
+    m_slot.StartTime = now();
+}
+
+void Engine::notePlaying(EngineTime t)
+{
+    const RunState s = m_state.CurrentState;
+    const bool playing =
+        !m_state.NavigationMode && !m_configCommandLine &&
+        (s == RunState::INIT || s == RunState::NAVIGATE || s == RunState::WAITTIME);
+    if (playing && !m_wasPlaying)
+        m_health.playingSince = t;
+    m_wasPlaying = playing;
+}
+
+int Engine::LongestPageTime() const
+{
+    const DocumentState& doc = m_ports.document;
+    int longest = doc.HomeAsSplash ? (doc.DefaultTime != 0 ? doc.DefaultTime : 10) : 2;
+    for (int i = 1; i <= PageCount(); ++i) {
+        const PlayEntry& e = doc.PlayList[i];
+        longest = qMax(longest, e.DefaultTime ? doc.DefaultTime : e.Time);
+    }
+    return longest;
+}
+
+bool Engine::Stalled() const
+{
+    if (!m_wasPlaying || (m_slot.Time == 0 && m_slot.Loaded))
+        return false;
+    const EngineTime since = qMax(m_health.lastCompleted, m_health.playingSince);
+    return passed(since, qint64(LongestPageTime()) + m_settings.MaxTime, now());
+}
+
+void Engine::PageOnScreen()
+{
+    if (m_slot.LoadedAt != 0 && m_slot.OnScreenSince == 0)
+        m_slot.OnScreenSince = now();
 }
 
 void Engine::PageFailed(const QString& target, const QString& reason)
@@ -288,6 +385,8 @@ void Engine::PageFailed(const QString& target, const QString& reason)
     }
     m_slot.Failed = true;
     m_slot.FailReason = reason;
+    m_slot.FailedBrowse = m_slot.Browsed;
+    m_slot.FailedUrl = m_slot.Url;
     // (Said from within BrowseTo, the failure finds the show still in NAVIGATE.)
     const bool moving = !m_state.NavigationMode && (m_state.CurrentState == RunState::WAITTIME ||
                                                     m_state.CurrentState == RunState::NAVIGATE);
@@ -314,9 +413,62 @@ void Engine::stepWaitSaver()
         passed(m_state.LastActivity, m_settings.ScreenSaveTimeOut, now())) {
         SetState(RunState::INIT);
         RememberCursor();
+        showTakesOver();
         EnterSaverMode();
     }
     RefreshToolBars();
+}
+
+void Engine::showTakesOver()
+{
+    // Nothing a visitor or a page left open stays over the show, or under it.
+    m_ports.frontend.closeDialogs(QStringLiteral("the show takes over"));
+    // The show's pages ask nobody anything.
+    m_ports.browser.setSilent(true);
+}
+
+void Engine::closeIdleDialogs(EngineTime t)
+{
+    if (m_configCommandLine || !m_settings.SaverRestart ||
+        !passed(m_state.LastActivity, m_settings.ScreenSaveTimeOut, t) ||
+        m_idleClosedFor == m_state.LastActivity)
+        return;
+    m_idleClosedFor = m_state.LastActivity;
+    qCWarning(lcShow).noquote()
+        << QStringLiteral("nobody used the configuration for %1 s: its dialogs are closed, "
+                          "nothing is saved, and the show goes on")
+               .arg(m_settings.ScreenSaveTimeOut);
+    m_ports.frontend.closeDialogs(
+        QStringLiteral("nobody used it for %1 s").arg(m_settings.ScreenSaveTimeOut));
+}
+
+bool Engine::UnlockConfiguration()
+{
+    PasswordLock& lock = m_ports.lock;
+    if (!lock.storedPassword.isEmpty() && !lock.isUnlocked()) {
+        lock.passwordDialogMode = PasswordDialogMode::Enter;
+        if (m_settings.TopMost)
+            MainNotTopmost();
+        // Modal: ticks arriving meanwhile find EngineBusy set and skip their step.
+        const bool busy = std::exchange(m_state.EngineBusy, true);
+        m_ports.frontend.runPasswordDialog(lock);
+        m_state.EngineBusy = busy;
+        if (m_settings.TopMost)
+            MainTopmost();
+    }
+    return lock.isUnlocked();
+}
+
+bool Engine::RunGuarded(const std::function<void()>& action)
+{
+    // Unlocked already while the configuration dialog is open: it stays so.
+    const bool wasUnlocked = m_ports.lock.isUnlocked();
+    if (!UnlockConfiguration())
+        return false;
+    action();
+    if (!wasUnlocked)
+        m_ports.lock.unlockedPassword.clear();
+    return true;
 }
 
 void Engine::stepConfig()
@@ -324,16 +476,7 @@ void Engine::stepConfig()
     HighlightForState(RunState::CONFIG);
     PasswordLock& lock = m_ports.lock;
     Frontend& fe = m_ports.frontend;
-    if (!lock.storedPassword.isEmpty() && !lock.isUnlocked()) {
-        lock.passwordDialogMode = PasswordDialogMode::Enter;
-        if (m_settings.TopMost)
-            MainNotTopmost();
-        // Modal: ticks arriving meanwhile find EngineBusy set and skip their step.
-        fe.runPasswordDialog(lock);
-        if (m_settings.TopMost)
-            MainTopmost();
-    }
-    if (lock.isUnlocked()) {
+    if (lock.isUnlocked() || UnlockConfiguration()) {
         if (m_settings.TopMost)
             MainNotTopmost();
         fe.openConfigDialog();
@@ -490,10 +633,13 @@ void Engine::EnterNavigationMode()
 
 void Engine::EnterSaverMode()
 {
+    const bool visited = m_state.NavigationMode;
     m_state.SaverStart = now();
     m_state.NavigationMode = false;
     // The show takes over again: windows the pages opened meanwhile go.
     m_ports.browser.ClosePopups();
+    if (visited && m_hooks.visitEnded)
+        m_hooks.visitEnded();
     m_ports.frontend.showToolBar(ToolBar::Nav, false);
     if (ToolRunShown()) {
         m_ports.frontend.showToolBar(ToolBar::Run, true);
@@ -525,6 +671,7 @@ void Engine::ShowHelp()
         m_ports.browser.setSilent(false);
     if (m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0)
         ShowCursorFully();
+    m_slot.Position = -1;
     BrowseTo(m_settings.HelpURL, 0, false, false, true);
 }
 
@@ -557,6 +704,7 @@ void Engine::PlayAction()
         if (m_state.CurrentState == RunState::WAITSAVER)
             SetState(RunState::INIT);
         RememberCursor();
+        showTakesOver();
         EnterSaverMode();
         if (ToolRunShown())
             ShowCursorFully();
@@ -583,6 +731,7 @@ void Engine::showPage(int position)
     if (IsPastLastPage(position) || position < 0)
         return;
     const PageInfo info = GetPageInfo(position);
+    m_slot.Position = position;
     BrowseTo(info.url, info.time, info.hide, info.cached, info.separate);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/engine_settings.h"
 #include "engine/frontend.h"
+#include "engine/show_health.h"
 #include "engine/wildcard.h"
 #include "platform/desktop.h"
 
@@ -72,8 +73,21 @@ struct DisplaySlot
     int Time = 0;             // display time in seconds; 0 = no automatic advance
     EngineTime StartTime = 0; // when the engine started showing it
     bool Loaded = false;      // the page has finished loading
+    bool Started = false;     // the browser let its load begin (StartTime is from then)
+    quint64 Browsed = 0;      // counts the pages BrowseTo gave the browser
     bool Failed = false;      // the page cannot be shown (PageFailed)
     QString FailReason;       // why, when Failed
+    // The play-list position shown (0 the splash page); -1 for another page (home, help).
+    int Position = -1;
+    // When its load completed (0: not since BrowseTo), whether that was after its time was over,
+    // and when it was on screen (0: not yet).
+    EngineTime LoadedAt = 0;
+    bool Late = false;
+    EngineTime OnScreenSince = 0;
+    // The last page that could not be shown, and the value of Browsed when it was asked for
+    // (the show may have moved on from it since).
+    quint64 FailedBrowse = 0;
+    QString FailedUrl;
 };
 
 // The position in the play list and the shuffle of random mode.
@@ -132,8 +146,13 @@ struct EngineHooks
     // Fetches the document again where it is a web document and loads it; the engine then
     // restarts the cycle. False when nothing could be loaded.
     std::function<bool()> reloadDocument;
-    // The local copy of a cached page.
+    // The local copy of a cached page, without the address's fragment; "" when there is none
+    // (it could not be fetched and none was held).
     std::function<QString(const QString& url)> fetchPage;
+    // Whether the browser shows a local copy itself (SeparateProc applies to the others only).
+    std::function<bool(const QString& localCopy)> browserShows;
+    // A new round of the show begins (the end of a cycle).
+    std::function<void()> newCycle;
     // What the browser is given to show a local copy as the page it is (empty: the copy).
     std::function<QString(const QString& localCopy)> viewableCopy;
     // A page that never loaded: make the next connection check ask the system again.
@@ -141,6 +160,9 @@ struct EngineHooks
     // The show is about to load its next page into the browser (never while a visitor browses
     // and never in the middle of a page's time): the moment to renew the browser's page.
     std::function<void()> betweenPages;
+    // The show takes over after a visitor browsed (Play, idle return, gpane play): the moment
+    // to forget what the visit left behind.
+    std::function<void()> visitEnded;
 };
 
 // The presentation engine: the run-state machine that moves from page to page, pauses, reacts
@@ -174,8 +196,14 @@ public:
     void ApplySettings(const EngineSettings& settings);
 
     // ---- the browser's answers about the page BrowseTo asked for ----
+    // The browser began to load target (the address BrowseTo gave it): the page's time, and
+    // the time it may take to load, count from now, not from when the show asked for it (an
+    // old page that took long to let go does not eat the new page's time).
+    void PageLoadStarted(const QString& target);
     // The top-level document completed.
     void PageLoaded();
+    // The page that completed last has painted and is on screen.
+    void PageOnScreen();
     // The browser could not show target (the address BrowseTo gave it): refused, unknown
     // scheme, missing file, load failure, HTTP error... The page on screen stays, a warning
     // names the entry and the reason, and in the show the next tick moves on. A failure of
@@ -199,6 +227,13 @@ public:
     void PauseAction();
     void PreviousAction();
     void NextAction();
+    // Asks for the configuration password when one is set and the configuration is locked;
+    // true when it is unlocked (or there is no password).
+    bool UnlockConfiguration();
+    // Runs an action that changes the document outside the configuration dialog (Grab) only
+    // once the configuration password has been given, as the way to that dialog asks it, and
+    // locks again afterwards. False when the password was refused (nothing ran).
+    bool RunGuarded(const std::function<void()>& action);
     bool QuitAllowed() const;
     bool HelpAllowed() const;
     bool ToolRunShown() const;
@@ -248,6 +283,15 @@ public:
     bool RebootDue() const;
     void Reboot();
 
+    // ---- how the show fares ----
+    ShowHealth& health() { return m_health; }
+    const ShowHealth& health() const { return m_health; }
+    // The longest display time of the start page and the play list's pages, in seconds.
+    int LongestPageTime() const;
+    // The show plays, yet no page has completed for longer than the longest page time plus
+    // MaxTime (a page that stays for good once complete is no stall).
+    bool Stalled() const;
+
     // ---- the engine's values ----
     const EngineState& state() const { return m_state; }
     DisplaySlot& displaySlot() { return m_slot; }
@@ -274,8 +318,16 @@ private:
         return address == m_seq.SplashUrl && address == m_slot.Url;
     }
     void stepWaitTime();
+    // A page that loaded stays until it has been on screen, and one that finished loading after
+    // its time was over 2 s more.
+    bool heldOnScreen(EngineTime t) const;
     void stepWaitSaver();
     void stepConfig();
+    // Dialogs of the configuration left alone for the idle time: closed as cancelled, and the
+    // show goes on.
+    void closeIdleDialogs(EngineTime t);
+    void showTakesOver();
+    void notePlaying(EngineTime t);
     void stepFinProg();
     void advancePage();
     QString entryName() const;
@@ -304,6 +356,10 @@ private:
     EngineState m_state;
     DisplaySlot m_slot;
     PageSequence m_seq;
+    ShowHealth m_health;
+    bool m_wasPlaying = false;
+    // The activity time for which idle dialogs were last closed (closed once per idle spell).
+    EngineTime m_idleClosedFor = -1;
     QDateTime m_rebootAt;
     EngineTime m_rebootAtMs = 0;
 

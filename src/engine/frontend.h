@@ -31,6 +31,10 @@ struct PasswordLock
     bool isUnlocked() const { return storedPassword == unlockedPassword; }
 };
 
+// A dialog closed by Frontend::closeDialogs holds the reason in this property when its closing
+// runs (so that it can say what it dropped).
+inline constexpr const char* kDialogClosedBecause = "glasspaneClosedBecause";
+
 // The window side as the engine drives it. The browser and configuration code implement it on
 // Qt; tests use a recording fake. Every call is made on the user-interface thread; failures
 // (a window not loaded, a style that cannot change) are ignored by the implementation.
@@ -79,6 +83,10 @@ public:
     // Engine::ConfigAccepted (OK) or Engine::ConfigCancelled, then Engine::ConfigClosed.
     virtual void openConfigDialog() = 0;
     virtual void setConfigTopmost(bool topmost) = 0;
+    // Closes every dialog open over the show, the program's own and the pages', as cancelled:
+    // nothing is saved, nothing is answered but "cancel". A configuration dialog closed this
+    // way reports its closing as a Cancel would. why goes into the log.
+    virtual void closeDialogs(const QString& why) { Q_UNUSED(why); }
 
     // --- end of the program ---
     // Asks the main window to close. Its close handler may refuse (Engine::QueryClose); false

@@ -7,6 +7,8 @@
 #include "platform/clock.h"
 #include "platform/system.h"
 
+#include <QTimeZone>
+
 namespace glasspane {
 
 PlatformFamily GetPlatform(const System& system)
@@ -16,14 +18,32 @@ PlatformFamily GetPlatform(const System& system)
 
 namespace {
 
-// That time of the day; when the clocks skip it (the change to summer time), the first moment
-// after the skipped hour, which is when the wall clock first passes it.
-QDateTime wallClockAt(const QDate& day, const QTime& time, Qt::TimeSpec spec)
+// The first moment of `day` whose wall clock (in the time zone of `now`) shows `time`. When the
+// clocks skip that time (the change to summer time), the first moment after the skipped span,
+// which is when the wall clock first passes it; when they show it twice, the first time.
+// Decided here rather than by QDateTime, whose resolution of such times differs between Qt
+// versions: only instants are converted to wall-clock times, which is never ambiguous.
+QDateTime wallClockAt(const QDate& day, const QTime& time, const QDateTime& now)
 {
-    QDateTime at(day, time, spec);
-    for (int minute = 1; !at.isValid() && minute < 24 * 60; ++minute)
-        at = QDateTime(day, time.addSecs(minute * 60), spec);
-    return at;
+    const qint64 nowMs = now.toMSecsSinceEpoch();
+    const auto local = [&](qint64 ms) { return now.addMSecs(ms - nowMs); };
+    constexpr qint64 Day = 24 * 3600 * 1000;
+    const QDateTime wanted(day, time, QTimeZone::utc());
+    for (int minute = 0; minute < 24 * 60; ++minute) {
+        const QDateTime wall = wanted.addSecs(minute * 60);
+        // The wall-clock time read as if it were UTC, less each offset in force around it.
+        const qint64 asUtc = wall.toMSecsSinceEpoch();
+        QDateTime first;
+        for (const qint64 probe : {asUtc - Day, asUtc + Day}) {
+            const QDateTime candidate = local(asUtc - local(probe).offsetFromUtc() * 1000LL);
+            if (candidate.date() == wall.date() && candidate.time() == wall.time() &&
+                (!first.isValid() || candidate < first))
+                first = candidate;
+        }
+        if (first.isValid())
+            return first;
+    }
+    return {};
 }
 
 } // namespace
@@ -45,9 +65,9 @@ QDateTime ComputeRebootAt(const QString& rebootTime, const QDateTime& now)
         day = day.addDays(-1);
     }
     const QTime time(minutes / 60, minutes % 60);
-    QDateTime at = wallClockAt(day, time, now.timeSpec());
+    QDateTime at = wallClockAt(day, time, now);
     if (at < now)
-        at = wallClockAt(day.addDays(1), time, now.timeSpec());
+        at = wallClockAt(day.addDays(1), time, now);
     return at;
 }
 

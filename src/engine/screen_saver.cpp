@@ -1,5 +1,6 @@
 #include "engine/screen_saver.h"
 
+#include "document/document_files.h"
 #include "document/ini_files.h"
 #include "document/program_values.h"
 #include "document/registry_layer.h"
@@ -84,9 +85,17 @@ bool RegisterSystemSaver(const SaverState& state, IniFiles& ini, RegistryLayer& 
                                << program.programPath;
     // No short 8.3 names here: the program's own path is what the system starts.
     const QString path = program.programPath;
-    bool ok = ini.WriteIni(QStringLiteral("boot"), QStringLiteral("SCRNSAVE.EXE"), path,
-                           system.machineFolder() + QStringLiteral("SYSTEM.INI")) &&
-              chosen;
+    // The choice is the user's own (the desktop's screen saver, the per-user values below):
+    // the machine folder's SYSTEM.INI, which nothing here reads, is kept up to date where the
+    // user may write it (an administrator), and needed nowhere.
+    const QString systemIni = system.machineFolder() + QStringLiteral("SYSTEM.INI");
+    const QString refusal = WriteRefusal(systemIni);
+    if (refusal.isEmpty())
+        (void)ini.WriteIni(QStringLiteral("boot"), QStringLiteral("SCRNSAVE.EXE"), path, systemIni);
+    else
+        qCDebug(lcGlasspane, "%s is left as it is (%s)", qUtf8Printable(systemIni),
+                qUtf8Printable(refusal));
+    bool ok = chosen;
     const QString key = desktopKey();
     ok = registry.RegWrite(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveActive"),
                            QStringLiteral("1")) &&

@@ -41,8 +41,9 @@ SaverState ReadSaverState(SettingsStore& settings, Shell& shell, const ProgramVa
                           bool saverSwitch);
 
 // Makes the program the system screen saver when state.IsSystemSaver: the desktop's screen
-// saver (Shell::setScreenSaver), SYSTEM.INI [boot] of the machine folder and the per-user
-// desktop values. False when something could not be written.
+// saver (Shell::setScreenSaver) and the per-user desktop values, all of them the user's own;
+// also SYSTEM.INI [boot] of the machine folder where the user may write it. False when one of
+// the user's own could not be written.
 bool RegisterSystemSaver(const SaverState& state, IniFiles& ini, RegistryLayer& registry,
                          const System& system, Shell& shell, const ProgramValues& program);
 

@@ -184,6 +184,8 @@ int Engine::PickRandomPage()
 
 void Engine::EndOfCycle()
 {
+    if (m_hooks.newCycle)
+        m_hooks.newCycle();
     if (m_hooks.updateDue)
         m_hooks.updateDue();
     const bool reload = m_hooks.reloadAtEndOfCycle ? m_hooks.reloadAtEndOfCycle() : true;
@@ -198,6 +200,7 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
 {
     Browser& browser = m_ports.browser;
     m_slot.Time = time;
+    ++m_slot.Browsed;
     // Only the splash page already on screen is left alone; any other page is loaded again,
     // so a one-page list reloads its page at every cycle.
     if (splashOnScreen(address)) {
@@ -207,6 +210,10 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
         // Whatever called: this page has yet to load (a page shown while paused included).
         m_slot.Loaded = false;
         m_slot.Failed = false;
+        m_slot.LoadedAt = 0;
+        m_slot.Late = false;
+        m_slot.OnScreenSince = 0;
+        m_slot.Started = false;
         // A new page of the show: the windows the last one opened do not stay over it.
         if (!m_state.NavigationMode)
             browser.ClosePopups();
@@ -227,16 +234,23 @@ bool Engine::BrowseTo(const QString& address, int time, bool hide, bool cached, 
                                      m_ports.program.resourceFolder))) {
             navigate(address);
         } else {
-            QString local = m_hooks.fetchPage ? m_hooks.fetchPage(address) : address;
+            const qsizetype hash = address.indexOf(QLatin1Char('#'));
+            const QString local =
+                m_hooks.fetchPage ? m_hooks.fetchPage(address) : address.left(hash);
             // The window goes on while a page is fetched: a page shown meanwhile stays.
             if (m_slot.Url != address)
                 return true;
-            if (local.isEmpty())
-                local = address;
-            if (!separate) {
-                // The copy as the page it is: a copy named ".tmp" is shown as the type the
-                // server sent, while the program lookup below goes by the copy's own name.
-                navigate(m_hooks.viewableCopy ? m_hooks.viewableCopy(local) : local);
+            if (local.isEmpty()) {
+                // Nothing to show: said at once, and the show moves on.
+                m_slot.Target = address;
+                PageFailed(address, QStringLiteral("it could not be fetched and the cache holds "
+                                                   "no copy of it"));
+            } else if (!separate || (m_hooks.browserShows && m_hooks.browserShows(local))) {
+                // The copy as the page it is, with the address's own fragment (a deck's slide):
+                // a copy named ".tmp" is shown as the type the server sent, while the program
+                // lookup below goes by the copy's own name.
+                const QString fragment = hash < 0 ? QString() : address.mid(hash);
+                navigate((m_hooks.viewableCopy ? m_hooks.viewableCopy(local) : local) + fragment);
             } else {
                 command = m_ports.shell.openCommand(local);
                 m_slot.Loaded = true;
@@ -274,6 +288,7 @@ void Engine::GoHome()
             break;
         }
     }
+    m_slot.Position = -1;
     BrowseTo(doc.HomeURL, 10, false, cached, separate);
 }
 

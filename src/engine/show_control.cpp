@@ -8,10 +8,14 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace glasspane {
 
 namespace {
+
+// How often an awaited command looks whether the show has carried it out.
+constexpr int kAwaitPollMs = 50;
 
 QString isoTime(const QDateTime& when)
 {
@@ -35,6 +39,27 @@ QString memoryText(const MemoryUse& use)
              megabytes(use.helpersKb))
         .arg(use.helpers)
         .arg(use.helpers == 1 ? QStringLiteral("process") : QStringLiteral("processes"));
+}
+
+// "on", "blanked by XScreenSaver since 2026-12-11T05:07:56+01:00", "unknown".
+QString screenText(const ScreenState& screen)
+{
+    switch (screen.kind) {
+    case ScreenState::Kind::Unknown:
+        return QStringLiteral("unknown");
+    case ScreenState::Kind::On:
+        return QStringLiteral("on");
+    case ScreenState::Kind::Blanked:
+    case ScreenState::Kind::Locked:
+        break;
+    }
+    QString text = screen.kind == ScreenState::Kind::Locked ? QStringLiteral("locked")
+                                                            : QStringLiteral("blanked");
+    if (!screen.by.isEmpty())
+        text += QStringLiteral(" by ") + screen.by;
+    if (screen.since.isValid())
+        text += QStringLiteral(" since ") + isoTime(screen.since);
+    return text;
 }
 
 } // namespace
@@ -83,7 +108,10 @@ QStringList ShowControl::status() const
                              m_document.PlayList.at(page).URL == slot.Url;
         if (!onEntry && slot.Url == engine->sequence().SplashUrl)
             page = 0;
-        lines << QStringLiteral("state: ") + stateWord(*engine);
+        // Playing, yet no page has completed for longer than any page may take: a monitoring
+        // system is to hear it.
+        lines << QStringLiteral("state: ") +
+                     (engine->Stalled() ? QStringLiteral("stalled") : stateWord(*engine));
         lines << QStringLiteral("page: %1 of %2%3")
                      .arg(page)
                      .arg(engine->PageCount())
@@ -98,9 +126,23 @@ QStringList ShowControl::status() const
         else if (slot.Loaded)
             load = QStringLiteral("complete");
         lines << QStringLiteral("last load: ") + load;
+        const ShowHealth& health = engine->health();
+        lines << QStringLiteral("last complete: ") +
+                     (health.lastCompleted > 0
+                          ? isoTime(QDateTime::fromMSecsSinceEpoch(health.lastCompleted))
+                          : QStringLiteral("never"));
+        lines << QStringLiteral("renderer restarts: %1").arg(health.rendererRestarts);
+        lines << QStringLiteral("page renewals: %1 (memory %2, age %3, not answering %4)")
+                     .arg(health.renewals())
+                     .arg(health.renewalsForMemory)
+                     .arg(health.renewalsForAge)
+                     .arg(health.renewalsUnresponsive);
     } else {
         lines << QStringLiteral("state: starting");
     }
+    // A show that plays over a blanked screen shows nobody anything.
+    if (m_hooks.screen)
+        lines << QStringLiteral("screen: ") + screenText(m_hooks.screen());
     lines << QStringLiteral("started: ") + isoTime(m_started);
     lines << QStringLiteral("pid: %1").arg(QCoreApplication::applicationPid());
     if (m_hooks.memory)
@@ -144,6 +186,87 @@ ControlAnswer ShowControl::handle(const ControlRequest& request)
     if (const std::optional<ControlAnswer> refused = cannotSteer(engine))
         return *refused;
     return step(command, *engine);
+}
+
+void ShowControl::handle(const ControlRequest& request, Reply reply)
+{
+    Engine* engine = m_hooks.engine ? m_hooks.engine() : nullptr;
+    const bool awaits = request.command == u"next" || request.command == u"previous" ||
+                        request.command == u"reload";
+    Awaited awaited;
+    if (engine && awaits) {
+        awaited.browsed = engine->displaySlot().Browsed;
+        awaited.loads = m_hooks.loadsStarted ? m_hooks.loadsStarted() : 0;
+    }
+    const ControlAnswer answer = handle(request);
+    if (!engine || !awaits || answer.kind != ControlAnswer::Kind::Ok) {
+        reply(answer);
+        return;
+    }
+    awaited.command = request.command;
+    awaited.reply = std::move(reply);
+    awaited.deadline = QDeadlineTimer(m_answerWithinMs);
+    m_awaited.push_back(std::move(awaited));
+    // Paused, the page was asked for already: its answer may be known at once.
+    checkAwaited();
+}
+
+std::optional<ControlAnswer> ShowControl::outcome(const Awaited& awaited) const
+{
+    const Engine* engine = m_hooks.engine ? m_hooks.engine() : nullptr;
+    if (!engine)
+        return ControlAnswer::error(QStringLiteral("the show has ended"));
+    if (awaited.command == u"reload") {
+        if (m_hooks.loadsStarted && m_hooks.loadsStarted() != awaited.loads)
+            return ControlAnswer::ok();
+        if (awaited.deadline.hasExpired())
+            return ControlAnswer::error(
+                QStringLiteral("the page did not begin to load again within %1 s")
+                    .arg(m_answerWithinMs / 1000.0));
+        return std::nullopt;
+    }
+    const DisplaySlot& slot = engine->displaySlot();
+    const bool asked = slot.Browsed != awaited.browsed;
+    // The page it asked for, even when the show has moved on from it since.
+    if (asked && slot.FailedBrowse == awaited.browsed + 1)
+        return ControlAnswer::error(
+            QStringLiteral("%1 cannot be shown: %2").arg(slot.FailedUrl, slot.FailReason));
+    if (asked && (slot.Started || slot.Loaded))
+        return ControlAnswer::ok(QStringLiteral("page %1 of %2: %3")
+                                     .arg(engine->sequence().CurrentPage)
+                                     .arg(engine->PageCount())
+                                     .arg(slot.Url));
+    if (awaited.deadline.hasExpired())
+        return ControlAnswer::error(
+            asked ? QStringLiteral("%1 did not begin to load within %2 s")
+                        .arg(slot.Url)
+                        .arg(m_answerWithinMs / 1000.0)
+                  : QStringLiteral("the show did not move to another page within %1 s")
+                        .arg(m_answerWithinMs / 1000.0));
+    return std::nullopt;
+}
+
+void ShowControl::checkAwaited()
+{
+    // The replies run last: one may end this object's caller.
+    std::vector<std::pair<Reply, ControlAnswer>> done;
+    for (auto it = m_awaited.begin(); it != m_awaited.end();) {
+        if (std::optional<ControlAnswer> answer = outcome(*it)) {
+            done.emplace_back(std::move(it->reply), std::move(*answer));
+            it = m_awaited.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!m_awaited.empty() && !m_pollQueued) {
+        m_pollQueued = true;
+        QTimer::singleShot(kAwaitPollMs, this, [this] {
+            m_pollQueued = false;
+            checkAwaited();
+        });
+    }
+    for (auto& [reply, answer] : done)
+        reply(answer);
 }
 
 ControlAnswer ShowControl::step(const QString& command, Engine& engine)
@@ -200,16 +323,19 @@ ControlAnswer ShowControl::open(const QString& document, Engine* engine)
         if (!QFileInfo(local).isAbsolute())
             return ControlAnswer::error(
                 QStringLiteral("%1 is no absolute path or web address").arg(document));
-        const QFileInfo file(local);
-        if (!file.exists())
-            return ControlAnswer::error(QStringLiteral("%1 does not exist").arg(local));
-        if (!file.isFile() || !file.isReadable())
-            return ControlAnswer::error(QStringLiteral("%1 is no readable file").arg(local));
     }
     if (const std::optional<ControlAnswer> refused = cannotSteer(engine))
         return *refused;
-    if (!m_hooks.openDocument)
+    if (!m_hooks.openDocument || !m_hooks.checkDocument)
         return ControlAnswer::error(QStringLiteral("open is not available"));
+    // Something that is no document (a web page, an error of the server) would replace the
+    // show by the built-in document: refused, and the show plays on.
+    const QString refusal = m_hooks.checkDocument(document);
+    if (!refusal.isEmpty())
+        return ControlAnswer::error(refusal);
+    // The engine may have moved on while a web document arrived.
+    if (const std::optional<ControlAnswer> refused = cannotSteer(engine))
+        return *refused;
     m_hooks.openDocument(document);
     if (m_hooks.raise)
         m_hooks.raise();

@@ -31,6 +31,26 @@ qint32 readHandle(const QString& word)
     return ToLong(word, 0);
 }
 
+// A word a screen-saver host starts its program with, upper-cased: "-ROOT", "--ROOT",
+// "-WINDOW-ID", "--WINDOW-ID", or either of the last two followed by '=' and the id.
+bool isHostSwitch(const QString& upper)
+{
+    static const QRegularExpression host(QStringLiteral("^--?(ROOT|WINDOW-ID(=.*)?)$"));
+    return host.match(upper).hasMatch();
+}
+
+// The window id after -window-id: "=ID" in the same word, else the next word.
+qint32 hostWindow(const QStringList& words)
+{
+    const QString& first = words.first();
+    const qsizetype equals = first.indexOf(u'=');
+    if (equals >= 0)
+        return readHandle(first.mid(equals + 1));
+    if (first.endsWith(QLatin1String("root"), Qt::CaseInsensitive))
+        return 0;
+    return words.size() > 1 ? readHandle(words.at(1)) : 0;
+}
+
 } // namespace
 
 QString CommandLineSwitch(const QString& commandLine)
@@ -39,7 +59,7 @@ QString CommandLineSwitch(const QString& commandLine)
     if (words.isEmpty())
         return {};
     const QString first = words.first().toUpper();
-    if (first == u"-ROOT" || first == u"-WINDOW-ID")
+    if (isHostSwitch(first))
         return QStringLiteral("/S");
     for (const QString& sw : {QStringLiteral("/S"), QStringLiteral("/P"), QStringLiteral("/C"),
                               QStringLiteral("/A"), QStringLiteral("-C")}) {
@@ -47,6 +67,24 @@ QString CommandLineSwitch(const QString& commandLine)
             return sw;
     }
     return {};
+}
+
+QString UnknownOption(QStringList& arguments)
+{
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--")) {
+        arguments.removeFirst();
+        return QString();
+    }
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments.at(i);
+        if (word == QLatin1String("--help") || word == QLatin1String("--version"))
+            continue;
+        if (i == 0 && word.startsWith(u'-') && CommandLineSwitch(word).isEmpty())
+            return word;
+        if (i > 0 && word.startsWith(QLatin1String("--")))
+            return word;
+    }
+    return QString();
 }
 
 StartupRequest ParseCommandLine(const QString& commandLine)
@@ -61,8 +99,9 @@ StartupRequest ParseCommandLine(const QString& commandLine)
         request.mode = RunMode::ScreenSaver;
         request.forceSaverRestart = true;
         const QStringList words = blankSeparatedWords(line);
-        if (words.first().compare(QLatin1String("-window-id"), Qt::CaseInsensitive) == 0)
-            request.previewParent = words.size() > 1 ? readHandle(words[1]) : 0;
+        request.fromHost = isHostSwitch(words.first().toUpper());
+        if (request.fromHost)
+            request.previewParent = hostWindow(words);
     } else if (sw == QLatin1String("/P") || sw == QLatin1String("/A")) {
         request.mode = sw == QLatin1String("/P") ? RunMode::Preview : RunMode::PasswordChange;
         const QStringList words = blankSeparatedWords(line);
@@ -138,9 +177,10 @@ QString CommandLineUsage()
         "\n"
         "  (nothing)            the show, on the default document\n"
         "  /S                   the show as the screen saver\n"
-        "  -root, -window-id ID\n"
+        "  --root, --window-id ID\n"
         "                       the show as XScreenSaver's program: in the window of\n"
-        "                       $XSCREENSAVER_WINDOW, or of that X11 window id\n"
+        "                       $XSCREENSAVER_WINDOW, or of that X11 window id (X11 only);\n"
+        "                       also -root, -window-id ID and --window-id=ID\n"
         "  /P HANDLE            the preview, inside the X11 window with that id\n"
         "  /C, /C:HANDLE, -C, CONFIG\n"
         "                       the configuration dialog; the program ends when it closes\n"
@@ -148,7 +188,8 @@ QString CommandLineUsage()
         "  DOCUMENT             the show of that .gpn document (quote a path with blanks\n"
         "                       when more words follow it)\n"
         "  --help, --version    this text, the version\n"
-        "  --verbose            debug lines in the log on standard error\n"
+        "  --verbose            debug lines in the log on standard error, and the\n"
+        "                       browser engine's start-up lines\n"
         "  --screenshots DIR    a PNG of the window in DIR each time a page has loaded\n"
         "  --                   the next word is a document, even if it begins with '-'\n");
 }

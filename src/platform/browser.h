@@ -54,6 +54,9 @@ public:
         Q_UNUSED(url);
         Q_UNUSED(refuse);
     }
+    // The browser let the top-level load of url (an address given to Browser::Navigate) begin:
+    // from here on it waits for the server and the page, not for the page it leaves.
+    virtual void LoadStarted(const QString& url) { Q_UNUSED(url); }
     // A top-level load ended without a document to show: refused (here or by a redirect), an
     // address the browser cannot open, a missing file, a network failure, an HTTP error status,
     // a download, a stop. url is the address given to Browser::Navigate while that call's load

@@ -1,6 +1,23 @@
 #pragma once
 
+#include <QDateTime>
+#include <QString>
+
 namespace glasspane {
+
+// What the program knows of the screen: whether something blanked it, and what.
+struct ScreenState
+{
+    enum class Kind {
+        Unknown, // nothing tells (no X display: a Wayland compositor keeps it to itself)
+        On,
+        Blanked,
+        Locked,
+    };
+    Kind kind = Kind::Unknown;
+    QString by;      // what blanked or locked it: "XScreenSaver", "the X server's screen saver"
+    QDateTime since; // when, where that is known
+};
 
 // The display's own idea of idleness: the screen saver and the monitor's power saving, which
 // blank the screen after a spell without input. A kiosk that shows pages to people who never
@@ -15,6 +32,8 @@ public:
     // cheap then. Never blocks for long.
     virtual void keepAwake(bool awake) = 0;
     virtual bool isKeptAwake() const = 0;
+    // Whether the screen is blanked now, as far as the program can know.
+    virtual ScreenState screenState() const { return {}; }
 };
 
 } // namespace glasspane

@@ -44,6 +44,8 @@ struct DownloadResult
     qint64 bytes = 0;         // body bytes received
     QString contentType;      // the Content-Type the server sent with a 2xx body ("" if none)
     QString error;            // a short reason when !ok
+    // The body arrived but could not be written (a full disk): the target keeps what it held.
+    bool writeFailed = false;
     // Ended or refused by the program itself (it is ending, or another download is still
     // waiting): this says nothing about the network.
     bool abandoned = false;

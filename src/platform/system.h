@@ -32,6 +32,8 @@ public:
     virtual qint64 startProcess(const QString& program, const QStringList& arguments) = 0;
     // Ends a process politely, then by force after a grace period.
     virtual void terminateProcess(qint64 pid) = 0;
+    // Ends a process at once, without waiting: for one that answers nothing any more.
+    virtual void killProcess(qint64 pid) { terminateProcess(pid); }
     virtual bool processRunning(qint64 pid) const = 0;
 
     // Restarts the machine. With force, applications cannot delay it. False when refused.

@@ -62,8 +62,9 @@ private Q_SLOTS:
     void loadSequence()
     {
         Program p;
-        frmMain& w =
-            p.open("[Gpane]\r\nDefaultTime=1\r\n\r\n[Page1]\r\nURL=" + url("/p1") + "\r\n");
+        const QByteArray document =
+            "[Gpane]\r\nDefaultTime=1\r\n\r\n[Page1]\r\nURL=" + url("/p1") + "\r\n";
+        frmMain& w = p.open(document);
         QCOMPARE(w.objectName(), QStringLiteral("frmMain"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Glasspane"));
         QCOMPARE(w.tim()->objectName(), QStringLiteral("tim"));
@@ -85,6 +86,16 @@ private Q_SLOTS:
                  QtDesktop::idOf(p.browser().view()->focusProxy()));
         QCOMPARE(p.browser().view()->geometry(),
                  QRect(-1, -1, w.centralWidget()->width() + 3, w.centralWidget()->height() + 3));
+        // A document kept by hand gets only the show's position, nothing that nobody changed
+        // (the tool bars' locks, say), however often the placement is stored.
+        w.SaveWindowPlacement();
+        QVERIFY(p.runUntil([&] { return p.engine().CurrentState() == RunState::NAVIGATE; }));
+        w.SaveWindowPlacement();
+        QFile file(p.values.documentPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray held = file.readAll();
+        held.replace("FirstPage=1\r\n", "");
+        QCOMPARE(held, document);
     }
 
     void pagesInOrderAndLooping()

@@ -10,6 +10,8 @@
 #include "browser/webengine_test_main.h"
 #include "program_rig.h"
 
+#include <QWebEngineSettings>
+
 using namespace glasspane;
 using test::html;
 using test::page;
@@ -86,6 +88,12 @@ const QList<Option>& options()
              return QString::number(p.window->navigation().settings().RemoveVertScroll);
          },
          "1"},
+        {"", "AutoplaySound", "No",
+         [](ProgramRig& p) {
+             return text(!p.window->browser().page()->settings()->testAttribute(
+                 QWebEngineSettings::PlaybackRequiresUserGesture));
+         },
+         "No"},
         // The window.
         {"", "WindowState", "0",
          [](ProgramRig& p) {

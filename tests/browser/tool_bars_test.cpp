@@ -178,6 +178,42 @@ private Q_SLOTS:
         QVERIFY(rig.browser.focusCalls >= 2);
     }
 
+    // Grab changes the document: with a configuration password it asks for it each time, as
+    // the way to the configuration dialog does, and adds nothing when it is refused.
+    void grabAsksForTheConfigurationPassword()
+    {
+        ToolBarRig rig;
+        rig.setPages({"http://a/"});
+        rig.lock.storedPassword = QStringLiteral("$argon2id$stored");
+        rig.start();
+        rig.engine->EnterNavigationMode();
+        rig.browser.Navigate(QStringLiteral("http://shown/page.html"));
+        rig.browser.completeLoad();
+        FakeFrontend& dialogs = rig.frontend.rest;
+
+        dialogs.passwordOutcome = FakeFrontend::PasswordOutcome::Cancel;
+        rig.click(rig.navButton(ToolNavGrab));
+        QCOMPARE(dialogs.passwordDialogs, 1);
+        QCOMPARE(dialogs.passwordModeSeen, PasswordDialogMode::Enter);
+        QCOMPARE(rig.doc.pageCount(), 1);
+        QVERIFY(IniFiles().ReadIni("Page2", "URL", rig.program.documentPath).isEmpty());
+
+        dialogs.passwordOutcome = FakeFrontend::PasswordOutcome::Correct;
+        rig.click(rig.navButton(ToolNavGrab));
+        QCOMPARE(rig.doc.pageCount(), 2);
+        QVERIFY(!rig.lock.isUnlocked()); // locked again: the next grab asks again
+        rig.click(rig.navButton(ToolNavGrab));
+        QCOMPARE(dialogs.passwordDialogs, 3);
+        QCOMPARE(rig.doc.pageCount(), 3);
+
+        // While the configuration dialog is open (unlocked), nothing is asked.
+        rig.lock.unlockedPassword = rig.lock.storedPassword;
+        rig.click(rig.navButton(ToolNavGrab));
+        QCOMPARE(dialogs.passwordDialogs, 3);
+        QCOMPARE(rig.doc.pageCount(), 4);
+        QVERIFY(rig.lock.isUnlocked());
+    }
+
     void grabNeverOverwritesAnotherSection()
     {
         // A hand-written document: a page without address, and pages numbered out of order.
@@ -315,9 +351,21 @@ private Q_SLOTS:
         QVERIFY(!rig.nav().isVisible());
     }
 
+    // The address box offers the stored list and what was typed. A visitor's addresses are
+    // kept for the visit only, unless KeepVisitorData asks for the stored list to grow.
+    void addressBox_data()
+    {
+        QTest::addColumn<bool>("keepVisitorData");
+        QTest::newRow("visits forgotten") << false;
+        QTest::newRow("KeepVisitorData") << true;
+    }
     void addressBox()
     {
+        QFETCH(bool, keepVisitorData);
         ToolBarRig rig;
+        if (keepVisitorData)
+            rig.registry.setString(RegRoot::CurrentUser, rig.settings.userPath(), "KeepVisitorData",
+                                   "Yes");
         rig.registry.setString(RegRoot::CurrentUser, kTypedUrls, "url1", "http://one/");
         rig.registry.setString(RegRoot::CurrentUser, kTypedUrls, "url2", "http://two/");
         rig.setPages({"http://a/"});
@@ -333,12 +381,14 @@ private Q_SLOTS:
         QTest::keyClick(box->lineEdit(), Qt::Key_Return);
         QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("example.test/x"));
         QCOMPARE(rig.engine->displaySlot().Time, 0);
-        // The typed address heads the list now, here and in the registry.
+        // The typed address heads the list now; in the registry only when visits are kept.
         QCOMPARE(box->itemText(0), QStringLiteral("example.test/x"));
+        QCOMPARE(box->itemText(2), QStringLiteral("http://two/"));
         QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kTypedUrls, "url1"),
-                 QStringLiteral("example.test/x"));
+                 keepVisitorData ? QStringLiteral("example.test/x")
+                                 : QStringLiteral("http://one/"));
         QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kTypedUrls, "url3"),
-                 QStringLiteral("http://two/"));
+                 keepVisitorData ? QStringLiteral("http://two/") : QString());
 
         // The default button: display time 10.
         box->setEditText(QStringLiteral("http://b/"));
@@ -358,6 +408,13 @@ private Q_SLOTS:
         QCOMPARE(rig.browser.navigateCalls, before + 1);
         QCOMPARE(rig.browser.lastNavigation(), QString());
         QCOMPARE(box->count(), 4);
+
+        // The show takes over: the box offers what is stored, nothing of the visit.
+        rig.bars->forgetTypedAddresses();
+        QCOMPARE(box->currentText(), QString());
+        QCOMPARE(box->count(), keepVisitorData ? 4 : 2);
+        QCOMPARE(box->itemText(0),
+                 keepVisitorData ? QStringLiteral("http://b/") : QStringLiteral("http://one/"));
     }
 
     // A typed address the document's lists refuse never reaches the show: the box shows the
@@ -404,8 +461,7 @@ private Q_SLOTS:
         QTest::keyClick(box->lineEdit(), Qt::Key_Return);
         QCOMPARE(rig.browser.navigateCalls, before + (refused ? 0 : 1));
         QCOMPARE(box->currentText(), refused ? rig.browser.LocationURL() : typed);
-        QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kTypedUrls, "url1"),
-                 refused ? QStringLiteral("http://one/") : typed);
+        QCOMPARE(box->itemText(0), refused ? QStringLiteral("http://one/") : typed);
     }
 
     void lockStyleAndPlacement()

@@ -171,6 +171,16 @@ window.addEventListener('hashchange', show);
 const QByteArray kGif =
     QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
 
+// A picture that keeps its page loading for delayMs.
+HttpTestServer::Route slowPicture(int delayMs)
+{
+    HttpTestServer::Route picture;
+    picture.body = kGif;
+    picture.headers = {{"Content-Type", "image/gif"}};
+    picture.delayMs = delayMs;
+    return picture;
+}
+
 } // namespace
 
 class WebBrowserTest : public QObject
@@ -264,6 +274,11 @@ private Q_SLOTS:
                           html("<html><body>opener<script>window.onload=function(){window.open('/"
                                "status404')}</script>"
                                "</body></html>"));
+        // The same, while a picture still keeps it loading: the window waits for that load's end.
+        m_server.setRoute(QStringLiteral("/opener-slow.gif"), slowPicture(1000));
+        m_server.setRoute(QStringLiteral("/openerLoading"),
+                          html("<html><body>opener<script>window.open('/status404')</script>"
+                               "<img src='/opener-slow.gif'></body></html>"));
         m_server.setRoute(
             QStringLiteral("/openerOk"),
             html("<html><body>opener<script>window.onload=function(){window.open('/b')}</script>"
@@ -530,11 +545,7 @@ private Q_SLOTS:
         QFETCH(QString, script);
         QFETCH(QString, location);
         // The picture keeps the page loading for a while after its script ran.
-        HttpTestServer::Route picture;
-        picture.body = kGif;
-        picture.headers = {{"Content-Type", "image/gif"}};
-        picture.delayMs = 300;
-        m_server.setRoute(QStringLiteral("/slow.gif"), picture);
+        m_server.setRoute(QStringLiteral("/slow.gif"), slowPicture(300));
         m_server.setRoute(QStringLiteral("/rewrite"),
                           html("<html><head><script>" + script.toUtf8() +
                                "</script></head><body>rewrite<img src='/slow.gif'></body></html>"));
@@ -591,12 +602,18 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(m_events.topCompletions, before + 1, 15000);
             // The page's title follows from the renderer a moment later.
             QTRY_COMPARE(m_browser->page()->title(), QStringLiteral("slide ") + slide);
-            // (Slide 0 also puts its address back to "#/" meanwhile.)
-            QCOMPARE(m_events.log.filter(QRegularExpression(QStringLiteral("^(?!address)"))),
+            // Slide 0 also puts its address back to "#/": Qt 6.4 reports that before the move
+            // completes, Qt 6.8 after it.
+            const QStringList rows =
+                m_events.log.filter(QRegularExpression(QStringLiteral("^(?!address)")));
+            QCOMPARE(rows.mid(0, 2),
                      (QStringList{QStringLiteral("before top /deck#/") + slide,
-                                  QStringLiteral("navigated top /deck#/") + slide,
-                                  QStringLiteral("complete top /deck#/") +
-                                      (slide == u"0" ? QString() : slide)}));
+                                  QStringLiteral("navigated top /deck#/") + slide}));
+            QStringList completions{QStringLiteral("complete top /deck#/") + slide};
+            if (slide == u"0")
+                completions << QStringLiteral("complete top /deck#/");
+            QCOMPARE(rows.size(), 3);
+            QVERIFY2(completions.contains(rows.last()), qPrintable(rows.last()));
             QTRY_VERIFY_WITH_TIMEOUT(!m_browser->curtain()->isVisible(), 15000);
         }
         // Slide 0 put its own address back to "#/".
@@ -783,15 +800,26 @@ private Q_SLOTS:
     }
 
     // A page that opens a window while it loads, shown in the main view: the pop-up's page
-    // stands for the page that opened it, so how it ends is how that page ends.
+    // stands for the page that opened it, so how it ends is how that page ends (an error page
+    // in its place is no complete page, however the two loads meet).
+    void popupInTheMainViewEndsForItsOpener_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::newRow("from onload") << "/opener";
+        QTest::newRow("while the page still loads") << "/openerLoading";
+    }
     void popupInTheMainViewEndsForItsOpener()
     {
+        QFETCH(QString, opener);
+        m_events.errors.clear();
         m_events.newWindow = NewWindowTarget::Main;
-        const QString opener = m_server.url(QStringLiteral("/opener"));
+        opener = m_server.url(opener);
+        const int completions = m_events.topCompletions;
         m_browser->Navigate(opener);
         QTRY_COMPARE_WITH_TIMEOUT(m_events.errors.size(), 1, 15000);
         QCOMPARE(m_events.errors.first().first, opener);
         QVERIFY(m_events.errors.first().second.contains(QLatin1String("HTTP 404")));
+        QCOMPARE(m_events.topCompletions, completions);
 
         const int before = m_events.topCompletions;
         m_browser->Navigate(m_server.url(QStringLiteral("/openerOk")));
@@ -972,7 +1000,10 @@ private Q_SLOTS:
         other.replace(QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.2"));
         m_browser->Navigate(other);
         QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 15000);
-        QCOMPARE(errors.first(), -20); // net::ERR_BLOCKED_BY_CLIENT
+        // What the engine makes of a blocked request: net::ERR_BLOCKED_BY_CLIENT on Qt 6.4,
+        // net::ERR_ACCESS_DENIED on 6.8 (a block that failed would be refused: -102).
+        const int blocked = QT_VERSION >= QT_VERSION_CHECK(6, 8, 0) ? -10 : -20;
+        QCOMPARE(errors.first(), blocked);
 
         m_online.setOffline(false);
         errors.clear();
@@ -980,7 +1011,7 @@ private Q_SLOTS:
         m_browser->Navigate(other);
         QTRY_VERIFY_WITH_TIMEOUT(m_events.topCompletions + int(m_events.errors.size()) > before,
                                  15000);
-        QVERIFY(!errors.contains(-20));
+        QVERIFY(!errors.contains(blocked));
         disconnect(connection);
     }
 

@@ -1,5 +1,6 @@
 // The password dialog in both modes, and on the engine's way to the configuration dialog:
-// wrong tries, the right one, and a cancel that ends a configuration-only run.
+// wrong tries, the right one, a new password that cannot be stored, and a cancel that ends a
+// configuration-only run.
 
 #include "config/frm_password.h"
 #include "config/model/config_password.h"
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void modes_data();
     void modes();
     void wrongTriesThenTheRightOne();
+    void changeThatCannotBeStoredKeepsTheDialogOpen();
     void cancelOnTheWayToConfiguration_data();
     void cancelOnTheWayToConfiguration();
 };
@@ -68,7 +70,7 @@ void FrmPasswordTest::modes()
 void FrmPasswordTest::wrongTriesThenTheRightOne()
 {
     PasswordLock lock;
-    lock.storedPassword = ScramblePassword(QStringLiteral("Secret"));
+    lock.storedPassword = HashPassword(QStringLiteral("Secret"));
     lock.passwordDialogMode = PasswordDialogMode::Enter;
     ScriptedRunner runner;
     frmPassword dialog(lock, runner, {});
@@ -88,6 +90,35 @@ void FrmPasswordTest::wrongTriesThenTheRightOne()
     QVERIFY(runner.allAnswered());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(lock.isUnlocked());
+}
+
+// A new password that the settings file refuses is said, and the dialog stays open with the
+// old password in force.
+void FrmPasswordTest::changeThatCannotBeStoredKeepsTheDialogOpen()
+{
+    PasswordLock lock;
+    lock.storedPassword = HashPassword(QStringLiteral("Secret"));
+    lock.passwordDialogMode = PasswordDialogMode::Change;
+    const QString before = lock.storedPassword;
+    ScriptedRunner runner;
+    int tries = 0;
+    frmPassword dialog(lock, runner, [&](const QString&) {
+        ++tries;
+        return false;
+    });
+    dialog.show();
+    dialog.findChild<QLineEdit*>("txtOldPass")->setText(QStringLiteral("Secret"));
+    dialog.findChild<QLineEdit*>("txtNewPass1")->setText(QStringLiteral("Next"));
+    dialog.findChild<QLineEdit*>("txtNewPass2")->setText(QStringLiteral("Next"));
+    runner.expect(ScriptedRunner::press(QMessageBox::Ok));
+    dialog.cmdOK_Click();
+    QVERIFY(runner.allAnswered());
+    QCOMPARE(tries, 1);
+    QVERIFY(runner.shown.last().startsWith(
+        QStringLiteral("messageBox|Glasspane|Change password failed:\r\nThe new password "
+                       "cannot be stored")));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(lock.storedPassword, before);
 }
 
 void FrmPasswordTest::cancelOnTheWayToConfiguration_data()
@@ -112,7 +143,7 @@ void FrmPasswordTest::cancelOnTheWayToConfiguration()
     QFETCH(int, state);
     EngineRig rig;
     rig.setPages({{QStringLiteral("http://a/"), 10}});
-    rig.lock.storedPassword = ScramblePassword(QStringLiteral("Secret"));
+    rig.lock.storedPassword = HashPassword(QStringLiteral("Secret"));
     ScriptedRunner runner;
     // The real dialog, where the engine asks for the password.
     rig.frontend.whilePasswordOpen = [&] {

@@ -334,7 +334,7 @@ void passwords()
         PasswordLock lock;
         lock.storedPassword = QStringLiteral("x");
         lock.passwordDialogMode = mode;
-        frmPassword dialog(lock, runner, [](const QString&) {});
+        frmPassword dialog(lock, runner, [](const QString&) { return true; });
         dialog.show();
         save(&dialog, mode == PasswordDialogMode::Enter ? QStringLiteral("pass")
                                                         : QStringLiteral("passchg"));

@@ -174,6 +174,22 @@ void DocumentFilesTest::webDocumentKeptWhenFetchFails()
     PrepareDocumentSource(f.services, f.doc);
     QVERIFY(f.load(f.program.documentPath));
     QCOMPARE(f.playUrls(), QStringList({"old.html"}));
+
+    // The server now answers with a web page, or an error page: neither is a document, and
+    // the copy stays (it would otherwise be replaced by the built-in document at the load).
+    const QList<QPair<int, QByteArray>> answers = {{200, "<html><body>moved</body></html>"},
+                                                   {500, "[Error]\nwhy=busy\n"}};
+    for (const auto& [status, body] : answers) {
+        FakeInternet::Response answer;
+        answer.status = status;
+        answer.body = body;
+        f.internet.setResponse(address, answer);
+        f.program.documentPath = address;
+        PrepareDocumentSource(f.services, f.doc);
+        QCOMPARE(readFileBytes(cached), QByteArray("[Page1]\nURL=old.html\n"));
+        QCOMPARE(QDir(QFileInfo(cached).path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("Cached.GPN")});
+    }
 }
 
 void DocumentFilesTest::webDocumentNotFetchedWhenOffline()

@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace glasspane;
 
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void saveKeepsOtherLines();
     void saveKeepsWhatSectionsHold();
     void saveWithRegistryParametersKeepsDocumentValues();
+    void saveWithoutChangesWritesNothing();
     void failedSaveIsReported();
     void buttonsWriteOnlyDifferences();
     void buttonsReadBack();
@@ -242,6 +244,9 @@ void DocumentTest::emptyGpnReplacedOtherKept()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(message));
     QCOMPARE(f.load(p), name != "folder.gpn");
     QCOMPARE(f.doc.pageCount(), 5);
+    // Only a document that opened is offered again.
+    QCOMPARE(ReadRecentFiles(f.services).contains(p), replaced);
+    QCOMPARE(f.shell.recentDocuments().contains(p), replaced);
     if (replaced) {
         QVERIFY(readFileBytes(p).startsWith("[Gpane]"));
         return;
@@ -460,6 +465,25 @@ void DocumentTest::saveWithRegistryParametersKeepsDocumentValues()
     QCOMPARE(g.doc.HomeURL, QString("http://new/"));
 }
 
+// A save that changes nothing leaves the file alone: the same file, not a copy of it.
+void DocumentTest::saveWithoutChangesWritesNothing()
+{
+    DocumentFixture f;
+    const QString p = f.write("kept.gpn", "; by hand\r\n[Gpane]\r\nAutoLoop=No\r\n\r\n"
+                                         "[Page1]\r\nURL=http://a/\r\n");
+    QVERIFY(f.load(p, false));
+    QVERIFY(SaveDocument(f.services, f.doc, p, p));
+    const QByteArray saved = readFileBytes(p);
+    struct stat before;
+    QCOMPARE(::stat(QFile::encodeName(p).constData(), &before), 0);
+    QVERIFY(f.load(p, false));
+    QVERIFY(SaveDocument(f.services, f.doc, p, p));
+    struct stat after;
+    QCOMPARE(::stat(QFile::encodeName(p).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(readFileBytes(p), saved);
+}
+
 void DocumentTest::failedSaveIsReported()
 {
     DocumentFixture f;
@@ -469,7 +493,7 @@ void DocumentTest::failedSaveIsReported()
     a.URL = "a";
     f.doc.PageList << a;
     // The log says why.
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot save the document .*: .+"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot write .*d.gpn \\(.+\\)"));
     QVERIFY(!SaveDocument(f.services, f.doc, p, p));
     QCOMPARE(readFileBytes(blocker), QByteArray("a file, not a folder"));
     QCOMPARE(f.busyDepth, 0);

@@ -1,51 +1,27 @@
 #include "document/document_files.h"
 #include "document/page_cache.h"
 #include "document/page_variables.h"
-#include "platform/linux/curl_internet.h"
-#include "platform/online_state.h"
 #include "support/cache_fixture.h"
 #include "support/http_test_server.h"
+#include "support/local_internet.h"
 #include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace glasspane;
 
 namespace {
 
-const QDateTime kModified(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
+const QDateTime kModified(QDate(2024, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
 
 QDateTime mtime(const QString& path)
 {
     return QFileInfo(path).lastModified();
 }
-
-// The real downloader with a scripted view of the machine's network, so that the answer does
-// not depend on the interfaces of the machine running the test.
-class LocalInternet final : public Internet
-{
-public:
-    LocalInternet() : m_real(m_state, {2'000, 2, 3}) {}
-    int flags = ConnectionFlag::Lan;
-
-    DownloadResult download(const DownloadRequest& request) override
-    {
-        return m_real.download(request);
-    }
-    void setClosing(bool closing) override { m_real.setClosing(closing); }
-    bool isOffline() const override { return m_real.isOffline(); }
-    void setOffline(bool offline) override { m_real.setOffline(offline); }
-    int connectedState() override { return flags; }
-    void setUserAgent(const QString& agent) override { m_real.setUserAgent(agent); }
-
-private:
-    CurlGlobal m_curl;
-    OnlineState m_state;
-    CurlInternet m_real;
-};
 
 } // namespace
 
@@ -81,6 +57,9 @@ private Q_SLOTS:
             << "e3834efc2eda7e10c35738f8f8cc5cf1.gif";
         QTest::newRow("HTTP in capitals is not stripped") << "HTTP://www.example.com/a.gif"
                                                           << "e4abc3492697dd074d32e5364ec0c4de.gif";
+        // The slides of a deck are one page, kept once.
+        QTest::newRow("without the fragment") << "http://h/deck.html#/3"
+                                              << "af20751e681ca27b93ce2d8bb2739456.html";
         QTest::newRow("low 8 bits of each code unit")
             << QString::fromUtf8("http://h/\u00e9\u20ac.txt")
             << "a979a2aa05b85ec038ddab8bd7f6d70d.txt";

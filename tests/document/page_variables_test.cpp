@@ -69,6 +69,7 @@ private Q_SLOTS:
     void filteredValues();
     void valueFileScan_data();
     void valueFileScan();
+    void addressesWithoutControlCharacters();
     void valueFileThroughFetcherAndDocument();
     void valueFileLocalDefault();
     void folderKinds();
@@ -245,17 +246,33 @@ void PageVariablesTest::valueFileScan_data()
     QTest::newRow("tie goes to the earlier pattern")
         << "<x>1</x>"
         << "<x>$$</x>|<$$>" << false << QStringList{"1"};
+    // The end of the text ends the last value as a line end would.
     QTest::newRow("empty suffix ends at next prefix")
         << "id=1;id=2;id=3"
-        << "id=$$" << false << QStringList{"1;", "2;"};
+        << "id=$$" << false << QStringList{"1;", "2;", "3"};
     QTest::newRow("empty prefix") << "a,b,c"
-                                  << "$$," << false << QStringList{"a", "b"};
+                                  << "$$," << false << QStringList{"a", "b", "c"};
     QTest::newRow("without marker ignored") << "<a>1</a>"
                                             << "<a>|<a>$$</a>" << false << QStringList{"1"};
     QTest::newRow("bare marker ignored") << "abc"
                                          << "$$" << false << QStringList{};
     QTest::newRow("unterminated") << "<a>1</a><a>2"
-                                  << "<a>$$</a>" << false << QStringList{"1"};
+                                  << "<a>$$</a>" << false << QStringList{"1", "2"};
+    // A value ends at every kind of line end: a CSV gives one value per row, and no line end
+    // reaches an address.
+    QTest::newRow("CSV rows, CR LF") << "label,101\r\nlabel,102\r\n"
+                                     << "label,$$" << false << QStringList{"101", "102"};
+    QTest::newRow("every line end")
+        << QString::fromUtf16(u"v=1\rv=2\nv=3\r\nv=4\u2028v=5\u0085v=6\u000Cv=7\u2029v=8\u000Bv=9")
+        << "v=$$" << false << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    QTest::newRow("line end before the suffix") << "<td>1\n2</td><td>3</td>"
+                                                << "<td>$$</td>" << false << QStringList{"1", "3"};
+    QTest::newRow("nothing after the prefix") << "id=\r\nid=5\r\nid="
+                                              << "id=$$" << false << QStringList{"5"};
+    QTest::newRow("empty prefix, rows") << "a\r\n\r\nb,c\n"
+                                        << "$$," << false << QStringList{"a", "b", "c"};
+    QTest::newRow("two patterns, rows") << "x:1\r\ny:2\r\n"
+                                        << "y:$$|x:$$" << false << QStringList{"1", "2"};
     QTest::newRow("empty value") << "<a></a><a>x</a>"
                                  << "<a>$$</a>" << false << QStringList{"", "x"};
     QTest::newRow("other pattern continues after a dead one")
@@ -287,6 +304,17 @@ void PageVariablesTest::valueFileScan()
     QFETCH(bool, caseSensitive);
     QFETCH(QStringList, values);
     QCOMPARE(ScanValueFile(text, ParsePatterns(patterns), caseSensitive), values);
+}
+
+void PageVariablesTest::addressesWithoutControlCharacters()
+{
+    // Whatever a document or a value gives, an address holds no control character: it would
+    // reach the browser encoded (%09) and the log as a line of its own.
+    Expansion e;
+    e.pages << page("http://h/?v=$$", VarList, QString::fromUtf16(u"a\tb|c\u001B[31m|d\u0085"))
+            << page(QStringLiteral("http://h/\x7Fx\ty"), VarNone);
+    QCOMPARE(e.run(),
+             QStringList({"http://h/?v=ab", "http://h/?v=c[31m", "http://h/?v=d", "http://h/xy"}));
 }
 
 void PageVariablesTest::valueFileThroughFetcherAndDocument()

@@ -5,25 +5,11 @@
 #include "running_show.h"
 #include "support/gpane_runner.h"
 
+#include <QDir>
 #include <QHash>
 #include <QTest>
 
 using namespace glasspane;
-
-namespace {
-
-QHash<QString, QString> statusValues(const QString& text)
-{
-    QHash<QString, QString> values;
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
-        const qsizetype colon = line.indexOf(QLatin1String(": "));
-        if (colon > 0)
-            values.insert(line.left(colon), line.mid(colon + 2));
-    }
-    return values;
-}
-
-} // namespace
 
 class ControlTest : public QObject
 {
@@ -42,7 +28,7 @@ void ControlTest::steerAndWatchTheShow()
         const GpaneRunner::Run run = gpane.run({QStringLiteral("status")}, home);
         if (run.exitCode != 0)
             qWarning().noquote() << "gpane status:" << run.exitCode << run.err;
-        return statusValues(run.out);
+        return GpaneRunner::statusValues(run.out);
     };
     auto command = [&](const QStringList& words) {
         const GpaneRunner::Run run = gpane.run(words, home);
@@ -115,6 +101,23 @@ void ControlTest::steerAndWatchTheShow()
     QVERIFY2(missing.err.contains(QLatin1String("does not exist")), qPrintable(missing.err));
     QCOMPARE(command({QStringLiteral("next"), QStringLiteral("2")}).exitCode, 2);
     QCOMPARE(status().value("document"), other);
+    // A web page or an error of the server is no document: refused with the reason, nothing
+    // written (no local copy, no backup), the show stays on its document.
+    HttpTestServer::Route gone;
+    gone.status = 404;
+    gone.body = "[Gpane]\r\n";
+    show.server.setRoute(QStringLiteral("/gone.gpn"), gone);
+    const QStringList refusedTargets = {show.server.url(QStringLiteral("/one")),
+                                        show.server.url(QStringLiteral("/gone.gpn"))};
+    for (const QString& target : refusedTargets) {
+        const GpaneRunner::Run refused = command({QStringLiteral("open"), target});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(QLatin1String("is a web page, not a document")) ||
+                     refused.err.contains(QLatin1String("HTTP status 404")),
+                 qPrintable(refused.err));
+    }
+    QCOMPARE(status().value("document"), other);
+    QCOMPARE(QDir(home + QStringLiteral("/Documents")).entryList(QDir::Files), QStringList());
 
     // A second start with a document hands it over and ends; the running copy plays it.
     const QString third = show.writeDocument(QStringLiteral("third.gpn"), {"/third"}, 600);

@@ -1,9 +1,10 @@
-// The program run by a screen-saver host, as XScreenSaver runs its programs: "-root" with the
+// The program run by a screen-saver host, as XScreenSaver runs its programs: "--root" with the
 // host's window in XSCREENSAVER_WINDOW, or "-window-id ID". The show goes into that window and
 // fills it, leaves the display to the host, and ends when the window goes.
 
 #include "running_show.h"
 #include "support/gpane_runner.h"
+#include "x11_windows.h"
 
 #include <QTest>
 #include <X11/Xlib.h>
@@ -33,23 +34,7 @@ public:
     Window id() const { return m_window; }
 
     // The geometries of the windows inside it.
-    QList<QRect> children() const
-    {
-        QList<QRect> found;
-        Window root = 0, parent = 0;
-        Window* list = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(m_display, m_window, &root, &parent, &list, &count))
-            return found;
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes a{};
-            if (XGetWindowAttributes(m_display, list[i], &a) && a.map_state == IsViewable)
-                found.append(QRect(a.x, a.y, a.width, a.height));
-        }
-        if (list)
-            XFree(list);
-        return found;
-    }
+    QList<QRect> children() const { return MappedChildren(m_display, m_window); }
     void resize(int width, int height)
     {
         XResizeWindow(m_display, m_window, width, height);
@@ -99,7 +84,7 @@ void ScreenSaverHostTest::cleanupTestCase()
 void ScreenSaverHostTest::showsInTheHostsWindow_data()
 {
     QTest::addColumn<bool>("fromEnvironment");
-    QTest::newRow("-root and XSCREENSAVER_WINDOW") << true;
+    QTest::newRow("--root and XSCREENSAVER_WINDOW") << true;
     QTest::newRow("-window-id") << false;
 }
 
@@ -122,7 +107,7 @@ void ScreenSaverHostTest::showsInTheHostsWindow()
     if (fromEnvironment)
         qputenv("XSCREENSAVER_WINDOW", id.toLatin1());
     const bool started =
-        show.process.start(fromEnvironment ? QStringList{"-root"} : QStringList{"-window-id", id});
+        show.process.start(fromEnvironment ? QStringList{"--root"} : QStringList{"-window-id", id});
     qunsetenv("XSCREENSAVER_WINDOW");
     QVERIFY(started);
     QVERIFY(show.pageComplete(QStringLiteral("/saver")));

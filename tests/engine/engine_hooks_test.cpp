@@ -1,6 +1,7 @@
 // The engine on the real page cache, update policy and document loader.
 
 #include "document/document_files.h"
+#include "document/page_copy.h"
 #include "engine/engine_hooks.h"
 #include "support/cache_fixture.h"
 #include "support/fake_browser.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace glasspane;
@@ -23,6 +25,7 @@ private Q_SLOTS:
     void reloadDecision();
     void connectionCheckReset();
     void cachedPageFetched();
+    void slidesOfACachedDeck();
     void endOfCycleLoadsTheDocumentAgain();
     void builtInDocumentReloadsInPlace();
 };
@@ -62,11 +65,14 @@ struct HookedEngine
     }
 };
 
-void writeDocument(const QString& path, const QStringList& pages)
+// pageLines: more lines for every page ("Cached=Yes\r\n").
+void writeDocument(const QString& path, const QStringList& pages,
+                   const QByteArray& pageLines = QByteArray())
 {
     QByteArray text = "[Gpane]\r\nDefaultTime=2\r\n";
     for (int i = 0; i < pages.size(); ++i)
-        text += "[Page" + QByteArray::number(i + 1) + "]\r\nURL=" + pages[i].toUtf8() + "\r\n";
+        text += "[Page" + QByteArray::number(i + 1) + "]\r\nURL=" + pages[i].toUtf8() + "\r\n" +
+                pageLines;
     QVERIFY(writeFileBytes(path, text));
 }
 
@@ -110,6 +116,59 @@ void EngineHooksTest::cachedPageFetched()
     QCOMPARE(local, h.f.cacheFile("http://h/clip.mp4"));
     QVERIFY(QFile::exists(local));
     QCOMPARE(h.f.net.requestCount("http://h/clip.mp4"), 1);
+}
+
+// The slides of a cached deck (one page, each slide its own fragment) share one copy, fetched
+// once a round with its style sheet and shown in the browser (SeparateProc at its default), each
+// with its own fragment; with the server gone the copy serves. A page of which there is no copy
+// is skipped at once.
+void EngineHooksTest::slidesOfACachedDeck()
+{
+    HookedEngine h;
+    const QDateTime modified(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
+    FakeInternet::Response deck;
+    deck.body = "<html><link rel=stylesheet href=deck.css><body><section>1</section></body>";
+    deck.lastModified = modified;
+    deck.contentType = QStringLiteral("text/html");
+    h.f.net.setResponse("http://h/deck.html", deck);
+    h.f.net.setPage("http://h/deck.css", "section { color: red }", modified);
+    const QString path = h.f.dir.filePath("show.gpn");
+    writeDocument(path, {"http://h/deck.html#/1", "http://h/deck.html#/2", "http://h/gone.html"},
+                  "Cached=Yes\r\n");
+    h.f.net.setFailure("http://h/gone.html");
+    h.f.program.documentPath = path;
+    h.f.program.documentName = path;
+    QVERIFY(LoadDocument(h.documents, h.f.doc, path, path));
+    h.start();
+
+    const QString shown = ShownPageOf(h.f.cacheFile("http://h/deck.html"));
+    auto round = [&h] {
+        QStringList navigations;
+        for (int i = 0; i < 200 && navigations.size() < 2; ++i) {
+            // (The start page comes first.)
+            const int before = h.browser.navigateCalls;
+            h.tick(1);
+            if (h.browser.navigateCalls != before &&
+                !h.browser.lastNavigation().endsWith(QLatin1String("/index.html")))
+                navigations.append(h.browser.lastNavigation());
+        }
+        return navigations;
+    };
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("http://h/gone.html cannot be shown: it could not be "
+                                            "fetched and the cache holds no copy of it"));
+    QCOMPARE(round(), (QStringList{shown + "#/1", shown + "#/2"}));
+    QCOMPARE(h.f.net.requestCount("http://h/deck.html"), 1);
+    QCOMPARE(h.f.net.requestCount("http://h/deck.css"), 1);
+    QVERIFY(QFile::exists(shown));
+    QVERIFY(h.f.system.started().isEmpty());
+
+    // The next round asks again, once; the server gone, the copy serves.
+    h.f.net.setFailure("http://h/deck.html");
+    h.f.net.setFailure("http://h/deck.css");
+    QCOMPARE(round(), (QStringList{shown + "#/1", shown + "#/2"}));
+    QCOMPARE(h.f.net.requestCount("http://h/deck.html"), 2);
+    QVERIFY(QFile::exists(shown));
 }
 
 void EngineHooksTest::endOfCycleLoadsTheDocumentAgain()

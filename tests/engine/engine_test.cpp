@@ -19,6 +19,7 @@ private Q_SLOTS:
     void stateChangesAreAnnounced();
     void threePageShowAdvancesOnlyOnceLoaded();
     void pageThatNeverLoadsIsLeftAfterMaxTime();
+    void pageIsLeftOnlyOnceOnScreen();
     void pageWithTimeZeroStays();
     void pageThatCannotBeShownIsSkippedAtOnce();
     void failureOfAnotherAddressChangesNothing();
@@ -132,7 +133,13 @@ void EngineTest::threePageShowAdvancesOnlyOnceLoaded()
     rig.runSeconds(15);
     QCOMPARE(rig.page(), 1);
     QCOMPARE(rig.state(), RunState::WAITTIME);
+    // Loaded after its time: never skipped unseen, it stays 2 s once it is on screen.
+    QTest::ignoreMessage(QtWarningMsg, "Page 1 of the play list, http://a/ finished loading "
+                                       "after its time of 10 s was over (in 15.0 s); it stays "
+                                       "on screen for 2 s");
     rig.browser.completeLoad();
+    rig.runSeconds(2);
+    QCOMPARE(rig.page(), 1);
     rig.tick();
     QCOMPARE(rig.page(), 2);
     QCOMPARE(rig.state(), RunState::NAVIGATE);
@@ -157,6 +164,38 @@ void EngineTest::threePageShowAdvancesOnlyOnceLoaded()
     rig.tick();
     QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://a/"));
     QCOMPARE(rig.frontend.processEnds, 0);
+}
+
+// A page is left only once it has been on screen: one that loaded in time but paints late
+// (a large screen, a loaded machine) stays until it has painted, and a late one 2 s more. The
+// wait for its paint is bounded.
+void EngineTest::pageIsLeftOnlyOnceOnScreen()
+{
+    EngineRig rig;
+    rig.paintsAtOnce = false;
+    rig.setPages({{"http://a/", 6}, {"http://slow/", 6}, {"http://c/", 6}});
+    rig.options.MaxTime = 60;
+    rig.start();
+    rig.tick(2);
+    rig.runSeconds(5.8);
+    rig.browser.completeLoad();
+    rig.runSeconds(1);
+    QCOMPARE(rig.page(), 1);
+    rig.engine->PageOnScreen();
+    rig.tick(2);
+    QCOMPARE(rig.page(), 2);
+
+    // Late, and never said to be on screen: left once a paint could not take longer.
+    rig.tick();
+    rig.runSeconds(10);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Page 2 of the play list, http://slow/ "
+                                                          "finished loading after its time of 6 s "
+                                                          "was over"));
+    rig.browser.completeLoad();
+    rig.runSeconds(4.8);
+    QCOMPARE(rig.page(), 2);
+    rig.tick(2);
+    QCOMPARE(rig.page(), 3);
 }
 
 void EngineTest::pageThatNeverLoadsIsLeftAfterMaxTime()

@@ -69,28 +69,44 @@ void RebootTest::rebootAt()
 
 void RebootTest::rebootAtAcrossClockChange_data()
 {
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("nowUtcMs");
     QTest::addColumn<qint64>("expectedUtcMs");
-    // "2:30" in Paris, around the changes to and from summer time of 2024.
-    QTest::newRow("skipped hour, worked out the day before: 03:00")
-        << qint64(1711789200000) << qint64(1711846800000);
-    QTest::newRow("skipped hour, worked out that night: 03:00")
-        << qint64(1711843200000) << qint64(1711846800000);
-    QTest::newRow("repeated hour: the first 02:30")
-        << qint64(1729929600000) << qint64(1729989000000);
-    QTest::newRow("repeated hour, restarted after the reboot: tomorrow")
-        << qint64(1729989120000) << qint64(1730079000000);
+    // Around the changes to and from summer time of 2024: a skipped time is the first moment
+    // after the skipped hour, a repeated time its first occurrence.
+    QTest::newRow("Paris, skipped hour, worked out the day before: 03:00")
+        << QByteArray("Europe/Paris") << "2:30" << qint64(1711789200000) << qint64(1711846800000);
+    QTest::newRow("Paris, skipped hour, worked out that night: 03:00")
+        << QByteArray("Europe/Paris") << "2:30" << qint64(1711843200000) << qint64(1711846800000);
+    QTest::newRow("Paris, repeated hour: the first 02:30")
+        << QByteArray("Europe/Paris") << "2:30" << qint64(1729929600000) << qint64(1729989000000);
+    QTest::newRow("Paris, repeated hour, restarted after the reboot: tomorrow")
+        << QByteArray("Europe/Paris") << "2:30" << qint64(1729989120000) << qint64(1730079000000);
+    // Half an hour skipped and repeated.
+    QTest::newRow("Lord Howe, skipped half hour: 02:30")
+        << QByteArray("Australia/Lord_Howe") << "2:10" << qint64(1728091800000)
+        << qint64(1728142200000);
+    QTest::newRow("Lord Howe, repeated half hour: the first 01:45")
+        << QByteArray("Australia/Lord_Howe") << "1:45" << qint64(1712365200000)
+        << qint64(1712414700000);
+    // Midnight skipped: the day begins at 01:00.
+    QTest::newRow("Santiago, skipped midnight: 01:00")
+        << QByteArray("America/Santiago") << "0:15" << qint64(1725753600000)
+        << qint64(1725768000000);
 }
 
 void RebootTest::rebootAtAcrossClockChange()
 {
+    QFETCH(QByteArray, zone);
+    QFETCH(QString, text);
     QFETCH(qint64, nowUtcMs);
     QFETCH(qint64, expectedUtcMs);
-    if (!QFile::exists(QStringLiteral("/usr/share/zoneinfo/Europe/Paris")))
+    if (!QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + QString::fromLatin1(zone)))
         QSKIP("no time-zone data");
     const QByteArray oldTz = qgetenv("TZ");
     const bool hadTz = qEnvironmentVariableIsSet("TZ");
-    qputenv("TZ", "Europe/Paris");
+    qputenv("TZ", zone);
     tzset();
     auto restore = qScopeGuard([&] {
         if (hadTz)
@@ -100,8 +116,7 @@ void RebootTest::rebootAtAcrossClockChange()
         tzset();
     });
 
-    const QDateTime rebootAt =
-        ComputeRebootAt(QStringLiteral("2:30"), QDateTime::fromMSecsSinceEpoch(nowUtcMs));
+    const QDateTime rebootAt = ComputeRebootAt(text, QDateTime::fromMSecsSinceEpoch(nowUtcMs));
     QVERIFY(rebootAt.isValid());
     QCOMPARE(rebootAt.toMSecsSinceEpoch(), expectedUtcMs);
 }

@@ -3,9 +3,11 @@
 #include "engine/engine_settings.h"
 #include "engine/screen_saver.h"
 #include "support/engine_rig.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace glasspane;
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void readState_data();
     void readState();
     void registerWhenSystemSaver();
+    void registerWithoutTheMachineFolder();
     void registerDoesNothingOtherwise();
     void desktopThatRefusesIsReported();
 };
@@ -146,6 +149,24 @@ void ScreenSaverTest::registerWhenSystemSaver()
     QCOMPARE(rig.shell.screenSaverProgram(), rig.program.programPath);
 
     // What was written reads back as this program being the screen saver.
+    QVERIFY(ReadSaverState(rig.settings, rig.shell, rig.program, false).IsSystemSaver);
+}
+
+// An ordinary user cannot write the machine folder: the choice is the user's own all the same,
+// and nothing of the machine folder is needed for it.
+void ScreenSaverTest::registerWithoutTheMachineFolder()
+{
+    EngineRig rig;
+    QVERIFY(writeFileBytes(rig.dir.filePath(QStringLiteral("not-a-folder")), "x"));
+    rig.system.setMachineFolder(rig.dir.filePath(QStringLiteral("not-a-folder/machine/")));
+    SaverState state;
+    state.IsSystemSaver = true;
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    QVERIFY(RegisterSystemSaver(state, rig.ini, rig.settings.registryLayer(), rig.system, rig.shell,
+                                rig.program));
+    QCOMPARE(rig.registry.string(RegRoot::CurrentUser, kDesktop, "SCRNSAVE.EXE"),
+             rig.program.programPath);
+    QCOMPARE(rig.shell.screenSaverProgram(), rig.program.programPath);
     QVERIFY(ReadSaverState(rig.settings, rig.shell, rig.program, false).IsSystemSaver);
 }
 

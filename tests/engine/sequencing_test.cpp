@@ -2,6 +2,7 @@
 
 #include "document/page_variables.h"
 #include "support/engine_rig.h"
+#include "support/test_files.h"
 
 #include <QSet>
 #include <QTest>
@@ -24,6 +25,9 @@ private Q_SLOTS:
     void externalProgramPage();
     void externalProgramWithoutOpenCommand();
     void cachedPageInBrowser();
+    void cachedCopyShownByTheBrowser_data();
+    void cachedCopyShownByTheBrowser();
+    void cachedPageWithoutCopyIsSkippedAtOnce();
     void cachedPageTheListsForbid();
     void pageAskedForDuringFetchWins();
     void splashPageInfo_data();
@@ -196,15 +200,15 @@ void SequencingTest::invisibleMainWindowPage()
 void SequencingTest::externalProgramPage()
 {
     EngineRig rig;
-    rig.setPages({{"http://x/clip.mp4", 5}, {"http://b/", 5}});
+    rig.setPages({{"http://x/talk.odp", 5}, {"http://b/", 5}});
     rig.doc.PlayList[1].Cached = true;
     rig.doc.PlayList[1].SeparateProc = true;
-    rig.shell.setOpenCommand("mp4", {"/usr/bin/player", "--fs", "%f"});
+    rig.shell.setOpenCommand("odp", {"/usr/bin/player", "--fs", "%f"});
     rig.viewSuffix = QStringLiteral(".html"); // the program goes by the copy itself
     rig.start();
     rig.tick(2);
-    QCOMPARE(rig.fetched, QStringList{"http://x/clip.mp4"});
-    const QString local = rig.dir.path() + "/cache/1.mp4";
+    QCOMPARE(rig.fetched, QStringList{"http://x/talk.odp"});
+    const QString local = rig.dir.path() + "/cache/1.odp";
     QCOMPARE(rig.system.started().size(), 1);
     QCOMPARE(rig.system.started()[0].program, QStringLiteral("/usr/bin/player"));
     // The file is one argument, whatever it holds; no shell comes between.
@@ -256,10 +260,70 @@ void SequencingTest::cachedPageInBrowser()
     rig.start();
     rig.tick(2);
     // The copy as the page it is.
-    QCOMPARE(rig.browser.lastNavigation(), rig.dir.path() + "/cache/1.mp4.html");
+    QCOMPARE(rig.browser.lastNavigation(), rig.dir.path() + "/cache/1.html.html");
     QVERIFY(rig.system.started().isEmpty());
     QVERIFY(!rig.engine->displaySlot().Loaded);
     QVERIFY(rig.browser.Silent());
+}
+
+// SeparateProc hands to the desktop's program only what the browser cannot show: for a web
+// page that program is another browser, outside the show's lists. A slide keeps its fragment.
+void SequencingTest::cachedCopyShownByTheBrowser_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("web page") << "http://x/page.html"
+                              << "1.html";
+    QTest::newRow("slide of a deck") << "http://x/deck.html#/3"
+                                     << "1.html#/3";
+    QTest::newRow("page without extension") << "http://x/news/"
+                                            << "1.tmp";
+    QTest::newRow("PDF at a page") << "http://x/doc.pdf#page=2"
+                                   << "1.pdf#page=2";
+    QTest::newRow("video") << "http://x/clip.webm"
+                           << "1.webm";
+    QTest::newRow("picture") << "http://x/pic.png"
+                             << "1.png";
+    QTest::newRow("text") << "http://x/notes.txt"
+                          << "1.txt";
+}
+
+void SequencingTest::cachedCopyShownByTheBrowser()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, shown);
+    EngineRig rig;
+    rig.setPages({{address, 5}});
+    rig.doc.PlayList[1].Cached = true;
+    rig.doc.PlayList[1].SeparateProc = true;
+    rig.shell.setOpenCommand("html", {"/usr/bin/otherbrowser", "%f"});
+    rig.shell.setOpenCommand("pdf", {"/usr/bin/viewer", "%f"});
+    QDir().mkpath(rig.dir.path() + "/cache");
+    if (shown.startsWith("1.tmp")) {
+        QVERIFY(writeFileBytes(rig.dir.path() + "/cache/1.tmp", "<!DOCTYPE html><html><body>x"));
+    }
+    rig.start();
+    rig.tick(2);
+    QCOMPARE(rig.browser.lastNavigation(), rig.dir.path() + "/cache/" + shown);
+    QVERIFY(rig.system.started().isEmpty());
+    QVERIFY(!rig.engine->displaySlot().Loaded);
+}
+
+void SequencingTest::cachedPageWithoutCopyIsSkippedAtOnce()
+{
+    EngineRig rig;
+    rig.setPages({{"http://x/a.html", 30}, {"http://x/b.html", 30}});
+    rig.doc.PlayList[1].Cached = true;
+    rig.noCopy = true;
+    rig.start();
+    QTest::ignoreMessage(QtWarningMsg, "Page 1 of the play list, http://x/a.html cannot be "
+                                       "shown: it could not be fetched and the cache holds no "
+                                       "copy of it; the show moves on");
+    rig.tick(2);
+    const int navigations = rig.browser.navigateCalls;
+    rig.tick(2);
+    QCOMPARE(rig.page(), 2);
+    QVERIFY(rig.browser.navigateCalls > navigations);
 }
 
 // A cached page whose address the document forbids is not fetched, and no copy of it is shown

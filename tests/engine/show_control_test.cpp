@@ -1,11 +1,17 @@
 // The running show's answers to the administrators' commands: what each does in each state of
 // the show, what it refuses and why, the status it reports, and the documents it opens.
 
+#include "document/document_files.h"
 #include "engine/show_control.h"
 #include "support/engine_rig.h"
+#include "support/fake_internet.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace glasspane;
 
@@ -15,8 +21,13 @@ namespace {
 struct ControlRig
 {
     EngineRig rig;
+    FakeInternet internet;
+    DocumentServices documents{rig.ini,      rig.settings, rig.program, rig.shell, rig.registry,
+                               rig.clock,    &internet,    {},          {},        {}};
     int reloads = 0;
     int raises = 0;
+    quint64 loads = 0;       // the browser's count of loads begun
+    bool reloadLoads = true; // a reload begins a load
     QStringList opened;
     ShowControlHooks hooks;
     std::unique_ptr<ShowControl> control;
@@ -25,7 +36,15 @@ struct ControlRig
     {
         rig.setPages({{"http://a/", 10}, {"http://b/", 10}, {"http://c/", 10}});
         hooks.engine = [this, withEngine] { return withEngine ? rig.engine.get() : nullptr; };
-        hooks.reloadPage = [this] { ++reloads; };
+        hooks.reloadPage = [this] {
+            ++reloads;
+            if (reloadLoads)
+                ++loads;
+        };
+        hooks.loadsStarted = [this] { return loads; };
+        hooks.checkDocument = [this](const QString& d) {
+            return CheckDocumentToOpen(documents, d, kOpenFetchSeconds);
+        };
         hooks.openDocument = [this](const QString& d) { opened.append(d); };
         hooks.raise = [this] { ++raises; };
         hooks.memory = [] { return MemoryUse{100 * 1024, 150 * 1024, 3}; };
@@ -78,9 +97,14 @@ private Q_SLOTS:
     void commandsInEachState();
     void status();
     void statusBeforeTheEngineAndAsScreenSaver();
+    void statusOfTheScreen_data();
+    void statusOfTheScreen();
     void open_data();
     void open();
     void unknownAndMalformed();
+    void answersOnceCarriedOut_data();
+    void answersOnceCarriedOut();
+    void statusTellsHowTheShowFares();
 };
 
 void ShowControlTest::commandsInEachState_data()
@@ -226,6 +250,38 @@ void ShowControlTest::statusBeforeTheEngineAndAsScreenSaver()
     QCOMPARE(start.value("page"), QStringLiteral("0 of 3 (start page)"));
 }
 
+Q_DECLARE_METATYPE(ScreenState::Kind)
+
+void ShowControlTest::statusOfTheScreen_data()
+{
+    QTest::addColumn<ScreenState::Kind>("kind");
+    QTest::addColumn<QString>("by");
+    QTest::addColumn<QDateTime>("since");
+    QTest::addColumn<QString>("text");
+    using K = ScreenState::Kind;
+    const QDateTime at(QDate(2024, 3, 4), QTime(11, 5), QTimeZone(3600));
+    QTest::newRow("unknown") << K::Unknown << "" << QDateTime() << "unknown";
+    QTest::newRow("on") << K::On << "" << QDateTime() << "on";
+    QTest::newRow("blanked") << K::Blanked << "XScreenSaver" << at
+                             << "blanked by XScreenSaver since 2024-03-04T11:05:00+01:00";
+    QTest::newRow("locked, when unknown")
+        << K::Locked << "XScreenSaver" << QDateTime() << "locked by XScreenSaver";
+}
+
+void ShowControlTest::statusOfTheScreen()
+{
+    QFETCH(ScreenState::Kind, kind);
+    QFETCH(QString, by);
+    QFETCH(QDateTime, since);
+    ControlRig c;
+    c.hooks.screen = [&] { return ScreenState{kind, by, since}; };
+    c.make();
+    c.bring(QStringLiteral("playing"));
+    // The show plays on whatever the screen does; the screen has a line of its own.
+    QCOMPARE(c.value("state"), QStringLiteral("playing"));
+    QTEST(c.value("screen"), "text");
+}
+
 void ShowControlTest::open_data()
 {
     QTest::addColumn<QString>("document"); // "@" stands for the test's folder
@@ -240,6 +296,15 @@ void ShowControlTest::open_data()
                                   << "playing" << true << "opening";
     QTest::newRow("web address") << "https://intranet.example/lobby.gpn"
                                  << "playing" << true << "opening";
+    // Nothing that is no document replaces the show (nor the last copy of a web document).
+    QTest::newRow("web page") << "https://intranet.example/page.html"
+                              << "playing" << false << "is a web page, not a document";
+    QTest::newRow("server error") << "https://intranet.example/gone.gpn"
+                                  << "playing" << false << "HTTP status 404";
+    QTest::newRow("no answer") << "https://intranet.example/down.gpn"
+                               << "playing" << false << "could not be fetched";
+    QTest::newRow("no section") << "@/notes.txt"
+                                << "playing" << false << "holds no [section]";
     QTest::newRow("share") << "\\\\server\\kiosk\\lobby.gpn"
                            << "playing" << true << "opening";
     QTest::newRow("relative path") << "show.gpn"
@@ -247,7 +312,7 @@ void ShowControlTest::open_data()
     QTest::newRow("missing") << "@/gone.gpn"
                              << "playing" << false << "does not exist";
     QTest::newRow("a folder") << "@"
-                              << "playing" << false << "no readable file";
+                              << "playing" << false << "is no file";
     QTest::newRow("nothing") << ""
                              << "playing" << false << "needs a document";
     QTest::newRow("in configuration") << "@/show.gpn"
@@ -264,9 +329,21 @@ void ShowControlTest::open()
     QFETCH(QString, message);
 
     ControlRig c;
-    QFile file(c.rig.dir.filePath(QStringLiteral("show.gpn")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(writeFileBytes(c.rig.dir.filePath(QStringLiteral("show.gpn")), "[Gpane]\r\n"));
+    QVERIFY(writeFileBytes(c.rig.dir.filePath(QStringLiteral("notes.txt")), "AutoLoop=No\r\n"));
+    const QByteArray lastCopy = "[Gpane]\r\nHomeURL=http://last/\r\n";
+    const QString copy =
+        c.rig.shell.folder(Shell::Folder::Documents) + QStringLiteral("/Cached.GPN");
+    QVERIFY(writeFileBytes(copy, lastCopy));
+    c.internet.setPage(QStringLiteral("https://intranet.example/lobby.gpn"),
+                       "[Gpane]\r\nHomeURL=http://lobby/\r\n");
+    c.internet.setPage(QStringLiteral("https://intranet.example/page.html"),
+                       "<!DOCTYPE html>\n<html><body>\n[not a section]\n</body></html>");
+    FakeInternet::Response gone;
+    gone.status = 404;
+    gone.body = "[Gpane]\r\n";
+    c.internet.setResponse(QStringLiteral("https://intranet.example/gone.gpn"), gone);
+    c.internet.setFailure(QStringLiteral("https://intranet.example/down.gpn"));
     document.replace(u'@', c.rig.dir.path());
     c.make();
     c.bring(state);
@@ -275,6 +352,11 @@ void ShowControlTest::open()
     QVERIFY2(answer.message.contains(message), qPrintable(answer.message));
     QCOMPARE(c.opened, opens ? QStringList{document} : QStringList());
     QCOMPARE(c.raises, opens ? 1 : 0);
+    // Only a web document that arrived replaces the last copy; nothing else is left behind.
+    const bool fetched = opens && document.startsWith(QLatin1String("https:"));
+    QCOMPARE(readFileBytes(copy) == lastCopy, !fetched);
+    QCOMPARE(QDir(QFileInfo(copy).path()).entryList(QDir::Files),
+             QStringList{QStringLiteral("Cached.GPN")});
 }
 
 void ShowControlTest::unknownAndMalformed()
@@ -293,6 +375,90 @@ void ShowControlTest::unknownAndMalformed()
     const ControlAnswer reload = c.send("reload");
     QCOMPARE(reload.kind, ControlAnswer::Kind::Error);
     QCOMPARE(reload.message, QStringLiteral("reload is not available"));
+}
+
+void ShowControlTest::answersOnceCarriedOut_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("browser"); // what the page does: completes, fails, nothing
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message"); // a part of it
+
+    const int ok = int(ControlAnswer::Kind::Ok);
+    const int error = int(ControlAnswer::Kind::Error);
+    QTest::newRow("next, the page loads") << "next"
+                                          << "completes" << ok << "page 2 of 3: http://b/";
+    QTest::newRow("previous, the page loads") << "previous"
+                                              << "completes" << ok << "page 3 of 3: http://c/";
+    QTest::newRow("next, the page cannot be shown")
+        << "next"
+        << "fails" << error << "http://b/ cannot be shown: HTTP 404";
+    QTest::newRow("next, nothing begins") << "next"
+                                          << "nothing" << error << "did not begin to load within";
+    QTest::newRow("reload") << "reload"
+                            << "completes" << ok << "";
+    QTest::newRow("reload, nothing begins")
+        << "reload"
+        << "nothing" << error << "did not begin to load again within";
+}
+
+// A command that was taken is answered once the show has carried it out, never before: an
+// answer "ok" that changed nothing would lie to the administrator's script.
+void ShowControlTest::answersOnceCarriedOut()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, browser);
+    QFETCH(QString, message);
+
+    ControlRig c;
+    c.reloadLoads = browser != u"nothing";
+    c.make();
+    c.control->setAnswerWithin(300);
+    c.bring(QStringLiteral("playing"));
+    c.rig.browser.autoComplete = browser == u"completes";
+    std::optional<ControlAnswer> answer;
+    c.control->handle({command, {}}, [&](const ControlAnswer& a) { answer = a; });
+    bool failed = false;
+    for (int i = 0; i < 200 && !answer; ++i) {
+        c.rig.tick();
+        // The page asked for fails; the show goes on to the next one meanwhile.
+        if (browser == u"fails" && c.rig.browser.Busy() && !failed) {
+            c.rig.browser.failLoad(QStringLiteral("HTTP 404"));
+            failed = true;
+        }
+        QTest::qWait(10);
+    }
+    QVERIFY(answer);
+    QTEST(int(answer->kind), "kind");
+    QVERIFY2(answer->message.contains(message), qPrintable(answer->message));
+}
+
+void ShowControlTest::statusTellsHowTheShowFares()
+{
+    ControlRig c;
+    c.rig.options.MaxTime = 20;
+    c.make();
+    c.bring(QStringLiteral("playing"));
+    QCOMPARE(c.value("last complete"), QStringLiteral("never"));
+    QCOMPARE(c.value("renderer restarts"), QStringLiteral("0"));
+    QCOMPARE(c.value("page renewals"), QStringLiteral("0 (memory 0, age 0, not answering 0)"));
+
+    c.rig.engine->PageLoaded();
+    const QDateTime completed = QDateTime::fromString(c.value("last complete"), Qt::ISODate);
+    QVERIFY2(completed.isValid(), qPrintable(c.value("last complete")));
+    QVERIFY(qAbs(completed.secsTo(c.rig.clock.now())) <= 1);
+    ShowHealth& health = c.rig.engine->health();
+    health.rendererRestarts = 2;
+    ++health.renewalsForMemory;
+    ++health.renewalsUnresponsive;
+    QCOMPARE(c.value("renderer restarts"), QStringLiteral("2"));
+    QCOMPARE(c.value("page renewals"), QStringLiteral("2 (memory 1, age 0, not answering 1)"));
+
+    // Nothing completes any more: 10 s pages and MaxTime 20 make 30 s.
+    c.rig.runSeconds(29);
+    QCOMPARE(c.value("state"), QStringLiteral("playing"));
+    c.rig.runSeconds(2);
+    QCOMPARE(c.value("state"), QStringLiteral("stalled"));
 }
 
 QTEST_GUILESS_MAIN(ShowControlTest)

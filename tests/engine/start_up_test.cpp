@@ -17,6 +17,10 @@ class StartUpTest : public QObject
 private Q_SLOTS:
     void parseCommandLine_data();
     void parseCommandLine();
+    void screenSaverHostSwitches_data();
+    void screenSaverHostSwitches();
+    void unknownOptions_data();
+    void unknownOptions();
     void saverWindowFromEnvironment();
     void joinArguments_data();
     void joinArguments();
@@ -40,10 +44,6 @@ void StartUpTest::parseCommandLine_data()
     QTest::newRow("/s") << " /s " << M::ScreenSaver << 0 << "";
     QTest::newRow("/p 123") << "/p 123" << M::Preview << 123 << "";
     QTest::newRow("/P 123") << "/P 123" << M::Preview << 123 << "";
-    QTest::newRow("-root") << "-root" << M::ScreenSaver << 0 << "";
-    QTest::newRow("-window-id") << "-window-id 0x2a00007" << M::ScreenSaver << 0x2a00007 << "";
-    QTest::newRow("-window-id decimal") << "-window-id 77" << M::ScreenSaver << 77 << "";
-    QTest::newRow("-window-id alone") << "-window-id" << M::ScreenSaver << 0 << "";
     QTest::newRow("-rooted is a document") << "-rooted" << M::Document << 0 << "-rooted";
     QTest::newRow("/P:123") << "/P:123" << M::Preview << 0 << "";
     QTest::newRow("/P alone") << "/P" << M::Preview << 0 << "";
@@ -91,6 +91,61 @@ void StartUpTest::parseCommandLine()
     QCOMPARE(r.previewParent, qint32(handle));
     QCOMPARE(r.documentPath, document);
     QCOMPARE(r.forceSaverRestart, mode == RunMode::ScreenSaver);
+}
+
+// Every way XScreenSaver (5 or 6, its daemon or its settings' preview) and a user write the
+// host's switches: accepted whole by the program and taken as the screen saver.
+void StartUpTest::screenSaverHostSwitches_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("window");
+    QTest::newRow("-root") << QStringList{"-root"} << 0;
+    QTest::newRow("--root") << QStringList{"--root"} << 0;
+    QTest::newRow("--ROOT") << QStringList{"--ROOT"} << 0;
+    QTest::newRow("-root with a window after it") << QStringList{"-root", "77"} << 0;
+    QTest::newRow("-window-id ID") << QStringList{"-window-id", "0x2a00007"} << 0x2a00007;
+    QTest::newRow("--window-id ID") << QStringList{"--window-id", "0x2a00007"} << 0x2a00007;
+    QTest::newRow("--window-id=ID") << QStringList{"--window-id=0x2a00007"} << 0x2a00007;
+    QTest::newRow("-Window-Id=ID decimal") << QStringList{"-Window-Id=77"} << 77;
+    QTest::newRow("--WINDOW-ID ID") << QStringList{"--WINDOW-ID", "77"} << 77;
+    QTest::newRow("-window-id alone") << QStringList{"-window-id"} << 0;
+    QTest::newRow("--window-id= empty") << QStringList{"--window-id="} << 0;
+    QTest::newRow("--window-id word") << QStringList{"--window-id", "abc"} << 0;
+}
+
+void StartUpTest::screenSaverHostSwitches()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, window);
+    QStringList words = arguments;
+    QCOMPARE(UnknownOption(words), QString());
+    QCOMPARE(words, arguments);
+    const StartupRequest r = ParseCommandLine(JoinArguments(arguments));
+    QCOMPARE(r.mode, RunMode::ScreenSaver);
+    QVERIFY(r.forceSaverRestart);
+    QVERIFY(r.fromHost);
+    QCOMPARE(r.previewParent, qint32(window));
+}
+
+void StartUpTest::unknownOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("unknown");
+    QTest::newRow("-h") << QStringList{"-h"} << "-h";
+    QTest::newRow("--helpp") << QStringList{"--helpp"} << "--helpp";
+    QTest::newRow("--rooted") << QStringList{"--rooted"} << "--rooted";
+    QTest::newRow("--window") << QStringList{"--window", "5"} << "--window";
+    QTest::newRow("--root after a document") << QStringList{"show.gpn", "--root"} << "--root";
+    QTest::newRow("--help") << QStringList{"--help"} << "";
+    QTest::newRow("-C") << QStringList{"-C"} << "";
+    QTest::newRow("/P 5") << QStringList{"/P", "5"} << "";
+    QTest::newRow("-- then a dash document") << QStringList{"--", "-show.gpn"} << "";
+}
+
+void StartUpTest::unknownOptions()
+{
+    QFETCH(QStringList, arguments);
+    QTEST(UnknownOption(arguments), "unknown");
 }
 
 void StartUpTest::saverWindowFromEnvironment()

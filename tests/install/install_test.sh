@@ -27,6 +27,9 @@ prefix=$scratch/prefix
 expected_files() {
     echo bin/gpane
     echo share/man/man1/gpane.1.gz
+    echo share/doc/glasspane/changelog.Debian.gz
+    echo share/doc/glasspane/copyright
+    echo share/lintian/overrides/glasspane
     [ "$gui" = ON ] || return 0
     cat <<'EOF'
 bin/glasspane
@@ -185,11 +188,18 @@ if [ "$gui" = ON ] && have dpkg-deb && have dpkg-shlibdeps; then
             fail "the package holds other files than the scratch prefix:
 $(cat "$scratch/package.diff")"
         depends=$(dpkg-deb -f "$deb" Depends)
-        for package in libqt6webenginecore6 libqt6webenginecore6-bin libqt6webenginewidgets6 libcurl4; do
-            grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "the package does not depend on $package"
+        for package in libqt6webenginecore6 libqt6webenginecore6-bin libqt6webenginewidgets6 libcurl4 libsodium23; do
+            # Debian 13 renamed libraries whose interface holds a time_t: libcurl4t64.
+            grep -qE "(^|, )$package(t64)?( |,|$)" <<<"$depends" || fail "the package does not depend on $package"
         done
         dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/systemd/user/glasspane.service |
             grep -qx 'ExecStart=/usr/bin/glasspane' || fail "the packaged unit does not run /usr/bin/glasspane"
+        if have lintian; then
+            # Debian's own judgement of the package: no error and no warning.
+            complaints=$(lintian "$deb" 2>&1 | grep -E '^[EW]: ')
+            [ -z "$complaints" ] || fail "lintian:
+$complaints"
+        fi
     else
         fail "cpack: $(tail -20 "$scratch/cpack.log")"
     fi

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 
 using namespace glasspane;
@@ -44,7 +45,7 @@ private Q_SLOTS:
 
     void fetchesBodyWithAgentAndLastModified()
     {
-        const QDateTime modified(QDate(2023, 5, 6), QTime(7, 8, 9), Qt::UTC);
+        const QDateTime modified(QDate(2023, 5, 6), QTime(7, 8, 9), QTimeZone::utc());
         m_server.setPage(QStringLiteral("/a.html"), "<html>a</html>", modified);
         m_net.setUserAgent(QStringLiteral("Glasspane 4.35 (https://glasspane.example/)"));
 
@@ -83,7 +84,7 @@ private Q_SLOTS:
     void notModified()
     {
         QFETCH(bool, serverHonours);
-        const QDateTime modified(QDate(2023, 5, 6), QTime(7, 8, 9), Qt::UTC);
+        const QDateTime modified(QDate(2023, 5, 6), QTime(7, 8, 9), QTimeZone::utc());
         HttpTestServer::Route route;
         route.body = "new body";
         route.lastModified = modified;

@@ -63,7 +63,7 @@ void GioSharesTest::initTestCase()
     gio.close();
     QVERIFY(gio.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     m_path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(m_dir.path() + "/bin:") + m_path);
+    qputenv("PATH", QByteArray(QFile::encodeName(m_dir.path() + "/bin:") + m_path));
     qputenv("GIO_LOG", QFile::encodeName(m_dir.path() + "/log"));
     qputenv("GIO_MOUNT", QFile::encodeName(m_dir.path() + "/mount"));
 }
@@ -169,7 +169,7 @@ void GioSharesTest::noGio()
     QVERIFY(!shares.connect("\\\\server\\docs"));
     QVERIFY(!shares.disconnect("\\\\server\\docs"));
     QVERIFY(shares.localPath("\\\\server\\docs").isEmpty());
-    qputenv("PATH", QFile::encodeName(m_dir.path() + "/bin:") + m_path);
+    qputenv("PATH", QByteArray(QFile::encodeName(m_dir.path() + "/bin:") + m_path));
 }
 
 QTEST_GUILESS_MAIN(GioSharesTest)

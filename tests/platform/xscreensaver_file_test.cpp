@@ -3,6 +3,7 @@
 
 #include "platform/linux/xscreensaver_file.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace glasspane;
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void selectKeepsEverythingElse();
     void selectRenewsItsOwnEntry();
     void selectStartsFromTheDefaults();
+    void rootSwitchOfTheInstalledVersion_data();
+    void rootSwitchOfTheInstalledVersion();
     void hackProgram_data();
     void hackProgram();
 };
@@ -73,7 +76,7 @@ void XScreenSaverFileTest::selectKeepsEverythingElse()
 {
     const QByteArray written = SelectHack(kUserFile, QStringLiteral("/usr/bin/glasspane"));
     const XScreenSaverChoice choice = XScreenSaverChoice::parse(written);
-    QCOMPARE(choice.selectedCommand(), QStringLiteral("/usr/bin/glasspane -root"));
+    QCOMPARE(choice.selectedCommand(), QStringLiteral("/usr/bin/glasspane --root"));
     QCOMPARE(choice.mode, QStringLiteral("one"));
     QCOMPARE(choice.selected, 4);
 
@@ -134,13 +137,41 @@ void XScreenSaverFileTest::selectStartsFromTheDefaults()
     const XScreenSaverChoice choice = XScreenSaverChoice::parse(written);
     QCOMPARE(choice.hacks.size(), 3);
     QCOMPARE(choice.hacks.at(1).command, QStringLiteral("superquadrics -root"));
-    QCOMPARE(choice.selectedCommand(), QStringLiteral("/usr/bin/glasspane -root"));
+    QCOMPARE(choice.selectedCommand(), QStringLiteral("/usr/bin/glasspane --root"));
 
     // No file and no defaults: a file with this program alone.
     const XScreenSaverChoice alone =
         XScreenSaverChoice::parse(SelectHack(QByteArray(), QStringLiteral("/usr/bin/glasspane")));
     QCOMPARE(alone.hacks.size(), 1);
-    QCOMPARE(alone.selectedCommand(), QStringLiteral("/usr/bin/glasspane -root"));
+    QCOMPARE(alone.selectedCommand(), QStringLiteral("/usr/bin/glasspane --root"));
+}
+
+void XScreenSaverFileTest::rootSwitchOfTheInstalledVersion_data()
+{
+    QTest::addColumn<QByteArray>("defaults");
+    QTest::addColumn<QString>("rootSwitch");
+    const QByteArray header = "!\n!                              XScreenSaver\n!\n"
+                              "!                              version %1\n!\n";
+    QTest::newRow("6.05") << QByteArray(header).replace("%1", "6.05") << "--root";
+    QTest::newRow("5.45") << QByteArray(header).replace("%1", "5.45") << "-root";
+    QTest::newRow("10.1") << QByteArray(header).replace("%1", "10.1") << "--root";
+    // A version named further down is no header's.
+    QTest::newRow("no header") << QByteArray("*mode: one\n! version 5.1\n") << "--root";
+    QTest::newRow("not installed") << QByteArray() << "--root";
+    // What the daemon on this machine passes to the hacks of its own list.
+    QFile installed(QStringLiteral("/etc/X11/app-defaults/XScreenSaver"));
+    if (installed.open(QIODevice::ReadOnly)) {
+        const QByteArray text = installed.readAll();
+        const XScreenSaverChoice choice = XScreenSaverChoice::parse(text);
+        const QString maze = choice.hacks.isEmpty() ? QString() : choice.hacks.first().command;
+        QTest::newRow("installed") << text << maze.section(u' ', 1, 1);
+    }
+}
+
+void XScreenSaverFileTest::rootSwitchOfTheInstalledVersion()
+{
+    QFETCH(QByteArray, defaults);
+    QTEST(RootSwitch(defaults), "rootSwitch");
 }
 
 void XScreenSaverFileTest::hackProgram_data()

@@ -5,6 +5,7 @@
 
 #include "document/document.h"
 #include "document/ini_files.h"
+#include "document/page_cache.h"
 #include "document/program_values.h"
 #include "document/settings.h"
 #include "engine/engine.h"
@@ -16,7 +17,9 @@
 #include "support/memory_registry.h"
 #include "support/settable_clock.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <memory>
 #include <utility>
 
@@ -50,6 +53,10 @@ struct EngineRig : public BrowserEvents
     QString viewSuffix;
     // Runs when the document is reloaded at the end of a cycle.
     std::function<void()> onReload;
+    // A page that completes is on screen at once (PageOnScreen); false: the test says when.
+    bool paintsAtOnce = true;
+    // fetchPage finds no copy (it could not be fetched and none was held).
+    bool noCopy = false;
     // Runs inside fetchPage, as the events the window handles while a download waits.
     std::function<void()> duringFetch;
 
@@ -101,9 +108,15 @@ struct EngineRig : public BrowserEvents
             fetched.append(url);
             if (duringFetch)
                 std::exchange(duringFetch, {})();
+            if (noCopy)
+                return QString();
+            // Named as the cache names it: by its address's extension.
+            const QString page = url.left(url.indexOf(QLatin1Char('#')));
+            const QString suffix = QFileInfo(QUrl(page).path()).suffix();
             return dir.path() + QStringLiteral("/cache/") + QString::number(fetched.size()) +
-                   QStringLiteral(".mp4");
+                   QLatin1Char('.') + (suffix.isEmpty() ? QStringLiteral("tmp") : suffix);
         };
+        h.browserShows = BrowserShowsCopy;
         h.viewableCopy = [this](const QString& copy) { return copy + viewSuffix; };
         h.resetConnectionCheck = [this] { ++connectionResets; };
         return h;
@@ -145,8 +158,12 @@ struct EngineRig : public BrowserEvents
     void NavigateComplete2(const QString&, bool) override {}
     void DocumentComplete(const QString&, bool topLevel) override
     {
-        if (topLevel && engine)
+        if (topLevel && engine) {
             engine->PageLoaded();
+            // The window tells when the page has painted; here at once unless a test tells.
+            if (paintsAtOnce)
+                engine->PageOnScreen();
+        }
     }
     void NavigateError(const QString& url, bool topLevel, const QString& reason) override
     {

@@ -2,6 +2,7 @@
 
 #include "engine/frontend.h"
 
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -70,6 +71,12 @@ public:
     }
     void openConfigDialog() override { ++configDialogs; }
     void setConfigTopmost(bool topmost) override { configTopmost = topmost; }
+    void closeDialogs(const QString& why) override
+    {
+        dialogsClosed << why;
+        if (onCloseDialogs)
+            onCloseDialogs();
+    }
 
     bool closeMainWindow() override
     {
@@ -84,6 +91,8 @@ public:
     PasswordOutcome passwordOutcome = PasswordOutcome::Cancel;
     std::function<void()> whilePasswordOpen;
     std::function<bool()> onClose;
+    // What closing the dialogs does (a configuration dialog reports its closing).
+    std::function<void()> onCloseDialogs;
 
     // Records.
     bool mainFramed = true;
@@ -105,6 +114,7 @@ public:
     PasswordDialogMode passwordModeSeen = PasswordDialogMode::None;
     int configDialogs = 0;
     bool configTopmost = false;
+    QStringList dialogsClosed; // why, for each closeDialogs
     int closeRequests = 0;
     int unloads = 0;
     int processEnds = 0;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QHash>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -72,6 +73,18 @@ public:
     }
 
     const QString& home() const { return m_home; }
+
+    // The "key: value" lines of gpane status, by key.
+    static QHash<QString, QString> statusValues(const QString& text)
+    {
+        QHash<QString, QString> values;
+        for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
+            const qsizetype colon = line.indexOf(QLatin1String(": "));
+            if (colon > 0)
+                values.insert(line.left(colon), line.mid(colon + 2));
+        }
+        return values;
+    }
 
 private:
     QString m_home;

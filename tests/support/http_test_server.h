@@ -19,7 +19,7 @@ class HttpTestServerWorker;
 //   HttpTestServer server;                       // listening once constructed
 //   HttpTestServer::Route page;
 //   page.body = "<html>hello</html>";
-//   page.lastModified = QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
+//   page.lastModified = QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
 //   server.setRoute("/a.html", page);
 //   download(server.url("/a.html"));
 //   QCOMPARE(server.requests().size(), 1);

@@ -101,6 +101,12 @@ QProcessEnvironment KioskProcess::environment() const
     for (const char* name :
          {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DBUS_SESSION_BUS_ADDRESS", "QT_LOGGING_RULES"})
         env.remove(QString::fromLatin1(name));
+    for (auto it = m_extra.cbegin(); it != m_extra.cend(); ++it) {
+        if (it.value().isEmpty())
+            env.remove(it.key());
+        else
+            env.insert(it.key(), it.value());
+    }
     return env;
 }
 
@@ -121,9 +127,10 @@ bool KioskProcess::start(const QStringList& arguments, bool openUmask)
     m_process.setChildProcessModifier(openUmask ? [] { ::umask(0); } : std::function<void()>());
     m_log.clear();
     m_partial.clear();
-    m_process.start(program(), QStringList{QStringLiteral("--verbose"),
-                                           QStringLiteral("--screenshots"), m_screenshots} +
-                                   arguments);
+    QStringList options{QStringLiteral("--screenshots"), m_screenshots};
+    if (m_verbose)
+        options.prepend(QStringLiteral("--verbose"));
+    m_process.start(program(), options + arguments);
     return m_process.waitForStarted(Wait);
 }
 

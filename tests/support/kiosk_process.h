@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -54,10 +55,16 @@ public:
     // The environment the program runs in: the home's folders, the stand-ins first on PATH,
     // no session bus. A second copy started with it meets the first.
     QProcessEnvironment environment() const;
+    // Changes a variable of that environment; an empty value takes it out (DISPLAY, for a
+    // program that is to meet a Wayland compositor only).
+    void setEnvironment(const QString& name, const QString& value) { m_extra[name] = value; }
 
     // Starts $GLASSPANE_PROGRAM (the glasspane program) with these arguments. openUmask: under
     // umask 000, as a careless session would start it. False when it did not start.
     [[nodiscard]] bool start(const QStringList& arguments, bool openUmask = false);
+    // Whether the program is started with --verbose (the default); without it, waitForLog sees
+    // only warnings and errors.
+    void setVerbose(bool verbose) { m_verbose = verbose; }
     bool running() const;
     qint64 processId() const { return m_process.processId(); }
 
@@ -117,6 +124,8 @@ private:
     QProcess m_process;
     QStringList m_log;
     QByteArray m_partial;
+    bool m_verbose = true;
+    QMap<QString, QString> m_extra;
 };
 
 } // namespace glasspane

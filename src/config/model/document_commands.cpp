@@ -110,6 +110,15 @@ FileCommandResult DocumentCommands::open(const QString& path)
     const QString previousName = program.documentName;
     const DocumentSource previousSource = program.documentSource;
 
+    // Something that is no document (a web page, an error of the server) is refused before
+    // anything is written, and the document in use stays.
+    const QString refusal = CheckDocumentToOpen(services, path);
+    if (!refusal.isEmpty()) {
+        qCWarning(lcGlasspane, "cannot open the document: %s", qUtf8Printable(refusal));
+        m_ui.reportFailure(QStringLiteral("The document \"") + path +
+                           QStringLiteral("\" could not be opened:\r\n") + refusal);
+        return FileCommandResult::Nothing;
+    }
     program.documentPath = path;
     PrepareDocumentSource(services, doc);
     LoadOptions options;

@@ -180,4 +180,19 @@ bool WriteGeneralOption(SettingsStore& settings, SettingKey<QString> key, const 
     return writeGeneralText(settings, key.setting, value);
 }
 
+bool ReplaceStoredPassword(SettingsStore& settings, const QString& oldValue,
+                           const QString& newValue)
+{
+    const QString name = settingName(Setting::Password);
+    const QString user = settings.userPath();
+    const QString machine = settings.machinePath();
+    bool ok = true;
+    for (const SettingsLocation place :
+         {SettingsLocation::Document, SettingsLocation::HKCU, SettingsLocation::HKLM}) {
+        if (!oldValue.isEmpty() && settings.ReadSetting(user, machine, name, place) == oldValue)
+            ok = settings.WriteSetting(user, machine, name, newValue, place) && ok;
+    }
+    return ok;
+}
+
 } // namespace glasspane

@@ -79,4 +79,10 @@ qint32 ReadScreenSaveTimeOut(RegistryLayer& registry);
 // holds a value of it (reads look at the document first). False when a write failed.
 bool WriteGeneralOption(SettingsStore& settings, SettingKey<QString> key, const QString& value);
 
+// Puts the new form of the configuration password in place of a value stored in the old,
+// reversible form, wherever that value stands (the document, the per-user and the machine
+// key), so that no readable copy stays behind. False when one of them could not be written.
+bool ReplaceStoredPassword(SettingsStore& settings, const QString& oldValue,
+                           const QString& newValue);
+
 } // namespace glasspane

@@ -1,12 +1,12 @@
 #include "platform/linux/curl_internet.h"
 
 #include "platform/online_state.h"
+#include "platform/whole_file.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
-#include <QSaveFile>
 #include <QThread>
 #include <chrono>
 #include <curl/curl.h>
@@ -29,6 +29,8 @@ struct CurlInternet::Job
 {
     std::atomic<bool> cancelled{false};
     std::mutex mutex; // guards multi
+    // Why the body could not be written; set by the transfer, read once it has ended.
+    QString writeError;
     CURLM* multi = nullptr;
 
     void cancel()
@@ -66,10 +68,11 @@ struct Transfer
     QString target;
     bool discard = false;
     bool localFile = false;          // file: addresses have no status
-    std::unique_ptr<QSaveFile> file; // opened with the first byte of a 2xx body
+    std::unique_ptr<WholeFile> file; // opened with the first byte of a 2xx body
     qint64 bytes = 0;
     qint64 maxBytes = 0;
     bool writeFailed = false;
+    QString writeError; // why, when writeFailed
     bool tooLarge = false;
 };
 
@@ -90,14 +93,16 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     if (t->discard || t->target.isEmpty() || length == 0)
         return length;
     if (!t->file) {
-        t->file = std::make_unique<QSaveFile>(t->target);
-        if (!t->file->open(QIODevice::WriteOnly)) {
+        t->file = std::make_unique<WholeFile>(t->target);
+        if (!t->file->open()) {
             t->writeFailed = true;
+            t->writeError = t->file->errorString();
             return 0;
         }
     }
-    if (t->file->write(data, qint64(length)) != qint64(length)) {
+    if (!t->file->write(data, qint64(length))) {
         t->writeFailed = true;
+        t->writeError = t->file->errorString();
         return 0;
     }
     return length;
@@ -251,7 +256,10 @@ DownloadResult transferBody(const DownloadRequest& request, const TransferSettin
             } else if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
                 result.error = QStringLiteral("larger than %1 bytes").arg(maxBytes);
             } else if (transfer.writeFailed) {
-                result.error = QStringLiteral("cannot write %1").arg(request.targetFile);
+                result.writeFailed = true;
+                job.writeError = transfer.writeError;
+                result.error = QStringLiteral("cannot write %1 (%2)")
+                                   .arg(request.targetFile, transfer.writeError);
             } else if (code == CURLE_OPERATION_TIMEDOUT &&
                        // (libcurl's clock may end the transfer a hair before ours)
                        Clock::now() + std::chrono::milliseconds(100) >= deadline) {
@@ -303,7 +311,10 @@ DownloadResult transferBody(const DownloadRequest& request, const TransferSettin
     if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
         result.contentType = QString::fromLatin1(contentType);
     if (transfer.file && !transfer.file->commit()) {
-        result.error = QStringLiteral("cannot write %1").arg(request.targetFile);
+        result.writeFailed = true;
+        job.writeError = transfer.file->errorString();
+        result.error =
+            QStringLiteral("cannot write %1 (%2)").arg(request.targetFile, job.writeError);
         return result;
     }
     result.ok = true;
@@ -383,6 +394,11 @@ DownloadResult CurlInternet::download(const DownloadRequest& request)
         std::lock_guard lock(m_mutex);
         m_current.reset();
     }
+    if (result.writeFailed)
+        m_writeFaults.failed(request.targetFile, job->writeError,
+                             QStringLiteral("the copy held before stays"));
+    else if (result.ok && !request.targetFile.isEmpty())
+        m_writeFaults.written(request.targetFile);
     return result;
 }
 

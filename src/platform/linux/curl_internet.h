@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/internet.h"
+#include "platform/whole_file.h"
 
 #include <atomic>
 #include <memory>
@@ -67,6 +68,7 @@ private:
     std::atomic<bool> m_closing{false};
     std::mutex m_mutex;             // guards m_current
     std::shared_ptr<Job> m_current; // the download in progress
+    WriteFaults m_writeFaults;      // used on the calling thread only
 };
 
 } // namespace glasspane

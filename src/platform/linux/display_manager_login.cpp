@@ -1,12 +1,12 @@
 #include "platform/linux/display_manager_login.h"
 
 #include "platform/linux/key_file_edit.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace glasspane {
 
@@ -27,11 +27,11 @@ QString writeFile(const QString& path, const QByteArray& content)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return QStringLiteral("cannot make the folder %1").arg(folder);
-    QSaveFile file(path);
+    WholeFile file(path);
     // A file the administrator handed to the kiosk user in a folder it may not write.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    file.allowWritingInPlace();
+    if (!file.open() || !file.write(content) || !file.commit())
+        return QStringLiteral("cannot write %1 (%2)").arg(path, file.errorString());
     return QString();
 }
 

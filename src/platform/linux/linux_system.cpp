@@ -160,6 +160,12 @@ void LinuxSystem::terminateProcess(qint64 pid)
         ::kill(pid_t(pid), SIGKILL);
 }
 
+void LinuxSystem::killProcess(qint64 pid)
+{
+    if (validTarget(pid))
+        ::kill(pid_t(pid), SIGKILL);
+}
+
 bool LinuxSystem::processRunning(qint64 pid) const
 {
     if (pid <= 0)

@@ -52,6 +52,7 @@ public:
     // SIGTERM, then SIGKILL when the process is still there after GraceMs. Blocks at most that
     // long.
     void terminateProcess(qint64 pid) override;
+    void killProcess(qint64 pid) override;
     bool processRunning(qint64 pid) const override;
 
     bool reboot(bool force) override;

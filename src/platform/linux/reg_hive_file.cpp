@@ -1,10 +1,11 @@
 #include "platform/linux/reg_hive_file.h"
 
+#include "platform/whole_file.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QThread>
 #include <sys/stat.h>
 
@@ -26,8 +27,11 @@ const RegHive& RegHiveFile::current(long* status)
 
 long RegHiveFile::modify(const std::function<long(RegHive&)>& change)
 {
-    if (!makeFolder(QFileInfo(m_path).absolutePath()))
+    const QString consequence = QStringLiteral("its values stay as they were");
+    if (!makeFolder(QFileInfo(m_path).absolutePath())) {
+        m_faults.failed(m_path, QStringLiteral("its folder cannot be made"), consequence);
         return RegStatus::AccessDenied;
+    }
 
     const QString lockPath = m_path + QStringLiteral(".lock");
     // Something that is no lock file is in the way: waiting would not help.
@@ -43,8 +47,12 @@ long RegHiveFile::modify(const std::function<long(RegHive&)>& change)
         locked = lock.tryLock(0);
     }
     if (!locked) {
-        return lock.error() == QLockFile::LockFailedError ? RegStatus::WriteFault
-                                                          : RegStatus::AccessDenied;
+        const bool held = lock.error() == QLockFile::LockFailedError;
+        m_faults.failed(m_path,
+                        held ? QStringLiteral("another program holds %1").arg(lockPath)
+                             : QStringLiteral("its lock file %1 cannot be made").arg(lockPath),
+                        consequence);
+        return held ? RegStatus::WriteFault : RegStatus::AccessDenied;
     }
     // Another process may have written since our last look: work on what the disk holds.
     load(signature());
@@ -57,21 +65,23 @@ long RegHiveFile::modify(const std::function<long(RegHive&)>& change)
         return status;
 
     const bool existed = QFileInfo::exists(m_path);
-    QSaveFile file(m_path);
-    // Unbuffered, so that a short write (full disk, size limit) is seen here: a buffered
-    // QFileDevice can drop the rest of its buffer and still commit.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    WholeFile file(m_path);
+    if (!file.open()) {
+        m_faults.failed(m_path, file.errorString(), consequence);
         return RegStatus::AccessDenied;
-    // The user hive may hold a logon password: never readable by others.
+    }
+    // The user hive holds what is the user's alone: never readable by others.
     if (m_private) {
         (void)file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     } else if (!existed) {
         (void)file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                   QFile::ReadOther);
     }
-    const QByteArray bytes = changed.toRegFile(m_rootName);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.write(changed.toRegFile(m_rootName)) || !file.commit()) {
+        m_faults.failed(m_path, file.errorString(), consequence);
         return RegStatus::WriteFault;
+    }
+    m_faults.written(m_path);
 
     m_hive = std::move(changed);
     m_signature = signature();

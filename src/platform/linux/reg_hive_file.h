@@ -2,6 +2,7 @@
 
 #include "platform/linux/reg_hive.h"
 #include "platform/registry.h"
+#include "platform/whole_file.h"
 
 #include <QString>
 #include <functional>
@@ -56,6 +57,7 @@ private:
     bool m_readable = true;
     Signature m_signature;
     RegHive m_hive;
+    WriteFaults m_faults;
 };
 
 } // namespace glasspane

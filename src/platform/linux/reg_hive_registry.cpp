@@ -70,6 +70,16 @@ long RegHiveRegistry::queryValue(RegRoot root, const QString& subKey, const QStr
 long RegHiveRegistry::setValue(RegRoot root, const QString& subKey, const QString& name,
                                const RegValue& value)
 {
+    // A value that is there already: nothing to lock, nothing to write.
+    if (RegHiveFile* file = hive(root)) {
+        long status = RegStatus::Success;
+        const RegHive& held = file->current(&status);
+        RegValue stored;
+        if (status == RegStatus::Success &&
+            held.queryValue(subKey, name, &stored) == RegStatus::Success &&
+            stored.type == value.type && stored.data == value.data)
+            return RegStatus::Success;
+    }
     return modify(root, [&](RegHive& h) { return h.setValue(subKey, name, value); });
 }
 

@@ -8,6 +8,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QThread>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -147,23 +148,35 @@ void SingleInstance::serve(QLocalSocket* socket)
     }
     const QByteArray line = socket->readLine(kMaxControlRequest + 1);
     const std::optional<ControlRequest> request = ControlRequest::decode(line);
-    const ControlAnswer reply =
-        request ? answer(*request) : ControlAnswer::error(QStringLiteral("not a request"));
     socket->setProperty("answered", true);
-    socket->write(reply.encode());
-    // The pending answer is written before the connection closes.
-    socket->disconnectFromServer();
+    // The answer may come later (the show answers once it has carried a command out); the
+    // asker may have gone by then.
+    const QPointer<QLocalSocket> asker(socket);
+    auto reply = [asker](const ControlAnswer& answer) {
+        if (!asker)
+            return;
+        asker->write(answer.encode());
+        // The pending answer is written before the connection closes.
+        asker->disconnectFromServer();
+    };
+    if (!request)
+        reply(ControlAnswer::error(QStringLiteral("not a request")));
+    else
+        answer(*request, reply);
 }
 
-ControlAnswer SingleInstance::answer(const ControlRequest& request)
+void SingleInstance::answer(const ControlRequest& request, const Reply& reply)
 {
     if (request.command == u"raise") {
         Q_EMIT raiseRequested();
-        return ControlAnswer::ok();
+        reply(ControlAnswer::ok());
+    } else if (m_asyncHandler) {
+        m_asyncHandler(request, reply);
+    } else if (m_handler) {
+        reply(m_handler(request));
+    } else {
+        reply(ControlAnswer::error(QStringLiteral("this copy takes no commands")));
     }
-    if (!m_handler)
-        return ControlAnswer::error(QStringLiteral("this copy takes no commands"));
-    return m_handler(request);
 }
 
 } // namespace glasspane

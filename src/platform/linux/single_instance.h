@@ -40,6 +40,11 @@ public:
     const ControlAnswer& lastAnswer() const { return m_lastAnswer; }
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // The same, for answers given later: reply may be called once, now or after the request
+    // has been carried out (within AnswerWaitMs). It takes the place of the handler.
+    using Reply = std::function<void(const ControlAnswer& answer)>;
+    using AsyncHandler = std::function<void(const ControlRequest& request, const Reply& reply)>;
+    void setAsyncHandler(AsyncHandler handler) { m_asyncHandler = std::move(handler); }
 
     bool isPrimary() const { return m_server != nullptr; }
     QString socketPath() const;
@@ -69,13 +74,14 @@ Q_SIGNALS:
 private:
     void onNewConnection();
     void serve(QLocalSocket* socket);
-    ControlAnswer answer(const ControlRequest& request);
+    void answer(const ControlRequest& request, const Reply& reply);
 
     QString m_folder;
     QString m_name;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
     Handler m_handler;
+    AsyncHandler m_asyncHandler;
     ControlAnswer m_lastAnswer;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/linux/mimeapps_file.h"
 #include "platform/linux/xscreensaver_file.h"
 #include "platform/log.h"
+#include "platform/whole_file.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QHash>
 #include <QMimeDatabase>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -244,9 +244,10 @@ bool rewriteFile(const QString& path, const std::function<QByteArray(const QByte
     if (changed == content && current.exists())
         return true;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(changed) != changed.size() || !out.commit()) {
-        qCWarning(lcGlasspane) << "cannot write" << path << out.errorString();
+    QString error;
+    if (!WriteWholeFile(path, changed, &error)) {
+        qCWarning(lcGlasspane, "cannot write %s (%s); it keeps what it held", qUtf8Printable(path),
+                  qUtf8Printable(error));
         return false;
     }
     qCDebug(lcGlasspane) << "wrote" << path;
@@ -496,13 +497,10 @@ void XdgShell::addRecentDocument(const QString& path)
     }
     if (!makePrivateFolder(QFileInfo(file).absolutePath()))
         return;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return;
-    if (!existed)
-        (void)out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    if (out.write(updated) != updated.size() || !out.commit())
-        qCWarning(lcGlasspane) << "could not save" << file;
+    WholeFile out(file);
+    if (!out.open(QFile::ReadOwner | QFile::WriteOwner) || !out.write(updated) || !out.commit())
+        qCWarning(lcGlasspane, "cannot write %s (%s); it keeps what it held", qUtf8Printable(file),
+                  qUtf8Printable(out.errorString()));
 }
 
 QStringList XdgShell::splitExec(const QString& exec)

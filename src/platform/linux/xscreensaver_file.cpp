@@ -163,6 +163,20 @@ QString HackProgram(const QString& command)
     return word;
 }
 
+QString RootSwitch(const QByteArray& defaults)
+{
+    // In the comment block that opens the file: "!      version 6.05".
+    static const QRegularExpression version(QStringLiteral("^!\\s*version\\s+(\\d+)\\."));
+    for (const QByteArray& line : defaults.left(4096).split('\n')) {
+        if (!line.startsWith('!'))
+            break;
+        const QRegularExpressionMatch m = version.match(QString::fromUtf8(line));
+        if (m.hasMatch())
+            return m.captured(1).toInt() < 6 ? QStringLiteral("-root") : QStringLiteral("--root");
+    }
+    return QStringLiteral("--root");
+}
+
 QByteArray SelectHack(const QByteArray& file, const QString& program, const QByteArray& defaults)
 {
     Layout l = layoutOf(file);
@@ -171,7 +185,7 @@ QByteArray SelectHack(const QByteArray& file, const QString& program, const QByt
         parseHacks(l.programsFirst >= 0 ? l.programsValue : layoutOf(defaults).programsValue);
     const QString name = QFileInfo(program).fileName();
     XScreenSaverHack ours;
-    ours.command = shellWord(program) + QStringLiteral(" -root");
+    ours.command = shellWord(program) + u' ' + RootSwitch(defaults);
     ours.text = QStringLiteral("\"Glasspane\"  ") + ours.command;
 
     qsizetype index = -1;

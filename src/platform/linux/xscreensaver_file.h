@@ -41,11 +41,16 @@ struct XScreenSaverChoice
 // The first word of a hack's command as the shell reads it (quotes removed).
 QString HackProgram(const QString& command);
 
-// The file with `program -root` as the one selected hack (mode "one"): the entry that already
-// runs a program of that file name gets the new command and is enabled; otherwise one is added
-// at the end of the list. Every other line, entry and setting is kept as written. A file
-// without a list of its own starts from XScreenSaver's (defaults: the content of its
-// app-defaults file, which may be empty).
+// The switch that asks a hack to draw on XScreenSaver's window, as the installed version
+// expects it: "--root" from version 6 on, "-root" before, read from the version its
+// app-defaults file names ("version 6.05" in its header); "--root" when that says nothing.
+QString RootSwitch(const QByteArray& defaults);
+
+// The file with `program --root` (RootSwitch) as the one selected hack (mode "one"): the
+// entry that already runs a program of that file name gets the new command and is enabled;
+// otherwise one is added at the end of the list. Every other line, entry and setting is kept as
+// written. A file without a list of its own starts from XScreenSaver's (defaults: the content
+// of its app-defaults file, which may be empty).
 QByteArray SelectHack(const QByteArray& file, const QString& program,
                       const QByteArray& defaults = QByteArray());
 

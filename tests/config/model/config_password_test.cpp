@@ -1,6 +1,9 @@
-// The configuration password: its one-way scrambling and the checks of the password dialog.
+// The configuration password: its stored form, the scrambled form of earlier versions, and the
+// checks of the password dialog.
 
 #include "config/model/config_password.h"
+#include "config/model/program_options.h"
+#include "document/document_fixture.h"
 
 #include <QTest>
 
@@ -14,8 +17,11 @@ private Q_SLOTS:
     void scramble_data();
     void scramble();
     void everyByteGivesOneStableCharacter();
+    void storedFormRevealsNothing();
     void enter_data();
     void enter();
+    void oldFormAcceptedOnceThenReplaced();
+    void oldFormReplacedWhereverItStands();
     void change_data();
     void change();
 };
@@ -59,6 +65,26 @@ void ConfigPasswordTest::everyByteGivesOneStableCharacter()
             ScramblePassword(QStringLiteral("\u4E2E")));
 }
 
+void ConfigPasswordTest::storedFormRevealsNothing()
+{
+    const QString shortOne = QStringLiteral("a");
+    const QString longOne = QStringLiteral("a much longer password of 32 ch.");
+    const QString first = HashPassword(shortOne);
+    const QString again = HashPassword(shortOne);
+    const QString other = HashPassword(longOne);
+    QVERIFY(first.startsWith(QLatin1String("$argon2id$")));
+    // Salted: one password stored twice gives two texts; neither length nor text tells it.
+    QVERIFY(first != again);
+    QCOMPARE(first.size(), other.size());
+    QVERIFY(!other.contains(longOne) && !other.contains(QStringLiteral("much")));
+    QVERIFY(PasswordMatches(first, shortOne) && PasswordMatches(again, shortOne));
+    QVERIFY(PasswordMatches(other, longOne));
+    QVERIFY(!PasswordMatches(first, longOne) && !PasswordMatches(first, QStringLiteral("A")));
+    QVERIFY(!IsScrambledPassword(first));
+    // No password stores nothing.
+    QCOMPARE(HashPassword(QString()), QString());
+}
+
 void ConfigPasswordTest::enter_data()
 {
     QTest::addColumn<QString>("stored");
@@ -80,13 +106,74 @@ void ConfigPasswordTest::enter()
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
     PasswordLock lock;
-    lock.storedPassword = ScramblePassword(stored);
+    lock.storedPassword = HashPassword(stored);
     lock.unlockedPassword = QStringLiteral("stale");
-    const PasswordCheck check = EnterPassword(lock, typed);
+    int stores = 0;
+    const PasswordCheck check = EnterPassword(lock, typed, [&](const QString&) {
+        ++stores;
+        return true;
+    });
     QCOMPARE(check == PasswordCheck::Accepted, accepted);
     QCOMPARE(lock.isUnlocked(), accepted);
+    QCOMPARE(stores, 0); // a hash stays as it is
     if (!accepted)
         QCOMPARE(PasswordCheckMessage(check), QStringLiteral("Incorrect password !"));
+}
+
+// A value stored by an earlier version: accepted when typed right, then replaced by the hash
+// at once; a failed write of the new form leaves the old one, still accepted.
+void ConfigPasswordTest::oldFormAcceptedOnceThenReplaced()
+{
+    PasswordLock lock;
+    lock.storedPassword = ScramblePassword(QStringLiteral("abc")); // "h*k"
+    QVERIFY(IsScrambledPassword(lock.storedPassword));
+    QStringList written;
+    const PasswordStore store = [&](const QString& value) {
+        written << value;
+        return true;
+    };
+    QCOMPARE(EnterPassword(lock, QStringLiteral("abd"), store), PasswordCheck::Incorrect);
+    QVERIFY(written.isEmpty());
+    QCOMPARE(EnterPassword(lock, QStringLiteral("abc"), store), PasswordCheck::Accepted);
+    QCOMPARE(written.size(), 1);
+    QVERIFY(written.first().startsWith(QLatin1String("$argon2id$")));
+    QCOMPARE(lock.storedPassword, written.first());
+    QVERIFY(lock.isUnlocked());
+
+    // The next time, from what was stored: the hash, kept as it is.
+    PasswordLock next;
+    next.storedPassword = written.first();
+    QCOMPARE(EnterPassword(next, QStringLiteral("abc"), store), PasswordCheck::Accepted);
+    QCOMPARE(written.size(), 1);
+
+    PasswordLock unwritable;
+    unwritable.storedPassword = ScramblePassword(QStringLiteral("abc"));
+    QCOMPARE(EnterPassword(unwritable, QStringLiteral("abc"), [](const QString&) { return false; }),
+             PasswordCheck::Accepted);
+    QVERIFY(unwritable.isUnlocked());
+}
+
+// The old form in the document and in the machine key (readable by every user) is replaced in
+// both; another value in the per-user key is not the old one and stays.
+void ConfigPasswordTest::oldFormReplacedWhereverItStands()
+{
+    DocumentFixture f;
+    const QString old = ScramblePassword(QStringLiteral("abc"));
+    const QString doc = f.write("show.gpn", "[Gpane]\r\nPassword=" + old.toUtf8() + "\r\n");
+    f.program.documentPath = doc;
+    const QString user = f.settings.userPath();
+    const QString machine = f.settings.machinePath();
+    const QString name = QStringLiteral("Password");
+    QVERIFY(f.settings.WriteSetting(user, machine, name, old, SettingsLocation::HKLM));
+    QVERIFY(f.settings.WriteSetting(user, machine, name, QStringLiteral("mine"),
+                                    SettingsLocation::HKCU));
+    const QString hash = HashPassword(QStringLiteral("abc"));
+    QVERIFY(ReplaceStoredPassword(f.settings, old, hash));
+    QCOMPARE(f.settings.ReadSetting(user, machine, name, SettingsLocation::Document), hash);
+    QCOMPARE(f.settings.ReadSetting(user, machine, name, SettingsLocation::HKLM), hash);
+    QCOMPARE(f.settings.ReadSetting(user, machine, name, SettingsLocation::HKCU),
+             QStringLiteral("mine"));
+    QVERIFY(!readFileBytes(doc).contains(old.toUtf8()));
 }
 
 void ConfigPasswordTest::change_data()
@@ -133,6 +220,22 @@ void ConfigPasswordTest::change_data()
                                 << "Kiosk"
                                 << "Next"
                                 << "next" << different << "Kiosk";
+    // The settings file refuses the new password: the old one stays, in the lock too.
+    QTest::newRow("not stored") << "Kiosk"
+                                << "Kiosk"
+                                << "Next"
+                                << "Next"
+                                << "Change password failed:\r\nThe new password cannot be "
+                                   "stored: the settings file cannot be written. The old "
+                                   "password stays in force."
+                                << "Kiosk";
+    // Passwords of earlier versions are changed as well.
+    QTest::newRow("from the old form") << "scrambled:Kiosk"
+                                       << "Kiosk"
+                                       << "Next"
+                                       << "Next"
+                                       << ""
+                                       << "Next";
 }
 
 void ConfigPasswordTest::change()
@@ -145,17 +248,27 @@ void ConfigPasswordTest::change()
     QFETCH(QString, newStored);
 
     PasswordLock lock;
-    lock.storedPassword = ScramblePassword(stored);
+    const QLatin1String scrambled("scrambled:");
+    lock.storedPassword = stored.startsWith(scrambled)
+                              ? ScramblePassword(stored.mid(scrambled.size()))
+                              : HashPassword(stored);
+    const QString before = lock.storedPassword;
+    const bool writable = QString::fromLatin1(QTest::currentDataTag()) != u"not stored";
     QStringList written;
     const PasswordCheck check =
-        ChangePassword(lock, oldPassword, new1, new2, [&](const QString& s) { written.append(s); });
+        ChangePassword(lock, oldPassword, new1, new2, [&](const QString& s) {
+            written.append(s);
+            return writable;
+        });
     QCOMPARE(PasswordCheckMessage(check), message);
-    QCOMPARE(lock.storedPassword, ScramblePassword(newStored));
+    QVERIFY(PasswordMatches(lock.storedPassword, newStored));
     if (message.isEmpty()) {
-        QCOMPARE(written, QStringList{ScramblePassword(newStored)});
+        QCOMPARE(written, QStringList{lock.storedPassword});
         QVERIFY(lock.isUnlocked());
+        QCOMPARE(lock.storedPassword.isEmpty(), newStored.isEmpty());
     } else {
-        QVERIFY(written.isEmpty());
+        QCOMPARE(lock.storedPassword, before);
+        QVERIFY(written.size() == (writable ? 0 : 1));
     }
 }
 

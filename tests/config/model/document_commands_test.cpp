@@ -5,6 +5,9 @@
 #include "document/document_files.h"
 #include "document/document_fixture.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace glasspane;
@@ -31,7 +34,8 @@ public:
         return saveChanges;
     }
     QString chooseFileToOpen() override { return fileToOpen; }
-    QString chooseLocation() override { return QString(); }
+    QString location;
+    QString chooseLocation() override { return location; }
     QString chooseSaveAsPath(const QString& proposed) override
     {
         ++saveAsAsked;
@@ -88,6 +92,8 @@ private Q_SLOTS:
     void failedSaveSaysWhy();
     void optionsThatCouldNotBeStoredAreNamed();
     void openLoadsWithoutExpanding();
+    void openFromTheWebTakesDocumentsOnly_data();
+    void openFromTheWebTakesDocumentsOnly();
     void newWritesNothing();
     void recentFileCaptions();
 };
@@ -140,8 +146,8 @@ void DocumentCommandsTest::documentsNotSavedInPlaceAskWhere()
     QFETCH(bool, chosen);
     CommandFixture f;
     const QString local =
-        builtIn ? f.program.resourceFolder + QStringLiteral("/Gpane.GPN")
-                : f.shell.folder(Shell::Folder::Documents) + QStringLiteral("/Cached.GPN");
+        builtIn ? QString(f.program.resourceFolder + QStringLiteral("/Gpane.GPN"))
+                : QString(f.shell.folder(Shell::Folder::Documents) + QStringLiteral("/Cached.GPN"));
     QVERIFY(writeFileBytes(local, "[Gpane]\r\nHomeURL=http://original/\r\n"));
     f.program.documentPath = local;
     f.program.documentName =
@@ -244,6 +250,62 @@ void DocumentCommandsTest::newWritesNothing()
     QCOMPARE(f.doc.pageCount(), 0);
     QVERIFY(f.doc.HomeURL.isEmpty());
     QVERIFY(f.doc.ToolRunButtons[ToolRunQuit].Visible);
+}
+
+// "Open from the Web": what is no document (an error of the server, a web page, no answer) is
+// refused with the reason; nothing is written and the document in use stays, out of the recent
+// list's way.
+void DocumentCommandsTest::openFromTheWebTakesDocumentsOnly_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body"); // "" with status 0: no answer
+    QTest::addColumn<QString>("reason");  // "" when it opens
+    QTest::newRow("a document") << 200 << QByteArray("[Page1]\r\nURL=http://web/a\r\n") << "";
+    QTest::newRow("not found") << 404 << QByteArray("[Page1]\r\nURL=x\r\n") << "HTTP status 404";
+    QTest::newRow("a web page") << 200 << QByteArray("<!DOCTYPE html><p>[x]</p>")
+                                << "is a web page, not a document";
+    QTest::newRow("no answer") << 0 << QByteArray() << "could not be fetched";
+}
+
+void DocumentCommandsTest::openFromTheWebTakesDocumentsOnly()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, reason);
+    CommandFixture f;
+    const QString current = f.open("a.gpn", "[Page1]\r\nURL=http://first/\r\n");
+    const QStringList recent = ReadRecentFiles(f.services);
+    const QString address = QStringLiteral("http://web/show.gpn");
+    if (status == 0) {
+        f.internet.setFailure(address);
+    } else {
+        FakeInternet::Response answer;
+        answer.status = status;
+        answer.body = body;
+        f.internet.setResponse(address, answer);
+    }
+    f.ui.location = address;
+    const QString copy = DocumentsFolder(f.registry, f.shell) + QStringLiteral("Cached.GPN");
+
+    if (!reason.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot open the "
+                                                                             "document: .*") +
+                                                              QRegularExpression::escape(reason)));
+    const FileCommandResult result = f.commands.FileCommand(FileCommandId::OpenLocation);
+    if (reason.isEmpty()) {
+        QCOMPARE(result, FileCommandResult::Loaded);
+        QCOMPARE(f.pageUrls(), QStringList{QStringLiteral("http://web/a")});
+        QCOMPARE(ReadRecentFiles(f.services).value(0), address);
+        return;
+    }
+    QCOMPARE(result, FileCommandResult::Nothing);
+    QCOMPARE(f.ui.failures.size(), 1);
+    QVERIFY2(f.ui.failures.first().contains(reason), qPrintable(f.ui.failures.first()));
+    QCOMPARE(f.program.documentPath, current);
+    QCOMPARE(f.pageUrls(), QStringList{QStringLiteral("http://first/")});
+    QCOMPARE(ReadRecentFiles(f.services), recent);
+    QVERIFY(!QFileInfo::exists(copy));
+    QCOMPARE(QDir(QFileInfo(copy).path()).entryList(QDir::Files), QStringList());
 }
 
 void DocumentCommandsTest::recentFileCaptions()
