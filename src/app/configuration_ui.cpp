@@ -164,7 +164,7 @@ void ConfigurationUi::storeWindowRect()
     m_show.window().SaveWindowPlacement();
 }
 
-void ConfigurationUi::applyWindowState(int windowState, bool topMost)
+void ConfigurationUi::applyWindowState(MainWindowState windowState, bool topMost)
 {
     frmMain& window = m_show.window();
     if (Engine* engine = window.engine()) {
@@ -173,7 +173,7 @@ void ConfigurationUi::applyWindowState(int windowState, bool topMost)
     }
     // Shown again only for a new state: that maps the window anew above the dialog.
     if (window.placement().WindowState != windowState) {
-        window.setMainFramed(windowState != 2);
+        window.setMainFramed(windowState != MainWindowState::FullScreen);
         window.applyWindowState(windowState);
         keepDialogInFront();
     }

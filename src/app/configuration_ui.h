@@ -41,7 +41,7 @@ public:
     std::optional<QRect> toolBarGeometry(ToolBar bar) const override;
     void raiseToolBars() override;
     void storeWindowRect() override;
-    void applyWindowState(int windowState, bool topMost) override;
+    void applyWindowState(MainWindowState windowState, bool topMost) override;
     void saveWindowPlacement() override;
     void showCursorFully() override;
     SaverState saverState() const override;

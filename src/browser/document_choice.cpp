@@ -41,7 +41,7 @@ DocumentChoice ChooseDocument(const QString& commandLine, DocumentServices& serv
         if (copy.isEmpty())
             return choice;
         choice.documentPath = copy;
-        (void)services.settings.write(Setting::DefaultFile, copy);
+        (void)services.settings.write(keys::DefaultFile, copy);
         choice.isDefaultDocument = true;
         choice.copiedFromBrowserCache = true;
     }

@@ -192,15 +192,13 @@ void frmMain::Form_Load()
     DocumentState& doc = m_ctx.document;
     const QString sw = commandSwitch();
 
-    // 1-2. The screen-saver password flag is read with the screen-saver state (step 12);
-    // Linux has no system-wide screen-saver-running flag and no script debugger to turn off.
+    // The screen-saver password flag is read with the screen-saver state below; Linux has no
+    // system-wide screen-saver-running flag and no script debugger to turn off.
 
-    // 3-4. The embedded files, in a folder of the user's own.
+    // The embedded files, in a folder of the user's own.
     m_resourceIndex = ExtractEmbeddedFiles(program.resourceFolder, m_ctx.folders);
 
-    // 5. The tool bar pictures are loaded with the tool bars (step 17).
-
-    // 6. The document, and where its options live (the document may say so itself).
+    // The document, and where its options live (the document may say so itself).
     const DocumentChoice choice = ChooseDocument(m_ctx.commandLine, m_documentServices);
     program.documentPath = choice.documentPath;
     program.documentName = choice.documentPath;
@@ -213,13 +211,13 @@ void frmMain::Form_Load()
                                   m_ctx.shell, program);
     }
 
-    // 7. Whether .gpn files lead to this program.
+    // Whether .gpn files lead to this program.
     doc.AssociationPending = AssociationNeeded(m_ctx.registry, m_ctx.shell, program.programPath);
 
-    // 8. The cache.
+    // The cache.
     ReadCacheSettings(settings, m_ctx.cache);
 
-    // 9-10. A fresh document state, the document fetched when it is on the web, and the
+    // A fresh document state, the document fetched when it is on the web, and the
     // default document written where none exists.
     doc.PageList = {PageEntry()};
     doc.PlayList = {PlayEntry()};
@@ -230,22 +228,23 @@ void frmMain::Form_Load()
     if (!FileExists(program.documentPath))
         (void)WriteDefaultDocument(m_documentServices, doc, program.documentPath);
 
-    // 11. The recent documents (the typed addresses come with the tool bars).
+    // The recent documents (the typed addresses come with the tool bars).
     m_recentFiles = ReadRecentFiles(m_documentServices);
 
-    // 12. The system's screen-saver state.
+    // The system's screen-saver state.
     m_saver = ReadSaverState(settings, m_ctx.shell, program, sw == QLatin1String("/S"));
 
-    // 13. The configuration password and the page window's names.
-    m_ctx.lock.storedPassword = settings.readText(Setting::Password);
+    // The configuration password.
+    m_ctx.lock.storedPassword = settings.read(keys::Password);
 
-    // 13-16, 19. The engine's options, the window placement and the browser's options (read
+    // The engine's options, the window placement and the browser's options (read
     // again, with everything else, once the document is loaded).
     readWindowPlacement();
     placeWindow();
     m_navigation->settings() = ReadNavigationSettings(settings);
 
-    // 17-18. The engine (it holds the display slot) and the tool bars it drives.
+    // The engine (it holds the display slot) and the tool bars it drives, with their
+    // pictures.
     createEngine();
     ToolBarPorts toolBarPorts{*m_browser, m_ctx.desktop, doc, settings, m_ctx.ini, program};
     m_toolBars = std::make_unique<ToolBars>(toolBarPorts, this);
@@ -253,34 +252,34 @@ void frmMain::Form_Load()
     m_toolBars->attachEngine(*m_engine);
     m_toolBars->CreateToolBars();
 
-    // 19. The update policy.
+    // The update policy.
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     ReadCacheSettings(settings, m_ctx.cache);
 
-    // 20. The document itself, and the options where it keeps them; the tool bars for it
+    // The document itself, and the options where it keeps them; the tool bars for it
     // (without a screen-saver bar the pointer hides).
     loadCurrentDocument();
     if (m_processEnded)
         return abandonLoad();
 
-    // 21. Where the show starts.
+    // Where the show starts.
     m_engine->ChooseFirstPage();
 
-    // 24. Download times from the last completed update.
+    // Download times from the last completed update.
     AlignDownloadTimes(doc, m_ctx.update.LastUpdate);
 
-    // 25.
+    // The show begins in its first state.
     m_engine->SetState(RunState::INIT);
 
-    // 27. The splash page, or the start page behind the configuration dialog.
+    // The splash page, or the start page behind the configuration dialog.
     PageInfo start = m_engine->GetPageInfo(0);
     if (sw == QLatin1String("/C") || sw == QLatin1String("-C"))
         start.url = program.resourceFolder + QStringLiteral("/index.html");
 
-    // 28. The on-line state to restore at the end.
+    // The on-line state to restore at the end.
     m_savedOffline = m_ctx.online && m_ctx.online->isOffline();
 
-    // 29.
+    // The browser shows the first page.
     m_browser->setVisible(true);
     m_engine->BrowseTo(start.url, start.time, start.hide, start.cached, start.separate);
 
@@ -330,11 +329,11 @@ void frmMain::ApplySettings()
     const QString sw = commandSwitch();
 
     m_saver = ReadSaverState(settings, m_ctx.shell, m_ctx.program, sw == QLatin1String("/S"));
-    m_ctx.lock.storedPassword = settings.readText(Setting::Password);
+    m_ctx.lock.storedPassword = settings.read(keys::Password);
     ReadCacheSettings(settings, m_ctx.cache);
     ReadUpdateSettings(settings, m_ctx.update, m_saver.ScreenSaveTimeOut);
     m_navigation->settings() = ReadNavigationSettings(settings);
-    m_browser->setAutoplaySound(settings.readBool(Setting::AutoplaySound));
+    m_browser->setAutoplaySound(settings.read(keys::AutoplaySound));
     const qint64 physicalKiB = m_ctx.memory.physicalMemoryKiB();
     const RendererGuardSettings guard = ReadRendererGuardSettings(settings, physicalKiB);
     if (guard.memoryLimitMiB != m_rendererGuard.settings().memoryLimitMiB ||
@@ -368,9 +367,9 @@ void frmMain::ApplySettings()
     // The window follows once the show has begun (before, its first start applies them).
     if (m_engine->state().EngineInitialised) {
         if (m_placement.WindowState != before.WindowState) {
-            setMainFramed(m_placement.WindowState != 2);
+            setMainFramed(m_placement.WindowState != MainWindowState::FullScreen);
             applyWindowState(m_placement.WindowState);
-        } else if (m_placement.WindowState != 2 &&
+        } else if (m_placement.WindowState != MainWindowState::FullScreen &&
                    (m_placement.WindowLeft != before.WindowLeft ||
                     m_placement.WindowTop != before.WindowTop ||
                     m_placement.WindowWidth != before.WindowWidth ||
@@ -398,12 +397,12 @@ void frmMain::readWindowPlacement()
     const int tppX = desktop.twipsPerPixelX();
     const int tppY = desktop.twipsPerPixelY();
 
-    m_placement.WindowState = settings.readInt(Setting::WindowState);
-    m_placement.TopMost = settings.readBool(Setting::TopMost);
-    m_placement.WindowLeft = settings.readLong(Setting::WindowLeft);
-    m_placement.WindowTop = settings.readLong(Setting::WindowTop);
-    m_placement.WindowWidth = settings.readLong(Setting::WindowWidth, width() * tppX);
-    m_placement.WindowHeight = settings.readLong(Setting::WindowHeight, height() * tppY);
+    m_placement.WindowState = MainWindowState(settings.read(keys::WindowState));
+    m_placement.TopMost = settings.read(keys::TopMost);
+    m_placement.WindowLeft = settings.read(keys::WindowLeft);
+    m_placement.WindowTop = settings.read(keys::WindowTop);
+    m_placement.WindowWidth = settings.read(keys::WindowWidth, width() * tppX);
+    m_placement.WindowHeight = settings.read(keys::WindowHeight, height() * tppY);
 
     const QSize screen = desktop.screenSize();
     FitWindowToScreen(m_placement, screen.width() * tppX, screen.height() * tppY);
@@ -472,21 +471,21 @@ void frmMain::SaveWindowPlacement()
         return;
     SettingsStore& settings = m_ctx.settings;
     // Only what changed is written: the caption follows every page.
-    auto store = [&settings](Setting setting, qint32 value) {
-        if (settings.readLong(setting) != value)
-            (void)settings.write(setting, value);
+    auto store = [&settings](SettingKey<qint32> key, qint32 value) {
+        if (settings.read(key) != value)
+            (void)settings.write(key, value);
     };
-    if (m_placement.WindowState != 2) {
+    if (m_placement.WindowState != MainWindowState::FullScreen) {
         const int tppX = m_ctx.desktop.twipsPerPixelX();
         const int tppY = m_ctx.desktop.twipsPerPixelY();
         m_placement.WindowLeft = x() * tppX;
         m_placement.WindowTop = y() * tppY;
         m_placement.WindowWidth = width() * tppX;
         m_placement.WindowHeight = height() * tppY;
-        store(Setting::WindowLeft, m_placement.WindowLeft);
-        store(Setting::WindowTop, m_placement.WindowTop);
-        store(Setting::WindowWidth, m_placement.WindowWidth);
-        store(Setting::WindowHeight, m_placement.WindowHeight);
+        store(keys::WindowLeft, m_placement.WindowLeft);
+        store(keys::WindowTop, m_placement.WindowTop);
+        store(keys::WindowWidth, m_placement.WindowWidth);
+        store(keys::WindowHeight, m_placement.WindowHeight);
     }
     if (m_toolBars) {
         m_toolBars->RecordPlacement();
@@ -523,7 +522,7 @@ void frmMain::renewPageIfDue()
 
 void frmMain::forgetVisit()
 {
-    if (m_ctx.settings.readBool(Setting::KeepVisitorData))
+    if (m_ctx.settings.read(keys::KeepVisitorData))
         return;
     // Nothing of one visitor reaches the next: a new profile forgets the cookies, web storage,
     // HTTP authentication, cache and visited links, a new page the history, and the address box
@@ -610,7 +609,7 @@ void frmMain::Form_Unload()
         return;
     SaveWindowPlacement();
     m_unloaded = true;
-    // 1. The other windows, network drives, update bookkeeping and on-line state.
+    // The other windows, network drives, update bookkeeping and on-line state.
     if (m_configHooks.unloadConfigWindows)
         m_configHooks.unloadConfigWindows();
     if (m_toolBars) {
@@ -621,9 +620,9 @@ void frmMain::Form_Unload()
     RecordUpdateProgress(m_cacheServices);
     if (m_ctx.online)
         m_ctx.online->setOffline(m_savedOffline);
-    // 2-4. The extracted files and their folders.
+    // The extracted files and their folders.
     RemoveEmbeddedFiles(m_resourceIndex, m_ctx.program.resourceFolder);
-    // 5.
+    // The pointer as the desktop had it.
     if (m_engine)
         m_engine->ShowCursorFully();
 }
@@ -719,10 +718,10 @@ void frmMain::setMainTopmost(bool topmost)
     m_dialogGuard->raiseAll();
 }
 
-void frmMain::applyWindowState(int windowState)
+void frmMain::applyWindowState(MainWindowState windowState)
 {
-    m_placement.WindowState = static_cast<qint16>(windowState);
-    if (windowState == 2) {
+    m_placement.WindowState = windowState;
+    if (windowState == MainWindowState::FullScreen) {
         // The whole screen also where no window manager honours the full-screen state.
         if (const QScreen* s = screen())
             setGeometry(s->geometry());

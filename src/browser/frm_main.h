@@ -146,7 +146,7 @@ public:
     WindowId windowId(AppWindow window) const override;
     void setMainFramed(bool framed) override;
     void setMainTopmost(bool topmost) override;
-    void applyWindowState(int windowState) override;
+    void applyWindowState(MainWindowState windowState) override;
     void setMainVisible(bool visible) override;
     void saveWindowPlacement() override { SaveWindowPlacement(); }
     void focusBrowser();

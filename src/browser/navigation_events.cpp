@@ -12,9 +12,9 @@ namespace glasspane {
 NavigationSettings ReadNavigationSettings(SettingsStore& settings)
 {
     NavigationSettings s;
-    s.OnNewWindow = settings.readInt(Setting::OnNewWindow);
-    s.RemoveVertScroll = settings.readInt(Setting::RemoveVertScroll);
-    s.SpecialURL = settings.readText(Setting::SpecialURL);
+    s.OnNewWindow = NewWindowAction(settings.read(keys::OnNewWindow));
+    s.RemoveVertScroll = settings.read(keys::RemoveVertScroll);
+    s.SpecialURL = settings.read(keys::SpecialURL);
     return s;
 }
 
@@ -94,10 +94,10 @@ void NavigationEvents::NewWindow2(NewWindowTarget& target)
     if (m_engine && m_engine->state().NavigationMode)
         return;
     switch (m_settings.OnNewWindow) {
-    case 1:
+    case NewWindowAction::MainWindow:
         target = NewWindowTarget::Main;
         break;
-    case 2:
+    case NewWindowAction::Nowhere:
         target = NewWindowTarget::Cancel;
         break;
     default:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/restriction.h"
+#include "document/setting_values.h"
 #include "platform/browser.h"
 
 #include <QDateTime>
@@ -18,8 +19,7 @@ struct ProgramValues;
 // The options that steer the browser's events.
 struct NavigationSettings
 {
-    // 0 the page's own window (a plain window of the program), 1 the main window, 2 none.
-    int OnNewWindow = 0;
+    NewWindowAction OnNewWindow = NewWindowAction::OwnWindow;
     // 0 or less: pages alone; 1 hide the vertical scroll bar; 2 hide it when the page fits;
     // 3 or more: the page's own scroll setting back.
     int RemoveVertScroll = 0;

@@ -47,13 +47,13 @@ int helpKindOf(ToolBar bar)
 ToolBarPlacement ReadToolBarPlacement(SettingsStore& settings)
 {
     ToolBarPlacement p;
-    p.ToolRunLeft = settings.readLong(Setting::ToolRunLeft, kToolBarUnplaced);
-    p.ToolRunTop = settings.readLong(Setting::ToolRunTop, 0);
-    p.ToolRunLocked = settings.readBool(Setting::ToolRunLocked, false);
-    p.ToolNavLeft = settings.readLong(Setting::ToolNavLeft, kToolBarUnplaced);
-    p.ToolNavTop = settings.readLong(Setting::ToolNavTop, 0);
-    p.ToolNavWidth = settings.readLong(Setting::ToolNavWidth, kToolBarUnplaced);
-    p.ToolNavLocked = settings.readBool(Setting::ToolNavLocked, false);
+    p.ToolRunLeft = settings.read(keys::ToolRunLeft, kToolBarUnplaced);
+    p.ToolRunTop = settings.read(keys::ToolRunTop, 0);
+    p.ToolRunLocked = settings.read(keys::ToolRunLocked, false);
+    p.ToolNavLeft = settings.read(keys::ToolNavLeft, kToolBarUnplaced);
+    p.ToolNavTop = settings.read(keys::ToolNavTop, 0);
+    p.ToolNavWidth = settings.read(keys::ToolNavWidth, kToolBarUnplaced);
+    p.ToolNavLocked = settings.read(keys::ToolNavLocked, false);
     return p;
 }
 
@@ -62,22 +62,22 @@ void WriteToolBarPlacement(SettingsStore& settings, const ToolBarPlacement& p)
     // Only what changed is written: a document kept by hand (the locks may live there) gets
     // no lines that nobody changed.
     const ToolBarPlacement stored = ReadToolBarPlacement(settings);
-    auto store = [&settings](Setting setting, auto value, auto before) {
+    auto store = [&settings](auto key, auto value, auto before) {
         if (value != before)
-            (void)settings.write(setting, value);
+            (void)settings.write(key, value);
     };
     // A locked bar stays where it was put when it was locked.
     if (!p.ToolRunLocked) {
-        store(Setting::ToolRunLeft, p.ToolRunLeft, stored.ToolRunLeft);
-        store(Setting::ToolRunTop, p.ToolRunTop, stored.ToolRunTop);
+        store(keys::ToolRunLeft, p.ToolRunLeft, stored.ToolRunLeft);
+        store(keys::ToolRunTop, p.ToolRunTop, stored.ToolRunTop);
     }
-    store(Setting::ToolRunLocked, p.ToolRunLocked, stored.ToolRunLocked);
+    store(keys::ToolRunLocked, p.ToolRunLocked, stored.ToolRunLocked);
     if (!p.ToolNavLocked) {
-        store(Setting::ToolNavLeft, p.ToolNavLeft, stored.ToolNavLeft);
-        store(Setting::ToolNavTop, p.ToolNavTop, stored.ToolNavTop);
-        store(Setting::ToolNavWidth, p.ToolNavWidth, stored.ToolNavWidth);
+        store(keys::ToolNavLeft, p.ToolNavLeft, stored.ToolNavLeft);
+        store(keys::ToolNavTop, p.ToolNavTop, stored.ToolNavTop);
+        store(keys::ToolNavWidth, p.ToolNavWidth, stored.ToolNavWidth);
     }
-    store(Setting::ToolNavLocked, p.ToolNavLocked, stored.ToolNavLocked);
+    store(keys::ToolNavLocked, p.ToolNavLocked, stored.ToolNavLocked);
 }
 
 // ---- ToolBars ------------------------------------------------------------------------------
@@ -628,7 +628,7 @@ void ToolBars::browseTyped(const QString& text, int time)
 
 void ToolBars::offerTyped(const QString& typed)
 {
-    if (m_ports.settings.readBool(Setting::KeepVisitorData)) {
+    if (m_ports.settings.read(keys::KeepVisitorData)) {
         if (m_ports.settings.AddToNumberedList(QString::fromLatin1(kTypedUrlsKey),
                                                QString::fromLatin1(kTypedUrlsName), m_typedUrls,
                                                typed, kMaxTypedUrls))

@@ -115,9 +115,8 @@ void WebBrowser::onRendererEnded(KioskPage* page,
     Q_EMIT rendererEnded(current, m_page->renderProcessPid(), how);
     // A kiosk shows no "page crashed" screen: the page comes back by itself.
     const quint64 count = m_programCount;
-    std::weak_ptr<int> alive = m_alive;
-    QTimer::singleShot(kRendererRestartMs, this, [this, alive, page, count] {
-        if (alive.expired() || page != m_page)
+    QTimer::singleShot(kRendererRestartMs, this, [this, page, count] {
+        if (page != m_page)
             return;
         // The show asked for another page since: its load brings a renderer of its own, and
         // the page it left is never loaded again.
@@ -187,7 +186,8 @@ void WebBrowser::renewPage(QWebEngineProfile* profile)
 
 WebBrowser::~WebBrowser()
 {
-    m_alive.reset();
+    // A page that goes answers the scripts it still had pending: not to this object any more.
+    delete m_scriptAnswers;
     m_listener = nullptr;
     for (const QPointer<QWidget>& popup : m_popups)
         delete popup.data();
@@ -229,11 +229,7 @@ void WebBrowser::Navigate(const QString& url)
     if (!reason.isEmpty()) {
         qCDebug(lcGlasspane) << "navigation refused" << url << reason;
         // Said later, as any other failure is: never from inside the caller's own call.
-        std::weak_ptr<int> alive = m_alive;
-        QTimer::singleShot(0, this, [this, alive, url, reason] {
-            if (!alive.expired())
-                reportError(url, reason);
-        });
+        QTimer::singleShot(0, this, [this, url, reason] { reportError(url, reason); });
         return;
     }
     // A dialog left over the page (a script's question, the printer's) goes with it; its
@@ -249,9 +245,8 @@ void WebBrowser::Navigate(const QString& url)
     const quint64 count = ++m_programCount;
     raiseCurtain();
 
-    std::weak_ptr<int> alive = m_alive;
-    QTimer::singleShot(kStartTimeoutMs, this, [this, alive, count] {
-        if (alive.expired() || count != m_programCount || !m_state.programAwaiting)
+    QTimer::singleShot(kStartTimeoutMs, this, [this, count] {
+        if (count != m_programCount || !m_state.programAwaiting)
             return;
         // No load began: either the page on screen already is that address, or nothing will
         // come of it.
@@ -262,18 +257,14 @@ void WebBrowser::Navigate(const QString& url)
             m_state.frameDocuments.clear();
             completeTopLevel();
         } else {
-            reportError(m_state.programAddress,
-                        QStringLiteral("the browser did not start loading it"));
+            dropProgram(QStringLiteral("the browser did not start loading it"));
         }
     });
 
     if (m_delivering > 0 || movesWithinPage(target)) {
         // Not from inside one of the page's own calls into the listener, and a move within the
         // page, which is checked before it is made, not from inside the caller's own call.
-        QTimer::singleShot(0, this, [this, alive, target, count] {
-            if (!alive.expired())
-                startProgramLoad(target, count);
-        });
+        QTimer::singleShot(0, this, [this, target, count] { startProgramLoad(target, count); });
         return;
     }
     startProgramLoad(target, count);
@@ -318,10 +309,13 @@ void WebBrowser::dropProgram(const QString& reason)
     m_state.programAwaiting = false;
     m_state.programChecked = false;
     reportError(m_state.programAddress, reason);
-    // Nothing came of it: the page on screen stays, as it was.
-    if (!m_state.topPending && m_goodPage)
+    // Nothing came of it: the page on screen stays, as it was, uncovered once it has painted
+    // (it may have completed only just before, its curtain still waiting for its paint).
+    if (m_state.topPending)
+        return;
+    if (m_goodPage)
         lowerCurtain();
-    else if (!m_state.topPending && m_state.paintAwaited)
+    else if (m_state.paintAwaited)
         liftWhenPainted(m_generation, m_state.paintCompleted, m_state.paintUnlike,
                         m_state.paintSettles);
 }
@@ -431,11 +425,8 @@ void WebBrowser::raiseCurtain()
 void WebBrowser::liftWhenPainted(quint64 generation, const QString& completed, const QImage& unlike,
                                  bool settles)
 {
-    std::weak_ptr<int> alive = m_alive;
     m_curtain->liftWhenPainted(
-        [this, alive, generation] {
-            return !alive.expired() && generation == m_generation && !m_state.programAwaiting;
-        },
+        [this, generation] { return generation == m_generation && !m_state.programAwaiting; },
         [this, completed] {
             m_goodPage = true;
             m_state.paintAwaited = false;
@@ -453,7 +444,7 @@ void WebBrowser::lowerCurtain()
 
 void WebBrowser::requestBodyMetrics(std::function<void(const BodyMetrics&)> done)
 {
-    MeasureBody(*m_page, this, std::move(done));
+    MeasureBody(*m_page, m_scriptAnswers, std::move(done));
 }
 
 void WebBrowser::setBodyScroll(const QString& scroll)
@@ -568,9 +559,8 @@ bool WebBrowser::navigationRequested(KioskPage* page, const QUrl& url,
         } else {
             // A frame loaded into a page already complete.
             const QString address = addressOf(url);
-            std::weak_ptr<int> alive = m_alive;
-            QTimer::singleShot(0, this, [this, alive, address] {
-                if (alive.expired() || !m_listener)
+            QTimer::singleShot(0, this, [this, address] {
+                if (!m_listener)
                     return;
                 ++m_delivering;
                 m_listener->DocumentComplete(address, false);
@@ -603,9 +593,8 @@ void WebBrowser::startReplacement()
     // Its navigation is asked about a moment later: until then, a completion under way waits.
     m_state.replacing = true;
     const quint64 token = ++m_replacements;
-    std::weak_ptr<int> alive = m_alive;
-    QTimer::singleShot(kStartTimeoutMs, this, [this, alive, token] {
-        if (!alive.expired() && token == m_replacements)
+    QTimer::singleShot(kStartTimeoutMs, this, [this, token] {
+        if (token == m_replacements)
             replacementAsked(false);
     });
     m_page->load(std::exchange(m_state.replacement, QUrl()));
@@ -671,11 +660,10 @@ void WebBrowser::endUnlessMediaPage(const QString& failure)
     // has taken the address over: that page is there all the same.
     const quint64 generation = m_generation;
     const QUrl expected = m_state.topUrl;
-    std::weak_ptr<int> alive = m_alive;
     AskDocumentType(
-        *m_page, this,
-        [this, alive, generation, expected, failure](const QString& type, const QUrl& location) {
-            if (alive.expired() || generation != m_generation)
+        *m_page, m_scriptAnswers,
+        [this, generation, expected, failure](const QString& type, const QUrl& location) {
+            if (generation != m_generation)
                 return;
             const bool media = location == expected && (type.startsWith(QLatin1String("video/")) ||
                                                         type.startsWith(QLatin1String("audio/")) ||
@@ -777,9 +765,8 @@ void WebBrowser::pageAddressChanged(const QUrl& url)
 void WebBrowser::settleLater()
 {
     const quint64 generation = m_generation;
-    std::weak_ptr<int> alive = m_alive;
-    QTimer::singleShot(kSettleMs, this, [this, alive, generation] {
-        if (alive.expired() || generation != m_generation || !m_state.topPending)
+    QTimer::singleShot(kSettleMs, this, [this, generation] {
+        if (generation != m_generation || !m_state.topPending)
             return;
         if (m_page->isLoading()) {
             // Its end may yet come; until it does, it is asked again.
@@ -842,7 +829,7 @@ void WebBrowser::completeTopLevel()
     const quint64 generation = m_generation;
     const QStringList frames = std::exchange(m_state.frameDocuments, {});
     m_state.topCompleting = true;
-    MeasureBody(*m_page, this, [this, generation, frames](const BodyMetrics& metrics) {
+    MeasureBody(*m_page, m_scriptAnswers, [this, generation, frames](const BodyMetrics& metrics) {
         // A newer load has begun: it will complete on its own (and stands for this one).
         if (generation != m_generation)
             return;
@@ -874,11 +861,10 @@ void WebBrowser::completeTopLevel()
         // or what it showed before.
         m_goodPage = false;
         const QString completed = m_state.topForProgram ? m_state.topAddress : location;
-        std::weak_ptr<int> alive = m_alive;
-        AskDocumentType(*m_page, this,
-                        [this, alive, generation, completed](const QString& type, const QUrl&) {
+        AskDocumentType(*m_page, m_scriptAnswers,
+                        [this, generation, completed](const QString& type, const QUrl&) {
                             // (A page that goes answers what it had pending, empty.)
-                            if (alive.expired() || generation != m_generation)
+                            if (generation != m_generation)
                                 return;
                             // The engine's own page for a video is black until the
                             // video's first frame has come: that frame is waited for too.
@@ -911,6 +897,7 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
     switch (target) {
     case NewWindowTarget::Cancel:
         // Left unhandled, the request opens nothing.
+        qCDebug(lcGlasspane) << "new window refused:" << request.requestedUrl().toString();
         return;
     case NewWindowTarget::Main:
         if (!request.requestedUrl().isEmpty() &&
@@ -919,11 +906,7 @@ void WebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest& request)
             // that completed, it stands for it (see navigationRequested), so the show still
             // hears how it ended.
             m_state.replacement = request.requestedUrl();
-            std::weak_ptr<int> alive = m_alive;
-            QTimer::singleShot(0, this, [this, alive] {
-                if (!alive.expired())
-                    startReplacement();
-            });
+            QTimer::singleShot(0, this, [this] { startReplacement(); });
         }
         return;
     case NewWindowTarget::Separate:

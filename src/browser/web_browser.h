@@ -220,10 +220,13 @@ private:
     quint64 m_replacements = 0; // counts the replacements asked for
     bool m_goodPage = false;    // the view shows a page that completed
     bool m_autoplaySound = false;
+    // The timers and callbacks of this object have it as their context: none runs once it is
+    // gone.
+    // ... but for the answers of the page's scripts: a page that goes answers what it had
+    // pending, and the pages go while this object is being destroyed.
+    QObject* m_scriptAnswers = new QObject(this);
     BrowserEvents* m_listener = nullptr;
     std::vector<QPointer<QWidget>> m_popups;
-    // Callbacks that arrive after this object began to die must do nothing.
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
     PageState m_state;
     quint64 m_generation = 0;    // counts the top-level loads let through

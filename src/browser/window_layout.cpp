@@ -24,9 +24,9 @@ void FitWindowToScreen(WindowPlacement& placement, qint32 screenWidth, qint32 sc
     fitAxis(placement.WindowTop, placement.WindowHeight, screenHeight);
 }
 
-QRect BrowserGeometry(int windowState, int clientWidth, int clientHeight)
+QRect BrowserGeometry(MainWindowState windowState, int clientWidth, int clientHeight)
 {
-    if (windowState == 2)
+    if (windowState == MainWindowState::FullScreen)
         return QRect(-1, -1, clientWidth + 3, clientHeight + 3);
     return QRect(0, 0, clientWidth, clientHeight);
 }

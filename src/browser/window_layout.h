@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/setting_values.h"
+
 #include <QRect>
 
 namespace glasspane {
@@ -9,7 +11,7 @@ class Desktop;
 // The main window's placement values, in twips, as the settings store them.
 struct WindowPlacement
 {
-    qint16 WindowState = 2; // 2 = full screen; anything else an ordinary window
+    MainWindowState WindowState = MainWindowState::FullScreen;
     bool TopMost = false;
     qint32 WindowLeft = 0;
     qint32 WindowTop = 0;
@@ -25,7 +27,7 @@ void FitWindowToScreen(WindowPlacement& placement, qint32 screenWidth, qint32 sc
 // pixel beyond the left and top edges and the width and height plus three, so that no border
 // of the page's own shows. Otherwise the whole client area (the window system keeps caption
 // and frame outside it).
-QRect BrowserGeometry(int windowState, int clientWidth, int clientHeight);
+QRect BrowserGeometry(MainWindowState windowState, int clientWidth, int clientHeight);
 
 // Frame thickness of a window by its border style (0 none, 1 fixed single, 2 sizable,
 // 3 fixed dialog, 4 fixed tool window, 5 sizable tool window), in twips.

@@ -39,8 +39,8 @@ public:
     virtual void raiseToolBars() = 0;
     // Stores the main window's position and size as its placement.
     virtual void storeWindowRect() = 0;
-    // Full screen (2) or the stored rectangle (0), kept on top or not, applied at once.
-    virtual void applyWindowState(int windowState, bool topMost) = 0;
+    // Full screen or the stored rectangle, kept on top or not, applied at once.
+    virtual void applyWindowState(MainWindowState windowState, bool topMost) = 0;
     // Writes the window and tool bar placement (inside a document save).
     virtual void saveWindowPlacement() = 0;
     // The pointer fully visible while the dialog is up.

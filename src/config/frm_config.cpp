@@ -299,7 +299,7 @@ void frmConfig::updateDependants()
     const bool reboot = m_chkReboot->isChecked();
     enableAll(m_rebootDependants, reboot);
     // Automatic login belongs to the NT family's reboot, which is what Linux answers to.
-    m_chkAutoLogin->setEnabled(reboot && m_ctx.system.platform() == 2);
+    m_chkAutoLogin->setEnabled(reboot && m_ctx.system.platform() == PlatformFamily::NtFamily);
     enableAll(m_loginDependants, m_chkAutoLogin->isEnabled() && m_chkAutoLogin->isChecked());
     const bool help = m_chkHelpEnabled->isChecked();
     m_lblHelpURL->setEnabled(help);
@@ -582,7 +582,7 @@ void frmConfig::P_ConfigKeep()
     ConfigHost& host = m_ctx.host;
     ConfigKeepHooks hooks;
     hooks.storeWindowRect = [&host] { host.storeWindowRect(); };
-    hooks.applyWindowState = [&host](int state, bool topMost) {
+    hooks.applyWindowState = [&host](MainWindowState state, bool topMost) {
         host.applyWindowState(state, topMost);
     };
     hooks.playListRebuilt = [&host] { host.playListRebuilt(); };
@@ -611,8 +611,8 @@ void frmConfig::writeSettings(QStringList& failed)
         failed.append(QStringLiteral("SCRNSAVE.EXE"));
     WriteProgramOptions(settings, m_options, failed);
     if (m_ctx.doc.IsDefaultDocument) {
-        if (!settings.write(Setting::UpdateASAPDate, m_ctx.update.UpdateASAPDate) ||
-            !settings.write(Setting::UpdateASAPTime, m_ctx.update.UpdateASAPTime))
+        if (!settings.write(keys::UpdateASAPDate, m_ctx.update.UpdateASAPDate) ||
+            !settings.write(keys::UpdateASAPTime, m_ctx.update.UpdateASAPTime))
             failed.append(settingName(Setting::UpdateASAPDate));
     }
     m_ctx.host.saveWindowPlacement();
@@ -757,12 +757,12 @@ void frmConfig::helpCommand(int item)
 
 void frmConfig::cmdPassword_Click()
 {
-    m_ctx.lock.passwordDialogMode = 2;
+    m_ctx.lock.passwordDialogMode = PasswordDialogMode::Change;
     SettingsStore& settings = m_ctx.documents.settings;
     frmPassword dialog(
         m_ctx.lock, *m_runner,
         [&settings](const QString& stored) {
-            return WriteGeneralOption(settings, Setting::Password, stored);
+            return WriteGeneralOption(settings, keys::Password, stored);
         },
         this);
     runModal(dialog);

@@ -32,7 +32,8 @@ QLineEdit* passwordBox(const char* name, QWidget* parent)
 frmPassword::frmPassword(PasswordLock& lock, ModalRunner& runner, PasswordStore store,
                          QWidget* parent)
     : QDialog(parent), m_lock(lock), m_runner(runner), m_store(std::move(store)),
-      m_mode(lock.passwordDialogMode == 2 ? 2 : 1)
+      m_mode(lock.passwordDialogMode == PasswordDialogMode::Change ? PasswordDialogMode::Change
+                                                                   : PasswordDialogMode::Enter)
 {
     setObjectName(QStringLiteral("frmPassword"));
 
@@ -49,7 +50,7 @@ frmPassword::frmPassword(PasswordLock& lock, ModalRunner& runner, PasswordStore 
     m_txtNewPass2 = passwordBox("txtNewPass2", frame);
 
     auto* grid = new QGridLayout(frame);
-    if (m_mode == 1) {
+    if (m_mode == PasswordDialogMode::Enter) {
         // The notice spans the frame; the one box follows.
         grid->addWidget(m_lblOldPass, 0, 0, 1, 2);
     } else {
@@ -79,7 +80,7 @@ frmPassword::frmPassword(PasswordLock& lock, ModalRunner& runner, PasswordStore 
     layout->addWidget(buttons);
     setMinimumWidth(380);
 
-    if (m_mode == 1) {
+    if (m_mode == PasswordDialogMode::Enter) {
         setWindowTitle(kProductName + QStringLiteral(" - ") +
                        QString::fromLatin1(kMakerSiteAddress));
         m_lblOldPass->setText(QStringLiteral("Configuration dialog box is password protected."));
@@ -107,7 +108,7 @@ void frmPassword::showEvent(QShowEvent* event)
 
 void frmPassword::Form_Activate()
 {
-    (m_mode == 1 ? m_txtNewPass1 : m_txtOldPass)->setFocus();
+    (m_mode == PasswordDialogMode::Enter ? m_txtNewPass1 : m_txtOldPass)->setFocus();
 }
 
 void frmPassword::failed(QLineEdit* box, const QString& message)
@@ -119,7 +120,7 @@ void frmPassword::failed(QLineEdit* box, const QString& message)
 
 void frmPassword::cmdOK_Click()
 {
-    if (m_mode == 1) {
+    if (m_mode == PasswordDialogMode::Enter) {
         const PasswordCheck check = EnterPassword(m_lock, m_txtNewPass1->text(), m_store);
         if (check != PasswordCheck::Accepted) {
             failed(m_txtNewPass1, PasswordCheckMessage(check));

@@ -14,9 +14,9 @@ namespace glasspane {
 
 class ModalRunner;
 
-// The configuration password dialog. In enter mode (lock.passwordDialogMode 1) it asks for the
-// password before the configuration dialog opens; in change mode (2) it sets, changes or
-// removes it. Wrong tries keep it open with the box concerned focused and selected; the number
+// The configuration password dialog. In enter mode (lock.passwordDialogMode) it asks for the
+// password before the configuration dialog opens; in change mode it sets, changes or removes
+// it. Wrong tries keep it open with the box concerned focused and selected; the number
 // of tries is not limited. Cancel, Escape and the close box change nothing.
 class frmPassword final : public QDialog
 {
@@ -28,7 +28,7 @@ public:
     frmPassword(PasswordLock& lock, ModalRunner& runner, PasswordStore store,
                 QWidget* parent = nullptr);
 
-    int mode() const { return m_mode; }
+    PasswordDialogMode mode() const { return m_mode; }
 
     void cmdOK_Click();
 
@@ -42,7 +42,7 @@ private:
     PasswordLock& m_lock;
     ModalRunner& m_runner;
     PasswordStore m_store;
-    int m_mode = 1;
+    PasswordDialogMode m_mode = PasswordDialogMode::Enter;
 
     QLabel* m_lblOldPass;
     QLineEdit* m_txtOldPass;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 namespace glasspane {
 
@@ -9,7 +10,9 @@ namespace glasspane {
 class BusyScope
 {
 public:
-    BusyScope(const std::function<void()>& begin, const std::function<void()>& end) : m_end(end)
+    // The end is kept as a copy: the caller's function may be gone or replaced by the time the
+    // scope ends.
+    BusyScope(const std::function<void()>& begin, std::function<void()> end) : m_end(std::move(end))
     {
         if (begin)
             begin();
@@ -23,7 +26,7 @@ public:
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    const std::function<void()>& m_end;
+    std::function<void()> m_end;
 };
 
 } // namespace glasspane

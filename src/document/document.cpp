@@ -82,7 +82,7 @@ QString aboutAddress(const char* path)
 ExpansionContext expansionContext(DocumentServices& services)
 {
     ExpansionContext context;
-    context.VarSubst = services.settings.readBool(Setting::VarSubst);
+    context.VarSubst = services.settings.read(keys::VarSubst);
     context.resourceFolder = services.program.resourceFolder;
     context.favoritesFolder = FavoritesFolder(services.registry, services.shell);
     context.program = &services.program;
@@ -121,7 +121,7 @@ ExpansionContext expansionContext(DocumentServices& services)
 
 void readToolNavUrl(DocumentServices& services, DocumentState& doc)
 {
-    doc.ToolNavURLVisible = services.settings.readBool(kToolNavUrlSection, Setting::Visible, true);
+    doc.ToolNavURLVisible = services.settings.read(kToolNavUrlSection, keys::Visible, true);
 }
 
 // Loads the [Gpane] values, lists, buttons and pages of the file now in program.documentPath.
@@ -134,15 +134,15 @@ void loadContents(DocumentServices& services, DocumentState& doc, bool expand)
     // own parameters live, not where the previous document kept them.
     settings.ReadLocations();
 
-    doc.HomeURL = ResolvePath(settings.readText(Setting::HomeURL, QString()).trimmed(), program);
-    doc.AutoHome = settings.readBool(Setting::AutoHome, false);
-    doc.HomeAsSplash = settings.readBool(Setting::HomeAsSplash, false);
+    doc.HomeURL = ResolvePath(settings.read(keys::HomeURL, QString()).trimmed(), program);
+    doc.AutoHome = settings.read(keys::AutoHome, false);
+    doc.HomeAsSplash = settings.read(keys::HomeAsSplash, false);
     if (doc.HomeURL.isEmpty()) {
         doc.HomeURL = QStringLiteral("about:blank");
         doc.HomeAsSplash = false;
     }
-    doc.AutoLoop = settings.readBool(Setting::AutoLoop, true);
-    doc.DefaultTime = settings.readLong(Setting::DefaultTime, 10);
+    doc.AutoLoop = settings.read(keys::AutoLoop, true);
+    doc.DefaultTime = settings.read(keys::DefaultTime, 10);
     doc.FirstPage = services.ini
                         .ReadIni(settings.sectionOf(program.machineKeyPath),
                                  settingName(Setting::FirstPage), program.documentPath)
@@ -444,15 +444,14 @@ void ReadButtons(DocumentServices& services, QVector<ToolButton>& buttons, int f
     for (int i = first; i <= last; ++i) {
         ToolButton& button = buttons[i];
         const QString section = toolbarWord + button.Name;
-        const QString tip = settings.readText(section, Setting::HelpTip);
+        const QString tip = settings.read(section, keys::HelpTip);
         if (!tip.isEmpty())
             button.HelpTip = tip;
-        button.Icon = ResolvePath(settings.readText(section, Setting::Icon), services.program);
-        button.IconDown =
-            ResolvePath(settings.readText(section, Setting::IconDown), services.program);
-        button.Visible = settings.readBool(section, Setting::Visible, true);
+        button.Icon = ResolvePath(settings.read(section, keys::Icon), services.program);
+        button.IconDown = ResolvePath(settings.read(section, keys::IconDown), services.program);
+        button.Visible = settings.read(section, keys::Visible, true);
         button.Index = qint16(i);
-        button.Position = settings.readInt(section, Setting::Position, qint16(i));
+        button.Position = settings.read(section, keys::Position, qint16(i));
     }
 }
 
@@ -466,18 +465,19 @@ bool WriteButtons(DocumentServices& services, const QVector<ToolButton>& buttons
     bool ok = true;
     // Only differences from the built-in button are stored; a value brought back to its
     // built-in state is removed, so that it is not read again.
-    auto put = [&](const QString& section, Setting setting, bool differs, const QString& value) {
-        ok &= differs ? settings.write(section, setting, value) : settings.remove(section, setting);
+    auto put = [&]<typename T>(const QString& section, SettingKey<T> key, bool differs,
+                               const T& value) {
+        ok &= differs ? settings.write(section, key, value) : settings.remove(section, key);
     };
     for (int i = first; i <= last; ++i) {
         const ToolButton& button = buttons.at(i);
         const QString section = toolbarWord + button.Name;
-        put(section, Setting::HelpTip, button.HelpTip != button.Name, button.HelpTip);
-        put(section, Setting::Icon, !button.Icon.isEmpty(), MakeRelativePath(button.Icon, program));
-        put(section, Setting::IconDown, !button.IconDown.isEmpty(),
+        put(section, keys::HelpTip, button.HelpTip != button.Name, button.HelpTip);
+        put(section, keys::Icon, !button.Icon.isEmpty(), MakeRelativePath(button.Icon, program));
+        put(section, keys::IconDown, !button.IconDown.isEmpty(),
             MakeRelativePath(button.IconDown, program));
-        put(section, Setting::Visible, !button.Visible, BoolText(false));
-        put(section, Setting::Position, button.Position != i, QString::number(button.Position));
+        put(section, keys::Visible, !button.Visible, false);
+        put(section, keys::Position, button.Position != i, button.Position);
     }
     return ok;
 }
@@ -666,11 +666,11 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
     // The document's own values. They are read back from the document only, so they are kept
     // there even when the parameters live in the registry.
     const QString home = doc.HomeURL;
-    ok &= settings.write(Setting::HomeURL, MakeRelativePath(home, program));
-    ok &= settings.write(Setting::AutoHome, doc.AutoHome);
-    ok &= settings.write(Setting::HomeAsSplash, doc.HomeAsSplash);
-    ok &= settings.write(Setting::AutoLoop, doc.AutoLoop);
-    ok &= settings.write(Setting::DefaultTime, doc.DefaultTime);
+    ok &= settings.write(keys::HomeURL, MakeRelativePath(home, program));
+    ok &= settings.write(keys::AutoHome, doc.AutoHome);
+    ok &= settings.write(keys::HomeAsSplash, doc.HomeAsSplash);
+    ok &= settings.write(keys::AutoLoop, doc.AutoLoop);
+    ok &= settings.write(keys::DefaultTime, doc.DefaultTime);
     if (settings.ParamsLocation() != SettingsLocation::Document) {
         const QString gpane = settings.sectionOf(program.machineKeyPath);
         ok &= ini.WriteIni(gpane, settingName(Setting::HomeURL), MakeRelativePath(home, program),
@@ -717,9 +717,8 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
                        QString::fromLatin1(kToolRunWord));
     ok &= WriteButtons(services, doc.ToolNavButtons, 0, ToolNavCount - 1,
                        QString::fromLatin1(kToolNavWord));
-    ok &= doc.ToolNavURLVisible
-              ? settings.remove(kToolNavUrlSection, Setting::Visible)
-              : settings.write(kToolNavUrlSection, Setting::Visible, BoolText(false));
+    ok &= doc.ToolNavURLVisible ? settings.remove(kToolNavUrlSection, keys::Visible)
+                                : settings.write(kToolNavUrlSection, keys::Visible, false);
 
     const bool saved = batch.commit();
     (void)ini.FlushIni(file);

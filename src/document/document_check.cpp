@@ -302,7 +302,7 @@ public:
                 m_gpaneKeys << QString::fromLatin1(info.name);
         }
         SettingsStore& settings = context.services.settings;
-        m_varSubst = settings.readBool(Setting::VarSubst);
+        m_varSubst = settings.read(keys::VarSubst);
         const SettingsLocation location = settings.ParamsLocation();
         m_paramsInRegistry =
             location == SettingsLocation::HKCU || location == SettingsLocation::HKLM;

@@ -87,7 +87,7 @@ QString DefaultDocumentPath(DocumentServices& services)
         services.program.resourceFolder + QLatin1Char('/') + kDefaultDocumentName;
     if (!services.program.resourceFolder.isEmpty() && FileExists(resourceDocument))
         return resourceDocument;
-    const QString configured = services.settings.readText(Setting::DefaultFile, QString());
+    const QString configured = services.settings.read(keys::DefaultFile, QString());
     if (!configured.isEmpty())
         return configured;
     return DocumentsFolder(services.registry, services.shell) + kDefaultDocumentName;
@@ -195,7 +195,7 @@ QString CheckDocumentToOpen(DocumentServices& services, const QString& target, i
         // Bounded as the options of the document in use say.
         SettingsStore& settings = services.settings;
         return fetchWebDocument(services, target, webDocumentCopy(services),
-                                maxSeconds > 0 ? maxSeconds : settings.readLong(Setting::MaxTime),
+                                maxSeconds > 0 ? maxSeconds : settings.read(keys::MaxTime),
                                 MaxDownloadBytes(settings));
     }
     if (IsNetworkPath(target))
@@ -227,7 +227,7 @@ void PrepareDocumentSource(DocumentServices& services, DocumentState& doc,
             // last copy in use.
             // Bounded as the options of its last copy say (the document may hold them).
             program.documentPath = localCopy;
-            const int maxSeconds = services.settings.readLong(Setting::MaxTime);
+            const int maxSeconds = services.settings.read(keys::MaxTime);
             const qint64 maxBytes = MaxDownloadBytes(services.settings);
             program.documentPath = path;
             const QString problem =
@@ -313,7 +313,7 @@ void ReportPositionNotKept(DocumentServices& services, DocumentState& doc)
     QString problem;
     if (!path.isEmpty() && !services.ini.isReadOnly(path) &&
         settings.ParamsLocation() == SettingsLocation::Document &&
-        settings.readBool(Setting::FirstPageIsLastPage))
+        settings.read(keys::FirstPageIsLastPage))
         problem = WriteRefusal(LocalPath(path));
     if (problem.isEmpty()) {
         doc.PositionProblem.clear();

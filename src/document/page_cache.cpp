@@ -150,16 +150,16 @@ bool isFileNameSuffix(const QString& suffix)
 
 void ReadCacheSettings(SettingsStore& settings, CacheState& cache)
 {
-    cache.CachePathIsWindowsTemp = settings.readBool(Setting::CachePathIsWindowsTemp);
-    cache.CachePath = settings.readText(Setting::CachePath, QString());
-    cache.TestURL = settings.readText(Setting::TestURL);
-    cache.TestURLIsHomePage = settings.readBool(Setting::TestURLIsHomePage);
+    cache.CachePathIsWindowsTemp = settings.read(keys::CachePathIsWindowsTemp);
+    cache.CachePath = settings.read(keys::CachePath, QString());
+    cache.TestURL = settings.read(keys::TestURL);
+    cache.TestURLIsHomePage = settings.read(keys::TestURLIsHomePage);
     cache.MaxDownloadBytes = MaxDownloadBytes(settings);
 }
 
 qint64 MaxDownloadBytes(SettingsStore& settings)
 {
-    return qint64(settings.readLong(Setting::MaxDownloadSize)) * 1024 * 1024;
+    return qint64(settings.read(keys::MaxDownloadSize)) * 1024 * 1024;
 }
 
 QString CachePath(const CacheServices& services)

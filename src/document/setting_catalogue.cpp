@@ -2,6 +2,7 @@
 
 #include <array>
 #include <limits>
+#include <type_traits>
 
 namespace glasspane {
 
@@ -14,99 +15,109 @@ using P = SettingPlace;
 using T = SettingType;
 namespace F = SettingFlag;
 
-constexpr SettingInfo row(Setting s, const char* name, P place, T type, qint32 number,
+// The stored type of a key's values.
+template <typename V> constexpr T typeOf()
+{
+    if constexpr (std::is_same_v<V, bool>)
+        return T::Bool;
+    else if constexpr (std::is_same_v<V, qint16>)
+        return T::Int16;
+    else if constexpr (std::is_same_v<V, qint32>)
+        return T::Int32;
+    else {
+        static_assert(std::is_same_v<V, QString>, "a setting is a yes/no, a number or a text");
+        return T::Text;
+    }
+}
+
+template <typename V>
+constexpr SettingInfo row(SettingKey<V> key, const char* name, P place, qint32 number,
                           const char* text = "", unsigned flags = F::None, qint32 minimum = kLow,
                           qint32 maximum = kHigh, int maxCount = 0)
 {
-    return SettingInfo{s, name, place, type, number, text, minimum, maximum, flags, maxCount};
+    return SettingInfo{key.setting, name,    place,   typeOf<V>(), number,
+                       text,        minimum, maximum, flags,       maxCount};
 }
 
 // The table of every option. Defaults that depend on the running program (window size,
 // first page, default document, cache folder, the system's screen-saver time-out) are given
 // by the caller as a fallback; the ones here are used when it gives none.
 constexpr std::array kSettings{
-    row(Setting::RegKey, "RegKey", P::Auto, T::Text, 0, "HKLM"),
-    row(Setting::ParamsLocation, "ParamsLocation", P::Auto, T::Text, 0, "1"),
-    row(Setting::DefaultFile, "DefaultFile", P::Auto, T::Text, 0),
-    row(Setting::RecentFile, "RecentFile", P::HkcuNumbered, T::Text, 0, "", F::None, kLow, kHigh,
-        10),
-    row(Setting::HomeURL, "HomeURL", P::Doc, T::Text, 0, "about:blank"),
-    row(Setting::AutoHome, "AutoHome", P::Doc, T::Bool, 0),
-    row(Setting::HomeAsSplash, "HomeAsSplash", P::Doc, T::Bool, 0),
-    row(Setting::AutoLoop, "AutoLoop", P::Doc, T::Bool, 1),
-    row(Setting::DefaultTime, "DefaultTime", P::Doc, T::Int32, 10),
-    row(Setting::OnMouseMove, "OnMouseMove", P::Params, T::Int16, 0),
-    row(Setting::RandomMode, "RandomMode", P::Params, T::Bool, 0),
-    row(Setting::FirstPageIsLastPage, "FirstPageIsLastPage", P::Params, T::Bool, 1),
-    row(Setting::FirstPage, "FirstPage", P::DocThenParams, T::Int32, 0),
-    row(Setting::VarSubst, "VarSubst", P::Params, T::Bool, 1),
-    row(Setting::RemoveVertScroll, "RemoveVertScroll", P::Params, T::Int16, 0),
-    row(Setting::OnNewWindow, "OnNewWindow", P::Params, T::Int16, 0),
-    row(Setting::WindowState, "WindowState", P::Params, T::Int16, 2),
-    row(Setting::TopMost, "TopMost", P::Params, T::Bool, 0),
-    row(Setting::ToolRunLocked, "ToolRunLocked", P::Params, T::Bool, 0),
-    row(Setting::ToolNavLocked, "ToolNavLocked", P::Params, T::Bool, 0),
-    row(Setting::HelpEnabled, "HelpEnabled", P::Params, T::Bool, 1),
-    row(Setting::HelpURL, "HelpURL", P::Params, T::Text, 0, "documentation.html",
-        F::RelativeToResources),
-    row(Setting::ScreenSaveMinTime, "ScreenSaveMinTime", P::Params, T::Int32, 2, "", F::ReadOnly,
-        1),
-    row(Setting::AutoplaySound, "AutoplaySound", P::Params, T::Bool, 1, "", F::ReadOnly),
-    row(Setting::AutoReboot, "AutoReboot", P::Params, T::Bool, 0),
-    row(Setting::RebootTime, "RebootTime", P::Params, T::Text, 0, "00:00", F::TimeHHMM),
-    row(Setting::ForceReboot, "ForceReboot", P::Params, T::Bool, 0),
-    row(Setting::AutoLogin, "AutoLogin", P::Params, T::Bool, 0, "", F::NtOnly),
-    row(Setting::NTDomain, "NTDomain", P::Params, T::Text, 0, "", F::NtOnly),
-    row(Setting::NTLogin, "NTLogin", P::Params, T::Text, 0, "", F::NtOnly),
-    row(Setting::NTPassword, "NTPassword", P::Params, T::Text, 0, "", F::NtOnly | F::Untrimmed),
-    row(Setting::UpdateScheme, "UpdateScheme", P::Params, T::Int16, 0, "", F::None, 0, 5),
-    row(Setting::UpdateTime, "UpdateTime", P::Params, T::Text, 0, "00:00"),
-    row(Setting::UpdateDelay, "UpdateDelay", P::Params, T::Int32, 300, "", F::None, 1),
-    row(Setting::ForceReconnect, "ForceReconnect", P::Params, T::Bool, 0),
-    row(Setting::MaxTime, "MaxTime", P::Params, T::Int32, 300, "", F::None, 1),
-    row(Setting::TestURL, "TestURL", P::Auto, T::Text, 0, kMakerSiteAddress),
-    row(Setting::TestURLIsHomePage, "TestURLIsHomePage", P::Auto, T::Bool, 0),
-    row(Setting::CachePathIsWindowsTemp, "CachePathIsWindowsTemp", P::Auto, T::Bool, 1, "",
-        F::ReadOnly),
-    row(Setting::CachePath, "CachePath", P::Auto, T::Text, 0, "", F::ReadOnly),
+    row(keys::RegKey, "RegKey", P::Auto, 0, "HKLM"),
+    row(keys::ParamsLocation, "ParamsLocation", P::Auto, 0, "1"),
+    row(keys::DefaultFile, "DefaultFile", P::Auto, 0),
+    row(keys::RecentFile, "RecentFile", P::HkcuNumbered, 0, "", F::None, kLow, kHigh, 10),
+    row(keys::HomeURL, "HomeURL", P::Doc, 0, "about:blank"),
+    row(keys::AutoHome, "AutoHome", P::Doc, 0),
+    row(keys::HomeAsSplash, "HomeAsSplash", P::Doc, 0),
+    row(keys::AutoLoop, "AutoLoop", P::Doc, 1),
+    row(keys::DefaultTime, "DefaultTime", P::Doc, 10),
+    row(keys::OnMouseMove, "OnMouseMove", P::Params, 0),
+    row(keys::RandomMode, "RandomMode", P::Params, 0),
+    row(keys::FirstPageIsLastPage, "FirstPageIsLastPage", P::Params, 1),
+    row(keys::FirstPage, "FirstPage", P::DocThenParams, 0),
+    row(keys::VarSubst, "VarSubst", P::Params, 1),
+    row(keys::RemoveVertScroll, "RemoveVertScroll", P::Params, 0),
+    row(keys::OnNewWindow, "OnNewWindow", P::Params, 0),
+    row(keys::WindowState, "WindowState", P::Params, 2),
+    row(keys::TopMost, "TopMost", P::Params, 0),
+    row(keys::ToolRunLocked, "ToolRunLocked", P::Params, 0),
+    row(keys::ToolNavLocked, "ToolNavLocked", P::Params, 0),
+    row(keys::HelpEnabled, "HelpEnabled", P::Params, 1),
+    row(keys::HelpURL, "HelpURL", P::Params, 0, "documentation.html", F::RelativeToResources),
+    row(keys::ScreenSaveMinTime, "ScreenSaveMinTime", P::Params, 2, "", F::ReadOnly, 1),
+    row(keys::AutoplaySound, "AutoplaySound", P::Params, 1, "", F::ReadOnly),
+    row(keys::AutoReboot, "AutoReboot", P::Params, 0),
+    row(keys::RebootTime, "RebootTime", P::Params, 0, "00:00", F::TimeHHMM),
+    row(keys::ForceReboot, "ForceReboot", P::Params, 0),
+    row(keys::AutoLogin, "AutoLogin", P::Params, 0, "", F::NtOnly),
+    row(keys::NTDomain, "NTDomain", P::Params, 0, "", F::NtOnly),
+    row(keys::NTLogin, "NTLogin", P::Params, 0, "", F::NtOnly),
+    row(keys::NTPassword, "NTPassword", P::Params, 0, "", F::NtOnly | F::Untrimmed),
+    row(keys::UpdateScheme, "UpdateScheme", P::Params, 0, "", F::None, 0, 5),
+    row(keys::UpdateTime, "UpdateTime", P::Params, 0, "00:00"),
+    row(keys::UpdateDelay, "UpdateDelay", P::Params, 300, "", F::None, 1),
+    row(keys::ForceReconnect, "ForceReconnect", P::Params, 0),
+    row(keys::MaxTime, "MaxTime", P::Params, 300, "", F::None, 1),
+    row(keys::TestURL, "TestURL", P::Auto, 0, kMakerSiteAddress),
+    row(keys::TestURLIsHomePage, "TestURLIsHomePage", P::Auto, 0),
+    row(keys::CachePathIsWindowsTemp, "CachePathIsWindowsTemp", P::Auto, 1, "", F::ReadOnly),
+    row(keys::CachePath, "CachePath", P::Auto, 0, "", F::ReadOnly),
     // 200 MB; at most 1 TB, so that the byte count stays within 64 bits with room to spare.
-    row(Setting::MaxDownloadSize, "MaxDownloadSize", P::Auto, T::Int32, 200, "", F::ReadOnly, 1,
-        1024 * 1024),
+    row(keys::MaxDownloadSize, "MaxDownloadSize", P::Auto, 200, "", F::ReadOnly, 1, 1024 * 1024),
     // 0 here: the caller sizes the limit from the machine's memory. 0 stored: no limit.
-    row(Setting::RendererMemoryLimit, "RendererMemoryLimit", P::Auto, T::Int32, 0, "", F::ReadOnly,
-        0, 1 << 30),
-    row(Setting::RendererMaxHours, "RendererMaxHours", P::Auto, T::Int32, 24, "", F::ReadOnly, 0,
-        1000000),
-    row(Setting::KeepVisitorData, "KeepVisitorData", P::Auto, T::Bool, 0, "", F::ReadOnly),
-    row(Setting::LastUpdateOccuredDate, "LastUpdateOccuredDate", P::Auto, T::Text, 0, "",
+    row(keys::RendererMemoryLimit, "RendererMemoryLimit", P::Auto, 0, "", F::ReadOnly, 0, 1 << 30),
+    row(keys::RendererMaxHours, "RendererMaxHours", P::Auto, 24, "", F::ReadOnly, 0, 1000000),
+    row(keys::KeepVisitorData, "KeepVisitorData", P::Auto, 0, "", F::ReadOnly),
+    row(keys::LastUpdateOccuredDate, "LastUpdateOccuredDate", P::Auto, 0, "",
         F::DefaultDocumentOnly),
-    row(Setting::LastUpdateOccuredTime, "LastUpdateOccuredTime", P::Auto, T::Text, 0, "",
+    row(keys::LastUpdateOccuredTime, "LastUpdateOccuredTime", P::Auto, 0, "",
         F::DefaultDocumentOnly),
-    row(Setting::UpdateASAPDate, "UpdateASAPDate", P::Auto, T::Text, 0, "", F::DefaultDocumentOnly),
-    row(Setting::UpdateASAPTime, "UpdateASAPTime", P::Auto, T::Text, 0, "", F::DefaultDocumentOnly),
-    row(Setting::EMail, "EMail", P::Auto, T::Text, 0),
-    row(Setting::DontUseEMail, "DontUseEMail", P::Auto, T::Bool, 0),
-    row(Setting::EMailRegistered, "EMailRegistered", P::Auto, T::Bool, 0),
-    row(Setting::Password, "Password", P::Auto, T::Text, 0, "", F::Untrimmed),
-    row(Setting::SpecialURL, "SpecialURL", P::Auto, T::Text, 0, "about:NavigationCanceled,",
+    row(keys::UpdateASAPDate, "UpdateASAPDate", P::Auto, 0, "", F::DefaultDocumentOnly),
+    row(keys::UpdateASAPTime, "UpdateASAPTime", P::Auto, 0, "", F::DefaultDocumentOnly),
+    row(keys::EMail, "EMail", P::Auto, 0),
+    row(keys::DontUseEMail, "DontUseEMail", P::Auto, 0),
+    row(keys::EMailRegistered, "EMailRegistered", P::Auto, 0),
+    row(keys::Password, "Password", P::Auto, 0, "", F::Untrimmed),
+    row(keys::SpecialURL, "SpecialURL", P::Auto, 0, "about:NavigationCanceled,",
         F::WriteBackDefault),
-    row(Setting::IEWindowClasses, "IEWindowClasses", P::Auto, T::Text, 0,
-        "Internet Explorer_Server,", F::WriteBackDefault),
-    row(Setting::IEWindowTitles, "IEWindowTitles", P::Auto, T::Text, 0),
-    row(Setting::WindowLeft, "WindowLeft", P::Auto, T::Int32, 0),
-    row(Setting::WindowTop, "WindowTop", P::Auto, T::Int32, 0),
-    row(Setting::WindowWidth, "WindowWidth", P::Auto, T::Int32, 0),
-    row(Setting::WindowHeight, "WindowHeight", P::Auto, T::Int32, 0),
-    row(Setting::ToolRunLeft, "ToolRunLeft", P::Auto, T::Int32, -10000),
-    row(Setting::ToolRunTop, "ToolRunTop", P::Auto, T::Int32, 0),
-    row(Setting::ToolNavLeft, "ToolNavLeft", P::Auto, T::Int32, -10000),
-    row(Setting::ToolNavTop, "ToolNavTop", P::Auto, T::Int32, 0),
-    row(Setting::ToolNavWidth, "ToolNavWidth", P::Auto, T::Int32, -10000),
-    row(Setting::HelpTip, "HelpTip", P::Section, T::Text, 0),
-    row(Setting::Icon, "Icon", P::Section, T::Text, 0),
-    row(Setting::IconDown, "IconDown", P::Section, T::Text, 0),
-    row(Setting::Visible, "Visible", P::Section, T::Bool, 1),
-    row(Setting::Position, "Position", P::Section, T::Int16, 0),
+    row(keys::IEWindowClasses, "IEWindowClasses", P::Auto, 0, "Internet Explorer_Server,",
+        F::WriteBackDefault),
+    row(keys::IEWindowTitles, "IEWindowTitles", P::Auto, 0),
+    row(keys::WindowLeft, "WindowLeft", P::Auto, 0),
+    row(keys::WindowTop, "WindowTop", P::Auto, 0),
+    row(keys::WindowWidth, "WindowWidth", P::Auto, 0),
+    row(keys::WindowHeight, "WindowHeight", P::Auto, 0),
+    row(keys::ToolRunLeft, "ToolRunLeft", P::Auto, -10000),
+    row(keys::ToolRunTop, "ToolRunTop", P::Auto, 0),
+    row(keys::ToolNavLeft, "ToolNavLeft", P::Auto, -10000),
+    row(keys::ToolNavTop, "ToolNavTop", P::Auto, 0),
+    row(keys::ToolNavWidth, "ToolNavWidth", P::Auto, -10000),
+    row(keys::HelpTip, "HelpTip", P::Section, 0),
+    row(keys::Icon, "Icon", P::Section, 0),
+    row(keys::IconDown, "IconDown", P::Section, 0),
+    row(keys::Visible, "Visible", P::Section, 1),
+    row(keys::Position, "Position", P::Section, 0),
 };
 
 constexpr bool inEnumOrder()

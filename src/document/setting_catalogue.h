@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <span>
 
 namespace glasspane {
@@ -88,6 +89,86 @@ enum class Setting {
     Count_
 };
 
+// A setting together with the type of its value: the settings store reads and writes it as
+// that type, so a call site names no type and cannot take a number for a yes/no value. The
+// catalogue (setting_catalogue.cpp) takes each setting's type from its key.
+template <typename T> struct SettingKey
+{
+    Setting setting;
+};
+
+namespace keys {
+inline constexpr SettingKey<QString> RegKey{Setting::RegKey};
+inline constexpr SettingKey<QString> ParamsLocation{Setting::ParamsLocation};
+inline constexpr SettingKey<QString> DefaultFile{Setting::DefaultFile};
+inline constexpr SettingKey<QString> RecentFile{Setting::RecentFile};
+inline constexpr SettingKey<QString> HomeURL{Setting::HomeURL};
+inline constexpr SettingKey<bool> AutoHome{Setting::AutoHome};
+inline constexpr SettingKey<bool> HomeAsSplash{Setting::HomeAsSplash};
+inline constexpr SettingKey<bool> AutoLoop{Setting::AutoLoop};
+inline constexpr SettingKey<qint32> DefaultTime{Setting::DefaultTime};
+inline constexpr SettingKey<qint16> OnMouseMove{Setting::OnMouseMove};
+inline constexpr SettingKey<bool> RandomMode{Setting::RandomMode};
+inline constexpr SettingKey<bool> FirstPageIsLastPage{Setting::FirstPageIsLastPage};
+inline constexpr SettingKey<qint32> FirstPage{Setting::FirstPage};
+inline constexpr SettingKey<bool> VarSubst{Setting::VarSubst};
+inline constexpr SettingKey<qint16> RemoveVertScroll{Setting::RemoveVertScroll};
+inline constexpr SettingKey<qint16> OnNewWindow{Setting::OnNewWindow};
+inline constexpr SettingKey<qint16> WindowState{Setting::WindowState};
+inline constexpr SettingKey<bool> TopMost{Setting::TopMost};
+inline constexpr SettingKey<bool> ToolRunLocked{Setting::ToolRunLocked};
+inline constexpr SettingKey<bool> ToolNavLocked{Setting::ToolNavLocked};
+inline constexpr SettingKey<bool> HelpEnabled{Setting::HelpEnabled};
+inline constexpr SettingKey<QString> HelpURL{Setting::HelpURL};
+inline constexpr SettingKey<qint32> ScreenSaveMinTime{Setting::ScreenSaveMinTime};
+inline constexpr SettingKey<bool> AutoplaySound{Setting::AutoplaySound};
+inline constexpr SettingKey<bool> AutoReboot{Setting::AutoReboot};
+inline constexpr SettingKey<QString> RebootTime{Setting::RebootTime};
+inline constexpr SettingKey<bool> ForceReboot{Setting::ForceReboot};
+inline constexpr SettingKey<bool> AutoLogin{Setting::AutoLogin};
+inline constexpr SettingKey<QString> NTDomain{Setting::NTDomain};
+inline constexpr SettingKey<QString> NTLogin{Setting::NTLogin};
+inline constexpr SettingKey<QString> NTPassword{Setting::NTPassword};
+inline constexpr SettingKey<qint16> UpdateScheme{Setting::UpdateScheme};
+inline constexpr SettingKey<QString> UpdateTime{Setting::UpdateTime};
+inline constexpr SettingKey<qint32> UpdateDelay{Setting::UpdateDelay};
+inline constexpr SettingKey<bool> ForceReconnect{Setting::ForceReconnect};
+inline constexpr SettingKey<qint32> MaxTime{Setting::MaxTime};
+inline constexpr SettingKey<QString> TestURL{Setting::TestURL};
+inline constexpr SettingKey<bool> TestURLIsHomePage{Setting::TestURLIsHomePage};
+inline constexpr SettingKey<bool> CachePathIsWindowsTemp{Setting::CachePathIsWindowsTemp};
+inline constexpr SettingKey<QString> CachePath{Setting::CachePath};
+inline constexpr SettingKey<qint32> MaxDownloadSize{Setting::MaxDownloadSize};
+inline constexpr SettingKey<qint32> RendererMemoryLimit{Setting::RendererMemoryLimit};
+inline constexpr SettingKey<qint32> RendererMaxHours{Setting::RendererMaxHours};
+inline constexpr SettingKey<bool> KeepVisitorData{Setting::KeepVisitorData};
+inline constexpr SettingKey<QString> LastUpdateOccuredDate{Setting::LastUpdateOccuredDate};
+inline constexpr SettingKey<QString> LastUpdateOccuredTime{Setting::LastUpdateOccuredTime};
+inline constexpr SettingKey<QString> UpdateASAPDate{Setting::UpdateASAPDate};
+inline constexpr SettingKey<QString> UpdateASAPTime{Setting::UpdateASAPTime};
+inline constexpr SettingKey<QString> EMail{Setting::EMail};
+inline constexpr SettingKey<bool> DontUseEMail{Setting::DontUseEMail};
+inline constexpr SettingKey<bool> EMailRegistered{Setting::EMailRegistered};
+inline constexpr SettingKey<QString> Password{Setting::Password};
+inline constexpr SettingKey<QString> SpecialURL{Setting::SpecialURL};
+inline constexpr SettingKey<QString> IEWindowClasses{Setting::IEWindowClasses};
+inline constexpr SettingKey<QString> IEWindowTitles{Setting::IEWindowTitles};
+inline constexpr SettingKey<qint32> WindowLeft{Setting::WindowLeft};
+inline constexpr SettingKey<qint32> WindowTop{Setting::WindowTop};
+inline constexpr SettingKey<qint32> WindowWidth{Setting::WindowWidth};
+inline constexpr SettingKey<qint32> WindowHeight{Setting::WindowHeight};
+inline constexpr SettingKey<qint32> ToolRunLeft{Setting::ToolRunLeft};
+inline constexpr SettingKey<qint32> ToolRunTop{Setting::ToolRunTop};
+inline constexpr SettingKey<qint32> ToolNavLeft{Setting::ToolNavLeft};
+inline constexpr SettingKey<qint32> ToolNavTop{Setting::ToolNavTop};
+inline constexpr SettingKey<qint32> ToolNavWidth{Setting::ToolNavWidth};
+inline constexpr SettingKey<QString> HelpTip{Setting::HelpTip};
+inline constexpr SettingKey<QString> Icon{Setting::Icon};
+inline constexpr SettingKey<QString> IconDown{Setting::IconDown};
+inline constexpr SettingKey<bool> Visible{Setting::Visible};
+inline constexpr SettingKey<qint16> Position{Setting::Position};
+} // namespace keys
+
 // Where a setting is read and written.
 enum class SettingPlace {
     Auto,          // read document, then HKCU, then HKLM; written to RegKeyRoot
@@ -108,7 +189,7 @@ enum class SettingType {
 
 namespace SettingFlag {
 constexpr unsigned None = 0;
-constexpr unsigned NtOnly = 1u << 0;              // read and written only when platform() == 2
+constexpr unsigned NtOnly = 1u << 0;              // read and written only on the NT family
 constexpr unsigned ReadOnly = 1u << 1;            // never written by the program
 constexpr unsigned DefaultDocumentOnly = 1u << 2; // kept for the default document only
 constexpr unsigned WriteBackDefault = 1u << 3;    // found empty: default written at once

@@ -11,7 +11,6 @@ namespace glasspane {
 namespace {
 
 const QString kProductSection = QStringLiteral("Gpane");
-constexpr int kNtPlatform = 2;
 // A numbered list read until its first empty value still ends somewhere.
 constexpr int kNumberedLimit = 10000;
 
@@ -118,7 +117,7 @@ bool SettingsStore::WriteLocations()
 
 bool SettingsStore::writeLocation(Setting setting, const QString& text)
 {
-    const bool ok = write(setting, text);
+    const bool ok = writeStoredText(setting, text);
     // The document's own copy is read first: one that says otherwise would undo the save.
     const QString name = settingName(setting);
     const QString section = sectionOf(m_program.machineKeyPath);
@@ -287,7 +286,7 @@ void SettingsStore::ClearDocumentParameters()
 
 bool SettingsStore::allowed(const SettingInfo& info) const
 {
-    return !(info.flags & SettingFlag::NtOnly) || m_system.platform() == kNtPlatform;
+    return !(info.flags & SettingFlag::NtOnly) || m_system.platform() == PlatformFamily::NtFamily;
 }
 
 QString SettingsStore::readRaw(const SettingInfo& info)
@@ -462,7 +461,7 @@ bool SettingsStore::write(Setting setting, qint32 value)
     return writeRaw(settingInfo(setting), QString::number(value));
 }
 
-bool SettingsStore::write(Setting setting, const QString& value)
+bool SettingsStore::writeStoredText(Setting setting, const QString& value)
 {
     const SettingInfo& info = settingInfo(setting);
     if (value.isEmpty())
@@ -479,7 +478,7 @@ bool SettingsStore::remove(Setting setting)
     return writeRaw(settingInfo(setting), QString());
 }
 
-QString SettingsStore::readText(const QString& section, Setting setting)
+QString SettingsStore::readSection(const QString& section, Setting setting)
 {
     const SettingInfo& info = settingInfo(setting);
     if (!allowed(info))
@@ -489,17 +488,7 @@ QString SettingsStore::readText(const QString& section, Setting setting)
     return (info.flags & SettingFlag::Untrimmed) ? value : value.trimmed();
 }
 
-bool SettingsStore::readBool(const QString& section, Setting setting, bool fallback)
-{
-    return ToBool(readText(section, setting), fallback);
-}
-
-qint16 SettingsStore::readInt(const QString& section, Setting setting, qint16 fallback)
-{
-    return ToInt(readText(section, setting), fallback);
-}
-
-bool SettingsStore::write(const QString& section, Setting setting, const QString& value)
+bool SettingsStore::writeSection(const QString& section, Setting setting, const QString& value)
 {
     const SettingInfo& info = settingInfo(setting);
     if (info.flags & SettingFlag::ReadOnly)
@@ -510,9 +499,34 @@ bool SettingsStore::write(const QString& section, Setting setting, const QString
                           value);
 }
 
-bool SettingsStore::remove(const QString& section, Setting setting)
+QString SettingsStore::read(const QString& section, SettingKey<QString> key)
 {
-    return write(section, setting, QString());
+    return readSection(section, key.setting);
+}
+
+bool SettingsStore::read(const QString& section, SettingKey<bool> key, bool fallback)
+{
+    return ToBool(readSection(section, key.setting), fallback);
+}
+
+qint16 SettingsStore::read(const QString& section, SettingKey<qint16> key, qint16 fallback)
+{
+    return ToInt(readSection(section, key.setting), fallback);
+}
+
+bool SettingsStore::write(const QString& section, SettingKey<QString> key, const QString& value)
+{
+    return writeSection(section, key.setting, value);
+}
+
+bool SettingsStore::write(const QString& section, SettingKey<bool> key, bool value)
+{
+    return writeSection(section, key.setting, BoolText(value));
+}
+
+bool SettingsStore::write(const QString& section, SettingKey<qint16> key, qint16 value)
+{
+    return writeSection(section, key.setting, QString::number(value));
 }
 
 QStringList SettingsStore::readNumbered(Setting setting)

@@ -103,48 +103,73 @@ public:
     // default and corrections. The overloads with a fallback use it in place of the catalogue's
     // default where the default depends on the caller (WindowWidth, FirstPage, MaxTime's
     // screen-saver time-out, DefaultFile, CachePath). NtOnly settings read their default and
-    // are not written unless System::platform() is 2. DefaultDocumentOnly settings are read
-    // and written as Auto: the caller decides whether the document is the default one.
+    // are not written unless System::platform() is the NT family. DefaultDocumentOnly settings are
+    // read and written as Auto: the caller decides whether the document is the default one.
 
-    bool readBool(Setting setting);
-    bool readBool(Setting setting, bool fallback);
-    qint16 readInt(Setting setting);
-    qint16 readInt(Setting setting, qint16 fallback);
-    qint32 readLong(Setting setting);
-    qint32 readLong(Setting setting, qint32 fallback);
+    bool read(SettingKey<bool> key) { return readBool(key.setting); }
+    bool read(SettingKey<bool> key, bool fallback) { return readBool(key.setting, fallback); }
+    qint16 read(SettingKey<qint16> key) { return readInt(key.setting); }
+    qint16 read(SettingKey<qint16> key, qint16 fallback) { return readInt(key.setting, fallback); }
+    qint32 read(SettingKey<qint32> key) { return readLong(key.setting); }
+    qint32 read(SettingKey<qint32> key, qint32 fallback) { return readLong(key.setting, fallback); }
     // HelpURL resolved (ResourceFolder + "/documentation.html" when empty); RebootTime
     // "HH:MM"; TestURL, SpecialURL, IEWindowClasses their defaults when empty (the last two
     // written back at once).
-    QString readText(Setting setting);
-    QString readText(Setting setting, const QString& fallback);
+    QString read(SettingKey<QString> key) { return readText(key.setting); }
+    QString read(SettingKey<QString> key, const QString& fallback)
+    {
+        return readText(key.setting, fallback);
+    }
 
     // Writes in the setting's place. Booleans as "Yes"/"No", numbers as decimal text,
     // RebootTime normalised to "HH:MM", HelpURL made relative to the ResourceFolder. False for
     // ReadOnly settings and on failure.
-    bool write(Setting setting, bool value);
-    bool write(Setting setting, qint32 value);
-    bool write(Setting setting, const QString& value);
-    bool write(Setting setting, const char* value)
+    bool write(SettingKey<bool> key, bool value) { return write(key.setting, value); }
+    bool write(SettingKey<qint16> key, qint16 value) { return write(key.setting, qint32(value)); }
+    bool write(SettingKey<qint32> key, qint32 value) { return write(key.setting, value); }
+    bool write(SettingKey<QString> key, const QString& value)
     {
-        return write(setting, QString::fromUtf8(value));
+        return writeStoredText(key.setting, value);
     }
     // Deletes the value from its place (registry value deleted, document key removed).
-    bool remove(Setting setting);
+    template <typename T> bool remove(SettingKey<T> key) { return remove(key.setting); }
+    // The value of any setting in its stored form ("Yes", "12", a text), for the writers that
+    // go through the catalogue's settings by name.
+    bool writeStoredText(Setting setting, const QString& text);
 
     // Button and [ToolNavURL] values (place Section): section is "ToolNavBack", "ToolNavURL"...
     // read and written with ParamsLocation under userPath(section) / machinePath(section), or
     // in the document section of that name.
-    QString readText(const QString& section, Setting setting);
-    bool readBool(const QString& section, Setting setting, bool fallback);
-    qint16 readInt(const QString& section, Setting setting, qint16 fallback);
-    bool write(const QString& section, Setting setting, const QString& value);
-    bool remove(const QString& section, Setting setting);
+    QString read(const QString& section, SettingKey<QString> key);
+    bool read(const QString& section, SettingKey<bool> key, bool fallback);
+    qint16 read(const QString& section, SettingKey<qint16> key, qint16 fallback);
+    bool write(const QString& section, SettingKey<QString> key, const QString& value);
+    bool write(const QString& section, SettingKey<bool> key, bool value);
+    bool write(const QString& section, SettingKey<qint16> key, qint16 value);
+    template <typename T> bool remove(const QString& section, SettingKey<T> key)
+    {
+        return writeSection(section, key.setting, QString());
+    }
 
     // Numbered lists of the catalogue (RecentFile): read, and item put first and written.
     QStringList readNumbered(Setting setting);
     bool addToNumbered(Setting setting, QStringList& list, const QString& item);
 
 private:
+    bool readBool(Setting setting);
+    bool readBool(Setting setting, bool fallback);
+    qint16 readInt(Setting setting);
+    qint16 readInt(Setting setting, qint16 fallback);
+    qint32 readLong(Setting setting);
+    qint32 readLong(Setting setting, qint32 fallback);
+    QString readText(Setting setting);
+    QString readText(Setting setting, const QString& fallback);
+    bool write(Setting setting, bool value);
+    bool write(Setting setting, qint32 value);
+    bool remove(Setting setting);
+    QString readSection(const QString& section, Setting setting);
+    bool writeSection(const QString& section, Setting setting, const QString& value);
+
     bool allowed(const SettingInfo& info) const;
     QString readRaw(const SettingInfo& info);
     bool writeRaw(const SettingInfo& info, const QString& value);

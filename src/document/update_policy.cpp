@@ -62,11 +62,11 @@ void switchTo(CacheServices& services, bool offline)
 
 void ReadUpdateSettings(SettingsStore& settings, UpdateState& update, qint32 maxTimeFallback)
 {
-    update.UpdateScheme = settings.readInt(Setting::UpdateScheme);
-    update.UpdateDelay = settings.readLong(Setting::UpdateDelay);
-    update.ForceReconnect = settings.readBool(Setting::ForceReconnect);
-    update.UpdateTime = settings.readText(Setting::UpdateTime);
-    update.MaxTime = settings.readLong(Setting::MaxTime, maxTimeFallback);
+    update.UpdateScheme = settings.read(keys::UpdateScheme);
+    update.UpdateDelay = settings.read(keys::UpdateDelay);
+    update.ForceReconnect = settings.read(keys::ForceReconnect);
+    update.UpdateTime = settings.read(keys::UpdateTime);
+    update.MaxTime = settings.read(keys::MaxTime, maxTimeFallback);
 }
 
 void LoadUpdateBookkeeping(CacheServices& services)
@@ -74,10 +74,10 @@ void LoadUpdateBookkeeping(CacheServices& services)
     UpdateState& u = services.update;
     if (services.doc.IsDefaultDocument) {
         SettingsStore& s = services.settings;
-        u.LastUpdateOccuredDate = s.readText(Setting::LastUpdateOccuredDate);
-        u.LastUpdateOccuredTime = s.readText(Setting::LastUpdateOccuredTime);
-        u.UpdateASAPDate = s.readText(Setting::UpdateASAPDate);
-        u.UpdateASAPTime = s.readText(Setting::UpdateASAPTime);
+        u.LastUpdateOccuredDate = s.read(keys::LastUpdateOccuredDate);
+        u.LastUpdateOccuredTime = s.read(keys::LastUpdateOccuredTime);
+        u.UpdateASAPDate = s.read(keys::UpdateASAPDate);
+        u.UpdateASAPTime = s.read(keys::UpdateASAPTime);
     } else {
         u.LastUpdateOccuredDate.clear();
         u.LastUpdateOccuredTime.clear();
@@ -195,12 +195,12 @@ void RecordUpdateProgress(CacheServices& services)
         if (date != u.LastUpdateOccuredDate) {
             u.LastUpdateOccuredDate = date;
             if (stored)
-                (void)settings.write(Setting::LastUpdateOccuredDate, date);
+                (void)settings.write(keys::LastUpdateOccuredDate, date);
         }
         if (time != u.LastUpdateOccuredTime) {
             u.LastUpdateOccuredTime = time;
             if (stored)
-                (void)settings.write(Setting::LastUpdateOccuredTime, time);
+                (void)settings.write(keys::LastUpdateOccuredTime, time);
         }
         const DayCount last = ParseDateOr(date, 0) + ParseTimeOr(time, 0);
         u.LastUpdate = last > 0 ? FromDayCount(last) : QDateTime();
@@ -215,10 +215,10 @@ void RecordUpdateProgress(CacheServices& services)
     if (stored) {
         // An empty text deletes the stored value.
         if (u.UpdateASAPDate != u.storedASAPDate &&
-            settings.write(Setting::UpdateASAPDate, u.UpdateASAPDate))
+            settings.write(keys::UpdateASAPDate, u.UpdateASAPDate))
             u.storedASAPDate = u.UpdateASAPDate;
         if (u.UpdateASAPTime != u.storedASAPTime &&
-            settings.write(Setting::UpdateASAPTime, u.UpdateASAPTime))
+            settings.write(keys::UpdateASAPTime, u.UpdateASAPTime))
             u.storedASAPTime = u.UpdateASAPTime;
     }
 }

@@ -194,7 +194,7 @@ void Engine::RunEngine()
 void Engine::stepInit()
 {
     Frontend& fe = m_ports.frontend;
-    fe.setMainFramed(m_settings.WindowState != 2);
+    fe.setMainFramed(m_settings.WindowState != MainWindowState::FullScreen);
     if (m_seq.ExternalPid == 0) {
         // To the front without staying pinned there unless asked to.
         MainTopmost();
@@ -406,7 +406,7 @@ void Engine::advancePage()
 {
     m_seq.CurrentPage = StepPage(+1);
     // Resume here after a restart.
-    (void)m_ports.settings.write(Setting::FirstPage, qint32(m_seq.CurrentPage));
+    (void)m_ports.settings.write(keys::FirstPage, qint32(m_seq.CurrentPage));
 }
 
 void Engine::stepWaitSaver()
@@ -452,7 +452,7 @@ bool Engine::UnlockConfiguration()
 {
     PasswordLock& lock = m_ports.lock;
     if (!lock.storedPassword.isEmpty() && !lock.isUnlocked()) {
-        lock.passwordDialogMode = 1;
+        lock.passwordDialogMode = PasswordDialogMode::Enter;
         if (m_settings.TopMost)
             MainNotTopmost();
         // Modal: ticks arriving meanwhile find EngineBusy set and skip their step.
@@ -597,11 +597,11 @@ void Engine::OnActivity()
     m_state.LastActivity = t;
     const bool graceOver = passed(m_state.SaverStart, m_settings.ScreenSaveMinTime, t);
     switch (m_settings.OnMouseMove) {
-    case 1:
+    case MouseMoveAction::NavigationMode:
         if (!m_state.NavigationMode && graceOver)
             SwitchToNavigation();
         break;
-    case 2:
+    case MouseMoveAction::Quit:
         if (graceOver)
             SetState(RunState::FINPROG);
         break;
@@ -792,12 +792,14 @@ bool Engine::HelpAllowed() const
 
 bool Engine::ToolRunShown() const
 {
-    return m_ports.frontend.placedButtonCount(ToolBar::Run) > 0 && m_settings.OnMouseMove == 0;
+    return m_ports.frontend.placedButtonCount(ToolBar::Run) > 0 &&
+           m_settings.OnMouseMove == MouseMoveAction::Nothing;
 }
 
 bool Engine::ToolNavShown() const
 {
-    return m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0 && m_settings.OnMouseMove != 2;
+    return m_ports.frontend.placedButtonCount(ToolBar::Nav) > 0 &&
+           m_settings.OnMouseMove != MouseMoveAction::Quit;
 }
 
 // ---------------------------------------------------------------------------------------------

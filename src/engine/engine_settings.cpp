@@ -8,27 +8,27 @@ namespace glasspane {
 EngineSettings ReadEngineSettings(SettingsStore& settings, const SaverState& saver)
 {
     EngineSettings s;
-    s.OnMouseMove = settings.readInt(Setting::OnMouseMove);
+    s.OnMouseMove = MouseMoveAction(settings.read(keys::OnMouseMove));
     s.ScreenSaveMinTime = saver.ScreenSaveMinTime;
     s.ScreenSaveTimeOut = saver.ScreenSaveTimeOut;
     s.SaverRestart = saver.SaverRestart;
-    s.MaxTime = settings.readLong(Setting::MaxTime, saver.ScreenSaveTimeOut);
+    s.MaxTime = settings.read(keys::MaxTime, saver.ScreenSaveTimeOut);
     if (s.MaxTime <= 0)
         s.MaxTime = saver.ScreenSaveTimeOut;
-    s.TopMost = settings.readBool(Setting::TopMost);
-    s.WindowState = settings.readInt(Setting::WindowState);
-    s.RandomMode = settings.readBool(Setting::RandomMode);
-    s.FirstPageIsLastPage = settings.readBool(Setting::FirstPageIsLastPage);
-    s.HelpEnabled = settings.readBool(Setting::HelpEnabled);
-    s.HelpURL = settings.readText(Setting::HelpURL);
-    s.IEWindowClasses = settings.readText(Setting::IEWindowClasses);
-    s.IEWindowTitles = settings.readText(Setting::IEWindowTitles);
-    s.AutoReboot = settings.readBool(Setting::AutoReboot);
-    s.RebootTime = settings.readText(Setting::RebootTime);
-    s.ForceReboot = settings.readBool(Setting::ForceReboot);
-    s.AutoLogin = settings.readBool(Setting::AutoLogin);
-    s.NTDomain = settings.readText(Setting::NTDomain);
-    s.NTLogin = settings.readText(Setting::NTLogin);
+    s.TopMost = settings.read(keys::TopMost);
+    s.WindowState = MainWindowState(settings.read(keys::WindowState));
+    s.RandomMode = settings.read(keys::RandomMode);
+    s.FirstPageIsLastPage = settings.read(keys::FirstPageIsLastPage);
+    s.HelpEnabled = settings.read(keys::HelpEnabled);
+    s.HelpURL = settings.read(keys::HelpURL);
+    s.IEWindowClasses = settings.read(keys::IEWindowClasses);
+    s.IEWindowTitles = settings.read(keys::IEWindowTitles);
+    s.AutoReboot = settings.read(keys::AutoReboot);
+    s.RebootTime = settings.read(keys::RebootTime);
+    s.ForceReboot = settings.read(keys::ForceReboot);
+    s.AutoLogin = settings.read(keys::AutoLogin);
+    s.NTDomain = settings.read(keys::NTDomain);
+    s.NTLogin = settings.read(keys::NTLogin);
     return s;
 }
 

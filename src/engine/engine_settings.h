@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/setting_values.h"
+
 #include <QString>
 
 namespace glasspane {
@@ -12,8 +14,7 @@ struct SaverState;
 // (HomeURL, AutoHome, HomeAsSplash, AutoLoop, DefaultTime) live in DocumentState.
 struct EngineSettings
 {
-    // 0 ignore the mouse and keys, 1 switch to navigation mode, 2 quit.
-    int OnMouseMove = 0;
+    MouseMoveAction OnMouseMove = MouseMoveAction::Nothing;
     // Seconds after entering presentation mode during which activity is ignored.
     int ScreenSaveMinTime = 2;
     // Seconds of inactivity after which a paused show or navigation mode restarts the show.
@@ -23,7 +24,7 @@ struct EngineSettings
     // Seconds a page may take to load before the show moves on anyway.
     int MaxTime = 300;
     bool TopMost = false;
-    int WindowState = 2; // 2 = full screen without caption and borders
+    MainWindowState WindowState = MainWindowState::FullScreen;
     bool RandomMode = false;
     bool FirstPageIsLastPage = true;
     bool HelpEnabled = true;

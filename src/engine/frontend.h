@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/setting_values.h"
 #include "platform/desktop.h"
 
 #include <QString>
@@ -12,13 +13,20 @@ enum class ToolBar { Run = 1, Nav = 2 };
 // The program's own windows, as far as the engine needs to tell them apart.
 enum class AppWindow { Main, ToolRun, ToolNav, Config };
 
+// Which form of the password dialog is asked for.
+enum class PasswordDialogMode {
+    None,
+    Enter,  // the password, before the configuration dialog opens
+    Change, // set, change or remove it
+};
+
 // The configuration lock: the scrambled stored password and the one the user last proved to
 // know. Configuration is unlocked exactly when both are equal (so with no password at all).
 struct PasswordLock
 {
     QString storedPassword;
     QString unlockedPassword;
-    int passwordDialogMode = 0; // 1 enter the password, 2 change it
+    PasswordDialogMode passwordDialogMode = PasswordDialogMode::None;
 
     bool isUnlocked() const { return storedPassword == unlockedPassword; }
 };
@@ -45,7 +53,7 @@ public:
     virtual void setMainTopmost(bool topmost) = 0;
     // First start of the show: applies the stored window state (2 = full screen) and lays the
     // browser out in the window.
-    virtual void applyWindowState(int windowState) = 0;
+    virtual void applyWindowState(MainWindowState windowState) = 0;
     // Hides the main window while a page runs behind it, or shows it again.
     virtual void setMainVisible(bool visible) = 0;
     // Records and stores the placement of the main window and the tool bars.

@@ -11,7 +11,7 @@
 
 namespace glasspane {
 
-int GetPlatform(const System& system)
+PlatformFamily GetPlatform(const System& system)
 {
     return system.platform();
 }
@@ -92,7 +92,7 @@ void Engine::Reboot()
     // The account logs in by itself after the restart through the display manager, which
     // needs no password: none is read or written anywhere (on disk it would be in clear
     // text). The Windows logon key means nothing here. Whatever stops it, the reboot goes on.
-    if (m_settings.AutoLogin && GetPlatform(m_ports.system) == 2) {
+    if (m_settings.AutoLogin && GetPlatform(m_ports.system) == PlatformFamily::NtFamily) {
         if (!m_settings.NTDomain.trimmed().isEmpty())
             qCDebug(lcShow) << "the domain of the automatic login has no meaning here";
         QString problem;

@@ -27,9 +27,9 @@ RendererGuardSettings ReadRendererGuardSettings(SettingsStore& settings, qint64 
 {
     RendererGuardSettings s;
     const qint64 fallback = DefaultRendererMemoryLimitMiB(physicalKiB);
-    s.memoryLimitMiB = settings.readLong(Setting::RendererMemoryLimit,
-                                         qint32(std::min<qint64>(fallback, 1 << 30)));
-    s.maxHours = settings.readLong(Setting::RendererMaxHours);
+    s.memoryLimitMiB =
+        settings.read(keys::RendererMemoryLimit, qint32(std::min<qint64>(fallback, 1 << 30)));
+    s.maxHours = settings.read(keys::RendererMaxHours);
     return s;
 }
 

@@ -68,7 +68,7 @@ SaverState ReadSaverState(SettingsStore& settings, Shell& shell, const ProgramVa
         ToLong(reg.RegRead(RegRoot::CurrentUser, key, QStringLiteral("ScreenSaveTimeOut")), 300);
     if (state.ScreenSaveTimeOut <= 0)
         state.ScreenSaveTimeOut = 300;
-    state.ScreenSaveMinTime = settings.readLong(Setting::ScreenSaveMinTime);
+    state.ScreenSaveMinTime = settings.read(keys::ScreenSaveMinTime);
     if (state.ScreenSaveMinTime <= 0)
         state.ScreenSaveMinTime = 2;
     return state;

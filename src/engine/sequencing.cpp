@@ -302,11 +302,10 @@ void Engine::TerminateExternal(qint64 pid)
 
 void Engine::ChooseFirstPage()
 {
-    QString text;
-    if (m_settings.FirstPageIsLastPage)
-        text = m_ports.settings.readText(Setting::FirstPage, QString()).trimmed();
-    // An unreadable text gives -1, which is outside the list like a negative one.
-    m_seq.CurrentPage = text.isEmpty() ? StartPageCycle() : ToLong(text, -1);
+    // None stored, or one that is no number, gives -1, which is outside the list like a
+    // negative one.
+    m_seq.CurrentPage =
+        m_settings.FirstPageIsLastPage ? m_ports.settings.read(keys::FirstPage, -1) : -1;
     if (m_seq.CurrentPage > PageCount() || m_seq.CurrentPage < 0)
         m_seq.CurrentPage = StartPageCycle();
 }

@@ -5,14 +5,22 @@
 
 namespace glasspane {
 
+// The family of the operating system, as the settings and the reboot know it.
+enum class PlatformFamily {
+    Other = 0,
+    Windows9x = 1, // Windows 95/98
+    NtFamily = 2,  // the NT family, which Linux answers to
+    Older = 3,
+};
+
 // The operating system: folders, processes and the machine's power.
 class System
 {
 public:
     virtual ~System() = default;
 
-    // 1 Windows 95/98, 2 the NT family, 3 an older version, 0 another system. Linux answers 2.
-    virtual int platform() const = 0;
+    // Linux answers NtFamily.
+    virtual PlatformFamily platform() const = 0;
     // The machine folder: SYSTEM.INI and the machine-wide hives live there. Trailing '/'.
     virtual QString machineFolder() const = 0;
     // The running executable's absolute path.

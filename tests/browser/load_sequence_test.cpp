@@ -139,7 +139,7 @@ private Q_SLOTS:
         QFile file(copy);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Gpane]\r\nHomeURL=about:blank\r\n"));
-        QCOMPARE(s.settings.readText(Setting::DefaultFile), copy);
+        QCOMPARE(s.settings.read(keys::DefaultFile), copy);
     }
 
     // When the copy cannot be made, the document is shown where it is: it is never replaced by
@@ -151,7 +151,7 @@ private Q_SLOTS:
         const DocumentChoice choice = ChooseDocument(cached, s.services);
         QCOMPARE(choice.documentPath, cached);
         QVERIFY(!choice.copiedFromBrowserCache);
-        QVERIFY(s.settings.readText(Setting::DefaultFile).isEmpty());
+        QVERIFY(s.settings.read(keys::DefaultFile).isEmpty());
     }
 
     void fitWindowToScreen_data()
@@ -186,9 +186,10 @@ private Q_SLOTS:
     void browserGeometry()
     {
         // Full screen: the page's own border lies outside the window.
-        QCOMPARE(BrowserGeometry(2, 800, 600), QRect(-1, -1, 803, 603));
-        QCOMPARE(BrowserGeometry(0, 800, 600), QRect(0, 0, 800, 600));
-        QCOMPARE(BrowserGeometry(1, 640, 480), QRect(0, 0, 640, 480));
+        QCOMPARE(BrowserGeometry(MainWindowState::FullScreen, 800, 600), QRect(-1, -1, 803, 603));
+        QCOMPARE(BrowserGeometry(MainWindowState::Window, 800, 600), QRect(0, 0, 800, 600));
+        // A state the program does not name (a document's WindowState=1) is a window too.
+        QCOMPARE(BrowserGeometry(MainWindowState(1), 640, 480), QRect(0, 0, 640, 480));
     }
 
     void frameThickness_data()

@@ -266,7 +266,7 @@ private Q_SLOTS:
         Engine& engine = rig.startShow();
         if (navigationMode)
             engine.EnterNavigationMode();
-        rig.nav.settings().OnNewWindow = onNewWindow;
+        rig.nav.settings().OnNewWindow = NewWindowAction(onNewWindow);
         NewWindowTarget answer = NewWindowTarget::Separate;
         rig.nav.NewWindow2(answer);
         QCOMPARE(int(answer), target);

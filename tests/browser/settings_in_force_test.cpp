@@ -39,7 +39,8 @@ const QList<Option>& options()
     static const QList<Option> list = {
         // The engine.
         {"", "OnMouseMove", "1",
-         [](ProgramRig& p) { return QString::number(p.engine().settings().OnMouseMove); }, "1"},
+         [](ProgramRig& p) { return QString::number(int(p.engine().settings().OnMouseMove)); },
+         "1"},
         {"", "RandomMode", "Yes",
          [](ProgramRig& p) { return text(p.engine().settings().RandomMode); }, "Yes"},
         {"", "FirstPageIsLastPage", "No",
@@ -79,7 +80,7 @@ const QList<Option>& options()
         // The browser.
         {"", "OnNewWindow", "2",
          [](ProgramRig& p) {
-             return QString::number(p.window->navigation().settings().OnNewWindow);
+             return QString::number(int(p.window->navigation().settings().OnNewWindow));
          },
          "2"},
         {"", "RemoveVertScroll", "1",
@@ -97,7 +98,7 @@ const QList<Option>& options()
         {"", "WindowState", "0",
          [](ProgramRig& p) {
              return QStringLiteral("%1 %2")
-                 .arg(p.window->placement().WindowState)
+                 .arg(int(p.window->placement().WindowState))
                  .arg(p.window->isFullScreen() ? "full screen" : "window");
          },
          "0 window"},
@@ -235,13 +236,12 @@ private Q_SLOTS:
             return p.browser().LocationURL() == a && p.engine().displaySlot().Loaded &&
                    p.doc.ToolNavURLVisible == false;
         }));
-        QTest::qWait(50); // window flags change on the next turn of the event loop
-
+        // Window flags change on a later turn of the event loop: each effect is waited for.
         for (const Option& o : options()) {
             const QString name =
                 QString::fromLatin1(*o.section ? o.section : "") + QString::fromLatin1(o.name);
-            QVERIFY2(o.effect(p) == QLatin1String(o.expected),
-                     qPrintable(QStringLiteral("%1: %2").arg(name, o.effect(p))));
+            QTRY_VERIFY2(o.effect(p) == QLatin1String(o.expected),
+                         qPrintable(QStringLiteral("%1: %2").arg(name, o.effect(p))));
         }
     }
 
@@ -256,16 +256,16 @@ private Q_SLOTS:
         QVERIFY(!p.engine().settings().RandomMode);
 
         SettingsStore& s = p.settings;
-        QVERIFY(s.write(Setting::RandomMode, true));
-        QVERIFY(s.write(Setting::WindowState, qint32(0)));
-        QVERIFY(s.write(Setting::OnNewWindow, qint32(1)));
-        QVERIFY(s.write(Setting::ToolRunLocked, true));
-        QVERIFY(s.write(Setting::UpdateScheme, qint32(1)));
-        QVERIFY(s.write(Setting::OnMouseMove, qint32(1)));
+        QVERIFY(s.write(keys::RandomMode, true));
+        QVERIFY(s.write(keys::WindowState, qint32(0)));
+        QVERIFY(s.write(keys::OnNewWindow, qint32(1)));
+        QVERIFY(s.write(keys::ToolRunLocked, true));
+        QVERIFY(s.write(keys::UpdateScheme, qint32(1)));
+        QVERIFY(s.write(keys::OnMouseMove, qint32(1)));
         p.window->ApplySettings();
 
         QVERIFY(p.engine().settings().RandomMode);
-        QCOMPARE(p.window->navigation().settings().OnNewWindow, 1);
+        QCOMPARE(p.window->navigation().settings().OnNewWindow, NewWindowAction::MainWindow);
         QVERIFY(p.window->toolBars()->placement().ToolRunLocked);
         QCOMPARE(p.update.UpdateScheme, qint16(1));
         QTRY_VERIFY(!p.window->isFullScreen());

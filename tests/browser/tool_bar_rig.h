@@ -42,7 +42,7 @@ public:
     }
     void setMainFramed(bool framed) override { rest.setMainFramed(framed); }
     void setMainTopmost(bool topmost) override { rest.setMainTopmost(topmost); }
-    void applyWindowState(int state) override { rest.applyWindowState(state); }
+    void applyWindowState(MainWindowState state) override { rest.applyWindowState(state); }
     void setMainVisible(bool visible) override { rest.setMainVisible(visible); }
     void saveWindowPlacement() override { rest.saveWindowPlacement(); }
     void showToolBar(ToolBar bar, bool show) override { bars->showToolBar(bar, show); }

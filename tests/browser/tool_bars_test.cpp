@@ -194,7 +194,7 @@ private Q_SLOTS:
         dialogs.passwordOutcome = FakeFrontend::PasswordOutcome::Cancel;
         rig.click(rig.navButton(ToolNavGrab));
         QCOMPARE(dialogs.passwordDialogs, 1);
-        QCOMPARE(dialogs.passwordModeSeen, 1);
+        QCOMPARE(dialogs.passwordModeSeen, PasswordDialogMode::Enter);
         QCOMPARE(rig.doc.pageCount(), 1);
         QVERIFY(IniFiles().ReadIni("Page2", "URL", rig.program.documentPath).isEmpty());
 
@@ -503,10 +503,10 @@ private Q_SLOTS:
         rig.bars->RecordPlacement();
         QCOMPARE(rig.bars->placement().ToolNavWidth, (rig.nav().width() + 2 * 4) * 15);
         WriteToolBarPlacement(rig.settings, rig.bars->placement());
-        QCOMPARE(rig.settings.readLong(Setting::ToolNavWidth), rig.bars->placement().ToolNavWidth);
+        QCOMPARE(rig.settings.read(keys::ToolNavWidth), rig.bars->placement().ToolNavWidth);
         // The locked screen-saver bar's position is not stored again.
-        QCOMPARE(rig.settings.readLong(Setting::ToolRunLeft, -1), -1);
-        QVERIFY(rig.settings.readBool(Setting::ToolRunLocked));
+        QCOMPARE(rig.settings.read(keys::ToolRunLeft, -1), -1);
+        QVERIFY(rig.settings.read(keys::ToolRunLocked));
     }
 
     void builtInPicturesComeFromTheResourceFolder()

@@ -142,7 +142,7 @@ public:
     QList<bool> closed; // configClosed(accepted)
     int raises = 0;
     int windowRects = 0;
-    QList<QPair<int, bool>> windowStates;
+    QList<QPair<MainWindowState, bool>> windowStates;
     int rebuilds = 0;
     int saves = 0;
     int replaced = 0;
@@ -165,7 +165,7 @@ public:
     }
     void raiseToolBars() override { ++raises; }
     void storeWindowRect() override { ++windowRects; }
-    void applyWindowState(int state, bool topMost) override
+    void applyWindowState(MainWindowState state, bool topMost) override
     {
         windowStates.append({state, topMost});
     }

@@ -5,6 +5,7 @@
 // $GLASSPANE_TEST_BINARY_DIR/screenshots.
 
 #include "config/model/config_password.h"
+#include "support/gpane_runner.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -292,8 +293,10 @@ private Q_SLOTS:
         while (!readFileBytes(document).contains(saved) && timer.elapsed() < 20000)
             QTest::qWait(200);
         QVERIFY2(readFileBytes(document).contains(saved), readFileBytes(document).constData());
-        // The show goes on with the new options, and ends as always.
-        QTest::qWait(1000);
+        // The show goes on with the new options: it answers after the save, and ends as always.
+        const GpaneRunner::Run status = GpaneRunner(qEnvironmentVariable("HOME"))
+                                            .run({QStringLiteral("status")}, QDir::tempPath());
+        QVERIFY2(status.exitCode == 0, qPrintable(status.out + status.err));
         QCOMPARE(program.state(), QProcess::Running);
         program.terminate();
         QVERIFY(program.waitForFinished(20000));

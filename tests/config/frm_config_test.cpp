@@ -615,7 +615,7 @@ void FrmConfigTest::passwordChangedAtOnce()
     QVERIFY(rig.modal.allAnswered());
     QVERIFY(PasswordMatches(rig.lock.storedPassword, QStringLiteral("Kiosk1")));
     QVERIFY(rig.lock.isUnlocked());
-    const QString stored = rig.settings.readText(Setting::Password);
+    const QString stored = rig.settings.read(keys::Password);
     QCOMPARE(stored, rig.lock.storedPassword);
     // Not a change of the configuration; Cancel does not undo it, but drops the real changes.
     QVERIFY(!dialog.configChanged());
@@ -624,7 +624,7 @@ void FrmConfigTest::passwordChangedAtOnce()
     rig.click("cmdCancel");
     QCOMPARE(rig.host.closed, QList<bool>{false});
     QVERIFY(!rig.doc.ConfigChanged);
-    QCOMPARE(rig.settings.readText(Setting::Password), stored);
+    QCOMPARE(rig.settings.read(keys::Password), stored);
 }
 
 void FrmConfigTest::favorites()
@@ -755,7 +755,8 @@ void FrmConfigTest::roundTripThroughTheFiles()
     rig.click("cmdOK");
     QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
     QCOMPARE(rig.host.closed, QList<bool>{true});
-    QCOMPARE(rig.host.windowStates.last(), (QPair<int, bool>{0, true}));
+    QCOMPARE(rig.host.windowStates.last(),
+             (QPair<MainWindowState, bool>{MainWindowState::Window, true}));
 
     // Everything again from the disk, with new objects.
     RegHiveRegistry registry(RegHivePaths{rig.dir.filePath("user.reg"),
@@ -776,12 +777,12 @@ void FrmConfigTest::roundTripThroughTheFiles()
     QCOMPARE(doc.HomeURL, QStringLiteral("http://new-home.example/"));
     QVERIFY(doc.AutoHome);
     QVERIFY(doc.HomeAsSplash);
-    QCOMPARE(o.OnMouseMove, 1);
+    QCOMPARE(o.OnMouseMove, MouseMoveAction::NavigationMode);
     QCOMPARE(o.ScreenSaveTimeOut, 12 * 60);
     QCOMPARE(doc.DefaultTime, 25);
     QVERIFY(!doc.AutoLoop);
     QVERIFY(!o.FirstPageIsLastPage);
-    QCOMPARE(o.WindowState, 0);
+    QCOMPARE(o.WindowState, MainWindowState::Window);
     QVERIFY(o.TopMost);
     QCOMPARE(o.RemoveVertScroll, 2);
     QCOMPARE(o.OnNewWindow, 1);

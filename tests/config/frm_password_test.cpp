@@ -32,10 +32,11 @@ void FrmPasswordTest::modes_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<bool>("oldShown");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("enter") << 1 << "Glasspane - https://glasspane.example/"
+    QTest::newRow("enter") << int(PasswordDialogMode::Enter)
+                           << "Glasspane - https://glasspane.example/"
                            << "Configuration dialog box is password protected." << false
                            << "txtNewPass1";
-    QTest::newRow("change") << 2 << "Change password"
+    QTest::newRow("change") << int(PasswordDialogMode::Change) << "Change password"
                             << "&Old password:" << true << "txtOldPass";
 }
 
@@ -47,7 +48,7 @@ void FrmPasswordTest::modes()
     QFETCH(bool, oldShown);
     QFETCH(QString, focus);
     PasswordLock lock;
-    lock.passwordDialogMode = mode;
+    lock.passwordDialogMode = PasswordDialogMode(mode);
     ScriptedRunner runner;
     frmPassword dialog(lock, runner, {});
     dialog.show();
@@ -70,7 +71,7 @@ void FrmPasswordTest::wrongTriesThenTheRightOne()
 {
     PasswordLock lock;
     lock.storedPassword = HashPassword(QStringLiteral("Secret"));
-    lock.passwordDialogMode = 1;
+    lock.passwordDialogMode = PasswordDialogMode::Enter;
     ScriptedRunner runner;
     frmPassword dialog(lock, runner, {});
     dialog.show();
@@ -97,7 +98,7 @@ void FrmPasswordTest::changeThatCannotBeStoredKeepsTheDialogOpen()
 {
     PasswordLock lock;
     lock.storedPassword = HashPassword(QStringLiteral("Secret"));
-    lock.passwordDialogMode = 2;
+    lock.passwordDialogMode = PasswordDialogMode::Change;
     const QString before = lock.storedPassword;
     ScriptedRunner runner;
     int tries = 0;
@@ -158,7 +159,7 @@ void FrmPasswordTest::cancelOnTheWayToConfiguration()
         rig.engine->ConfigAction();
     rig.tick(3);
     QVERIFY(runner.allAnswered());
-    QCOMPARE(rig.frontend.passwordModeSeen, 1);
+    QCOMPARE(rig.frontend.passwordModeSeen, PasswordDialogMode::Enter);
     if (state == int(RunState::NAVIGATE))
         QVERIFY(rig.state() == RunState::NAVIGATE || rig.state() == RunState::WAITTIME);
     else if (state == int(RunState::FINPROG))

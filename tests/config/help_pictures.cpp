@@ -330,13 +330,14 @@ void pageLists()
 void passwords()
 {
     PictureRunner runner;
-    for (int mode : {1, 2}) {
+    for (PasswordDialogMode mode : {PasswordDialogMode::Enter, PasswordDialogMode::Change}) {
         PasswordLock lock;
         lock.storedPassword = QStringLiteral("x");
         lock.passwordDialogMode = mode;
         frmPassword dialog(lock, runner, [](const QString&) { return true; });
         dialog.show();
-        save(&dialog, mode == 1 ? QStringLiteral("pass") : QStringLiteral("passchg"));
+        save(&dialog, mode == PasswordDialogMode::Enter ? QStringLiteral("pass")
+                                                        : QStringLiteral("passchg"));
     }
 }
 

@@ -51,7 +51,7 @@ void DocumentFilesTest::defaultDocumentPath()
     const QString documents = DocumentsFolder(f.registry, f.shell);
     QCOMPARE(DefaultDocumentPath(f.services), documents + "Gpane.GPN");
 
-    QVERIFY(f.settings.write(Setting::DefaultFile, QString("/srv/show.gpn")));
+    QVERIFY(f.settings.write(keys::DefaultFile, QString("/srv/show.gpn")));
     QCOMPARE(DefaultDocumentPath(f.services), QString("/srv/show.gpn"));
 
     const QString resource = f.program.resourceFolder + "/Gpane.GPN";
@@ -71,12 +71,12 @@ void DocumentFilesTest::defaultDocumentFlag()
     UpdateDefaultDocumentFlag(f.services, f.doc, f.path("other.gpn"), f.path("other.gpn"));
     QVERIFY(!f.doc.IsDefaultDocument);
     // A web document is the default one by its address.
-    QVERIFY(f.settings.write(Setting::DefaultFile, QString("http://h/show.gpn")));
+    QVERIFY(f.settings.write(keys::DefaultFile, QString("http://h/show.gpn")));
     UpdateDefaultDocumentFlag(f.services, f.doc, def, "HTTP://h/show.gpn");
     QVERIFY(f.doc.IsDefaultDocument);
 
     // Loading sets the flag too.
-    QVERIFY(f.settings.write(Setting::DefaultFile, f.path("def.gpn")));
+    QVERIFY(f.settings.write(keys::DefaultFile, f.path("def.gpn")));
     QVERIFY(f.load(f.path("def.gpn")));
     QVERIFY(f.doc.IsDefaultDocument);
 }

@@ -252,7 +252,7 @@ void DocumentTest::emptyGpnReplacedOtherKept()
         return;
     }
     QCOMPARE(f.program.documentPath, p);
-    QVERIFY(!f.settings.write(Setting::FirstPage, 1));
+    QVERIFY(!f.settings.write(keys::FirstPage, 1));
     QVERIFY(!WriteDefaultDocument(f.services, f.doc, p));
     QVERIFY(!SaveDocument(f.services, f.doc, p, p));
     if (name == "folder.gpn")

@@ -86,7 +86,7 @@ void NetworkSharesTest::unreachableShareWritesNothing()
                          QRegularExpression("cannot reach the network share of the document"));
     QVERIFY(!LoadDocument(f.services, f.doc, document, document));
     QCOMPARE(f.doc.pageCount(), 5);
-    QVERIFY(!f.settings.write(Setting::FirstPage, 2));
+    QVERIFY(!f.settings.write(keys::FirstPage, 2));
     QVERIFY(!WriteDefaultDocument(f.services, f.doc, document));
     QVERIFY(!QFileInfo::exists("/srv/gone"));
 

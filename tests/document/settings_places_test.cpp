@@ -37,7 +37,7 @@ struct Run
     {
         program.resourceFolder = dir.filePath("res");
         program.startFolder = dir.path() + QLatin1Char('/');
-        system.setPlatform(2);
+        system.setPlatform(PlatformFamily::NtFamily);
         settings.ReadRegKeyRoot();
     }
     bool load(const QString& path) { return LoadDocument(services, doc, path, path); }
@@ -159,9 +159,9 @@ private Q_SLOTS:
             doc.AutoLoop = false;
             SettingsStore& s = first.settings;
             QVERIFY(SaveDocument(first.services, doc, path, path, [&s] {
-                QVERIFY(s.write(Setting::RandomMode, true));
-                QVERIFY(s.write(Setting::OnMouseMove, qint32(1)));
-                QVERIFY(s.write(Setting::RebootTime, QStringLiteral("4:30")));
+                QVERIFY(s.write(keys::RandomMode, true));
+                QVERIFY(s.write(keys::OnMouseMove, qint32(1)));
+                QVERIFY(s.write(keys::RebootTime, QStringLiteral("4:30")));
             }));
         }
 
@@ -180,9 +180,9 @@ private Q_SLOTS:
         QCOMPARE(doc.DefaultTime, 7);
         QVERIFY(!doc.AutoLoop);
         QCOMPARE(doc.HomeURL, QStringLiteral("http://127.0.0.1/home"));
-        QVERIFY(second.settings.readBool(Setting::RandomMode));
-        QCOMPARE(second.settings.readInt(Setting::OnMouseMove), qint16(1));
-        QCOMPARE(second.settings.readText(Setting::RebootTime), QStringLiteral("04:30"));
+        QVERIFY(second.settings.read(keys::RandomMode));
+        QCOMPARE(second.settings.read(keys::OnMouseMove), qint16(1));
+        QCOMPARE(second.settings.read(keys::RebootTime), QStringLiteral("04:30"));
     }
 
     // A document that keeps its parameters in the machine key, loaded after one that kept

@@ -32,7 +32,7 @@ void EngineSoakTest::sevenDays()
         pages.append({QStringLiteral("http://kiosk.test/page%1.html").arg(i), 10});
     rig.setPages(pages);
     rig.onReload = [&] { rig.setPages(pages); }; // the document loads again, unchanged
-    rig.options.OnMouseMove = 1;
+    rig.options.OnMouseMove = MouseMoveAction::NavigationMode;
     rig.options.MaxTime = 30;
     rig.options.ScreenSaveTimeOut = 300;
     rig.browser.keepHistory = false;
@@ -96,7 +96,7 @@ void EngineSoakTest::sevenDays()
         // Every hour: the position is saved, and nothing the engine holds has grown.
         if (t % (3600 * kTicksPerSecond) == 0) {
             if (rig.state() == RunState::WAITTIME)
-                QCOMPARE(rig.settings.readLong(Setting::FirstPage), rig.page());
+                QCOMPARE(rig.settings.read(keys::FirstPage), rig.page());
             const int values =
                 int(rig.registry.valueNames(RegRoot::CurrentUser, rig.settings.userPath()).size());
             if (userKeyValues < 0)

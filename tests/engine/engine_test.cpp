@@ -143,7 +143,7 @@ void EngineTest::threePageShowAdvancesOnlyOnceLoaded()
     rig.tick();
     QCOMPARE(rig.page(), 2);
     QCOMPARE(rig.state(), RunState::NAVIGATE);
-    QCOMPARE(rig.settings.readLong(Setting::FirstPage), 2);
+    QCOMPARE(rig.settings.read(keys::FirstPage), 2);
     rig.tick();
     QCOMPARE(rig.browser.lastNavigation(), QStringLiteral("http://b/"));
 
@@ -435,7 +435,7 @@ void EngineTest::splashPageShownOnce()
 {
     EngineRig rig;
     rig.setPages({{"http://a/", 1}});
-    rig.settings.write(Setting::FirstPage, qint32(0)); // resume at the splash page
+    rig.settings.write(keys::FirstPage, qint32(0)); // resume at the splash page
     rig.browser.autoComplete = true;
     rig.start();
     const QString splash = rig.program.resourceFolder + QStringLiteral("/index.html");
@@ -594,7 +594,7 @@ void EngineTest::mousePolicy()
 
     EngineRig rig;
     rig.setPages({{"http://a/", 0}});
-    rig.options.OnMouseMove = onMouseMove;
+    rig.options.OnMouseMove = MouseMoveAction(onMouseMove);
     rig.options.ScreenSaveMinTime = 2;
     rig.start();
     rig.tick(2); // the first tick remembers the pointer; grace counts from the start
@@ -617,7 +617,7 @@ void EngineTest::mouseNotWatchedInConfiguration()
 {
     EngineRig rig;
     rig.setPages({{"http://a/", 10}});
-    rig.options.OnMouseMove = 2;
+    rig.options.OnMouseMove = MouseMoveAction::Quit;
     rig.start();
     rig.tick(2);
     rig.runSeconds(10);
@@ -632,7 +632,7 @@ void EngineTest::mouseNotWatchedInConfiguration()
 
     // Nor at all on a configuration command line.
     EngineRig configRig;
-    configRig.options.OnMouseMove = 2;
+    configRig.options.OnMouseMove = MouseMoveAction::Quit;
     configRig.start(QStringLiteral("CONFIG"));
     configRig.runSeconds(10);
     configRig.desktop.moveCursor(QPoint(5, 5));
@@ -672,7 +672,7 @@ void EngineTest::keys()
     rig.setPages({{"http://a/", 10}});
     rig.doc.ToolRunButtons[ToolRunQuit].Visible = quitButtons;
     rig.doc.ToolNavButtons[ToolNavQuit].Visible = quitButtons;
-    rig.options.OnMouseMove = 0; // keys never end the show by themselves
+    rig.options.OnMouseMove = MouseMoveAction::Nothing; // keys never end the show by themselves
     rig.start();
     rig.tick(2);
     rig.runSeconds(30);
@@ -712,7 +712,7 @@ void EngineTest::navigationRestartsAfterInactivity()
 {
     EngineRig rig;
     rig.setPages({{"http://a/", 10}, {"http://b/", 10}});
-    rig.options.OnMouseMove = 1;
+    rig.options.OnMouseMove = MouseMoveAction::NavigationMode;
     rig.options.ScreenSaveTimeOut = 60;
     rig.doc.AutoHome = true;
     rig.doc.HomeURL = QStringLiteral("http://home/");
@@ -760,7 +760,8 @@ void EngineTest::playLeavesNavigationMode()
 {
     EngineRig rig;
     rig.setPages({{"http://a/", 10}});
-    rig.options.OnMouseMove = 1; // no screen-saver tool bar: the pointer goes
+    rig.options.OnMouseMove =
+        MouseMoveAction::NavigationMode; // no screen-saver tool bar: the pointer goes
     rig.start();
     rig.tick(2);
     rig.browser.setSilent(true);
@@ -840,7 +841,7 @@ void EngineTest::secondTickDuringPasswordDialog()
     rig.tick();
     QCOMPARE(ticksInside, 10);
     QCOMPARE(rig.frontend.passwordDialogs, 1);
-    QCOMPARE(rig.frontend.passwordModeSeen, 1);
+    QCOMPARE(rig.frontend.passwordModeSeen, PasswordDialogMode::Enter);
     QCOMPARE(rig.frontend.configDialogs, 1);
     QCOMPARE(rig.state(), RunState::WAITCONFIG);
     QVERIFY(!rig.engine->state().EngineBusy);
@@ -897,7 +898,8 @@ void EngineTest::configDialogClosedGoesBackToShow()
 {
     EngineRig rig;
     rig.setPages({{"http://a/", 10}});
-    rig.options.OnMouseMove = 2; // no tool bar on show: the pointer is hidden again
+    rig.options.OnMouseMove =
+        MouseMoveAction::Quit; // no tool bar on show: the pointer is hidden again
     rig.start();
     rig.tick(2);
     rig.engine->ConfigAction();
@@ -1001,7 +1003,7 @@ void EngineTest::toolBarKeptOnTop()
     // When the bar is not to be shown, or the main window is kept on top, nothing is done.
     EngineRig quiet;
     quiet.setPages({{"http://a/", 10}});
-    quiet.options.OnMouseMove = 1;
+    quiet.options.OnMouseMove = MouseMoveAction::NavigationMode;
     quiet.start();
     quiet.tick(5);
     QCOMPARE(quiet.frontend.barTopmostCalls[0], 0);

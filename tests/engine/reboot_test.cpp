@@ -203,9 +203,9 @@ void RebootTest::automaticLoginBeforeTheReboot()
 
     EngineRig rig;
     rig.registry.setString(RegRoot::LocalMachine, kWinlogon, "DefaultPassword", "old");
-    QVERIFY(rig.settings.write(Setting::AutoLogin, autoLogin));
-    QVERIFY(rig.settings.write(Setting::NTLogin, login));
-    QVERIFY(rig.settings.write(Setting::NTPassword, QStringLiteral("s3cret")));
+    QVERIFY(rig.settings.write(keys::AutoLogin, autoLogin));
+    QVERIFY(rig.settings.write(keys::NTLogin, login));
+    QVERIFY(rig.settings.write(keys::NTPassword, QStringLiteral("s3cret")));
     rig.system.setAutomaticLoginProblem(problem);
     rig.clock.set(at(4, 9, 0));
     rig.setPages({{"http://a/", 10}});

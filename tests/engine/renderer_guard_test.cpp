@@ -105,7 +105,7 @@ void RendererGuardTest::offeredOnlyBetweenPagesOfTheShow()
     EngineRig rig;
     rig.setPages({{"http://127.0.0.1/a", 2}, {"http://127.0.0.1/b", 2}});
     rig.doc.AutoLoop = true;
-    rig.options.OnMouseMove = 1;
+    rig.options.OnMouseMove = MouseMoveAction::NavigationMode;
     rig.options.ScreenSaveMinTime = 0;
     EngineHooks hooks = rig.hooks();
     // What the page holds when it is offered: the one loaded before must be over.

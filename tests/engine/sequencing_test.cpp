@@ -477,7 +477,7 @@ void SequencingTest::firstPage()
     if (!inDocument.isEmpty())
         QVERIFY(rig.ini.WriteIni("Gpane", "FirstPage", inDocument, rig.program.documentPath));
     if (!inSettings.isEmpty())
-        QVERIFY(rig.settings.write(Setting::FirstPage, inSettings));
+        QVERIFY(rig.settings.writeStoredText(Setting::FirstPage, inSettings));
     rig.start();
     QCOMPARE(rig.page(), expected);
 }

@@ -55,7 +55,7 @@ void ShowSurvivalTest::dialogsClosed()
     EngineRig rig;
     rig.setPages({{"http://a/", 10}, {"http://b/", 10}});
     rig.options.ScreenSaveTimeOut = 30;
-    rig.options.OnMouseMove = 1;
+    rig.options.OnMouseMove = MouseMoveAction::NavigationMode;
     rig.browser.autoComplete = true;
     // The configuration dialog reports its closing as a Cancel does.
     rig.frontend.onCloseDialogs = [&] {

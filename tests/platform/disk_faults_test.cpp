@@ -115,8 +115,8 @@ private Q_SLOTS:
         fillUp();
 
         f.program.documentPath = document;
-        QVERIFY(!f.settings.write(Setting::FirstPage, 2));
-        QVERIFY(!f.settings.write(Setting::FirstPage, 1)); // said once, not at every page
+        QVERIFY(!f.settings.write(keys::FirstPage, 2));
+        QVERIFY(!f.settings.write(keys::FirstPage, 1)); // said once, not at every page
         QCOMPARE(readFileBytes(document), original);
         QCOMPARE(warningsAbout(m_log, document), 1);
         QVERIFY2(m_log.join(u'\n').contains(QStringLiteral("No space left on device")),
@@ -152,7 +152,7 @@ private Q_SLOTS:
             QVERIFY(f.load(document));
             ReportPositionNotKept(f.services, f.doc);
             for (int page = 1; page <= 2; ++page)
-                QVERIFY(!f.settings.write(Setting::FirstPage, page));
+                QVERIFY(!f.settings.write(keys::FirstPage, page));
         }
         QCOMPARE(f.pageUrls().size(), 2);
         QCOMPARE(readFileBytes(document), original);

@@ -28,7 +28,7 @@ private Q_SLOTS:
 void LinuxSystemTest::folders()
 {
     LinuxSystem system;
-    QCOMPARE(system.platform(), 2);
+    QCOMPARE(system.platform(), PlatformFamily::NtFamily);
     QCOMPARE(system.executablePath(), QCoreApplication::applicationFilePath());
     QCOMPARE(system.currentFolder(), QDir::currentPath());
 

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace glasspane {
 
@@ -30,7 +31,7 @@ public:
         mainTopmost = topmost;
         ++mainTopmostCalls;
     }
-    void applyWindowState(int windowState) override
+    void applyWindowState(MainWindowState windowState) override
     {
         appliedWindowState = windowState;
         ++applyWindowStateCalls;
@@ -98,7 +99,7 @@ public:
     int framedCalls = 0;
     bool mainTopmost = false;
     int mainTopmostCalls = 0;
-    int appliedWindowState = -1;
+    std::optional<MainWindowState> appliedWindowState;
     int applyWindowStateCalls = 0;
     bool mainVisible = true;
     int placementSaves = 0;
@@ -110,7 +111,7 @@ public:
     int highlightCalls = 0;
     int refreshCalls = 0;
     int passwordDialogs = 0;
-    int passwordModeSeen = 0;
+    PasswordDialogMode passwordModeSeen = PasswordDialogMode::None;
     int configDialogs = 0;
     bool configTopmost = false;
     QStringList dialogsClosed; // why, for each closeDialogs

@@ -24,12 +24,12 @@ public:
         qint64 pid = 0;
     };
 
-    int platform() const override { return m_platform; }
+    PlatformFamily platform() const override { return m_platform; }
     QString machineFolder() const override { return m_machineFolder; }
     QString executablePath() const override { return m_executablePath; }
     QString currentFolder() const override { return m_currentFolder; }
 
-    void setPlatform(int platform) { m_platform = platform; }
+    void setPlatform(PlatformFamily platform) { m_platform = platform; }
     void setMachineFolder(const QString& folder) { m_machineFolder = folder; }
     void setExecutablePath(const QString& path) { m_executablePath = path; }
     void setCurrentFolder(const QString& folder) { m_currentFolder = folder; }
@@ -77,7 +77,7 @@ public:
     const QStringList& automaticLogins() const { return m_automaticLogins; }
 
 private:
-    int m_platform = 2;
+    PlatformFamily m_platform = PlatformFamily::NtFamily;
     QString m_machineFolder = QStringLiteral("/etc/glasspane/");
     QString m_executablePath = QStringLiteral("/usr/bin/glasspane");
     QString m_currentFolder = QStringLiteral("/home/kiosk");

@@ -217,7 +217,7 @@ ConfigForm LoadConfigForm(ConfigServices& services)
     f.HomePage = doc.HomeURL;
     f.AutoHome = doc.AutoHome;
     f.Splash = doc.HomeAsSplash;
-    f.MouseMove = o.OnMouseMove;
+    f.MouseMove = int(o.OnMouseMove);
     f.ScreenSaveActive = o.ScreenSaveActive;
     f.ScreenSaveTimeOut = QString::number(o.ScreenSaveTimeOut / 60);
     f.AutoLoop = doc.AutoLoop;
@@ -225,7 +225,7 @@ ConfigForm LoadConfigForm(ConfigServices& services)
     f.FirstPageIsLastPage = o.FirstPageIsLastPage;
 
     f.Random = o.RandomMode;
-    f.FullScreen = o.WindowState == 2;
+    f.FullScreen = o.WindowState == MainWindowState::FullScreen;
     f.TopMost = o.TopMost;
     f.NewWindow = o.OnNewWindow;
     f.RemoveVertScroll = o.RemoveVertScroll;
@@ -332,17 +332,17 @@ void P_ConfigKeep(ConfigServices& services, const ConfigForm& f, const WorkingLi
             failed.append(settingName(setting));
     };
 
-    // 1. Where the options go.
+    // Where the options go.
     settings.setParamsLocation(SettingsLocation::Document);
-    note(WriteGeneralOption(settings, Setting::ParamsLocation,
+    note(WriteGeneralOption(settings, keys::ParamsLocation,
                             SettingsStore::paramsLocationText(SettingsLocation::Document)),
          Setting::ParamsLocation);
     settings.setRegKeyRoot(f.MachineScope ? SettingsLocation::HKLM : SettingsLocation::HKCU);
-    note(WriteGeneralOption(settings, Setting::RegKey,
+    note(WriteGeneralOption(settings, keys::RegKey,
                             SettingsStore::regKeyText(settings.RegKeyRoot())),
          Setting::RegKey);
 
-    // 2. The default document.
+    // The default document.
     doc.IsDefaultDocument = f.DefaultFile;
     if (f.DefaultFile) {
         QString defaultFile;
@@ -351,11 +351,11 @@ void P_ConfigKeep(ConfigServices& services, const ConfigForm& f, const WorkingLi
         else if (program.documentSource == DocumentSource::Web)
             defaultFile = program.documentName;
         if (!defaultFile.isEmpty())
-            note(WriteGeneralOption(settings, Setting::DefaultFile, defaultFile),
+            note(WriteGeneralOption(settings, keys::DefaultFile, defaultFile),
                  Setting::DefaultFile);
     }
 
-    // 3. The system's choices, then the tabs' values.
+    // The system's choices, then the tabs' values.
     services.saver.IsSystemSaver = f.DefaultSS;
     doc.AssociationPending =
         f.DefaultProgram &&
@@ -368,15 +368,15 @@ void P_ConfigKeep(ConfigServices& services, const ConfigForm& f, const WorkingLi
     const qint32 saveMinutes = NumberBoxValue(f.ScreenSaveTimeOut, 5);
     o.ScreenSaveTimeOut = saveMinutes * 60;
     services.saver.ScreenSaveTimeOut = o.ScreenSaveTimeOut;
-    o.OnMouseMove = qint16(f.MouseMove);
+    o.OnMouseMove = MouseMoveAction(f.MouseMove);
     doc.DefaultTime = NumberBoxValue(f.DefaultTime, 0);
     doc.AutoLoop = f.AutoLoop;
     o.FirstPageIsLastPage = f.FirstPageIsLastPage;
     o.TestURLIsHomePage = f.TestURLIsHomePage;
 
-    if (o.WindowState != 2 && hooks.storeWindowRect)
+    if (o.WindowState != MainWindowState::FullScreen && hooks.storeWindowRect)
         hooks.storeWindowRect();
-    o.WindowState = f.FullScreen ? 2 : 0;
+    o.WindowState = f.FullScreen ? MainWindowState::FullScreen : MainWindowState::Window;
     o.TopMost = f.TopMost;
     o.RandomMode = f.Random;
     if (hooks.applyWindowState)
@@ -413,10 +413,10 @@ void P_ConfigKeep(ConfigServices& services, const ConfigForm& f, const WorkingLi
     o.HelpEnabled = f.HelpEnabled;
     o.HelpURL = f.HelpURL;
 
-    // 4.
+    // The e-mail fields.
     KeepEMail(o, f);
 
-    // 5. The pages, and the play list they expand into.
+    // The pages, and the play list they expand into.
     doc.PageList.resize(1);
     for (const PageEntry& page : lists.pages) {
         if (!page.URL.trimmed().isEmpty())
@@ -426,11 +426,11 @@ void P_ConfigKeep(ConfigServices& services, const ConfigForm& f, const WorkingLi
     if (hooks.playListRebuilt)
         hooks.playListRebuilt();
 
-    // 6.
+    // The address lists, without blank entries.
     doc.ExcludeList = withoutBlankEntries(lists.exclude);
     doc.IncludeList = withoutBlankEntries(lists.include);
 
-    // 7.
+    // The buttons of both bars in list order, the address box and the bar locks.
     doc.ToolRunButtons = positionedButtons(lists.toolRun);
     o.ToolRunLocked = f.ToolRunLocked;
     doc.ToolNavButtons = positionedButtons(lists.toolNav);

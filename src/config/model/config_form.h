@@ -179,9 +179,9 @@ struct ConfigKeepHooks
     // The main window's position and size in twips (when it is not full screen), stored as the
     // window placement before the state changes.
     std::function<void()> storeWindowRect;
-    // WindowState 2 (full screen) or 0 (the stored rectangle), applied at once, with TopMost
+    // Full screen or the stored rectangle, applied at once, with TopMost
     // and the frame style.
-    std::function<void(int windowState, bool topMost)> applyWindowState;
+    std::function<void(MainWindowState windowState, bool topMost)> applyWindowState;
     // The play list was rebuilt: the random order follows it.
     std::function<void()> playListRebuilt;
     // The document's buttons changed: both tool bars are rebuilt.

@@ -20,6 +20,19 @@ bool isPrivate(Setting setting)
            setting == Setting::NTPassword || setting == Setting::NTLogin;
 }
 
+// A general option in its stored form, written where it is read first (see
+// WriteGeneralOption).
+bool writeGeneralText(SettingsStore& settings, Setting setting, const QString& value)
+{
+    bool ok = settings.writeStoredText(setting, value);
+    const QString name = settingName(setting);
+    const QString user = settings.userPath();
+    const QString machine = settings.machinePath();
+    if (!settings.ReadSetting(user, machine, name, SettingsLocation::Document).isEmpty())
+        ok = settings.WriteSetting(user, machine, name, value, SettingsLocation::Document) && ok;
+    return ok;
+}
+
 // Writes one option in its place and keeps account of the ones that failed.
 class OptionWriter
 {
@@ -28,11 +41,21 @@ public:
         : m_settings(settings), m_failed(failed)
     {}
 
+    template <typename T> void put(SettingKey<T> key, std::type_identity_t<T> value)
+    {
+        put(key.setting, storedText(value));
+    }
+
+private:
+    static QString storedText(bool value) { return BoolText(value); }
+    static QString storedText(qint32 value) { return QString::number(value); }
+    static QString storedText(const QString& value) { return value; }
+
     void put(Setting setting, const QString& value)
     {
         const bool general = settingInfo(setting).place == SettingPlace::Auto;
-        const bool ok = general ? WriteGeneralOption(m_settings, setting, value)
-                                : m_settings.write(setting, value);
+        const bool ok = general ? writeGeneralText(m_settings, setting, value)
+                                : m_settings.writeStoredText(setting, value);
         qCDebug(lcGlasspane).noquote()
             << "option" << settingName(setting) << "="
             << (isPrivate(setting) ? QStringLiteral("(not shown)") : value)
@@ -40,10 +63,6 @@ public:
         if (!ok)
             m_failed.append(settingName(setting));
     }
-    void put(Setting setting, bool value) { put(setting, BoolText(value)); }
-    void put(Setting setting, qint32 value) { put(setting, QString::number(value)); }
-
-private:
     SettingsStore& m_settings;
     QStringList& m_failed;
 };
@@ -69,42 +88,42 @@ qint32 ReadScreenSaveTimeOut(RegistryLayer& registry)
 ProgramOptions ReadProgramOptions(SettingsStore& s)
 {
     ProgramOptions o;
-    o.OnMouseMove = s.readInt(Setting::OnMouseMove);
-    o.RandomMode = s.readBool(Setting::RandomMode);
-    o.FirstPageIsLastPage = s.readBool(Setting::FirstPageIsLastPage);
-    o.VarSubst = s.readBool(Setting::VarSubst);
-    o.RemoveVertScroll = s.readInt(Setting::RemoveVertScroll);
-    o.OnNewWindow = s.readInt(Setting::OnNewWindow);
-    o.WindowState = s.readInt(Setting::WindowState);
-    o.TopMost = s.readBool(Setting::TopMost);
-    o.ToolRunLocked = s.readBool(Setting::ToolRunLocked);
-    o.ToolNavLocked = s.readBool(Setting::ToolNavLocked);
-    o.HelpEnabled = s.readBool(Setting::HelpEnabled);
-    o.HelpURL = s.readText(Setting::HelpURL);
-    o.AutoReboot = s.readBool(Setting::AutoReboot);
-    o.RebootTime = s.readText(Setting::RebootTime);
-    o.ForceReboot = s.readBool(Setting::ForceReboot);
-    o.AutoLogin = s.readBool(Setting::AutoLogin);
-    o.NTDomain = s.readText(Setting::NTDomain);
-    o.NTLogin = s.readText(Setting::NTLogin);
-    o.UpdateScheme = s.readInt(Setting::UpdateScheme);
-    o.UpdateTime = s.readText(Setting::UpdateTime);
-    o.UpdateDelay = s.readLong(Setting::UpdateDelay);
-    o.ForceReconnect = s.readBool(Setting::ForceReconnect);
+    o.OnMouseMove = MouseMoveAction(s.read(keys::OnMouseMove));
+    o.RandomMode = s.read(keys::RandomMode);
+    o.FirstPageIsLastPage = s.read(keys::FirstPageIsLastPage);
+    o.VarSubst = s.read(keys::VarSubst);
+    o.RemoveVertScroll = s.read(keys::RemoveVertScroll);
+    o.OnNewWindow = s.read(keys::OnNewWindow);
+    o.WindowState = MainWindowState(s.read(keys::WindowState));
+    o.TopMost = s.read(keys::TopMost);
+    o.ToolRunLocked = s.read(keys::ToolRunLocked);
+    o.ToolNavLocked = s.read(keys::ToolNavLocked);
+    o.HelpEnabled = s.read(keys::HelpEnabled);
+    o.HelpURL = s.read(keys::HelpURL);
+    o.AutoReboot = s.read(keys::AutoReboot);
+    o.RebootTime = s.read(keys::RebootTime);
+    o.ForceReboot = s.read(keys::ForceReboot);
+    o.AutoLogin = s.read(keys::AutoLogin);
+    o.NTDomain = s.read(keys::NTDomain);
+    o.NTLogin = s.read(keys::NTLogin);
+    o.UpdateScheme = s.read(keys::UpdateScheme);
+    o.UpdateTime = s.read(keys::UpdateTime);
+    o.UpdateDelay = s.read(keys::UpdateDelay);
+    o.ForceReconnect = s.read(keys::ForceReconnect);
 
-    o.TestURL = s.readText(Setting::TestURL);
-    o.TestURLIsHomePage = s.readBool(Setting::TestURLIsHomePage);
-    o.EMail = s.readText(Setting::EMail);
-    o.DontUseEMail = s.readBool(Setting::DontUseEMail);
-    o.EMailRegistered = s.readBool(Setting::EMailRegistered);
-    o.SpecialURL = s.readText(Setting::SpecialURL);
-    o.IEWindowClasses = s.readText(Setting::IEWindowClasses);
-    o.IEWindowTitles = s.readText(Setting::IEWindowTitles);
+    o.TestURL = s.read(keys::TestURL);
+    o.TestURLIsHomePage = s.read(keys::TestURLIsHomePage);
+    o.EMail = s.read(keys::EMail);
+    o.DontUseEMail = s.read(keys::DontUseEMail);
+    o.EMailRegistered = s.read(keys::EMailRegistered);
+    o.SpecialURL = s.read(keys::SpecialURL);
+    o.IEWindowClasses = s.read(keys::IEWindowClasses);
+    o.IEWindowTitles = s.read(keys::IEWindowTitles);
 
     RegistryLayer& registry = s.registryLayer();
     o.ScreenSaveActive = ReadScreenSaveActive(registry);
     o.ScreenSaveTimeOut = ReadScreenSaveTimeOut(registry);
-    o.MaxTime = s.readLong(Setting::MaxTime, o.ScreenSaveTimeOut);
+    o.MaxTime = s.read(keys::MaxTime, o.ScreenSaveTimeOut);
     if (o.MaxTime <= 0)
         o.MaxTime = o.ScreenSaveTimeOut;
     return o;
@@ -113,38 +132,38 @@ ProgramOptions ReadProgramOptions(SettingsStore& s)
 void WriteProgramOptions(SettingsStore& settings, const ProgramOptions& o, QStringList& failed)
 {
     OptionWriter w(settings, failed);
-    w.put(Setting::OnMouseMove, qint32(o.OnMouseMove));
-    w.put(Setting::RandomMode, o.RandomMode);
-    w.put(Setting::FirstPageIsLastPage, o.FirstPageIsLastPage);
-    w.put(Setting::VarSubst, o.VarSubst);
-    w.put(Setting::RemoveVertScroll, qint32(o.RemoveVertScroll));
-    w.put(Setting::OnNewWindow, qint32(o.OnNewWindow));
-    w.put(Setting::WindowState, qint32(o.WindowState));
-    w.put(Setting::TopMost, o.TopMost);
-    w.put(Setting::ToolRunLocked, o.ToolRunLocked);
-    w.put(Setting::ToolNavLocked, o.ToolNavLocked);
-    w.put(Setting::HelpEnabled, o.HelpEnabled);
-    w.put(Setting::HelpURL, o.HelpURL);
-    w.put(Setting::AutoReboot, o.AutoReboot);
-    w.put(Setting::RebootTime, o.RebootTime);
-    w.put(Setting::ForceReboot, o.ForceReboot);
-    w.put(Setting::AutoLogin, o.AutoLogin);
-    w.put(Setting::NTDomain, o.NTDomain);
-    w.put(Setting::NTLogin, o.NTLogin);
-    w.put(Setting::UpdateScheme, qint32(o.UpdateScheme));
-    w.put(Setting::UpdateTime, o.UpdateTime);
-    w.put(Setting::UpdateDelay, o.UpdateDelay);
-    w.put(Setting::MaxTime, o.MaxTime);
-    w.put(Setting::ForceReconnect, o.ForceReconnect);
+    w.put(keys::OnMouseMove, qint16(o.OnMouseMove));
+    w.put(keys::RandomMode, o.RandomMode);
+    w.put(keys::FirstPageIsLastPage, o.FirstPageIsLastPage);
+    w.put(keys::VarSubst, o.VarSubst);
+    w.put(keys::RemoveVertScroll, o.RemoveVertScroll);
+    w.put(keys::OnNewWindow, o.OnNewWindow);
+    w.put(keys::WindowState, qint16(o.WindowState));
+    w.put(keys::TopMost, o.TopMost);
+    w.put(keys::ToolRunLocked, o.ToolRunLocked);
+    w.put(keys::ToolNavLocked, o.ToolNavLocked);
+    w.put(keys::HelpEnabled, o.HelpEnabled);
+    w.put(keys::HelpURL, o.HelpURL);
+    w.put(keys::AutoReboot, o.AutoReboot);
+    w.put(keys::RebootTime, o.RebootTime);
+    w.put(keys::ForceReboot, o.ForceReboot);
+    w.put(keys::AutoLogin, o.AutoLogin);
+    w.put(keys::NTDomain, o.NTDomain);
+    w.put(keys::NTLogin, o.NTLogin);
+    w.put(keys::UpdateScheme, o.UpdateScheme);
+    w.put(keys::UpdateTime, o.UpdateTime);
+    w.put(keys::UpdateDelay, o.UpdateDelay);
+    w.put(keys::MaxTime, o.MaxTime);
+    w.put(keys::ForceReconnect, o.ForceReconnect);
 
-    w.put(Setting::TestURL, o.TestURL);
-    w.put(Setting::TestURLIsHomePage, o.TestURLIsHomePage);
-    w.put(Setting::EMail, o.EMail);
-    w.put(Setting::DontUseEMail, o.DontUseEMail);
-    w.put(Setting::EMailRegistered, o.EMailRegistered);
-    w.put(Setting::SpecialURL, o.SpecialURL);
-    w.put(Setting::IEWindowClasses, o.IEWindowClasses);
-    w.put(Setting::IEWindowTitles, o.IEWindowTitles);
+    w.put(keys::TestURL, o.TestURL);
+    w.put(keys::TestURLIsHomePage, o.TestURLIsHomePage);
+    w.put(keys::EMail, o.EMail);
+    w.put(keys::DontUseEMail, o.DontUseEMail);
+    w.put(keys::EMailRegistered, o.EMailRegistered);
+    w.put(keys::SpecialURL, o.SpecialURL);
+    w.put(keys::IEWindowClasses, o.IEWindowClasses);
+    w.put(keys::IEWindowTitles, o.IEWindowTitles);
 
     RegistryLayer& registry = settings.registryLayer();
     const QString key = QString::fromLatin1(kDesktopKey);
@@ -156,15 +175,9 @@ void WriteProgramOptions(SettingsStore& settings, const ProgramOptions& o, QStri
         failed.append(kScreenSaveTimeOut);
 }
 
-bool WriteGeneralOption(SettingsStore& settings, Setting setting, const QString& value)
+bool WriteGeneralOption(SettingsStore& settings, SettingKey<QString> key, const QString& value)
 {
-    bool ok = settings.write(setting, value);
-    const QString name = settingName(setting);
-    const QString user = settings.userPath();
-    const QString machine = settings.machinePath();
-    if (!settings.ReadSetting(user, machine, name, SettingsLocation::Document).isEmpty())
-        ok = settings.WriteSetting(user, machine, name, value, SettingsLocation::Document) && ok;
-    return ok;
+    return writeGeneralText(settings, key.setting, value);
 }
 
 bool ReplaceStoredPassword(SettingsStore& settings, const QString& oldValue,

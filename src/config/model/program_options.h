@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/setting_catalogue.h"
+#include "document/setting_values.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,13 +21,13 @@ struct ProgramValues;
 struct ProgramOptions
 {
     // Presentation parameters.
-    qint16 OnMouseMove = 0;
+    MouseMoveAction OnMouseMove = MouseMoveAction::Nothing;
     bool RandomMode = false;
     bool FirstPageIsLastPage = true;
     bool VarSubst = true;
     qint16 RemoveVertScroll = 0;
     qint16 OnNewWindow = 0;
-    qint16 WindowState = 2;
+    MainWindowState WindowState = MainWindowState::FullScreen;
     bool TopMost = false;
     bool ToolRunLocked = false;
     bool ToolNavLocked = false;
@@ -76,7 +77,7 @@ qint32 ReadScreenSaveTimeOut(RegistryLayer& registry);
 
 // Writes a general option to RegKeyRoot, and into the current document too when the document
 // holds a value of it (reads look at the document first). False when a write failed.
-bool WriteGeneralOption(SettingsStore& settings, Setting setting, const QString& value);
+bool WriteGeneralOption(SettingsStore& settings, SettingKey<QString> key, const QString& value);
 
 // Puts the new form of the configuration password in place of a value stored in the old,
 // reversible form, wherever that value stands (the document, the per-user and the machine

@@ -43,7 +43,7 @@ class LinuxSystem final : public System
 public:
     LinuxSystem();
 
-    int platform() const override { return 2; }
+    PlatformFamily platform() const override { return PlatformFamily::NtFamily; }
     QString machineFolder() const override;
     QString executablePath() const override;
     QString currentFolder() const override;

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,11 +22,14 @@ std::atomic<int>& writeEnd()
 
 void onSignal(int signalNumber)
 {
+    // The interrupted code may be about to read errno: write() must not change it under it.
+    const int savedErrno = errno;
     const int fd = writeEnd().load();
     if (fd >= 0) {
         const unsigned char byte = static_cast<unsigned char>(signalNumber);
         [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
     }
+    errno = savedErrno;
 }
 
 } // namespace

@@ -297,7 +297,7 @@ void ConfigFormTest::keepMovesTheOptionsToTheDocument()
     WriteProgramOptions(f.settings, f.options, failed);
     QVERIFY(failed.isEmpty());
     QCOMPARE(f.ini.ReadIni("Gpane", "TestURL", f.program.documentPath), "http://new/");
-    QCOMPARE(f.settings.readText(Setting::TestURL), "http://new/");
+    QCOMPARE(f.settings.read(keys::TestURL), "http://new/");
 }
 
 void ConfigFormTest::keepPositionsButtonsInListOrder()
@@ -330,13 +330,13 @@ void ConfigFormTest::keptOptionsReadBack()
     f.settings.setRegKeyRoot(SettingsLocation::HKCU);
     f.settings.setParamsLocation(SettingsLocation::Document);
     ProgramOptions o;
-    o.OnMouseMove = 2;
+    o.OnMouseMove = MouseMoveAction::Quit;
     o.RandomMode = true;
     o.FirstPageIsLastPage = false;
     o.VarSubst = false;
     o.RemoveVertScroll = 2;
     o.OnNewWindow = 1;
-    o.WindowState = 0;
+    o.WindowState = MainWindowState::Window;
     o.TopMost = true;
     o.ToolRunLocked = true;
     o.ToolNavLocked = true;
