@@ -48,7 +48,7 @@ struct PlatformParts
     // The service manager that started the program, and its journal; none: nobody is told.
     ServiceManager* service = nullptr;
     // Where the pages shown are recorded; "": nowhere.
-    QString playLogFolder;
+    QString playLogFolder = {};
 };
 
 // What the show keeps for the whole run below its window, and the services that tie it to the
