@@ -8,6 +8,7 @@
 #include "browser/web_browser.h"
 #include "config/config_dialogs.h"
 #include "config/frm_password.h"
+#include "config/model/page_on_screen.h"
 #include "config/model/program_options.h"
 #include "document/page_cache.h"
 #include "document/page_variables.h"
@@ -97,7 +98,12 @@ void ConfigurationUi::unloadConfigWindows()
 
 QString ConfigurationUi::currentAddress() const
 {
-    return m_show.window().browser().LocationURL();
+    const QString location = m_show.window().browser().LocationURL();
+    const Engine* engine = m_show.window().engine();
+    if (!engine)
+        return location;
+    const DisplaySlot& slot = engine->displaySlot();
+    return PageOnScreenAddress(location, slot.Url, slot.Target);
 }
 
 QString ConfigurationUi::currentTitle() const

@@ -3,12 +3,23 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace glasspane {
 
 int ModalRunner::exec(QDialog& dialog)
 {
-    return dialog.exec();
+    QPointer<QWidget> owner = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    QPointer<QWidget> focus = owner ? owner->focusWidget() : nullptr;
+    const int result = dialog.exec();
+    // Without a window manager nobody gives the keyboard back to the window below: it would
+    // stay with the window that is gone, and no key would reach the dialog.
+    if (owner && owner->isVisible()) {
+        owner->activateWindow();
+        if (focus && focus->window() == owner)
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    return result;
 }
 
 QMessageBox::StandardButton ShowMessage(ModalRunner& runner, QWidget* parent,

@@ -61,6 +61,8 @@ public:
     int exec(QDialog& dialog) override
     {
         shown.append(describe(dialog));
+        const auto* box = qobject_cast<const QMessageBox*>(&dialog);
+        icons.append(box ? box->icon() : QMessageBox::NoIcon);
         if (beforeAnswer)
             beforeAnswer(dialog);
         if (m_handlers.isEmpty()) {
@@ -119,6 +121,7 @@ public:
     }
 
     QStringList shown;
+    QList<QMessageBox::Icon> icons; // of each dialog shown (NoIcon: no message box)
     QStringList unexpected;
     // Runs as each dialog comes up (to look at the state around it).
     std::function<void(QDialog&)> beforeAnswer;
