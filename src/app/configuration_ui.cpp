@@ -1,5 +1,6 @@
 #include "app/configuration_ui.h"
 
+#include "app/help_window.h"
 #include "app/show_application.h"
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
@@ -130,8 +131,17 @@ void ConfigurationUi::showPage(const QString& url, bool cached, bool separate)
 void ConfigurationUi::showHelp()
 {
     if (Engine* engine = m_show.window().engine())
-        engine->ShowHelp();
-    keepDialogInFront();
+        showHelpPage(engine->settings().HelpURL);
+}
+
+void ConfigurationUi::showHelpPage(const QString& url)
+{
+    // The show's window stands behind the dialog: the help gets a window of its own over it.
+    if (!m_dialog || !m_dialog->isVisible())
+        return;
+    if (!m_help)
+        m_help = new HelpWindow(m_dialog);
+    m_help->showPage(url);
 }
 
 void ConfigurationUi::showToolBar(ToolBar bar)

@@ -31,6 +31,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QQueue>
 #include <QTemporaryDir>
@@ -46,6 +47,31 @@ inline QString screenshotFolder()
     QDir dir(base.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(base));
     dir.mkpath(QStringLiteral("screenshots"));
     return dir.filePath(QStringLiteral("screenshots"));
+}
+
+// What gpane of this build ($GLASSPANE_TEST_BINARY_DIR/src/app/gpane) said and ended with;
+// exitCode -1 when it could not be run.
+struct GpaneRun
+{
+    int exitCode = -1;
+    QString output; // standard output
+    QString errors; // standard error
+};
+inline GpaneRun RunGpane(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") +
+                      QStringLiteral("/src/app/gpane"),
+                  arguments);
+    GpaneRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        run.errors = QStringLiteral("gpane did not run: ") + process.errorString();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }
 
 // Runs no modal loop: each dialog goes to the next handler queued, which answers it. What was
@@ -141,6 +167,7 @@ public:
     std::optional<QRect> navBar;
 
     QStringList shownPages;
+    QStringList helpPages;
     QList<ToolBar> shownBars;
     QList<bool> closed; // configClosed(accepted)
     int raises = 0;
@@ -161,6 +188,7 @@ public:
     }
     void showPage(const QString& url, bool, bool) override { shownPages.append(url); }
     void showHelp() override { ++helps; }
+    void showHelpPage(const QString& url) override { helpPages.append(url); }
     void showToolBar(ToolBar bar) override { shownBars.append(bar); }
     std::optional<QRect> toolBarGeometry(ToolBar bar) const override
     {

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void favorites();
     void screenSaverOffStaysOff();
     void roundTripThroughTheFiles();
+    void savedDocumentChecksClean();
     void privateValuesStayOutOfTheLog();
     void mnemonicsReachOneControl();
     void tabKeys();
@@ -970,6 +971,45 @@ void FrmConfigTest::roundTripThroughTheFiles()
              rig.program.programPath);
     QVERIFY(!AssociationNeeded(registry, rig.shell, rig.program.programPath));
     QVERIFY(settings.readNumbered(Setting::RecentFile).contains(path));
+}
+
+// A document as the dialog saves it, with a page of its own time, a reboot and a daily update:
+// the administrators' checker finds nothing to say about it.
+void FrmConfigTest::savedDocumentChecksClean()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    rig.type("txtDefaultTime", "25");
+    rig.find<QCheckBox>("chkRandom")->click();
+    dialog.SelectTab(3);
+    rig.find<QListWidget>("lstPageList")->setCurrentRow(0);
+    rig.dialogs.onProperties = [](int, int index, WorkingLists& lists) {
+        lists.pages[index].DefaultTime = false;
+        lists.pages[index].Time = 40;
+        return true;
+    };
+    rig.click("cmdListProps");
+    rig.host.address = QStringLiteral("http://grabbed.example/");
+    rig.click("cmdListGrab");
+    dialog.SelectTab(9);
+    rig.find<QCheckBox>("chkReboot")->click();
+    rig.type("txtRebootTimeH", "4");
+    rig.type("txtRebootTimeM", "30");
+    dialog.SelectTab(10);
+    rig.find<QComboBox>("cboUpdateScheme")->setCurrentIndex(4);
+    rig.type("txtUpdateTimeH", "3");
+    rig.type("txtUpdateTimeM", "5");
+    rig.click("cmdOK");
+    QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+
+    const GpaneRun check = RunGpane({QStringLiteral("check"), path});
+    QVERIFY2(check.output.isEmpty() && check.errors.isEmpty(),
+             qPrintable(check.output + check.errors));
+    QCOMPARE(check.exitCode, 0);
+    // Grab put the new page first: the page given its own time is the second.
+    QCOMPARE(rig.ini.ReadIni("Page2", "Time", path), QStringLiteral("40"));
 }
 
 void FrmConfigTest::privateValuesStayOutOfTheLog()
