@@ -29,7 +29,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -72,6 +76,26 @@ inline GpaneRun RunGpane(const QStringList& arguments)
     run.output = QString::fromUtf8(process.readAllStandardOutput());
     run.errors = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// The letter of each Alt+letter mnemonic shown under root, with the controls that carry it
+// (buttons, frames, labels that lead to a control), each named by its objectName.
+inline QMap<QChar, QStringList> MnemonicOwners(const QWidget* root)
+{
+    QMap<QChar, QStringList> owners;
+    for (const QWidget* w : root->findChildren<QWidget*>()) {
+        QString caption;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+            caption = button->text();
+        else if (const auto* label = qobject_cast<const QLabel*>(w); label && label->buddy())
+            caption = label->text();
+        else if (const auto* frame = qobject_cast<const QGroupBox*>(w))
+            caption = frame->title();
+        const QKeySequence key = QKeySequence::mnemonic(caption);
+        if (!key.isEmpty() && w->isVisible())
+            owners[QChar(key[0].key())].append(w->objectName());
+    }
+    return owners;
 }
 
 // Runs no modal loop: each dialog goes to the next handler queued, which answers it. What was

@@ -1052,13 +1052,9 @@ void FrmConfigTest::mnemonicsReachOneControl()
     frmConfig& dialog = rig.open();
     ShortcutRecorder recorder;
     qApp->installEventFilter(&recorder);
-    auto letterOf = [](const QString& caption) {
-        const QKeySequence key = QKeySequence::mnemonic(caption);
-        return key.isEmpty() ? QChar() : QChar(key[0].key());
-    };
     QMap<QChar, QStringList> menus;
     for (QAction* menu : rig.find<QMenuBar>("mnuMenu")->actions())
-        menus[letterOf(menu->text())].append(menu->text());
+        menus[QChar(QKeySequence::mnemonic(menu->text())[0].key())].append(menu->text());
 
     for (int n = 1; n <= frmConfig::TabCount; ++n) {
         dialog.SelectTab(n);
@@ -1067,17 +1063,9 @@ void FrmConfigTest::mnemonicsReachOneControl()
         for (QWidget* w : page->findChildren<QWidget*>())
             w->setEnabled(true);
         QMap<QChar, QStringList> owners = menus;
-        for (QWidget* w : page->findChildren<QWidget*>()) {
-            QString caption;
-            if (auto* button = qobject_cast<QAbstractButton*>(w))
-                caption = button->text();
-            else if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
-                caption = label->text();
-            else if (auto* frame = qobject_cast<QGroupBox*>(w))
-                caption = frame->title();
-            if (const QChar letter = letterOf(caption); !letter.isNull() && w->isVisible())
-                owners[letter].append(w->objectName());
-        }
+        const QMap<QChar, QStringList> onPage = MnemonicOwners(page);
+        for (auto it = onPage.begin(); it != onPage.end(); ++it)
+            owners[it.key()] += it.value();
         for (char c = 'A'; c <= 'Z'; ++c) {
             const QStringList named = owners.value(QChar::fromLatin1(c));
             const QString where = QStringLiteral("tab %1, Alt+%2: %3")

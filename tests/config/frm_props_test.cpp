@@ -83,6 +83,7 @@ private Q_SLOTS:
     void shortDialogForAddressesAndButtons();
     void enterPressesOkShiftEnterStartsALine();
     void rangeLimit();
+    void mnemonicsUnique();
     void numberBoxesRefuseSlips_data();
     void numberBoxesRefuseSlips();
     void cachedFileShown();
@@ -269,6 +270,29 @@ void FrmPropsTest::rangeLimit()
     list.click("cmdOK");
     QVERIFY(list.runner.allAnswered());
     QCOMPARE(list.lists.pages.at(0).Var1Source, QStringLiteral("x"));
+}
+
+// Each Alt+letter reaches one control in every form of the dialog: each kind of variable of a
+// page, an address, a button.
+void FrmPropsTest::mnemonicsUnique()
+{
+    QList<QPair<int, int>> forms; // mode, kind of variable
+    for (int kind = VarNone; kind <= VarHtmlFiles; ++kind)
+        forms.append({PropertiesMode::Page, kind});
+    for (int mode : {PropertiesMode::Include, PropertiesMode::ToolRunButton,
+                     PropertiesMode::ToolNavAddressBox})
+        forms.append({mode, VarNone});
+    for (const auto& [mode, kind] : forms) {
+        PropsRig rig;
+        rig.lists.pages[0].Var1Type = qint16(kind);
+        rig.open(mode, mode == PropertiesMode::ToolNavAddressBox ? 11 : 0);
+        const QMap<QChar, QStringList> owners = MnemonicOwners(rig.dialog.get());
+        for (auto it = owners.begin(); it != owners.end(); ++it)
+            QVERIFY2(it.value().size() == 1, qPrintable(QStringLiteral("mode %1, kind %2: %3")
+                                                            .arg(mode)
+                                                            .arg(kind)
+                                                            .arg(it.value().join(u','))));
+    }
 }
 
 void FrmPropsTest::numberBoxesRefuseSlips_data()
