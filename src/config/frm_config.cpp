@@ -675,12 +675,7 @@ int frmConfig::tabOf(const QWidget* control) const
 void frmConfig::refuse(QLineEdit* box, const QString& title, const QString& message)
 {
     SelectTab(tabOf(box));
-    box->setFocus();
-    box->selectAll();
-    ShowMessage(*m_runner, this, QMessageBox::Critical, title, message);
-    // Back where the user types the correction, whatever the message box did with the focus.
-    box->setFocus();
-    box->selectAll();
+    RefuseInput(*m_runner, this, box, title, message);
 }
 
 bool frmConfig::formAccepted()

@@ -485,15 +485,6 @@ PagePropsForm frmProps::pageForm() const
     return form;
 }
 
-void frmProps::refuse(QLineEdit* box, const QString& message)
-{
-    box->setFocus();
-    box->selectAll();
-    ShowMessage(m_surroundings.runner, this, QMessageBox::Critical, kProductName, message);
-    box->setFocus();
-    box->selectAll();
-}
-
 void frmProps::cmdOK_Click()
 {
     if (m_mode == PropertiesMode::Page) {
@@ -510,13 +501,14 @@ void frmProps::cmdOK_Click()
         }
         for (const auto& [box, rule] : std::as_const(boxes)) {
             if (const std::optional<QString> problem = NumberBoxProblem(rule, box->text())) {
-                refuse(box, *problem);
+                RefuseInput(m_surroundings.runner, this, box, kProductName, *problem);
                 return;
             }
         }
         if (m_type == VarRange &&
             !RangeSpanAllowed(m_txtVar1SourceFrom->text(), m_txtVar1SourceTo->text())) {
-            refuse(m_txtVar1SourceTo, QStringLiteral("Value range is too large!"));
+            RefuseInput(m_surroundings.runner, this, m_txtVar1SourceTo, kProductName,
+                        QStringLiteral("Value range is too large!"));
             return;
         }
     }

@@ -63,8 +63,6 @@ private:
     QPlainTextEdit* linesBox(const char* name, QWidget* parent);
     void browse(QLineEdit* box, const QString& title, const QString& filter, bool folderOnly);
     void enableTime();
-    // The box focused and selected under a message saying why its text is refused.
-    void refuse(QLineEdit* box, const QString& message);
     void enableButtonFields();
     PagePropsForm pageForm() const;
     ToolButton* editedButton();

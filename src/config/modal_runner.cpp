@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPointer>
+#include <QScrollArea>
 
 namespace glasspane {
 
@@ -37,6 +39,24 @@ QMessageBox::StandardButton ShowMessage(ModalRunner& runner, QWidget* parent,
     if (QAbstractButton* escape = box.escapeButton())
         return box.standardButton(escape);
     return QMessageBox::NoButton;
+}
+
+void RefuseInput(ModalRunner& runner, QWidget* parent, QLineEdit* box, const QString& title,
+                 const QString& message)
+{
+    auto show = [box] {
+        for (QWidget* w = box->parentWidget(); w; w = w->parentWidget()) {
+            if (auto* area = qobject_cast<QScrollArea*>(w)) {
+                area->ensureWidgetVisible(box);
+                break;
+            }
+        }
+        box->setFocus();
+        box->selectAll();
+    };
+    show();
+    ShowMessage(runner, parent, QMessageBox::Critical, title, message);
+    show();
 }
 
 namespace {
