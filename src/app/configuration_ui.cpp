@@ -1,5 +1,6 @@
 #include "app/configuration_ui.h"
 
+#include "app/help_window.h"
 #include "app/show_application.h"
 #include "browser/frm_tool_nav.h"
 #include "browser/frm_tool_run.h"
@@ -8,6 +9,7 @@
 #include "browser/web_browser.h"
 #include "config/config_dialogs.h"
 #include "config/frm_password.h"
+#include "config/model/page_on_screen.h"
 #include "config/model/program_options.h"
 #include "document/page_cache.h"
 #include "document/page_variables.h"
@@ -97,7 +99,12 @@ void ConfigurationUi::unloadConfigWindows()
 
 QString ConfigurationUi::currentAddress() const
 {
-    return m_show.window().browser().LocationURL();
+    const QString location = m_show.window().browser().LocationURL();
+    const Engine* engine = m_show.window().engine();
+    if (!engine)
+        return location;
+    const DisplaySlot& slot = engine->displaySlot();
+    return PageOnScreenAddress(location, slot.Url, slot.Target);
 }
 
 QString ConfigurationUi::currentTitle() const
@@ -124,8 +131,17 @@ void ConfigurationUi::showPage(const QString& url, bool cached, bool separate)
 void ConfigurationUi::showHelp()
 {
     if (Engine* engine = m_show.window().engine())
-        engine->ShowHelp();
-    keepDialogInFront();
+        showHelpPage(engine->settings().HelpURL);
+}
+
+void ConfigurationUi::showHelpPage(const QString& url)
+{
+    // The show's window stands behind the dialog: the help gets a window of its own over it.
+    if (!m_dialog || !m_dialog->isVisible())
+        return;
+    if (!m_help)
+        m_help = new HelpWindow(m_dialog);
+    m_help->showPage(url);
 }
 
 void ConfigurationUi::showToolBar(ToolBar bar)

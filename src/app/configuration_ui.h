@@ -7,6 +7,8 @@
 
 namespace glasspane {
 
+class HelpWindow;
+
 class ConfigDialogs;
 class ModalRunner;
 class ShowApplication;
@@ -37,6 +39,7 @@ public:
     bool isCurrentPage(const QString& url) const override;
     void showPage(const QString& url, bool cached, bool separate) override;
     void showHelp() override;
+    void showHelpPage(const QString& url) override;
     void showToolBar(ToolBar bar) override;
     std::optional<QRect> toolBarGeometry(ToolBar bar) const override;
     void raiseToolBars() override;
@@ -61,6 +64,7 @@ private:
     ConfigDialogs& m_dialogs;
     ModalRunner& m_modal;
     QPointer<frmConfig> m_dialog;
+    QPointer<HelpWindow> m_help;     // over the dialog, once help was asked for
     bool m_documentReplaced = false; // another document was loaded while the dialog was open
     bool m_unloading = false;        // the program is ending: the engine is not told
 };

@@ -62,9 +62,8 @@ void ConfigDialogs::helpCommand(const DialogContext& context, int item,
         context.host.showPage(site, false, false);
         break;
     case HelpItem::Documentation:
-        context.host.showPage(context.documents.program.resourceFolder +
-                                  QStringLiteral("/documentation.html"),
-                              false, false);
+        context.host.showHelpPage(context.documents.program.resourceFolder +
+                                  QStringLiteral("/documentation.html"));
         break;
     case HelpItem::OnTheInternet:
         openInBrowser(context, site);

@@ -26,8 +26,10 @@ public:
     virtual bool isCurrentPage(const QString& url) const = 0;
     // Shows an address in the main browser, as the show does.
     virtual void showPage(const QString& url, bool cached, bool separate) = 0;
-    // The help page, entering navigation mode (as the tool bars' Help button).
+    // The help page (HelpURL), or another page of help (the documentation), where it can be
+    // read over the dialog.
     virtual void showHelp() = 0;
+    virtual void showHelpPage(const QString& url) = 0;
 
     // ---- tool bars and main window ----
     // Shows a tool bar so that the user sees what is being edited.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QWidget;
 
 namespace glasspane {
@@ -21,5 +23,12 @@ QLabel* NamedLabel(QWidget* parent, const QString& caption, const char* name,
                    QWidget* buddy = nullptr);
 // A button that Enter does not press unless it has the focus.
 QPushButton* NamedButton(QWidget* parent, const QString& caption, const char* name);
+
+// Content that scrolls when the window is smaller than it (a large scale factor, a small
+// screen), so that the window's buttons stay on the screen.
+QScrollArea* ScrollingArea(QWidget* content);
+// The window at the size it asks for (at least preferred), as far as its screen's free area
+// allows (less the frame of a window manager), and moved wholly onto that area.
+void FitOnScreen(QWidget* window, QSize preferred = QSize());
 
 } // namespace glasspane

@@ -2,8 +2,10 @@
 
 #include "config/config_dialogs.h"
 #include "config/config_host.h"
+#include "config/control_builders.h"
 #include "config/frm_add_favorite.h"
 #include "config/frm_password.h"
+#include "config/model/page_on_screen.h"
 #include "config/tab_header_strip.h"
 #include "document/day_count.h"
 #include "document/document_files.h"
@@ -28,7 +30,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -135,7 +139,7 @@ frmConfig::frmConfig(ConfigContext context, QWidget* parent)
                    buildHelp(),
                    buildAbout()};
     for (QWidget* p : m_picConfig)
-        m_pages->addWidget(p);
+        m_pages->addWidget(ScrollingArea(p));
 
     QStringList captions;
     for (QAction* a : m_mnuTab)
@@ -182,7 +186,21 @@ frmConfig::frmConfig(ConfigContext context, QWidget* parent)
     body->addSpacing(8);
     body->addLayout(buttons);
     layout->addLayout(body, 1);
-    setMinimumSize(std::max(660, m_strip->sizeHint().width()), 560);
+
+    // The tab keys of every tabbed dialog: the next tab, the one before, round the ends.
+    auto tabKeys = [this](const QList<QKeySequence>& keys, int step) {
+        for (const QKeySequence& key : keys) {
+            auto* shortcut = new QShortcut(key, this);
+            connect(shortcut, &QShortcut::activated, this, [this, step] {
+                SelectTab((currentTab() - 1 + step + TabCount) % TabCount + 1);
+            });
+        }
+    };
+    tabKeys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
+    tabKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+             QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+            -1);
 
     bindForm();
     connectChanges();
@@ -620,8 +638,12 @@ void frmConfig::writeSettings(QStringList& failed)
 
 void frmConfig::FileCommand(int command)
 {
-    if (command == FileCommandId::Save || command == FileCommandId::SaveAs)
+    if (command == FileCommandId::Save || command == FileCommandId::SaveAs) {
+        // What OK refuses is not saved by the menu either.
+        if (!formAccepted())
+            return;
         P_ConfigKeep();
+    }
     const FileCommandResult result = m_commands.FileCommand(command);
     switch (result) {
     case FileCommandResult::Loaded:
@@ -641,17 +663,46 @@ void frmConfig::FileCommand(int command)
     RefreshConfigCaption();
 }
 
-void frmConfig::cmdOK_Click()
+int frmConfig::tabOf(const QWidget* control) const
+{
+    for (const QWidget* w = control; w; w = w->parentWidget()) {
+        if (const qsizetype i = m_picConfig.indexOf(w); i >= 0)
+            return int(i) + 1;
+    }
+    return 0;
+}
+
+void frmConfig::refuse(QLineEdit* box, const QString& title, const QString& message)
+{
+    SelectTab(tabOf(box));
+    RefuseInput(*m_runner, this, box, title, message);
+}
+
+bool frmConfig::formAccepted()
 {
     const QString email = m_txtEMail->text().trimmed();
     if (!email.isEmpty() && !IsValidEMail(email)) {
-        SelectTab(12);
-        m_txtEMail->setFocus();
-        m_txtEMail->selectAll();
-        ShowMessage(*m_runner, this, QMessageBox::Critical, QStringLiteral("Error"),
-                    QStringLiteral("Incorrect e-mail address !"));
-        return;
+        refuse(m_txtEMail, QStringLiteral("Error"), QStringLiteral("Incorrect e-mail address !"));
+        return false;
     }
+    // A typo must not stop a kiosk: no box in use keeps what would be stored as 0 or a
+    // default. A box disabled by its option is not used and keeps whatever it holds.
+    for (const auto& box : m_numberBoxes) {
+        if (!box->text->isEnabled())
+            continue;
+        if (const std::optional<QString> problem =
+                NumberBoxProblem(box->check, box->text->text())) {
+            refuse(box->text, kProductName, *problem);
+            return false;
+        }
+    }
+    return true;
+}
+
+void frmConfig::cmdOK_Click()
+{
+    if (!formAccepted())
+        return;
     P_ConfigKeep();
     // A document from the web or the built-in one is saved where the user says (Save As);
     // a failed or cancelled save keeps the dialog open with every edit.
@@ -701,6 +752,9 @@ void frmConfig::closeEvent(QCloseEvent* event)
 
 void frmConfig::showEvent(QShowEvent* event)
 {
+    // OK and Cancel on the screen whatever its size and scale: the pages scroll instead.
+    if (!event->spontaneous())
+        FitOnScreen(this, QSize(660, 560));
     QDialog::showEvent(event);
     m_closing = false;
     m_accepted = false;
@@ -773,6 +827,14 @@ void frmConfig::AddToFavorites()
     DocumentServices& documents = m_ctx.documents;
     const QString folder = FavoritesFolder(documents.registry, documents.shell);
     const QString url = m_ctx.host.currentAddress();
+    // The program's own pages are gone at exit: a favourite would lead nowhere.
+    if (url.isEmpty() || IsRunTimeAddress(url, documents.program.resourceFolder)) {
+        ShowMessage(*m_runner, this, QMessageBox::Critical, kProductName,
+                    QStringLiteral("The page on screen is one of %1's own pages, which exist "
+                                   "only while it runs: it cannot be added to the favorites.")
+                        .arg(kProductName));
+        return;
+    }
     frmAddFavorite dialog(m_ctx.host.currentTitle(), FavoriteFolders(folder), this);
     if (runModal(dialog) != QDialog::Accepted)
         return;
@@ -831,9 +893,12 @@ QString frmConfig::chooseSaveAsPath(const QString& proposedPath)
                             proposedPath, QStringLiteral("gpn"));
 }
 
-void frmConfig::keepForm()
+bool frmConfig::keepForm()
 {
+    if (!formAccepted())
+        return false;
     P_ConfigKeep();
+    return true;
 }
 
 void frmConfig::reportFailure(const QString& message)
@@ -865,16 +930,21 @@ void frmConfig::pageSelected()
 
 void frmConfig::insertPage(bool grab)
 {
+    const int before = m_lstPageList->currentRow();
     const int at = ListEditing::insert(m_lists.pages, m_lstPageList->currentRow(),
                                        NewPageEntry(m_ctx.doc.DefaultTime));
     if (grab)
         m_lists.pages[at].URL = m_ctx.host.currentAddress();
     refillPages(at);
-    MarkChanged();
-    if (!grab) {
-        // The new entry's properties at once.
-        m_cmdListProps->setFocus();
-        m_cmdListProps->click();
+    if (grab) {
+        MarkChanged();
+        return;
+    }
+    // The new entry's properties at once; cancelled, they take the empty entry back with them.
+    m_cmdListProps->setFocus();
+    if (!pageProperties()) {
+        m_lists.pages.removeAt(at);
+        refillPages(before);
     }
 }
 
@@ -901,16 +971,19 @@ void frmConfig::viewPage()
     m_ctx.host.showPage(m_viewStepper.next(page, p, expansion()), page.Cached, page.SeparateProc);
 }
 
-void frmConfig::pageProperties()
+bool frmConfig::pageProperties()
 {
     const int p = m_lstPageList->currentRow();
     if (p < 0)
-        return;
-    if (m_ctx.dialogs.editProperties(dialogContext(), PropertiesMode::Page, p, m_lists)) {
+        return false;
+    const bool changed =
+        m_ctx.dialogs.editProperties(dialogContext(), PropertiesMode::Page, p, m_lists);
+    if (changed) {
         MarkChanged();
         m_viewStepper.reset();
     }
     refillPages(p);
+    return changed;
 }
 
 void frmConfig::editPageList(int mode)
@@ -938,12 +1011,19 @@ void frmConfig::insertAddress(bool include, bool grab)
 {
     QListWidget* list = include ? m_lstInclude : m_lstExclude;
     QStringList& addresses = include ? m_lists.include : m_lists.exclude;
-    const int at = ListEditing::insert(addresses, list->currentRow(),
-                                       grab ? m_ctx.host.currentAddress() : QString());
+    const int before = list->currentRow();
+    const int at =
+        ListEditing::insert(addresses, before, grab ? m_ctx.host.currentAddress() : QString());
     refillAddresses(include, at);
-    MarkChanged();
-    if (!grab)
-        addressProperties(include);
+    if (grab) {
+        MarkChanged();
+        return;
+    }
+    // Cancelled, the properties take the empty entry back with them.
+    if (!addressProperties(include)) {
+        addresses.removeAt(at);
+        refillAddresses(include, before);
+    }
 }
 
 void frmConfig::deleteAddress(bool include)
@@ -963,17 +1043,18 @@ void frmConfig::viewAddress(bool include)
         m_ctx.host.showPage(addresses.at(p), false, false);
 }
 
-void frmConfig::addressProperties(bool include)
+bool frmConfig::addressProperties(bool include)
 {
     QListWidget* list = include ? m_lstInclude : m_lstExclude;
     const int p = list->currentRow();
     if (p < 0)
-        return;
-    if (m_ctx.dialogs.editProperties(dialogContext(),
-                                     include ? PropertiesMode::Include : PropertiesMode::Exclude, p,
-                                     m_lists))
+        return false;
+    const bool changed = m_ctx.dialogs.editProperties(
+        dialogContext(), include ? PropertiesMode::Include : PropertiesMode::Exclude, p, m_lists);
+    if (changed)
         MarkChanged();
     refillAddresses(include, p);
+    return changed;
 }
 
 void frmConfig::refillTools(ToolBar bar, int select)

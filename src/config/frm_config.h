@@ -118,6 +118,7 @@ private:
         QLineEdit* text = nullptr;
         QScrollBar* spinner = nullptr;
         SpinnerRule rule;
+        NumberBoxRule check; // what OK and Save accept in it
     };
 
     // ---- DocumentCommandUi ----
@@ -125,7 +126,7 @@ private:
     QString chooseFileToOpen() override;
     QString chooseLocation() override;
     QString chooseSaveAsPath(const QString& proposedPath) override;
-    void keepForm() override;
+    bool keepForm() override;
     void reportFailure(const QString& message) override;
 
     // ---- building ----
@@ -145,7 +146,7 @@ private:
     QLabel* label(const QString& caption, const char* name, QWidget* buddy = nullptr);
     QPushButton* button(const QString& caption, const char* name);
     NumberBox& numberBox(const char* textName, const char* spinnerName, int maxLength,
-                         const SpinnerRule& rule);
+                         const SpinnerRule& rule, NumberBoxRule check);
     void connectChanges();
 
     // ---- set-up and the controls ----
@@ -163,6 +164,14 @@ private:
     void numberBoxEdited(NumberBox& box);
     void spinnerMoved(NumberBox& box);
     void selectTabFromMenu(int n);
+    // The tab (1..12) a control stands on; 0 for none.
+    int tabOf(const QWidget* control) const;
+    // The checks of OK, also made by Save and Save As: a valid e-mail address, and a number the
+    // box accepts in every number box in use. The first refused box is shown, focused and
+    // selected, under a message saying why; false then, and nothing is kept.
+    bool formAccepted();
+    // Shows the box on its tab, focused and selected, under a message.
+    void refuse(QLineEdit* box, const QString& title, const QString& message);
     int runModal(QDialog& dialog);
     // The satellite dialogs over this one, their modal children through its runner.
     DialogContext dialogContext();
@@ -175,11 +184,12 @@ private:
     void deletePage();
     void movePage(int delta);
     void viewPage();
-    void pageProperties();
+    // The properties dialog on the selected entry; true when it was changed (OK).
+    bool pageProperties();
     void insertAddress(bool include, bool grab);
     void deleteAddress(bool include);
     void viewAddress(bool include);
-    void addressProperties(bool include);
+    bool addressProperties(bool include);
     void toolSelected(ToolBar bar);
     void moveTool(ToolBar bar, int delta);
     void toolProperties(ToolBar bar);

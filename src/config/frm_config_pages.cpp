@@ -105,10 +105,12 @@ QPushButton* frmConfig::button(const QString& caption, const char* name)
 }
 
 frmConfig::NumberBox& frmConfig::numberBox(const char* textName, const char* spinnerName,
-                                           int maxLength, const SpinnerRule& rule)
+                                           int maxLength, const SpinnerRule& rule,
+                                           NumberBoxRule check)
 {
     auto box = std::make_unique<NumberBox>();
     box->rule = rule;
+    box->check = std::move(check);
     box->text = textBox(textName, maxLength);
     box->text->setAlignment(Qt::AlignRight);
     box->text->setFixedWidth(box->text->fontMetrics().horizontalAdvance(u'0') * (maxLength + 1) +
@@ -138,7 +140,7 @@ void frmConfig::buildMenus(QMenuBar* bar)
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     const QStringList fileCaptions = {QStringLiteral("&New"), QStringLiteral("&Open file..."),
-                                      QStringLiteral("&Open from the &Web..."),
+                                      QStringLiteral("Open from the &Web..."),
                                       QStringLiteral("&Save"), QStringLiteral("Save &As...")};
     for (int i = 0; i <= 17; ++i) {
         const QString name = QStringLiteral("mnuFile%1").arg(i);
@@ -234,7 +236,7 @@ QWidget* frmConfig::buildGeneral()
         "chkTestURLIsHomePage0");
 
     auto* homeLayout = new QGridLayout(home);
-    homeLayout->addWidget(label(QStringLiteral("&Address :"), "lblHomePage", m_txtHomePage), 0, 0);
+    homeLayout->addWidget(label(QStringLiteral("Add&ress :"), "lblHomePage", m_txtHomePage), 0, 0);
     homeLayout->addWidget(m_txtHomePage, 0, 1);
     homeLayout->addLayout(row({cmdDefPage, cmdCurPage}), 1, 1);
     homeLayout->addWidget(m_chkAutoHome, 2, 0, 1, 2);
@@ -251,8 +253,9 @@ QWidget* frmConfig::buildGeneral()
     QGroupBox* general = frame(QString(), "frmGeneral", this);
     m_chkScreenSaveActive = checkBox(QStringLiteral("&Screen saver active"), "chkScreenSaveActive");
     m_screenSaveTimeOut =
-        &numberBox("txtScreenSaveTimeOut", "updScreenSaveTimeOut", 2, Spinners::Minutes);
-    QLabel* lblDelay = label(QStringLiteral("Screen save &delay :"), "lblScreenSaveTimeOut",
+        &numberBox("txtScreenSaveTimeOut", "updScreenSaveTimeOut", 2, Spinners::Minutes,
+                   NumberBoxes::minutes(QStringLiteral("Screen save delay")));
+    QLabel* lblDelay = label(QStringLiteral("Screen sa&ve delay :"), "lblScreenSaveTimeOut",
                              m_screenSaveTimeOut->text);
     QLabel* lblDelay2 = label(QStringLiteral("minutes"), "lblScreenSaveTimeOut2");
     m_screenSaveDependants = {lblDelay, lblDelay2, m_screenSaveTimeOut->text,
@@ -262,11 +265,12 @@ QWidget* frmConfig::buildGeneral()
         frame(QStringLiteral("&What to do if the mouse moves?"), "fraMouseMove", this);
     m_optMouseMove =
         optionGroup(mouse, "optMouseMove",
-                    {QStringLiteral("&Nothing"), QStringLiteral("&Enter navigation mode"),
+                    {QStringLiteral("&Nothing"), QStringLiteral("Enter navigation &mode"),
                      QStringLiteral("&Quit ") + kProductName},
                     this, true);
 
-    m_defaultTime = &numberBox("txtDefaultTime", "updDefaultTime", 3, Spinners::DisplayTime);
+    m_defaultTime = &numberBox("txtDefaultTime", "updDefaultTime", 3, Spinners::DisplayTime,
+                               NumberBoxes::displayTime(QStringLiteral("Default display time")));
     m_chkAutoLoop = checkBox(QStringLiteral("&Loop after last page"), "chkAutoLoop");
     m_chkFirstPageIsLastPage =
         checkBox(QStringLiteral("Begin with last page displayed"), "chkFirstPageIsLastPage");
@@ -279,7 +283,7 @@ QWidget* frmConfig::buildGeneral()
     generalLayout->addLayout(delay);
     generalLayout->addWidget(mouse);
     generalLayout->addLayout(row(
-        {label(QStringLiteral("Default display &time :"), "lblDefaultTime", m_defaultTime->text),
+        {label(QStringLiteral("Default dis&play time :"), "lblDefaultTime", m_defaultTime->text),
          m_defaultTime->text, m_defaultTime->spinner,
          label(QStringLiteral("seconds"), "lblDefaultTime2")}));
     generalLayout->addWidget(m_chkAutoLoop);
@@ -295,9 +299,9 @@ QWidget* frmConfig::buildGeneral()
 QWidget* frmConfig::buildLayout()
 {
     QGroupBox* layoutFrame = frame(QStringLiteral("Layout:"), "frmLayout", this);
-    m_chkFullScreen = checkBox(QStringLiteral("&Full screen"), "chkFullScreen");
+    m_chkFullScreen = checkBox(QStringLiteral("F&ull screen"), "chkFullScreen");
     m_chkTopMost =
-        checkBox(QStringLiteral("Main window &always on top (hidden tool bars)"), "chkTopMost");
+        checkBox(QStringLiteral("Main window always &on top (hidden tool bars)"), "chkTopMost");
     m_chkRandom = checkBox(QStringLiteral("&Random display of web pages"), "chkRandom");
     auto* l = new QVBoxLayout(layoutFrame);
     l->addWidget(m_chkFullScreen);
@@ -309,15 +313,15 @@ QWidget* frmConfig::buildLayout()
                               "fraRemoveVertScroll", display);
     m_optRemoveVertScroll = optionGroup(
         scroll, "optRemoveVertScroll",
-        {QStringLiteral("N&ever"), QStringLiteral("A&lways"), QStringLiteral("A&uto detect")}, this,
+        {QStringLiteral("&Never"), QStringLiteral("A&lways"), QStringLiteral("Auto dete&ct")}, this,
         true);
     QGroupBox* popups =
         frame(QStringLiteral("&What to do on New Window event (creation of a pop-up window)?"),
               "fraNewWindow", display);
     m_optNewWindow =
         optionGroup(popups, "optNewWindow",
-                    {QStringLiteral("&Open in a separate window"),
-                     QStringLiteral("Navigate in the &same window"), QStringLiteral("&Nothing")},
+                    {QStringLiteral("O&pen in a separate window"),
+                     QStringLiteral("Navigate in the &same window"), QStringLiteral("Noth&ing")},
                     this);
     auto* d = new QVBoxLayout(display);
     d->addWidget(scroll);
@@ -333,7 +337,7 @@ QWidget* frmConfig::buildPages()
     QPushButton* insert = button(QStringLiteral("&Insert"), "cmdListInsert");
     QPushButton* remove = button(QStringLiteral("&Delete"), "cmdListDelete");
     m_cmdListUp = button(QStringLiteral("&Up"), "cmdListUp");
-    m_cmdListDown = button(QStringLiteral("&Down"), "cmdListDown");
+    m_cmdListDown = button(QStringLiteral("Do&wn"), "cmdListDown");
     QPushButton* grab = button(QStringLiteral("&Grab"), "cmdListGrab");
     QPushButton* view = button(QStringLiteral("&View"), "cmdListView");
     m_cmdListProps = button(QStringLiteral("&Properties"), "cmdListProps");
@@ -366,7 +370,7 @@ QWidget* frmConfig::buildAddressList(bool include)
     const char* frameName = include ? "frmInclude" : "frmExclude";
     const QString caption =
         include ? QStringLiteral("I&nclude these addresses (allowed addresses for navigation):")
-                : QStringLiteral("&Exclude these addresses (restricted addresses for navigation):");
+                : QStringLiteral("E&xclude these addresses (restricted addresses for navigation):");
     const QString prefix = include ? QStringLiteral("cmdInc") : QStringLiteral("cmdExc");
     QGroupBox* box = frame(caption, frameName, this);
     auto* list = new QListWidget(box);
@@ -424,10 +428,10 @@ QWidget* frmConfig::buildDefault()
            QStringLiteral("&Set ") + kProductName + QStringLiteral(" as current screen saver"),
            "chkDefaultSS", "lblDefaultSS");
     choice(m_chkDefaultFile, m_lblDefaultFile,
-           QStringLiteral("Set this presentation as default &file"), "chkDefaultFile",
+           QStringLiteral("Set this presentation as default f&ile"), "chkDefaultFile",
            "lblDefaultFile");
     choice(m_chkDefaultProgram, m_lblDefaultProgram,
-           QStringLiteral("Set default &association for .GPN files"), "chkDefaultProgram",
+           QStringLiteral("Set default associati&on for .GPN files"), "chkDefaultProgram",
            "lblDefaultProgram");
 
     auto* l = new QVBoxLayout(box);
@@ -514,11 +518,13 @@ QWidget* frmConfig::buildReboot()
 {
     QGroupBox* box = frame(QStringLiteral("Reboot"), "frmReboot", this);
     m_chkReboot = checkBox(QStringLiteral("Auto &reboot"), "chkReboot");
-    m_rebootTimeH = &numberBox("txtRebootTimeH", "updRebootTimeH", 2, Spinners::Hours);
-    m_rebootTimeM = &numberBox("txtRebootTimeM", "updRebootTimeM", 2, Spinners::MinutesOfHour);
+    m_rebootTimeH = &numberBox("txtRebootTimeH", "updRebootTimeH", 2, Spinners::Hours,
+                               NumberBoxes::hours(QStringLiteral("Reboot time")));
+    m_rebootTimeM = &numberBox("txtRebootTimeM", "updRebootTimeM", 2, Spinners::MinutesOfHour,
+                               NumberBoxes::minutesOfHour(QStringLiteral("Reboot time")));
     QLabel* lblRebootTime = label(QStringLiteral("Reboot time:"), "lblRebootTime");
     QLabel* colon = label(QStringLiteral(":"), "lblRebootTimeColon");
-    m_chkForceReboot = checkBox(QStringLiteral("&Force reboot"), "chkForceReboot");
+    m_chkForceReboot = checkBox(QStringLiteral("F&orce reboot"), "chkForceReboot");
     m_chkAutoLogin = checkBox(QStringLiteral("Automatic &login after reboot"), "chkAutoLogin");
     m_txtUserName = textBox("txtUserName", 255);
     m_txtDomain = textBox("txtDomain", 255);
@@ -585,22 +591,26 @@ QWidget* frmConfig::buildUpdate()
     QLabel* lblScheme =
         label(QStringLiteral("Update &scheme:"), "lblUpdateScheme", m_cboUpdateScheme);
 
-    m_updateTimeH = &numberBox("txtUpdateTimeH", "updUpdateTimeH", 2, Spinners::Hours);
-    m_updateTimeM = &numberBox("txtUpdateTimeM", "updUpdateTimeM", 2, Spinners::MinutesOfHour);
-    QLabel* lblTime = label(QStringLiteral("Update &time:"), "lblUpdateTime", m_updateTimeH->text);
+    m_updateTimeH = &numberBox("txtUpdateTimeH", "updUpdateTimeH", 2, Spinners::Hours,
+                               NumberBoxes::hours(QStringLiteral("Update time")));
+    m_updateTimeM = &numberBox("txtUpdateTimeM", "updUpdateTimeM", 2, Spinners::MinutesOfHour,
+                               NumberBoxes::minutesOfHour(QStringLiteral("Update time")));
+    QLabel* lblTime = label(QStringLiteral("Update t&ime:"), "lblUpdateTime", m_updateTimeH->text);
     QLabel* colon = label(QStringLiteral(":"), "lblUpdateTimeColon");
-    m_updateDelay = &numberBox("txtUpdateDelay", "updUpdateDelay", 2, Spinners::Minutes);
-    QLabel* lblDelay = label(QStringLiteral("&Maximum update delay for all pages:"),
+    m_updateDelay = &numberBox("txtUpdateDelay", "updUpdateDelay", 2, Spinners::Minutes,
+                               NumberBoxes::minutes(QStringLiteral("Maximum update delay")));
+    QLabel* lblDelay = label(QStringLiteral("Maximum update de&lay for all pages:"),
                              "lblUpdateDelay", m_updateDelay->text);
     QLabel* lblDelay2 = label(QStringLiteral("minutes"), "lblUpdateDelay2");
-    m_maxTime = &numberBox("txtMaxTime", "updMaxTime", 2, Spinners::Minutes);
+    m_maxTime = &numberBox("txtMaxTime", "updMaxTime", 2, Spinners::Minutes,
+                           NumberBoxes::minutes(QStringLiteral("Maximum update time")));
     QLabel* lblMax =
         label(QStringLiteral("&Maximum update time for each page:"), "lblMaxTime", m_maxTime->text);
     QLabel* lblMax2 = label(QStringLiteral("minutes"), "lblMaxTime2");
     m_chkForceReconnect =
-        checkBox(QStringLiteral("&Force connection when disconnected from the network"),
+        checkBox(QStringLiteral("Force &connection when disconnected from the network"),
                  "chkForceReconnect");
-    m_cmdUpdateASAP = button(QStringLiteral("Update &as soon as possible"), "cmdUpdateASAP");
+    m_cmdUpdateASAP = button(QStringLiteral("Update as soo&n as possible"), "cmdUpdateASAP");
 
     QGroupBox* test = frame(QString(), "fraTestURL", box);
     QLabel* lblTestURL0 = label(QStringLiteral("Is this computer connected to the network? "
@@ -654,9 +664,9 @@ QWidget* frmConfig::buildUpdate()
 QWidget* frmConfig::buildHelp()
 {
     QGroupBox* box = frame(QStringLiteral("Help Page"), "fraHelp", this);
-    m_chkHelpEnabled = checkBox(QStringLiteral("&Enable help feature"), "chkHelpEnabled");
+    m_chkHelpEnabled = checkBox(QStringLiteral("E&nable help feature"), "chkHelpEnabled");
     m_txtHelpURL = textBox("txtHelpURL", 1024);
-    m_lblHelpURL = label(QStringLiteral("&Help page:"), "lblHelpURL", m_txtHelpURL);
+    m_lblHelpURL = label(QStringLiteral("Help &page:"), "lblHelpURL", m_txtHelpURL);
     auto* grid = new QGridLayout(box);
     grid->addWidget(m_chkHelpEnabled, 0, 0, 1, 2);
     grid->addWidget(m_lblHelpURL, 1, 0);
@@ -678,9 +688,9 @@ QWidget* frmConfig::buildAbout()
         button(QStringLiteral("&Visit ") + kProductName + QStringLiteral(" site"), "cmdGpane");
     m_txtEMail = textBox("txtEMail", 0);
     QLabel* lblEMail =
-        label(QStringLiteral("Please, fill your &e-mail address:"), "lblEMail", m_txtEMail);
+        label(QStringLiteral("Please, fill your e-&mail address:"), "lblEMail", m_txtEMail);
     m_chkPrivate = checkBox(
-        QStringLiteral("&Check this if you don't want to receive products annouce by e-mail"),
+        QStringLiteral("&Check this if you don't want to receive product announcements by e-mail"),
         "chkPrivate");
     QPushButton* cmdPassword = button(QStringLiteral("Configuration &password"), "cmdPassword");
 

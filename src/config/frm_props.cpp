@@ -19,7 +19,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace glasspane {
@@ -78,7 +80,7 @@ frmProps::frmProps(int mode, int index, WorkingLists& lists, Surroundings surrou
     connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_frmFrame, 1);
+    layout->addWidget(ScrollingArea(m_frmFrame), 1);
     layout->addWidget(buttons);
 
     // Only a page has the lower part; the other entries get the short dialog, whose buttons
@@ -91,9 +93,6 @@ frmProps::frmProps(int mode, int index, WorkingLists& lists, Surroundings surrou
     m_chkVisible->setVisible(m_mode >= PropertiesMode::ToolRunButton);
     showAll(m_buttonFields,
             m_mode == PropertiesMode::ToolRunButton || m_mode == PropertiesMode::ToolNavButton);
-    setMinimumWidth(560);
-    if (page)
-        setMinimumHeight(560);
     Form_Activate();
     adjustSize();
 }
@@ -285,6 +284,8 @@ QWidget* frmProps::buildVariable(QGroupBox* frame)
 
 void frmProps::showEvent(QShowEvent* event)
 {
+    if (!event->spontaneous())
+        FitOnScreen(this, QSize(560, m_mode == PropertiesMode::Page ? 560 : 0));
     QDialog::showEvent(event);
     // A failure to focus is of no consequence.
     if (m_mode <= PropertiesMode::Exclude)
@@ -486,15 +487,30 @@ PagePropsForm frmProps::pageForm() const
 
 void frmProps::cmdOK_Click()
 {
-    // Only a range in use is checked: bounds left in the hidden boxes by a kind chosen before
-    // do not count.
-    if (m_mode == PropertiesMode::Page && m_type == VarRange &&
-        !RangeSpanAllowed(m_txtVar1SourceFrom->text(), m_txtVar1SourceTo->text())) {
-        m_txtVar1SourceTo->setFocus();
-        m_txtVar1SourceTo->selectAll();
-        ShowMessage(m_surroundings.runner, this, QMessageBox::Critical, kProductName,
-                    QStringLiteral("Value range is too large!"));
-        return;
+    if (m_mode == PropertiesMode::Page) {
+        // The page's own time when it has one, and only a range in use: bounds left in the
+        // hidden boxes by a kind chosen before do not count.
+        QList<QPair<QLineEdit*, NumberBoxRule>> boxes;
+        if (!m_chkDefaultTime->isChecked())
+            boxes.append({m_txtTime, NumberBoxes::displayTime(QStringLiteral("Time"))});
+        if (m_type == VarRange) {
+            boxes.append(
+                {m_txtVar1SourceFrom, NumberBoxes::bound(QStringLiteral("Range start value"))});
+            boxes.append(
+                {m_txtVar1SourceTo, NumberBoxes::bound(QStringLiteral("Range end value"))});
+        }
+        for (const auto& [box, rule] : std::as_const(boxes)) {
+            if (const std::optional<QString> problem = NumberBoxProblem(rule, box->text())) {
+                RefuseInput(m_surroundings.runner, this, box, kProductName, *problem);
+                return;
+            }
+        }
+        if (m_type == VarRange &&
+            !RangeSpanAllowed(m_txtVar1SourceFrom->text(), m_txtVar1SourceTo->text())) {
+            RefuseInput(m_surroundings.runner, this, m_txtVar1SourceTo, kProductName,
+                        QStringLiteral("Value range is too large!"));
+            return;
+        }
     }
     P_KeepProps();
     accept();

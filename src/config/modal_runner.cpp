@@ -3,12 +3,25 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScrollArea>
 
 namespace glasspane {
 
 int ModalRunner::exec(QDialog& dialog)
 {
-    return dialog.exec();
+    QPointer<QWidget> owner = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    QPointer<QWidget> focus = owner ? owner->focusWidget() : nullptr;
+    const int result = dialog.exec();
+    // Without a window manager nobody gives the keyboard back to the window below: it would
+    // stay with the window that is gone, and no key would reach the dialog.
+    if (owner && owner->isVisible()) {
+        owner->activateWindow();
+        if (focus && focus->window() == owner)
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    return result;
 }
 
 QMessageBox::StandardButton ShowMessage(ModalRunner& runner, QWidget* parent,
@@ -26,6 +39,24 @@ QMessageBox::StandardButton ShowMessage(ModalRunner& runner, QWidget* parent,
     if (QAbstractButton* escape = box.escapeButton())
         return box.standardButton(escape);
     return QMessageBox::NoButton;
+}
+
+void RefuseInput(ModalRunner& runner, QWidget* parent, QLineEdit* box, const QString& title,
+                 const QString& message)
+{
+    auto show = [box] {
+        for (QWidget* w = box->parentWidget(); w; w = w->parentWidget()) {
+            if (auto* area = qobject_cast<QScrollArea*>(w)) {
+                area->ensureWidgetVisible(box);
+                break;
+            }
+        }
+        box->setFocus();
+        box->selectAll();
+    };
+    show();
+    ShowMessage(runner, parent, QMessageBox::Critical, title, message);
+    show();
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QDialog;
+class QLineEdit;
 class QWidget;
 
 namespace glasspane {
@@ -26,6 +27,12 @@ QMessageBox::StandardButton
 ShowMessage(ModalRunner& runner, QWidget* parent, QMessageBox::Icon icon, const QString& title,
             const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// A value the dialog refuses: the box scrolled into view, focused and its text selected under a
+// message box with the stop icon, and so again once the message box is closed, whatever it did
+// with the focus, so that the user types the correction at once.
+void RefuseInput(ModalRunner& runner, QWidget* parent, QLineEdit* box, const QString& title,
+                 const QString& message);
 
 // The file dialogs, Qt's own (not the desktop's), so that they look the same everywhere and tests
 // can drive them. filter uses Qt's form ("Glasspane file (*.gpn)"). "" when cancelled.

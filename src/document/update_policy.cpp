@@ -226,9 +226,9 @@ void RecordUpdateProgress(CacheServices& services)
 QString LastUpdateText(const QDateTime& lastUpdate)
 {
     if (!lastUpdate.isValid())
-        return QStringLiteral("Last update never occured.");
+        return QStringLiteral("Last update never occurred.");
     const QLocale locale = QLocale::system();
-    return QStringLiteral("Last update occured at: ") +
+    return QStringLiteral("Last update occurred at: ") +
            locale.toString(lastUpdate.date(), QLocale::LongFormat) + QStringLiteral(", ") +
            locale.toString(lastUpdate.time(), QLocale::LongFormat);
 }

@@ -29,8 +29,13 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QQueue>
 #include <QTemporaryDir>
@@ -48,6 +53,51 @@ inline QString screenshotFolder()
     return dir.filePath(QStringLiteral("screenshots"));
 }
 
+// What gpane of this build ($GLASSPANE_TEST_BINARY_DIR/src/app/gpane) said and ended with;
+// exitCode -1 when it could not be run.
+struct GpaneRun
+{
+    int exitCode = -1;
+    QString output; // standard output
+    QString errors; // standard error
+};
+inline GpaneRun RunGpane(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("GLASSPANE_TEST_BINARY_DIR") +
+                      QStringLiteral("/src/app/gpane"),
+                  arguments);
+    GpaneRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        run.errors = QStringLiteral("gpane did not run: ") + process.errorString();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// The letter of each Alt+letter mnemonic shown under root, with the controls that carry it
+// (buttons, frames, labels that lead to a control), each named by its objectName.
+inline QMap<QChar, QStringList> MnemonicOwners(const QWidget* root)
+{
+    QMap<QChar, QStringList> owners;
+    for (const QWidget* w : root->findChildren<QWidget*>()) {
+        QString caption;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+            caption = button->text();
+        else if (const auto* label = qobject_cast<const QLabel*>(w); label && label->buddy())
+            caption = label->text();
+        else if (const auto* frame = qobject_cast<const QGroupBox*>(w))
+            caption = frame->title();
+        const QKeySequence key = QKeySequence::mnemonic(caption);
+        if (!key.isEmpty() && w->isVisible())
+            owners[QChar(key[0].key())].append(w->objectName());
+    }
+    return owners;
+}
+
 // Runs no modal loop: each dialog goes to the next handler queued, which answers it. What was
 // shown is recorded; a dialog nobody expected is rejected and noted.
 class ScriptedRunner final : public ModalRunner
@@ -61,6 +111,8 @@ public:
     int exec(QDialog& dialog) override
     {
         shown.append(describe(dialog));
+        const auto* box = qobject_cast<const QMessageBox*>(&dialog);
+        icons.append(box ? box->icon() : QMessageBox::NoIcon);
         if (beforeAnswer)
             beforeAnswer(dialog);
         if (m_handlers.isEmpty()) {
@@ -119,6 +171,7 @@ public:
     }
 
     QStringList shown;
+    QList<QMessageBox::Icon> icons; // of each dialog shown (NoIcon: no message box)
     QStringList unexpected;
     // Runs as each dialog comes up (to look at the state around it).
     std::function<void(QDialog&)> beforeAnswer;
@@ -138,6 +191,7 @@ public:
     std::optional<QRect> navBar;
 
     QStringList shownPages;
+    QStringList helpPages;
     QList<ToolBar> shownBars;
     QList<bool> closed; // configClosed(accepted)
     int raises = 0;
@@ -158,6 +212,7 @@ public:
     }
     void showPage(const QString& url, bool, bool) override { shownPages.append(url); }
     void showHelp() override { ++helps; }
+    void showHelpPage(const QString& url) override { helpPages.append(url); }
     void showToolBar(ToolBar bar) override { shownBars.append(bar); }
     std::optional<QRect> toolBarGeometry(ToolBar bar) const override
     {

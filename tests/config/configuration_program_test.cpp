@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
@@ -88,7 +89,7 @@ public:
 
     // A key pressed and released in the window with the focus; keysym is the key's symbol
     // (a Latin-1 letter, or 0xff0d Return, 0xff1b Escape).
-    bool key(quint32 keysym)
+    bool key(quint32 keysym, quint16 modifiers = 0)
     {
         const xcb_keycode_t code = keycodeOf(keysym);
         const xcb_window_t target = focus();
@@ -102,6 +103,7 @@ public:
             event.root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
             event.event = target;
             event.child = XCB_NONE;
+            event.state = modifiers;
             event.same_screen = 1;
             xcb_send_event(m_connection, 1, target,
                            XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE,
@@ -229,6 +231,72 @@ private Q_SLOTS:
         QCOMPARE(program.exitCode(), 0);
     }
 
+    // A slip in a number box: the message box comes up painted, with the keyboard; once it is
+    // answered the keyboard is back in the dialog, in the box, whose text is selected.
+    void messageBoxOverTheDialog()
+    {
+        QProcess& program = startConfiguration();
+        const xcb_window_t dialog = waitForFocus(QStringLiteral("Glasspane - "));
+        QVERIFY2(dialog != XCB_NONE, qPrintable(m_lastCaption));
+        const QString document = m_lastCaption.mid(QStringLiteral("Glasspane - ").size());
+        // Alt+P: "Default dis&play time".
+        QVERIFY(m_x.key(u'p', XCB_MOD_MASK_1));
+        QTest::qWait(300);
+        QVERIFY(m_x.type(QStringLiteral("x")));
+        QVERIFY(m_x.key(kReturn));
+        const xcb_window_t box = waitForFocus(QStringLiteral("Glasspane"), true);
+        QVERIFY2(box != XCB_NONE && box != dialog, qPrintable(m_lastCaption));
+        // Painted within a second (software rendering left it black for 20 s).
+        const QRect rect = m_x.viewableGeometry(box);
+        QVERIFY(!rect.isEmpty());
+        QElapsedTimer timer;
+        timer.start();
+        bool painted = false;
+        while (!painted && timer.elapsed() < 1000) {
+            const QImage picture =
+                QGuiApplication::primaryScreen()
+                    ->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height())
+                    .toImage();
+            painted = picture.pixel(rect.width() / 2, rect.height() / 2) != picture.pixel(0, 0) ||
+                      qGray(picture.pixel(rect.width() / 2, rect.height() / 2)) > 64;
+            if (!painted)
+                QTest::qWait(50);
+        }
+        saveScreen(QStringLiteral("config-xvfb-message.png"));
+        QVERIFY2(painted, "the message box is not painted");
+        QVERIFY(m_x.key(kReturn));
+        QCOMPARE(waitForFocus(QStringLiteral("Glasspane - ")), dialog);
+        // The refused text is selected: typing replaces it.
+        QVERIFY(m_x.type(QStringLiteral("7")));
+        QVERIFY(m_x.key(kReturn));
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(readFileBytes(document).contains("\nDefaultTime=7\n"),
+                 readFileBytes(document).constData());
+    }
+
+    // Help > Content: the help stands over the dialog, with the keyboard; closed, the keyboard
+    // is back in the dialog.
+    void helpOverTheDialog()
+    {
+        QProcess& program = startConfiguration();
+        const xcb_window_t dialog = waitForFocus(QStringLiteral("Glasspane - "));
+        QVERIFY2(dialog != XCB_NONE, qPrintable(m_lastCaption));
+        QVERIFY(m_x.key(u'h', XCB_MOD_MASK_1));
+        QTest::qWait(500);
+        QVERIFY(m_x.key(u'c'));
+        const xcb_window_t help = waitForFocus(QStringLiteral("Glasspane help"), true);
+        QVERIFY2(help != XCB_NONE, qPrintable(m_lastCaption));
+        QCOMPARE(m_x.stack().last(), help);
+        QTest::qWait(2000); // the page loads
+        saveScreen(QStringLiteral("config-xvfb-help.png"));
+        QVERIFY(m_x.key(kEscape));
+        QCOMPARE(waitForFocus(QStringLiteral("Glasspane - ")), dialog);
+        QVERIFY(m_x.key(kEscape));
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
     void passwordFirst()
     {
         const QString hive =
@@ -321,7 +389,7 @@ private:
     }
 
     // Waits until the focused window's caption begins with prefix; its id, or none after 40 s.
-    xcb_window_t waitForFocus(const QString& prefix)
+    xcb_window_t waitForFocus(const QString& prefix, bool whole = false)
     {
         QElapsedTimer timer;
         timer.start();
@@ -330,7 +398,7 @@ private:
             if (window != XCB_NONE) {
                 // Qt gives the focus to its top-level windows themselves.
                 m_lastCaption = m_x.caption(window);
-                if (m_lastCaption.startsWith(prefix))
+                if (whole ? m_lastCaption == prefix : m_lastCaption.startsWith(prefix))
                     return window;
             }
             QTest::qWait(200);

@@ -17,11 +17,16 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcutEvent>
 
 using namespace glasspane;
 
@@ -42,6 +47,23 @@ QStringList items(const QListWidget* list)
     return texts;
 }
 
+// Records the shortcut events that keys send, and swallows them: nothing is pressed or
+// opened.
+struct ShortcutRecorder : QObject
+{
+    QList<QObject*> events;
+    int ambiguous = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Shortcut)
+            return false;
+        events.append(watched);
+        if (static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            ++ambiguous;
+        return true;
+    }
+};
+
 } // namespace
 
 class FrmConfigTest : public QObject
@@ -53,13 +75,14 @@ private Q_SLOTS:
     void captionsAndMnemonics();
     void setUpDoesNotMarkChanged();
     void screenSaveDelayClampsToSixty();
-    void lettersInNumberBoxes();
+    void numberBoxesRefuseSlips_data();
+    void numberBoxesRefuseSlips();
     void updateTimeAsStored_data();
     void updateTimeAsStored();
     void tabRowsSwap();
     void enablingRules();
     void pageListEditor();
-    void emptyInsertedPageIsDropped();
+    void insertedEntries();
     void toolNavAddressBoxStaysLast();
     void emailCheckedOnOK_data();
     void emailCheckedOnOK();
@@ -74,8 +97,11 @@ private Q_SLOTS:
     void favorites();
     void screenSaverOffStaysOff();
     void roundTripThroughTheFiles();
+    void savedDocumentChecksClean();
     void privateValuesStayOutOfTheLog();
-    void screenshots();
+    void mnemonicsReachOneControl();
+    void tabKeys();
+    void fitsTheScreen();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -84,16 +110,18 @@ void FrmConfigTest::captionsAndMnemonics_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
+    // Each Alt+letter reaches one control of its tab (with the menus): some captions carry
+    // their mnemonic elsewhere than first.
     QTest::newRow("home page") << "lblHomePage"
-                               << "&Address :";
+                               << "Add&ress :";
     QTest::newRow("splash") << "lblSplash"
                             << "&Use home page as splash window";
     QTest::newRow("quit option") << "optMouseMove2"
                                  << "&Quit Glasspane";
     QTest::newRow("new window 0") << "optNewWindow0"
-                                  << "&Open in a separate window";
+                                  << "O&pen in a separate window";
     QTest::newRow("scroll auto") << "optRemoveVertScroll2"
-                                 << "A&uto detect";
+                                 << "Auto dete&ct";
     QTest::newRow("scope") << "optRegKey0"
                            << "&Local machine (all users)";
     QTest::newRow("screen saver") << "chkDefaultSS"
@@ -103,7 +131,10 @@ void FrmConfigTest::captionsAndMnemonics_data()
     QTest::newRow("domain") << "lblDomain"
                             << "&Domain:";
     QTest::newRow("asap") << "cmdUpdateASAP"
-                          << "Update &as soon as possible";
+                          << "Update as soo&n as possible";
+    QTest::newRow("no products announce") << "chkPrivate"
+                                          << "&Check this if you don't want to receive product "
+                                             "announcements by e-mail";
     QTest::newRow("site") << "cmdGpane"
                           << "&Visit Glasspane site";
     QTest::newRow("version") << "lblVersion"
@@ -144,7 +175,7 @@ void FrmConfigTest::setUpDoesNotMarkChanged()
     // The address box's mnemonic reaches it.
     QApplication::setActiveWindow(&dialog);
     rig.find<QPushButton>("cmdOK")->setFocus();
-    QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
+    QTest::keyClick(&dialog, Qt::Key_R, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), rig.find("txtHomePage"));
 
     // The update as soon as possible changes nothing in the dialog.
@@ -175,20 +206,98 @@ void FrmConfigTest::screenSaveDelayClampsToSixty()
     QCOMPARE(rig.find<QLineEdit>("txtScreenSaveTimeOut")->text(), QStringLiteral("6"));
 }
 
-void FrmConfigTest::lettersInNumberBoxes()
+void FrmConfigTest::numberBoxesRefuseSlips_data()
 {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("command"); // the OK button or the File menu's Save
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("refusal"); // "" when accepted
+    // A display time that is no number would be 0: the page would stay on screen for good.
+    QTest::newRow("letters in the display time")
+        << "txtDefaultTime"
+        << "1o"
+        << "cmdOK" << 1
+        << "Default display time: \"1o\" is not a number. Please type a whole number of "
+           "seconds, 0 or more.\n\n0 means no automatic advance";
+    QTest::newRow("empty display time, saved from the menu")
+        << "txtDefaultTime"
+        << ""
+        << "mnuFile3" << 1
+        << "Default display time is empty. Please type a whole number of "
+           "seconds, 0 or more.\n\n0 means no automatic advance";
+    QTest::newRow("negative screen save delay")
+        << "txtScreenSaveTimeOut"
+        << "-5"
+        << "cmdOK" << 1
+        << "Screen save delay cannot be negative (-5). Please type a whole number of minutes, "
+           "1 or more.";
+    QTest::newRow("letters in the screen save delay, saved as")
+        << "txtScreenSaveTimeOut"
+        << "xy"
+        << "mnuFile4" << 1 << "Screen save delay: \"xy\" is not a number.";
+    QTest::newRow("reboot at hour 24") << "txtRebootTimeH"
+                                       << "24"
+                                       << "cmdOK" << 9
+                                       << "Reboot time: 24 is out of range. Please type an hour "
+                                          "from 0 to 23.";
+    QTest::newRow("letters in the update minutes")
+        << "txtUpdateTimeM"
+        << "x"
+        << "cmdOK" << 10 << "Update time: \"x\" is not a number.";
+    // 0 typed is what the user means: no automatic advance.
+    QTest::newRow("zero display time typed") << "txtDefaultTime"
+                                             << "0"
+                                             << "cmdOK" << 0 << "";
+    QTest::newRow("fraction") << "txtDefaultTime"
+                              << "2.5"
+                              << "mnuFile3" << 0 << "";
+}
+
+void FrmConfigTest::numberBoxesRefuseSlips()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, command);
+    QFETCH(int, tab);
+    QFETCH(QString, refusal);
     ConfigRig rig;
-    const QString path = rig.openDocument(kShow);
-    rig.open();
-    rig.type("txtDefaultTime", "abc");
-    QCOMPARE(rig.find<QScrollBar>("updDefaultTime")->value(), 1000); // the 0-second end
-    rig.type("txtScreenSaveTimeOut", "xy");
-    rig.click("cmdOK");
+    const QString path =
+        rig.openDocument("[Gpane]\r\nDefaultTime=10\r\nAutoReboot=Yes\r\nUpdateScheme=2\r\n"
+                         "\r\n[Page1]\r\nURL=http://one.example/\r\n");
+    frmConfig& dialog = rig.open();
+    rig.type(box, text);
+    if (text.isEmpty())
+        rig.find<QLineEdit>(box)->clear();
+    // Every box sits on a tab of its own choosing; the message brings it back.
+    dialog.SelectTab(tab == 6 ? 7 : 6);
+    if (!refusal.isEmpty())
+        rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    else if (command == QLatin1String("mnuFile4"))
+        rig.modal.expect(ScriptedRunner::chooseFile(path));
+    if (command.startsWith(QLatin1String("mnu")))
+        rig.action(command)->trigger();
+    else
+        rig.click(command);
     QVERIFY(rig.modal.allAnswered());
-    QCOMPARE(rig.host.closed, QList<bool>{true});
-    QCOMPARE(rig.ini.ReadIni("Gpane", "DefaultTime", path), QStringLiteral("0"));
-    RegistryLayer layer(rig.registry);
-    QCOMPARE(layer.RegRead(RegRoot::CurrentUser, kDesktopKey, "ScreenSaveTimeOut"), "300");
+
+    if (refusal.isEmpty()) {
+        QCOMPARE(rig.ini.ReadIni("Gpane", "DefaultTime", path),
+                 QString::number(WholeNumber(text).value()));
+        return;
+    }
+    QVERIFY2(rig.modal.shown.value(0).startsWith("messageBox|Glasspane|" + refusal),
+             qPrintable(rig.modal.shown.value(0)));
+    QCOMPARE(rig.modal.icons.value(0), QMessageBox::Critical);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(rig.host.closed.isEmpty());
+    QCOMPARE(dialog.currentTab(), tab);
+    QCOMPARE(QApplication::focusWidget(), rig.find(box));
+    QCOMPARE(rig.find<QLineEdit>(box)->selectedText(), text);
+    // Nothing was kept or saved.
+    QCOMPARE(rig.ini.ReadIni("Gpane", "DefaultTime", path), QStringLiteral("10"));
+    QCOMPARE(rig.doc.DefaultTime, 10);
+    QCOMPARE(rig.host.saves, 0);
 }
 
 void FrmConfigTest::updateTimeAsStored_data()
@@ -342,21 +451,35 @@ void FrmConfigTest::pageListEditor()
              (QStringList{"http://v.example/a", "http://v.example/b", "http://v.example/a"}));
 }
 
-void FrmConfigTest::emptyInsertedPageIsDropped()
+void FrmConfigTest::insertedEntries()
 {
     ConfigRig rig;
     const QString path = rig.openDocument(kShow);
     rig.open();
     auto* list = rig.find<QListWidget>("lstPageList");
+    auto* include = rig.find<QListWidget>("lstInclude");
     list->setCurrentRow(1);
+
+    // Insert, then Cancel in its properties: no row is left, the selection is back.
     rig.click("cmdListInsert");
-    // The new entry stands before the selected one, selected, with its properties asked for.
-    QCOMPARE(list->count(), 4);
-    QCOMPARE(list->currentRow(), 1);
     QCOMPARE(rig.dialogs.properties, (QList<QPair<int, int>>{{1, 1}}));
-    // Insert into the include list opens its properties too.
+    QCOMPARE(items(list), (QStringList{"http://one.example/", "http://shown.example/page.html",
+                                       "http://three.example/"}));
+    QCOMPARE(list->currentRow(), 1);
     rig.click("cmdIncInsert");
     QCOMPARE(rig.dialogs.properties.last(), (QPair<int, int>{2, 0}));
+    QCOMPARE(include->count(), 0);
+    QVERIFY(!rig.doc.ConfigChanged);
+
+    // With OK the new entry stands before the selected one, selected; left without an address
+    // it is dropped when the options are kept.
+    rig.dialogs.onProperties = [](int, int, WorkingLists&) { return true; };
+    rig.click("cmdListInsert");
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(list->currentRow(), 1);
+    rig.click("cmdIncInsert");
+    QCOMPARE(include->count(), 1);
+    QVERIFY(rig.doc.ConfigChanged);
 
     rig.click("cmdOK");
     QCOMPARE(rig.host.closed, QList<bool>{true});
@@ -634,6 +757,18 @@ void FrmConfigTest::favorites()
     rig.open();
     const QString folder = FavoritesFolder(rig.registry, rig.shell);
     QVERIFY(QDir().mkpath(folder + QStringLiteral("News")));
+
+    // The program's own start page is gone at exit: no favourite leads to it.
+    const QString shown = rig.host.address;
+    rig.host.address = rig.program.resourceFolder + QStringLiteral("/index.html");
+    rig.modal.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.action("mnuFavorites0")->trigger();
+    QVERIFY(rig.modal.allAnswered());
+    QVERIFY(rig.modal.shown.takeFirst().startsWith(
+        QStringLiteral("messageBox|Glasspane|The page on screen is one of Glasspane's own pages")));
+    QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
+    rig.host.address = shown;
+
     rig.modal.expect([](QDialog& dialog) {
         dialog.findChild<QComboBox*>(QStringLiteral("cboFolder"))->setCurrentIndex(1);
         dialog.accept();
@@ -839,6 +974,45 @@ void FrmConfigTest::roundTripThroughTheFiles()
     QVERIFY(settings.readNumbered(Setting::RecentFile).contains(path));
 }
 
+// A document as the dialog saves it, with a page of its own time, a reboot and a daily update:
+// the administrators' checker finds nothing to say about it.
+void FrmConfigTest::savedDocumentChecksClean()
+{
+    ConfigRig rig;
+    const QString path = rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    rig.type("txtDefaultTime", "25");
+    rig.find<QCheckBox>("chkRandom")->click();
+    dialog.SelectTab(3);
+    rig.find<QListWidget>("lstPageList")->setCurrentRow(0);
+    rig.dialogs.onProperties = [](int, int index, WorkingLists& lists) {
+        lists.pages[index].DefaultTime = false;
+        lists.pages[index].Time = 40;
+        return true;
+    };
+    rig.click("cmdListProps");
+    rig.host.address = QStringLiteral("http://grabbed.example/");
+    rig.click("cmdListGrab");
+    dialog.SelectTab(9);
+    rig.find<QCheckBox>("chkReboot")->click();
+    rig.type("txtRebootTimeH", "4");
+    rig.type("txtRebootTimeM", "30");
+    dialog.SelectTab(10);
+    rig.find<QComboBox>("cboUpdateScheme")->setCurrentIndex(4);
+    rig.type("txtUpdateTimeH", "3");
+    rig.type("txtUpdateTimeM", "5");
+    rig.click("cmdOK");
+    QVERIFY2(rig.modal.allAnswered(), qPrintable(rig.modal.shown.join('\n')));
+    QCOMPARE(rig.host.closed, QList<bool>{true});
+
+    const GpaneRun check = RunGpane({QStringLiteral("check"), path});
+    QVERIFY2(check.output.isEmpty() && check.errors.isEmpty(),
+             qPrintable(check.output + check.errors));
+    QCOMPARE(check.exitCode, 0);
+    // Grab put the new page first: the page given its own time is the second.
+    QCOMPARE(rig.ini.ReadIni("Page2", "Time", path), QStringLiteral("40"));
+}
+
 void FrmConfigTest::privateValuesStayOutOfTheLog()
 {
     static QStringList log;
@@ -872,29 +1046,142 @@ void FrmConfigTest::privateValuesStayOutOfTheLog()
         QVERIFY2(!all.contains(secret), qPrintable(secret));
 }
 
-void FrmConfigTest::screenshots()
+void FrmConfigTest::mnemonicsReachOneControl()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    ShortcutRecorder recorder;
+    qApp->installEventFilter(&recorder);
+    QMap<QChar, QStringList> menus;
+    for (QAction* menu : rig.find<QMenuBar>("mnuMenu")->actions())
+        menus[QChar(QKeySequence::mnemonic(menu->text())[0].key())].append(menu->text());
+
+    for (int n = 1; n <= frmConfig::TabCount; ++n) {
+        dialog.SelectTab(n);
+        QWidget* page = rig.find(QStringLiteral("picConfig%1").arg(n));
+        // Controls that their options disable take the letter when enabled: counted too.
+        for (QWidget* w : page->findChildren<QWidget*>())
+            w->setEnabled(true);
+        QMap<QChar, QStringList> owners = menus;
+        const QMap<QChar, QStringList> onPage = MnemonicOwners(page);
+        for (auto it = onPage.begin(); it != onPage.end(); ++it)
+            owners[it.key()] += it.value();
+        for (char c = 'A'; c <= 'Z'; ++c) {
+            const QStringList named = owners.value(QChar::fromLatin1(c));
+            const QString where = QStringLiteral("tab %1, Alt+%2: %3")
+                                      .arg(n)
+                                      .arg(QChar::fromLatin1(c))
+                                      .arg(named.join(QStringLiteral(", ")));
+            QVERIFY2(named.size() <= 1, qPrintable(where));
+            recorder.events.clear();
+            QTest::keyClick(&dialog, Qt::Key(Qt::Key_A + (c - 'A')), Qt::AltModifier);
+            QVERIFY2(recorder.events.size() == named.size(), qPrintable(where));
+            QVERIFY2(recorder.ambiguous == 0, qPrintable(where));
+        }
+    }
+    qApp->removeEventFilter(&recorder);
+}
+
+void FrmConfigTest::tabKeys()
+{
+    ConfigRig rig;
+    rig.openDocument(kShow);
+    frmConfig& dialog = rig.open();
+    const struct
+    {
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int tab;
+    } steps[] = {
+        {rig.find("txtHomePage"), Qt::Key_Tab, Qt::ControlModifier, 2},
+        {nullptr, Qt::Key_PageDown, Qt::ControlModifier, 3},
+        {rig.find("lstPageList"), Qt::Key_Tab, Qt::ControlModifier, 4},
+        {nullptr, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 3},
+        {rig.find("lstPageList"), Qt::Key_PageUp, Qt::ControlModifier, 2},
+        {nullptr, Qt::Key_PageUp, Qt::ControlModifier, 1},
+        // Round the ends.
+        {nullptr, Qt::Key_PageUp, Qt::ControlModifier, 12},
+        {rig.find("txtEMail"), Qt::Key_Tab, Qt::ControlModifier, 1},
+    };
+    for (const auto& step : steps) {
+        if (step.focus)
+            step.focus->setFocus();
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &dialog;
+        QTest::keyClick(target, step.key, step.modifiers);
+        QCOMPARE(dialog.currentTab(), step.tab);
+        QVERIFY(rig.find(QStringLiteral("picConfig%1").arg(step.tab))->isVisible());
+    }
+}
+
+// OK, Cancel and every button of every tab lie on the screen (the pages scroll where the
+// screen is small or the scale factor large), and so do those of a page's properties. Each tab
+// is saved as a picture.
+void FrmConfigTest::fitsTheScreen()
 {
     ConfigRig rig;
     rig.openDocument(kShow);
     rig.update.LastUpdate = QDateTime(QDate(2024, 3, 4), QTime(2, 10));
     frmConfig& dialog = rig.open();
-    dialog.resize(dialog.minimumSize());
+    const QRect screen = dialog.screen()->availableGeometry();
+    const QString size = QStringLiteral("%1x%2@%3")
+                             .arg(dialog.screen()->size().width())
+                             .arg(dialog.screen()->size().height())
+                             .arg(dialog.devicePixelRatio());
+    auto onScreen = [&screen](QWidget* w) {
+        const QRect global(w->mapToGlobal(QPoint(0, 0)), w->size());
+        return screen.contains(global) ? QString()
+                                       : w->objectName() + QStringLiteral(" lies outside the "
+                                                                          "screen");
+    };
+    QVERIFY2(screen.contains(dialog.frameGeometry()), qPrintable(size));
     const QStringList names = {"general", "layout",  "pages",  "include", "exclude", "default",
                                "toolrun", "toolnav", "reboot", "update",  "help",    "about"};
-    for (int n = 1; n <= 12; ++n) {
+    for (int n = 1; n <= frmConfig::TabCount; ++n) {
         dialog.SelectTab(n);
         QApplication::processEvents();
         const QString file = screenshotFolder() + QStringLiteral("/config-%1-%2.png")
                                                       .arg(n, 2, 10, QLatin1Char('0'))
                                                       .arg(names.at(n - 1));
         QVERIFY(dialog.grab().save(file));
+        auto* area = rig.find<QScrollArea>(QStringLiteral("picConfig%1Scroll").arg(n));
+        for (QAbstractButton* b : area->widget()->findChildren<QAbstractButton*>()) {
+            if (!b->isVisibleTo(&dialog))
+                continue;
+            area->ensureWidgetVisible(b, 0, 0);
+            QApplication::processEvents();
+            QVERIFY2(onScreen(b).isEmpty(), qPrintable(size + u' ' + onScreen(b)));
+        }
+        for (const char* name : {"cmdOK", "cmdCancel"})
+            QVERIFY2(onScreen(rig.find(name)).isEmpty(), qPrintable(size + u' ' + name));
     }
-    // Every page fits the dialog at its smallest.
-    for (int n = 1; n <= 12; ++n) {
-        QWidget* page = rig.find(QStringLiteral("picConfig%1").arg(n));
-        QVERIFY2(page->minimumSizeHint().height() <= page->parentWidget()->height(),
-                 qPrintable(QString::number(n)));
-    }
+
+    // The whole screen as well, where the platform can take it (an X server).
+    dialog.SelectTab(1);
+    QApplication::processEvents();
+    if (const QPixmap whole = dialog.screen()->grabWindow(0); !whole.isNull())
+        whole.save(screenshotFolder() + QStringLiteral("/config-screen.png"));
+
+    // The tallest properties dialog, a page's.
+    rig.dialogs.realProperties = true;
+    QStringList problems;
+    rig.modal.expect([&](QDialog& props) {
+        props.show();
+        QApplication::processEvents();
+        if (!screen.contains(props.frameGeometry()))
+            problems.append(QStringLiteral("the properties dialog lies outside the screen"));
+        for (const char* name : {"cmdOK", "cmdCancel"})
+            problems.append(onScreen(props.findChild<QWidget*>(name)));
+        props.grab().save(screenshotFolder() + QStringLiteral("/properties-page.png"));
+        props.reject();
+        return int(QDialog::Rejected);
+    });
+    dialog.SelectTab(3);
+    rig.click("cmdListProps");
+    QVERIFY(rig.modal.allAnswered());
+    problems.removeAll(QString());
+    QVERIFY2(problems.isEmpty(), qPrintable(size + u' ' + problems.join(u';')));
 }
 
 QTEST_MAIN(FrmConfigTest)

@@ -83,6 +83,9 @@ private Q_SLOTS:
     void shortDialogForAddressesAndButtons();
     void enterPressesOkShiftEnterStartsALine();
     void rangeLimit();
+    void mnemonicsUnique();
+    void numberBoxesRefuseSlips_data();
+    void numberBoxesRefuseSlips();
     void cachedFileShown();
     void fileChoosers();
     void buttonProperties();
@@ -267,6 +270,89 @@ void FrmPropsTest::rangeLimit()
     list.click("cmdOK");
     QVERIFY(list.runner.allAnswered());
     QCOMPARE(list.lists.pages.at(0).Var1Source, QStringLiteral("x"));
+}
+
+// Each Alt+letter reaches one control in every form of the dialog: each kind of variable of a
+// page, an address, a button.
+void FrmPropsTest::mnemonicsUnique()
+{
+    QList<QPair<int, int>> forms; // mode, kind of variable
+    for (int kind = VarNone; kind <= VarHtmlFiles; ++kind)
+        forms.append({PropertiesMode::Page, kind});
+    for (int mode : {PropertiesMode::Include, PropertiesMode::ToolRunButton,
+                     PropertiesMode::ToolNavAddressBox})
+        forms.append({mode, VarNone});
+    for (const auto& [mode, kind] : forms) {
+        PropsRig rig;
+        rig.lists.pages[0].Var1Type = qint16(kind);
+        rig.open(mode, mode == PropertiesMode::ToolNavAddressBox ? 11 : 0);
+        const QMap<QChar, QStringList> owners = MnemonicOwners(rig.dialog.get());
+        for (auto it = owners.begin(); it != owners.end(); ++it)
+            QVERIFY2(it.value().size() == 1, qPrintable(QStringLiteral("mode %1, kind %2: %3")
+                                                            .arg(mode)
+                                                            .arg(kind)
+                                                            .arg(it.value().join(u','))));
+    }
+}
+
+void FrmPropsTest::numberBoxesRefuseSlips_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("refusal"); // "" for accepted
+    // The page's own display time: a slip would keep the page on screen for good.
+    QTest::newRow("letters in the time")
+        << "txtTime"
+        << "1o"
+        << "Time: \"1o\" is not a number. Please type a whole number of seconds";
+    QTest::newRow("negative time") << "txtTime"
+                                   << "-3"
+                                   << "Time cannot be negative (-3)";
+    QTest::newRow("zero time typed") << "txtTime"
+                                     << "0"
+                                     << "";
+    QTest::newRow("letters in a bound")
+        << "txtVar1SourceFrom"
+        << "one"
+        << "Range start value: \"one\" is not a number. Please type a whole number.";
+    QTest::newRow("negative bound") << "txtVar1SourceFrom"
+                                    << "-5"
+                                    << "";
+}
+
+void FrmPropsTest::numberBoxesRefuseSlips()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, refusal);
+    PropsRig rig;
+    rig.open(PropertiesMode::Page);
+    QApplication::setActiveWindow(rig.dialog.get());
+    if (box == QLatin1String("txtTime")) {
+        rig.find<QCheckBox>("chkDefaultTime")->setChecked(false);
+    } else {
+        rig.chooseKind(1);
+        rig.find<QLineEdit>("txtVar1SourceTo")->setText(QStringLiteral("5"));
+    }
+    rig.find<QLineEdit>(box)->setText(text);
+    if (!refusal.isEmpty())
+        rig.runner.expect(ScriptedRunner::press(QMessageBox::Ok));
+    rig.click("cmdOK");
+    QVERIFY(rig.runner.allAnswered());
+    if (refusal.isEmpty()) {
+        QCOMPARE(rig.dialog->result(), int(QDialog::Accepted));
+        return;
+    }
+    QVERIFY2(rig.runner.shown.value(0).startsWith("messageBox|Glasspane|" + refusal),
+             qPrintable(rig.runner.shown.value(0)));
+    // The zero note goes with the time only, and only when no number was typed.
+    QCOMPARE(rig.runner.shown.value(0).contains("0 means no automatic advance"),
+             box == QLatin1String("txtTime") && text == QLatin1String("1o"));
+    QCOMPARE(rig.runner.icons.value(0), QMessageBox::Critical);
+    QVERIFY(rig.dialog->isVisible());
+    QCOMPARE(QApplication::focusWidget(), rig.find(box));
+    QCOMPARE(rig.find<QLineEdit>(box)->selectedText(), text);
+    QCOMPARE(rig.lists.pages.at(0).DefaultTime, true); // nothing kept
 }
 
 void FrmPropsTest::cachedFileShown()

@@ -361,7 +361,8 @@ private Q_SLOTS:
         QVERIFY(!f.update.LastUpdate.isValid());
         QVERIFY(f.update.UpdateASAPDate.isEmpty());
         QCOMPARE(f.update.NextUpdate, f.clock.now());
-        QCOMPARE(LastUpdateText(f.update.LastUpdate), QStringLiteral("Last update never occured."));
+        QCOMPARE(LastUpdateText(f.update.LastUpdate),
+                 QStringLiteral("Last update never occurred."));
     }
 
     void readsSettings()
@@ -398,7 +399,7 @@ private Q_SLOTS:
         SettableClock clock(at(0, 12, 0));
         const QLocale locale = QLocale::system();
         const QDateTime last = at(-1, 2, 10);
-        QCOMPARE(LastUpdateText(last), QStringLiteral("Last update occured at: ") +
+        QCOMPARE(LastUpdateText(last), QStringLiteral("Last update occurred at: ") +
                                            locale.toString(last.date(), QLocale::LongFormat) +
                                            QStringLiteral(", ") +
                                            locale.toString(last.time(), QLocale::LongFormat));

@@ -116,6 +116,61 @@ qint32 LeadingNumber(const QString& text)
     return roundedToInt(value).value_or(0);
 }
 
+namespace NumberBoxes {
+
+NumberBoxRule displayTime(const QString& name)
+{
+    return {name, QStringLiteral("a whole number of seconds, 0 or more"), 0,
+            std::numeric_limits<qint32>::max(), true};
+}
+
+NumberBoxRule minutes(const QString& name)
+{
+    return {name, QStringLiteral("a whole number of minutes, 1 or more"), 1,
+            std::numeric_limits<qint32>::max(), false};
+}
+
+NumberBoxRule hours(const QString& name)
+{
+    return {name, QStringLiteral("an hour from 0 to 23"), 0, 23, false};
+}
+
+NumberBoxRule minutesOfHour(const QString& name)
+{
+    return {name, QStringLiteral("minutes from 0 to 59"), 0, 59, false};
+}
+
+NumberBoxRule bound(const QString& name)
+{
+    return {name, QStringLiteral("a whole number"), std::numeric_limits<qint32>::min(),
+            std::numeric_limits<qint32>::max(), false};
+}
+
+} // namespace NumberBoxes
+
+std::optional<QString> NumberBoxProblem(const NumberBoxRule& rule, const QString& text)
+{
+    const QString typed = text.trimmed();
+    const std::optional<qint32> value = WholeNumber(typed);
+    QString problem;
+    if (typed.isEmpty())
+        problem = QStringLiteral("%1 is empty").arg(rule.name);
+    else if (!value)
+        problem = QStringLiteral("%1: \"%2\" is not a number").arg(rule.name, typed);
+    else if (*value < 0 && rule.minimum >= 0)
+        problem = QStringLiteral("%1 cannot be negative (%2)").arg(rule.name, typed);
+    else if (*value < rule.minimum || *value > rule.maximum)
+        problem = QStringLiteral("%1: %2 is out of range").arg(rule.name, typed);
+    else
+        return std::nullopt;
+    QString message = problem + QStringLiteral(". Please type ") + rule.expected + u'.';
+    if (rule.zeroMeansNoAdvance && !value)
+        message += QStringLiteral("\n\n0 means no automatic advance: each page then stays on "
+                                  "screen until someone changes it. Type 0 only if that is "
+                                  "what you want.");
+    return message;
+}
+
 std::optional<int> SpinnerRule::valueFor(qint64 number) const
 {
     const qint64 value = qint64(offset) - number;

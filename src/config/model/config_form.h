@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <limits>
 #include <optional>
 
 namespace glasspane {
@@ -27,6 +28,33 @@ qint32 NumberBoxValue(const QString& text, qint32 fallback);
 // The number at the start of a text as the user types it ("75 min" gives 75, "7.6" gives 8),
 // 0 when the text does not begin with one.
 qint32 LeadingNumber(const QString& text);
+
+// What a number box of the dialogs accepts, and how its message names it.
+struct NumberBoxRule
+{
+    QString name;     // "Default display time"
+    QString expected; // "a whole number of seconds, 0 or more"
+    qint32 minimum = 0;
+    qint32 maximum = std::numeric_limits<qint32>::max();
+    // 0 keeps each page on screen for good: said whenever the box holds no number, so that
+    // nobody gets it from a slip of the keyboard.
+    bool zeroMeansNoAdvance = false;
+};
+
+namespace NumberBoxes {
+NumberBoxRule displayTime(const QString& name);
+NumberBoxRule minutes(const QString& name);
+NumberBoxRule hours(const QString& name);
+NumberBoxRule minutesOfHour(const QString& name);
+// A bound of a value range: any whole number, negative ones too.
+NumberBoxRule bound(const QString& name);
+} // namespace NumberBoxes
+
+// Why the text of a box is refused (nothing, letters, a negative number, out of range), or
+// empty when it holds a number the box accepts (a fraction counts as its nearest whole number,
+// as WholeNumber reads it).
+[[nodiscard]] std::optional<QString> NumberBoxProblem(const NumberBoxRule& rule,
+                                                      const QString& text);
 
 // The spinners beside the number boxes: a vertical scroll bar whose value runs opposite to the
 // number, so that its up arrow increases it. number = offset - value.

@@ -53,7 +53,8 @@ bool DocumentCommands::offerToSaveChanges()
     }
     // The edits are in the dialog: they go into the program's values before the save, and a
     // save that fails or is cancelled stops the command, so that nothing is lost.
-    m_ui.keepForm();
+    if (!m_ui.keepForm())
+        return false;
     return Save() == FileCommandResult::Saved;
 }
 

@@ -37,8 +37,9 @@ public:
     // is confirmed by the user before the path is returned).
     virtual QString chooseSaveAsPath(const QString& proposedPath) = 0;
     // The dialog's values into the program's, before a save that the user asked for while
-    // answering "Save changes?".
-    virtual void keepForm() = 0;
+    // answering "Save changes?". False: the dialog refused a value (and said why); nothing is
+    // kept and the command stops.
+    [[nodiscard]] virtual bool keepForm() = 0;
     // A save or an open failed: the message says what and why.
     virtual void reportFailure(const QString& message) = 0;
 };

@@ -22,6 +22,7 @@ public:
     QString fileToOpen;
     QString saveAsPath;
     std::function<void()> onKeep;
+    bool formAccepted = true; // false: the dialog refuses a value
 
     QStringList asked;
     QStringList failures;
@@ -42,11 +43,12 @@ public:
         proposedPaths.append(proposed);
         return saveAsPath;
     }
-    void keepForm() override
+    bool keepForm() override
     {
         ++keeps;
-        if (onKeep)
+        if (formAccepted && onKeep)
             onKeep();
+        return formAccepted;
     }
     void reportFailure(const QString& message) override { failures.append(message); }
 
@@ -103,9 +105,15 @@ void DocumentCommandsTest::saveChangesQuestion_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("opened");
     QTest::addColumn<QString>("savedHome");
-    QTest::newRow("yes") << int(DocumentCommandUi::Answer::Yes) << true << "http://edited/";
-    QTest::newRow("no") << int(DocumentCommandUi::Answer::No) << true << "http://first/";
-    QTest::newRow("cancel") << int(DocumentCommandUi::Answer::Cancel) << false << "http://first/";
+    QTest::addColumn<bool>("formAccepted");
+    QTest::newRow("yes") << int(DocumentCommandUi::Answer::Yes) << true << "http://edited/" << true;
+    // A value the dialog refuses (letters in a time box) stops the command: nothing saved,
+    // nothing opened, the edits still in the dialog.
+    QTest::newRow("yes, a value refused")
+        << int(DocumentCommandUi::Answer::Yes) << false << "http://first/" << false;
+    QTest::newRow("no") << int(DocumentCommandUi::Answer::No) << true << "http://first/" << true;
+    QTest::newRow("cancel") << int(DocumentCommandUi::Answer::Cancel) << false << "http://first/"
+                            << true;
 }
 
 void DocumentCommandsTest::saveChangesQuestion()
@@ -113,6 +121,7 @@ void DocumentCommandsTest::saveChangesQuestion()
     QFETCH(int, answer);
     QFETCH(bool, opened);
     QFETCH(QString, savedHome);
+    QFETCH(bool, formAccepted);
     CommandFixture f;
     const QString first = f.open("a.gpn", "[Gpane]\r\nHomeURL=http://first/\r\n");
     const QString second = f.write("b.gpn", "[Gpane]\r\nHomeURL=http://second/\r\n");
@@ -120,6 +129,7 @@ void DocumentCommandsTest::saveChangesQuestion()
     f.doc.ConfigChanged = true;
     f.ui.onKeep = [&f] { f.doc.HomeURL = QStringLiteral("http://edited/"); };
     f.ui.saveChanges = DocumentCommandUi::Answer(answer);
+    f.ui.formAccepted = formAccepted;
     f.ui.fileToOpen = second;
 
     const FileCommandResult result = f.commands.FileCommand(FileCommandId::Open);
