@@ -55,7 +55,7 @@ bool isSectionOf(const QString& name, const QString& word)
 
 QStringList sectionNames(const QString& sectionList)
 {
-    return SplitList(sectionList, QLatin1Char(','));
+    return SplitList(sectionList, kSectionListMark);
 }
 
 QVector<ToolButton> makeButtons(const char* const* names, int count)
@@ -240,7 +240,8 @@ QByteArray DefaultDocumentText(const ProgramValues& program)
     return bytes;
 }
 
-static const QString kDefaultSectionList = QStringLiteral("Gpane,Page1,Page2,Page3,Page4,Page5,");
+static const QString kDefaultSectionList =
+    QStringLiteral("Gpane\nPage1\nPage2\nPage3\nPage4\nPage5\n");
 
 // Writes the default document's text into path, atomically.
 static bool writeDefaultFile(DocumentServices& services, const QString& path)
@@ -545,7 +546,7 @@ bool LoadDocument(DocumentServices& services, DocumentState& doc, const QString&
                 return false;
             }
         } else {
-            doc.SectionList = IniFiles::ReadSectionList(file, QStringLiteral(","));
+            doc.SectionList = IniFiles::ReadSectionList(file, QString(kSectionListMark));
             const bool gpn =
                 Extension(documentPath).compare(QLatin1String("gpn"), Qt::CaseInsensitive) == 0;
             if (!doc.SectionList.isEmpty()) {
@@ -685,7 +686,8 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
 
     // The page, include and exclude sections in list order, numbered afresh, each with what
     // the section it came from held besides the keys written here.
-    const QStringList existing = sectionNames(IniFiles::ReadSectionList(file, QStringLiteral(",")));
+    const QStringList existing =
+        sectionNames(IniFiles::ReadSectionList(file, QString(kSectionListMark)));
     QList<IniFiles::SectionPlan> pagePlan;
     for (int i = 1; i < doc.PageList.size(); ++i)
         pagePlan.append({kPageSection + QString::number(i), doc.PageList.at(i).Section});
@@ -732,7 +734,7 @@ bool SaveDocument(DocumentServices& services, DocumentState& doc, const QString&
     if (settings.ParamsLocation() == SettingsLocation::Document)
         settings.ClearDocumentParameters();
 
-    doc.SectionList = IniFiles::ReadSectionList(file, QStringLiteral(","));
+    doc.SectionList = IniFiles::ReadSectionList(file, QString(kSectionListMark));
     return ok;
 }
 

@@ -106,6 +106,9 @@ QStringList PageKeyNames();
 QVector<ToolButton> DefaultToolRunButtons();
 QVector<ToolButton> DefaultToolNavButtons();
 
+// What follows each name in DocumentState::SectionList.
+inline constexpr QChar kSectionListMark = u'\n';
+
 // The document in memory. PageList and PlayList always hold element 0, which stands for the
 // document itself (PlayList[0].URL is the document's name, LastDownload of both elements 0 the
 // time it was last loaded or fetched); the entries proper are 1..size()-1. IncludeList and
@@ -120,7 +123,9 @@ struct DocumentState
     QVector<ToolButton> ToolNavButtons = DefaultToolNavButtons(); // 11, in Index order
     bool ToolNavURLVisible = true; // address box of the navigation tool bar
 
-    // Section names of the file in file order, each followed by ",".
+    // Section names of the file in file order, each followed by a line end (kSectionListMark),
+    // which no name can hold: a name may hold commas ("[,Page2]"), which must not make a page
+    // section of a name that is none.
     QString SectionList;
 
     // [Gpane] values the document carries.

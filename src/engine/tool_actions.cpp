@@ -14,8 +14,7 @@ namespace {
 // page numbered out of order), whose other keys must not be taken over.
 QString freePageSection(int number, const QString& documentPath)
 {
-    const QStringList sections =
-        IniFiles::ReadSectionList(documentPath, QStringLiteral(",")).split(QLatin1Char(','));
+    const QStringList sections = IniFiles::ReadSectionNames(documentPath);
     QString name;
     do {
         name = QStringLiteral("Page") + QString::number(number++);
@@ -58,7 +57,7 @@ GrabResult GrabPage(const QString& locationUrl, DocumentState& doc, IniFiles& in
                                       MakeRelativePath(locationUrl, program), program.documentPath);
     if (!written)
         return GrabResult::NotWritten;
-    doc.SectionList += section + QLatin1Char(',');
+    doc.SectionList += section + kSectionListMark;
     return GrabResult::Added;
 }
 

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void readOnlyLoadWritesNothing();
     void saveRoundTrip();
     void saveRemovesStaleSections();
+    void sectionNameWithCommasIsNoPage();
     void saveKeepsOtherLines();
     void saveKeepsWhatSectionsHold();
     void saveWithRegistryParametersKeepsDocumentValues();
@@ -201,7 +202,7 @@ void DocumentTest::missingDocumentGetsDefault()
                                 "[Page4]\nURL=documentation.html\n\n"
                                 "[Page5]\nURL=powerpoint.html\n\n";
     QCOMPARE(readFileBytes(p), expected);
-    QCOMPARE(f.doc.SectionList, QString("Gpane,Page1,Page2,Page3,Page4,Page5,"));
+    QCOMPARE(f.doc.SectionList, QString("Gpane\nPage1\nPage2\nPage3\nPage4\nPage5\n"));
     QCOMPARE(f.doc.pageCount(), 5);
     QCOMPARE(f.doc.PageList.at(1).Var1Type, qint16(VarFavorites));
     // The favourites folder is empty: the variable page gives no entry.
@@ -384,6 +385,22 @@ void DocumentTest::saveRemovesStaleSections()
     QVERIFY(g.doc.ExcludeList.isEmpty());
 }
 
+// A section whose name holds commas is one section, not a list of names: once the pages are
+// numbered afresh, ",,Page2" must not read the new [Page2] a second time.
+void DocumentTest::sectionNameWithCommasIsNoPage()
+{
+    DocumentFixture f;
+    const QString p = f.write("d.gpn", "[Gpane]\n[Page1]\nURL=a\n[,,Page2]\nURL=x\n[Page3]\nURL=c\n"
+                                       "[Include1,Include2]\nURL=http://i/\n");
+    QVERIFY(f.load(p, false));
+    QCOMPARE(f.pageUrls(), QStringList({"a", "c"}));
+    QVERIFY(SaveDocument(f.services, f.doc, p, p));
+    DocumentFixture g;
+    QVERIFY(g.load(p, false));
+    QCOMPARE(g.pageUrls(), QStringList({"a", "c"}));
+    QCOMPARE(g.doc.IncludeList, f.doc.IncludeList);
+}
+
 void DocumentTest::saveKeepsOtherLines()
 {
     DocumentFixture f;
@@ -470,7 +487,7 @@ void DocumentTest::saveWithoutChangesWritesNothing()
 {
     DocumentFixture f;
     const QString p = f.write("kept.gpn", "; by hand\r\n[Gpane]\r\nAutoLoop=No\r\n\r\n"
-                                         "[Page1]\r\nURL=http://a/\r\n");
+                                          "[Page1]\r\nURL=http://a/\r\n");
     QVERIFY(f.load(p, false));
     QVERIFY(SaveDocument(f.services, f.doc, p, p));
     const QByteArray saved = readFileBytes(p);
